@@ -1,0 +1,87 @@
+// Hyphenator and hyphenate: dividing one word at its permitted break points.
+#ifndef QUELLIX_HYPHENATOR_HPP
+#define QUELLIX_HYPHENATOR_HPP
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "quellix/exception.hpp"
+#include "quellix/export.hpp"
+#include "quellix/lazy.hpp"
+#include "quellix/pattern.hpp"
+
+namespace quellix {
+
+namespace detail {
+struct HyphenatorAccess;
+}
+
+// Maps one character to its normal form before the tables are consulted.
+using CharNormaliser = std::function<char32_t(char32_t)>;
+
+// Everything needed to divide the words of one language: a character normaliser, a
+// pattern trie, an exception table and the two margins.
+//
+// Immutable. The first three fields may be given as values or as deferred builders
+// (Lazy<T>::deferred) run once on first use; copies of a Hyphenator share those cells, so
+// a table built through one copy is built for all. Any number of threads may use one
+// Hyphenator at once.
+class QUELLIX_API Hyphenator {
+ public:
+  // The record of the five fields. leftMin and rightMin may be any value, negative
+  // included; hyphenate() defines the result for all of them. Never throws.
+  Hyphenator(Lazy<CharNormaliser> chars, Lazy<Patterns> patterns, Lazy<Exceptions> exceptions,
+             std::int64_t leftMin, std::int64_t rightMin) noexcept;
+
+ private:
+  friend const CharNormaliser& hyphenatorChars(const Hyphenator& h);
+  friend const Patterns& hyphenatorPatterns(const Hyphenator& h);
+  friend const Exceptions& hyphenatorExceptions(const Hyphenator& h);
+  friend std::int64_t hyphenatorLeftMin(const Hyphenator& h) noexcept;
+  friend std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept;
+  friend struct detail::HyphenatorAccess;
+
+  Lazy<CharNormaliser> chars_;
+  Lazy<Patterns> patterns_;
+  Lazy<Exceptions> exceptions_;
+  std::int64_t leftMin_;
+  std::int64_t rightMin_;
+};
+
+// The normaliser, built first if deferred. Throws what its builder throws. Thread-safe.
+QUELLIX_API const CharNormaliser& hyphenatorChars(const Hyphenator& h);
+// The pattern trie, built first if deferred. Throws what its builder throws. Thread-safe.
+QUELLIX_API const Patterns& hyphenatorPatterns(const Hyphenator& h);
+// The exception table, built first if deferred. Throws what its builder throws.
+QUELLIX_API const Exceptions& hyphenatorExceptions(const Hyphenator& h);
+// The left margin: the first piece of a divided word has at least this many characters.
+QUELLIX_API std::int64_t hyphenatorLeftMin(const Hyphenator& h) noexcept;
+// The right margin: the last piece of a divided word has at least this many characters.
+QUELLIX_API std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept;
+
+// word cut into pieces at its permitted break points; the pieces concatenate to word,
+// with word's own characters. A word shorter than leftMin + rightMin is returned whole
+// without consulting any table. Otherwise the normalised word is looked up in the
+// exception table and, if absent, in the pattern trie; a break is made after character i
+// when the score there is odd and i lies within the margins. Always at least one piece.
+// Throws ScoreError ("Malformed quellix score for " + word) when a left margin <= 0
+// leaves no score at all, and passes on what the normaliser or a deferred builder throws.
+// Thread-safe.
+QUELLIX_API std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view word);
+
+// The places where hyphenate(h, word) ends a piece that another piece follows, as
+// character counts from the start of word, ascending (so the end of the word appears only
+// when the last piece is empty, which a right margin <= 0 allows). Writes the first
+// min(count, out.size()) of them to out and returns count. Allocates nothing once h's
+// tables are built (short of what a caller's normaliser allocates). Throws as hyphenate.
+QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::u32string_view word,
+                                    std::span<std::size_t> out);
+
+}  // namespace quellix
+
+#endif

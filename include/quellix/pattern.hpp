@@ -1,0 +1,117 @@
+// Patterns: the trie of Liang's weighted break patterns, and its text format.
+#ifndef QUELLIX_PATTERN_HPP
+#define QUELLIX_PATTERN_HPP
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "quellix/algebra.hpp"
+#include "quellix/export.hpp"
+
+namespace quellix {
+
+// A score list: value k belongs to the boundary after the k-th character of a word
+// (value 0 to the boundary before the first). An odd value permits a break.
+using Scores = std::vector<std::int64_t>;
+
+namespace detail {
+struct PatternNode;
+struct PatternAccess;
+}  // namespace detail
+
+// One node of a pattern trie; the root stands for the whole trie.
+//
+// A node holds a score list (empty when no pattern ends here) and children keyed by code
+// point. Patterns is an immutable value: copying shares the structure and costs O(1),
+// every operation returns a new trie and leaves its inputs unchanged, and any number of
+// threads may read one trie at once. No operation recurses to the depth of the trie, so
+// patterns of any length are safe. The default-constructed value is the empty trie.
+class QUELLIX_API Patterns {
+ public:
+  // The empty trie: no scores, no children. Never throws.
+  Patterns() noexcept;
+  Patterns(const Patterns& other) noexcept;
+  Patterns(Patterns&& other) noexcept;
+  Patterns& operator=(const Patterns& other) noexcept;
+  Patterns& operator=(Patterns&& other) noexcept;
+  ~Patterns();
+
+  // The score list of this node (of the pattern with no letters, at the root).
+  Scores scores() const;
+
+  // The children of this node in ascending code order; each shares this trie's structure.
+  std::vector<std::pair<char32_t, Patterns>> children() const;
+
+  // The child for code, if any.
+  std::optional<Patterns> child(char32_t code) const;
+
+  // Whether this is the empty trie (no scores and no children).
+  bool empty() const noexcept;
+
+  // Structural equality: same score lists and the same children, recursively.
+  QUELLIX_API friend bool operator==(const Patterns& a, const Patterns& b) noexcept;
+
+ private:
+  friend struct detail::PatternAccess;
+  explicit Patterns(const detail::PatternNode* root) noexcept;
+  const detail::PatternNode* root_;
+};
+
+template <>
+inline constexpr bool is_idempotent_monoid<Patterns> = true;
+
+// The score list of one pattern line: a value per boundary, 0 where no digit stands.
+// "a1b" gives [0, 1, 0], ".ach4" [0, 0, 0, 0, 4], "4" [4], "" [0]. A digit consumes the
+// character after it, so "a12b" gives [0, 1, 0, 0]. Never throws (beyond bad_alloc).
+QUELLIX_API Scores scorePattern(std::u32string_view line);
+
+// trie with the pattern of line inserted: the node for the line's letters (the line
+// without its digits) gets scorePattern(line), replacing what it held. Thread-safe.
+QUELLIX_API Patterns insertPattern(std::u32string_view line, const Patterns& trie);
+
+// The trie of every line of text (split at U+000A; a final line feed opens no line).
+// When several lines have the same letters, the first one's values are kept.
+QUELLIX_API Patterns parsePatterns(std::u32string_view text);
+
+// The score list the patterns give word: the maximum value any pattern laid anywhere on
+// ".word." gives each boundary, without the boundary before the first dot and the last
+// boundary of the frame. n or n + 1 values (more with adjacent-digit patterns); the
+// empty trie gives n zeros. Thread-safe; the first lookup on a trie builds a compact
+// index that later lookups share. Throws PatternLookupError only if an internal
+// invariant is broken.
+QUELLIX_API Scores lookupPattern(std::u32string_view word, const Patterns& trie);
+
+// The union of two tries; where both hold a score list, the element-wise maximum
+// followed by the longer list's tail. Symmetric, associative, idempotent.
+QUELLIX_API Patterns operator+(const Patterns& a, const Patterns& b);
+
+// Debug rendering: Patterns [0,1,0] (fromList [(97,Patterns ...)]), with children in
+// ascending code order; in parentheses when d >= 11. Followed by tail.
+QUELLIX_API std::string showsPrec(int d, const Patterns& trie, std::string_view tail = {});
+// showsPrec(0, trie, "").
+QUELLIX_API std::string show(const Patterns& trie);
+// "[" + each trie at precedence 0, separated by "," + "]" + tail.
+QUELLIX_API std::string showList(std::span<const Patterns> tries, std::string_view tail = {});
+// Writes show(trie).
+QUELLIX_API std::ostream& operator<<(std::ostream& out, const Patterns& trie);
+
+// Nothing for an empty sequence, else (all elements but the last, the last element).
+template <class T>
+std::optional<std::pair<std::vector<T>, T>> unsnoc(std::span<const T> xs) {
+  if (xs.empty()) return std::nullopt;
+  return std::pair<std::vector<T>, T>(std::vector<T>(xs.begin(), xs.end() - 1), xs.back());
+}
+template <class T>
+std::optional<std::pair<std::vector<T>, T>> unsnoc(const std::vector<T>& xs) {
+  return unsnoc(std::span<const T>(xs));
+}
+
+}  // namespace quellix
+
+#endif

@@ -1,0 +1,203 @@
+#include "quellix/hyphenator.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <climits>
+#include <thread>
+
+#include "test_support.hpp"
+
+namespace quellix {
+namespace {
+
+using testing::asciiPieces;
+using testing::makeHyphenator;
+using testing::u32;
+using Pieces = std::vector<std::string>;
+
+const Patterns& programTrie() {
+  static const Patterns trie = parsePatterns(U"pr2\n1gr");
+  return trie;
+}
+
+Pieces divide(const Hyphenator& h, std::string_view word) {
+  return asciiPieces(hyphenate(h, u32(word)));
+}
+
+std::vector<std::size_t> breaks(const Hyphenator& h, std::u32string_view word) {
+  std::array<std::size_t, 64> out{};
+  std::size_t n = breakPoints(h, word, out);
+  return {out.begin(), out.begin() + std::min(n, out.size())};
+}
+
+TEST(Hyphenate, WorkedExamples) {
+  EXPECT_EQ(divide(makeHyphenator(programTrie(), {}, 2, 3), "program"), (Pieces{"pro", "gram"}));
+  EXPECT_EQ(divide(makeHyphenator(programTrie(), {}, 4, 3), "program"), (Pieces{"program"}));
+  EXPECT_EQ(divide(makeHyphenator(programTrie(), {}, 2, 3), "pro"), (Pieces{"pro"}));
+  Exceptions prog = addException(U"prog-ram", Exceptions());
+  EXPECT_EQ(lookupException(U"program", prog), (Scores{0, 0, 0, 0, 1, 0, 0, 0}));
+  EXPECT_EQ(divide(makeHyphenator(programTrie(), prog, 2, 3), "program"), (Pieces{"prog", "ram"}));
+  auto lowerP = [](char32_t c) { return c == U'P' ? U'p' : c; };
+  EXPECT_EQ(divide(makeHyphenator(programTrie(), {}, 2, 3, lowerP), "Program"),
+            (Pieces{"Pro", "gram"}));
+}
+
+TEST(Hyphenate, ShortWordsConsultNothing) {
+  int calls = 0;
+  auto counting = [&](char32_t c) {
+    ++calls;
+    return c;
+  };
+  auto failingTrie = Lazy<Patterns>::deferred([]() -> Patterns { throw Error("trie used"); });
+  Hyphenator h(counting, failingTrie, Exceptions(), 2, 3);
+  EXPECT_EQ(divide(h, "abcd"), (Pieces{"abcd"}));
+  EXPECT_EQ(divide(h, ""), (Pieces{""}));
+  EXPECT_EQ(calls, 0);
+  EXPECT_FALSE(failingTrie.ready());
+  // A word of exactly l + r characters is looked up, and can break only after l.
+  EXPECT_THROW(hyphenate(h, U"abcde"), Error);
+  Patterns everywhere = parsePatterns(U"1a\n1b\n1c\n1d\n1e");
+  EXPECT_EQ(divide(makeHyphenator(everywhere, {}, 2, 3), "abcde"), (Pieces{"ab", "cde"}));
+}
+
+TEST(Hyphenate, MarginsOneAndZero) {
+  Patterns odd = parsePatterns(U"1\n");  // the root scores [1]: every boundary odd
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, 1, 1), "abcd"), (Pieces{"a", "b", "c", "d"}));
+  // With r = 0 the odd value after the last character leaves an empty last piece.
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, 1, 0), "abc"), (Pieces{"a", "b", "c", ""}));
+  EXPECT_EQ(breaks(makeHyphenator(odd, {}, 1, 0), U"abc"), (std::vector<std::size_t>{1, 2, 3}));
+  // Without a value after the last character there is no break there.
+  Patterns inner = parsePatterns(U"1b\n1c");
+  EXPECT_EQ(divide(makeHyphenator(inner, {}, 1, 0), "abc"), (Pieces{"a", "b", "c"}));
+  // l = 0 and r = 0 with nothing to say about the empty word is malformed.
+  try {
+    hyphenate(makeHyphenator({}, {}, 0, 0), U"");
+    FAIL() << "no error";
+  } catch (const ScoreError& e) {
+    EXPECT_STREQ(e.what(), "Malformed quellix score for ");
+  }
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, 0, 0), ""), (Pieces{""}));
+}
+
+TEST(Hyphenate, NegativeLeftMarginWidensTheWindowOnTheRight) {
+  Patterns odd = parsePatterns(U"1\n");
+  // l = -1, r = 2, n = 3: breaks after i for 1 <= i <= n - l - r = 2.
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, -1, 2), "abc"), (Pieces{"a", "b", "c"}));
+  // l = -1, r = 3: n - l - r = 1.
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, -1, 3), "abc"), (Pieces{"a", "bc"}));
+  Exceptions listed = addException(U"-a-b-c-", Exceptions());
+  EXPECT_EQ(divide(makeHyphenator({}, listed, -5, 0), "abc"), (Pieces{"a", "b", "c", ""}));
+  try {
+    hyphenate(makeHyphenator({}, addException(U"-", Exceptions()) + Exceptions(), -1, 1), U"");
+  } catch (...) {
+    FAIL() << "an exception with a score is not malformed";
+  }
+}
+
+TEST(Hyphenate, ExtremeMargins) {
+  Patterns odd = parsePatterns(U"1\n");
+  const std::int64_t lo = INT64_MIN, hi = INT64_MAX;
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, hi, hi), "abc"), (Pieces{"abc"}));
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, hi, lo), "abc"), (Pieces{"abc"}));
+  // INT64_MIN + INT64_MAX is -1: the window runs to n - l - r = 4, past the word.
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, lo, hi), "abc"), (Pieces{"a", "b", "c", ""}));
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, lo + 3, hi), "abc"), (Pieces{"a", "bc"}));
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, lo, lo), "abc"), (Pieces{"a", "b", "c", ""}));
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, 1, lo), "abc"), (Pieces{"a", "b", "c", ""}));
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, lo, 0), "ab"), (Pieces{"a", "b", ""}));
+  EXPECT_EQ(divide(makeHyphenator(odd, {}, lo, 2), "ab"), (Pieces{"a", "b", ""}));
+  EXPECT_THROW(hyphenate(makeHyphenator({}, {}, lo, lo), U""), ScoreError);
+  EXPECT_EQ(divide(makeHyphenator({}, {}, hi, 1), ""), (Pieces{""}));
+}
+
+TEST(Hyphenate, ExceptionsOverrideTheTrie) {
+  Patterns odd = parsePatterns(U"1\n");
+  Exceptions none = parseExceptions(U"program\n");
+  EXPECT_EQ(divide(makeHyphenator(odd, none, 1, 1), "program"), (Pieces{"program"}));
+  // Margins still apply to an exception.
+  Exceptions all = parseExceptions(U"p-r-o-g-r-a-m\n");
+  EXPECT_EQ(divide(makeHyphenator({}, all, 3, 3), "program"), (Pieces{"pro", "g", "ram"}));
+}
+
+TEST(Hyphenate, PiecesAlwaysRebuildTheWord) {
+  Patterns trie = parsePatterns(U".ta4\n1ta\n2tab\nb2l2\nb4le.\n1\n3x1");
+  const std::vector<std::u32string> words{U"", U"table", U"tablex", U"a.b c-d", U"xxxxxxx"};
+  for (std::int64_t l : {-3, 0, 1, 2, 5})
+    for (std::int64_t r : {-3, 0, 1, 2, 5})
+      for (const auto& w : words) {
+        Hyphenator h = makeHyphenator(trie, {}, l, r);
+        auto pieces = hyphenate(h, w);
+        ASSERT_FALSE(pieces.empty());
+        std::u32string joined;
+        for (const auto& p : pieces) joined += p;
+        EXPECT_EQ(joined, w);
+        // breakPoints reports exactly the ends of all pieces but the last.
+        auto at = breaks(h, w);
+        ASSERT_EQ(at.size(), pieces.size() - 1);
+        std::size_t end = 0;
+        for (std::size_t k = 0; k < at.size(); ++k) EXPECT_EQ(at[k], end += pieces[k].size());
+      }
+}
+
+TEST(BreakPoints, CountsBeyondTheBuffer) {
+  Hyphenator h = makeHyphenator(parsePatterns(U"1\n"), {}, 1, 1);
+  std::array<std::size_t, 2> out{};
+  EXPECT_EQ(breakPoints(h, U"abcdef", out), 5u);
+  EXPECT_EQ(out[0], 1u);
+  EXPECT_EQ(out[1], 2u);
+  EXPECT_EQ(breakPoints(h, U"abcdef", std::span<std::size_t>()), 5u);
+}
+
+TEST(Hyphenator, AccessorsAndSharedDeferredFields) {
+  int builds = 0;
+  auto trie = Lazy<Patterns>::deferred([&] {
+    ++builds;
+    return parsePatterns(U"pr2\n1gr");
+  });
+  Hyphenator h(testing::identity, trie, Exceptions(), 2, 3);
+  Hyphenator copy = h;
+  EXPECT_EQ(hyphenatorLeftMin(h), 2);
+  EXPECT_EQ(hyphenatorRightMin(h), 3);
+  EXPECT_EQ(builds, 0);
+  EXPECT_EQ(divide(copy, "program"), (Pieces{"pro", "gram"}));
+  EXPECT_EQ(&hyphenatorPatterns(h), &hyphenatorPatterns(copy));
+  EXPECT_EQ(builds, 1);
+  EXPECT_EQ(hyphenatorChars(h)(U'q'), U'q');
+  EXPECT_EQ(hyphenatorExceptions(h).size(), 0u);
+}
+
+TEST(Hyphenate, ErrorsOfTheNormaliserPassThrough) {
+  auto failing = [](char32_t) -> char32_t { throw std::runtime_error("bad char"); };
+  EXPECT_THROW(hyphenate(makeHyphenator({}, {}, 1, 1, failing), U"ab"), std::runtime_error);
+}
+
+TEST(Hyphenate, LongWordsAndMessagesInUtf8) {
+  Hyphenator h = makeHyphenator(parsePatterns(U"a1b"), {}, 1, 1);
+  std::u32string word;
+  for (int k = 0; k < 100'000; ++k) word += U"ab";
+  EXPECT_EQ(hyphenate(h, word).size(), 100'001u);
+  EXPECT_THROW(hyphenate(makeHyphenator({}, {}, 0, -1), U""), ScoreError);
+  try {
+    hyphenate(makeHyphenator({}, {}, -1, 0), U"");
+    FAIL() << "no error";
+  } catch (const ScoreError& e) {
+    EXPECT_STREQ(e.what(), "Malformed quellix score for ");
+  }
+}
+
+TEST(Hyphenator, ConcurrentUse) {
+  auto trie = Lazy<Patterns>::deferred([] { return parsePatterns(U"pr2\n1gr\n1ta\n2tab"); });
+  Hyphenator h(testing::identity, trie, Exceptions(), 2, 3);
+  std::vector<std::thread> threads;
+  std::vector<int> good(8, 0);
+  for (int k = 0; k < 8; ++k)
+    threads.emplace_back([&, k] {
+      for (int j = 0; j < 200; ++j) good[k] += divide(h, "program") == Pieces{"pro", "gram"};
+    });
+  for (auto& t : threads) t.join();
+  for (int g : good) EXPECT_EQ(g, 200);
+}
+
+}  // namespace
+}  // namespace quellix

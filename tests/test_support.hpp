@@ -1,0 +1,38 @@
+// Small helpers shared by the tests.
+#ifndef QUELLIX_TESTS_TEST_SUPPORT_HPP
+#define QUELLIX_TESTS_TEST_SUPPORT_HPP
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "quellix/hyphenator.hpp"
+
+namespace quellix::testing {
+
+inline std::u32string u32(std::string_view ascii) { return std::u32string(ascii.begin(), ascii.end()); }
+
+inline std::string ascii(std::u32string_view text) {
+  std::string out;
+  for (char32_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+// The pieces of a division, as ASCII strings, for readable expectations.
+inline std::vector<std::string> asciiPieces(const std::vector<std::u32string>& pieces) {
+  std::vector<std::string> out;
+  for (const auto& p : pieces) out.push_back(ascii(p));
+  return out;
+}
+
+inline char32_t identity(char32_t c) { return c; }
+
+inline Hyphenator makeHyphenator(const Patterns& patterns, const Exceptions& exceptions,
+                                 std::int64_t left, std::int64_t right,
+                                 CharNormaliser chars = identity) {
+  return Hyphenator(std::move(chars), patterns, exceptions, left, right);
+}
+
+}  // namespace quellix::testing
+
+#endif
