@@ -1,0 +1,43 @@
+#include "char_classes.hpp"
+
+#include <algorithm>
+#include <numeric>
+
+#include "text_lines.hpp"
+
+namespace quellix::detail {
+
+CharMap::CharMap(std::u32string_view text) {
+  // Every (variant, normal form) pair in text order.
+  std::vector<std::pair<char32_t, char32_t>> pairs;
+  forEachLine(text, [&pairs](std::u32string_view line) {
+    for (std::size_t i = 1; i < line.size(); ++i) pairs.emplace_back(line[i], line[0]);
+  });
+
+  // Sort by variant, keeping text order among equal variants, and keep the last of each.
+  std::stable_sort(pairs.begin(), pairs.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    if (i + 1 < pairs.size() && pairs[i + 1].first == pairs[i].first) continue;
+    entries_.push_back(pairs[i]);
+  }
+  entries_.shrink_to_fit();
+  if (entries_.empty()) return;
+
+  largestKey_ = entries_.back().first;
+  const std::size_t flatSize = std::min<std::size_t>(largestKey_, kFlatLimit - 1) + 1;
+  flat_.resize(flatSize);
+  std::iota(flat_.begin(), flat_.end(), char32_t{0});
+  for (const auto& [variant, normal] : entries_) {
+    if (variant >= flatSize) break;
+    flat_[variant] = normal;
+  }
+}
+
+char32_t CharMap::lookupBeyondFlat(char32_t c) const noexcept {
+  const auto found = std::lower_bound(entries_.begin(), entries_.end(), c,
+                                      [](const auto& entry, char32_t key) { return entry.first < key; });
+  return found != entries_.end() && found->first == c ? found->second : c;
+}
+
+}  // namespace quellix::detail

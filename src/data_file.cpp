@@ -1,0 +1,152 @@
+#include "data_file.hpp"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+#include "quellix/error.hpp"
+
+namespace quellix::detail {
+namespace {
+
+[[noreturn]] void throwDecompressionError(std::string_view fileName, std::string_view what) {
+  std::string message(fileName);
+  message += ": ";
+  message += what;
+  throw DecompressionError(message);
+}
+
+// Ends the inflate stream however the decompression leaves.
+struct InflateStream {
+  z_stream stream{};
+  bool open = false;
+  ~InflateStream() {
+    if (open) inflateEnd(&stream);
+  }
+};
+
+// The member's length trailer (ISIZE, the size modulo 2^32), capped at what deflate can
+// produce from bytes.size() input bytes, so a damaged trailer cannot cause a huge buffer.
+std::size_t expectedSize(std::span<const unsigned char> bytes) {
+  if (bytes.size() < 18) return 0;
+  const unsigned char* t = bytes.data() + bytes.size() - 4;
+  const std::uint32_t isize = static_cast<std::uint32_t>(t[0]) |
+                              static_cast<std::uint32_t>(t[1]) << 8 |
+                              static_cast<std::uint32_t>(t[2]) << 16 |
+                              static_cast<std::uint32_t>(t[3]) << 24;
+  // Deflate expands at most about 1032 to 1.
+  const std::size_t cap = bytes.size() <= SIZE_MAX / 1032 ? bytes.size() * 1032 : SIZE_MAX;
+  return std::min<std::size_t>(isize, cap);
+}
+
+constexpr bool isContinuation(unsigned char b) { return (b & 0xC0u) == 0x80u; }
+
+}  // namespace
+
+std::string gunzip(std::span<const unsigned char> bytes, std::string_view fileName) {
+  InflateStream z;
+  // 16 + MAX_WBITS: a gzip wrapper only (no zlib or raw streams).
+  const int init = inflateInit2(&z.stream, 16 + MAX_WBITS);
+  if (init == Z_MEM_ERROR) throw std::bad_alloc();
+  if (init != Z_OK) throwDecompressionError(fileName, "cannot start the gzip decompressor");
+  z.open = true;
+
+  // One spare byte beyond the expected size lets inflate reach the end of the member
+  // without a second round when the trailer is right.
+  std::string out(expectedSize(bytes) + 1, '\0');
+  std::size_t produced = 0;
+  std::size_t consumed = 0;
+  for (;;) {
+    if (produced == out.size()) out.resize(out.size() < 4096 ? 4096 : out.size() * 2);
+    const std::size_t inChunk = std::min<std::size_t>(bytes.size() - consumed, UINT_MAX);
+    const std::size_t outChunk = std::min<std::size_t>(out.size() - produced, UINT_MAX);
+    // zlib's interface is not const-correct; it never writes through next_in.
+    z.stream.next_in = const_cast<unsigned char*>(bytes.data() + consumed);
+    z.stream.avail_in = static_cast<uInt>(inChunk);
+    z.stream.next_out = reinterpret_cast<unsigned char*>(out.data() + produced);
+    z.stream.avail_out = static_cast<uInt>(outChunk);
+    const int rc = inflate(&z.stream, Z_NO_FLUSH);
+    consumed += inChunk - z.stream.avail_in;
+    produced += outChunk - z.stream.avail_out;
+    if (rc == Z_STREAM_END) break;
+    if (rc == Z_OK) continue;
+    if (rc == Z_BUF_ERROR) {
+      // No progress possible: for want of output room (the buffer grows above), or
+      // because the input ended before the member did.
+      if (z.stream.avail_out == 0) continue;
+      throwDecompressionError(fileName, "truncated gzip data");
+    }
+    if (rc == Z_MEM_ERROR) throw std::bad_alloc();
+    std::string what = "damaged gzip data";
+    if (z.stream.msg != nullptr) {
+      what += " (";
+      what += z.stream.msg;
+      what += ")";
+    }
+    throwDecompressionError(fileName, what);
+  }
+  if (consumed != bytes.size()) throwDecompressionError(fileName, "data after the gzip member");
+  out.resize(produced);
+  return out;
+}
+
+std::u32string decodeUtf8(std::string_view text) {
+  // Never more code points than bytes: size once, trim at the end.
+  std::u32string out(text.size(), U'\0');
+  char32_t* o = out.data();
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char* const end = p + text.size();
+  while (p != end) {
+    const unsigned char b0 = *p;
+    if (b0 < 0x80) {
+      *o++ = b0;
+      ++p;
+      continue;
+    }
+    const auto left = static_cast<std::size_t>(end - p);
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+      if (left >= 2 && isContinuation(p[1])) {
+        *o++ = static_cast<char32_t>((b0 & 0x1Fu) << 6 | (p[1] & 0x3Fu));
+        p += 2;
+        continue;
+      }
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+      // E0 needs A0..BF next (no overlong form), ED 80..9F (no surrogate).
+      const unsigned char lo = b0 == 0xE0 ? 0xA0 : 0x80;
+      const unsigned char hi = b0 == 0xED ? 0x9F : 0xBF;
+      if (left >= 3 && p[1] >= lo && p[1] <= hi && isContinuation(p[2])) {
+        *o++ = static_cast<char32_t>((b0 & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu));
+        p += 3;
+        continue;
+      }
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+      // F0 needs 90..BF next (no overlong form), F4 80..8F (nothing above U+10FFFF).
+      const unsigned char lo = b0 == 0xF0 ? 0x90 : 0x80;
+      const unsigned char hi = b0 == 0xF4 ? 0x8F : 0xBF;
+      if (left >= 4 && p[1] >= lo && p[1] <= hi && isContinuation(p[2]) &&
+          isContinuation(p[3])) {
+        *o++ = static_cast<char32_t>((b0 & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 |
+                                     (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu));
+        p += 4;
+        continue;
+      }
+    }
+    // Not the start of a well-formed sequence: the byte stands for itself.
+    *o++ = b0;
+    ++p;
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+  return out;
+}
+
+std::u32string readDataFile(std::string_view name, const FileLookup& lookup) {
+  const std::optional<std::span<const unsigned char>> bytes = lookup(name);
+  if (!bytes) throw DataFileError("Could not find " + std::string(name));
+  return decodeUtf8(gunzip(*bytes, name));
+}
+
+}  // namespace quellix::detail

@@ -1,0 +1,81 @@
+// loadHyphenator, languageHyphenator and the licence texts.
+#include "language_loading.hpp"
+
+#include <memory>
+#include <mutex>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+#include "char_classes.hpp"
+#include "embedded_files.hpp"
+#include "language_table.hpp"
+#include "quellix/exception.hpp"
+#include "quellix/pattern.hpp"
+#include "utf8_encode.hpp"
+
+namespace quellix {
+namespace detail {
+
+std::string dataFileName(Language language, std::string_view suffix) {
+  const std::string_view affix = languageRow(language).affix;
+  std::string name;
+  name.reserve(5 + affix.size() + suffix.size());
+  name += "hyph-";
+  name += affix;
+  name += suffix;
+  return name;
+}
+
+Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup) {
+  const LanguageRow& row = languageRow(language);
+  auto files = std::make_shared<const FileLookup>(std::move(lookup));
+
+  auto map = Lazy<CharMap>::deferred([files, name = dataFileName(language, ".chr.txt.gz")] {
+    return CharMap(readDataFile(name, *files));
+  });
+  auto patterns = Lazy<Patterns>::deferred([files, name = dataFileName(language, ".pat.txt.gz")] {
+    return parsePatterns(readDataFile(name, *files));
+  });
+  auto exceptions =
+      Lazy<Exceptions>::deferred([files, name = dataFileName(language, ".hyp.txt.gz")] {
+        return parseExceptions(readDataFile(name, *files));
+      });
+  return Hyphenator(Lazy<CharNormaliser>(CharNormaliser(CharClassNormaliser{std::move(map)})),
+                    std::move(patterns), std::move(exceptions), row.leftMin, row.rightMin);
+}
+
+namespace {
+
+// The shared hyphenator of one language: built in place on first use, never destroyed
+// (it lives until the process ends, so no destructor is registered at load either).
+struct SharedHyphenator {
+  std::once_flag once;
+  alignas(Hyphenator) unsigned char storage[sizeof(Hyphenator)] = {};
+};
+static_assert(std::is_trivially_destructible_v<SharedHyphenator>);
+
+// Constant-initialised: loading the library runs no code for it.
+constinit SharedHyphenator sharedHyphenators[languageCount];
+
+}  // namespace
+}  // namespace detail
+
+Hyphenator loadHyphenator(Language language) {
+  return detail::loadHyphenatorFrom(language, &detail::lookupEmbeddedFile);
+}
+
+const Hyphenator& languageHyphenator(Language language) {
+  detail::languageRow(language);  // rejects a value that is not a language
+  detail::SharedHyphenator& shared = detail::sharedHyphenators[static_cast<std::size_t>(language)];
+  // call_once retries after an exception (bad_alloc), so a failed build is not kept.
+  std::call_once(shared.once, [&] { ::new (shared.storage) Hyphenator(loadHyphenator(language)); });
+  return *std::launder(reinterpret_cast<const Hyphenator*>(shared.storage));
+}
+
+std::string languageLicence(Language language) {
+  return detail::toUtf8(
+      detail::readDataFile(detail::dataFileName(language, ".lic.txt.gz"), &detail::lookupEmbeddedFile));
+}
+
+}  // namespace quellix

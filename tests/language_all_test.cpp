@@ -1,0 +1,85 @@
+// Every built-in language end to end: all three tables build from the embedded data, and
+// every word of every exception file is divided at its hyphens, within the margins.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data_file.hpp"
+#include "embedded_files.hpp"
+#include "language_loading.hpp"
+#include "quellix/language.hpp"
+#include "text_lines.hpp"
+
+namespace quellix {
+namespace {
+
+TEST(AllLanguages, EveryLanguageBuildsItsTables) {
+  for (const Language language : enumFrom(languageMinBound)) {
+    SCOPED_TRACE(show(language));
+    const Hyphenator& h = languageHyphenator(language);
+    EXPECT_FALSE(hyphenatorPatterns(h).empty());
+    hyphenatorExceptions(h);
+    const std::u32string chars = detail::readDataFile(
+        detail::dataFileName(language, ".chr.txt.gz"), &detail::lookupEmbeddedFile);
+    // The normal form of every variant is the first character of the last line that
+    // lists it.
+    std::map<char32_t, char32_t> lastNormal;
+    detail::forEachLine(chars, [&](std::u32string_view line) {
+      for (char32_t variant : line.substr(line.empty() ? 0 : 1)) lastNormal[variant] = line[0];
+    });
+    EXPECT_FALSE(lastNormal.empty());
+    for (const auto& [variant, normal] : lastNormal)
+      EXPECT_EQ(hyphenatorChars(h)(variant), normal) << static_cast<std::uint32_t>(variant);
+  }
+}
+
+TEST(AllLanguages, ExceptionWordsBreakAtTheirHyphensWithinTheMargins) {
+  std::size_t words = 0;
+  std::size_t unreachable = 0;
+  for (const Language language : enumFrom(languageMinBound)) {
+    SCOPED_TRACE(show(language));
+    const Hyphenator& h = languageHyphenator(language);
+    const std::u32string text = detail::readDataFile(
+        detail::dataFileName(language, ".hyp.txt.gz"), &detail::lookupEmbeddedFile);
+    detail::forEachLine(text, [&](std::u32string_view line) {
+      std::u32string word;
+      std::vector<std::size_t> hyphens;  // character counts before each hyphen
+      for (char32_t c : line) {
+        if (c == U'-') {
+          hyphens.push_back(word.size());
+        } else {
+          word += c;
+        }
+      }
+      // The table is keyed by the word as written; a word that normalisation changes
+      // (the one capitalised entry, of "hsb") is never looked up under that key.
+      std::u32string normalised = word;
+      for (char32_t& c : normalised) c = hyphenatorChars(h)(c);
+      ++words;
+      if (normalised != word) {
+        ++unreachable;
+        return;
+      }
+      const auto n = static_cast<std::int64_t>(word.size());
+      std::vector<std::u32string> expected;
+      std::size_t begin = 0;
+      if (n >= hyphenatorLeftMin(h) + hyphenatorRightMin(h)) {
+        for (std::size_t at : hyphens) {
+          const auto i = static_cast<std::int64_t>(at);
+          if (i < hyphenatorLeftMin(h) || i > n - hyphenatorRightMin(h) || at == begin) continue;
+          expected.push_back(word.substr(begin, at - begin));
+          begin = at;
+        }
+      }
+      expected.push_back(word.substr(begin));
+      EXPECT_EQ(hyphenate(h, word), expected) << detail::dataFileName(language, ".hyp.txt.gz");
+    });
+  }
+  EXPECT_EQ(words, 1000u);
+  EXPECT_EQ(unreachable, 1u);  // War-sza-wa
+}
+
+}  // namespace
+}  // namespace quellix

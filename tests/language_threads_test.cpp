@@ -1,0 +1,71 @@
+// One shared language used from eight threads at once: one record, one set of tables,
+// the same divisions in every thread. Short enough for ThreadSanitizer.
+#include <gtest/gtest.h>
+
+#include <latch>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "quellix/language.hpp"
+
+namespace quellix {
+namespace {
+
+struct Seen {
+  const Hyphenator* record = nullptr;
+  const Patterns* patterns = nullptr;
+  const Exceptions* exceptions = nullptr;
+  const CharNormaliser* chars = nullptr;
+  std::vector<std::vector<std::u32string>> divisions;
+};
+
+const std::vector<std::u32string> kWords{U"Associate", U"algorithm", U"computer",
+                                         U"program",   U"table",     U"hyphenation",
+                                         U"PROJECT",   U"declination"};
+
+TEST(LanguageThreads, EightThreadsShareOneHyphenatorAndItsTables) {
+  constexpr int kThreads = 8;
+  std::vector<Seen> seen(kThreads);
+  std::latch start(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      start.arrive_and_wait();
+      Seen& mine = seen[static_cast<std::size_t>(t)];
+      // Half the threads go through the named value, half through languageHyphenator,
+      // and they touch the tables in different orders.
+      const Hyphenator& h = t % 2 == 0 ? english_GB.get() : languageHyphenator(Language::English_GB);
+      mine.record = &h;
+      for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < kWords.size(); ++i) {
+          const auto& word = kWords[(i + static_cast<std::size_t>(t)) % kWords.size()];
+          auto pieces = hyphenate(h, word);
+          if (round == 0) mine.divisions.push_back(std::move(pieces));
+        }
+      }
+      mine.patterns = &hyphenatorPatterns(h);
+      mine.exceptions = &hyphenatorExceptions(h);
+      mine.chars = &hyphenatorChars(h);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+
+  const Hyphenator& shared = english_GB;
+  for (int t = 0; t < kThreads; ++t) {
+    SCOPED_TRACE(t);
+    const Seen& mine = seen[static_cast<std::size_t>(t)];
+    EXPECT_EQ(mine.record, &shared);
+    EXPECT_EQ(mine.patterns, &hyphenatorPatterns(shared));
+    EXPECT_EQ(mine.exceptions, &hyphenatorExceptions(shared));
+    EXPECT_EQ(mine.chars, &hyphenatorChars(shared));
+    ASSERT_EQ(mine.divisions.size(), kWords.size());
+    for (std::size_t i = 0; i < kWords.size(); ++i) {
+      const auto& word = kWords[(i + static_cast<std::size_t>(t)) % kWords.size()];
+      EXPECT_EQ(mine.divisions[i], hyphenate(shared, word));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quellix
