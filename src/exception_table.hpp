@@ -40,7 +40,7 @@ struct ExceptionAccess {
   static const std::vector<std::uint8_t>* find(const Exceptions& e,
                                                std::u32string_view word) noexcept {
     const ExceptionTable* t = e.table_.get();
-    if (!t) return nullptr;
+    if (!t || t->words.empty()) return nullptr;
     auto it = t->words.find(word);
     return it == t->words.end() ? nullptr : &it->second;
   }

@@ -201,3 +201,46 @@ TEST(Hyphenator, ConcurrentUse) {
 
 }  // namespace
 }  // namespace quellix
+
+namespace quellix {
+namespace {
+
+std::vector<std::string> utf8Pieces(const Hyphenator& h, std::string_view word) {
+  auto views = hyphenate(h, word);
+  return {views.begin(), views.end()};
+}
+
+TEST(HyphenateUtf8, DividesLikeTheCodePointsAndCountsCharacters) {
+  // "é" is two bytes but one character for the margins.
+  Hyphenator h = makeHyphenator(parsePatterns(U"1\n"), {}, 2, 2);
+  EXPECT_EQ(utf8Pieces(h, "\xc3\xa9" "abc\xc3\xa9"), (std::vector<std::string>{"\xc3\xa9" "a", "b", "c\xc3\xa9"}));
+  std::array<std::size_t, 8> out{};
+  ASSERT_EQ(breakPoints(h, "\xc3\xa9" "abc\xc3\xa9", out), 2u);
+  EXPECT_EQ(out[0], 3u);  // byte offsets
+  EXPECT_EQ(out[1], 4u);
+  Hyphenator program = makeHyphenator(programTrie(), {}, 2, 3);
+  EXPECT_EQ(utf8Pieces(program, "program"), (std::vector<std::string>{"pro", "gram"}));
+}
+
+TEST(HyphenateUtf8, MalformedBytesAreKeptAndKnownToNoTable) {
+  // The byte 0xFF must not match the pattern character U+00FF, nor the exception word.
+  Patterns trie = parsePatterns(U"1\u00ff\n\u00ff1");
+  Exceptions listed = parseExceptions(U"a-\u00ff-b");
+  Hyphenator h = makeHyphenator(trie, listed, 1, 1);
+  EXPECT_EQ(utf8Pieces(h, "a\xff" "b"), (std::vector<std::string>{"a\xff" "b"}));
+  EXPECT_EQ(utf8Pieces(h, "a\xc3\xbf" "b"), (std::vector<std::string>{"a", "\xc3\xbf", "b"}));
+  // Every kind of malformed input still rebuilds byte for byte.
+  Hyphenator every = makeHyphenator(parsePatterns(U"1\n"), {}, 1, 1);
+  for (std::string_view word : std::initializer_list<std::string_view>{"\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80",
+                                "\xf8\x88\x80\x80\x80", "\xfc\x84\x80\x80\x80\x80", "\x80\x80",
+                                "ab\xe2\x82", "\xe2\x82" "ab", std::string_view("x\0y", 3)}) {
+    std::string joined;
+    auto pieces = hyphenate(every, word);
+    for (std::string_view p : pieces) joined += p;
+    EXPECT_EQ(joined, word);
+    EXPECT_EQ(pieces.size(), word.size()) << "each byte is one character here";
+  }
+}
+
+}  // namespace
+}  // namespace quellix

@@ -21,7 +21,8 @@ namespace detail {
 struct HyphenatorAccess;
 }
 
-// Maps one character to its normal form before the tables are consulted.
+// Maps one character to its normal form before the tables are consulted. An empty
+// function maps every character to itself.
 using CharNormaliser = std::function<char32_t(char32_t)>;
 
 // Everything needed to divide the words of one language: a character normaliser, a
@@ -77,9 +78,27 @@ QUELLIX_API std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32s
 // The places where hyphenate(h, word) ends a piece that another piece follows, as
 // character counts from the start of word, ascending (so the end of the word appears only
 // when the last piece is empty, which a right margin <= 0 allows). Writes the first
-// min(count, out.size()) of them to out and returns count. Allocates nothing once h's
-// tables are built (short of what a caller's normaliser allocates). Throws as hyphenate.
+// min(count, out.size()) of them to out and returns count. Once h's tables are built it
+// allocates nothing for words of up to 256 characters (longer ones take scratch space on
+// the heap; a caller's own normaliser may allocate too). Throws as hyphenate.
 QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::u32string_view word,
+                                    std::span<std::size_t> out);
+
+// UTF-8 forms. A word given as UTF-8 bytes is divided like its code points, with one
+// addition: each byte that starts no well-formed UTF-8 sequence (an overlong form, a
+// surrogate, a stray continuation byte, a sequence cut short, ...) counts as one
+// character that no pattern, exception word or normaliser knows. Margins count
+// characters, not bytes.
+
+// word's pieces as views into word: they always concatenate to word byte for byte, even
+// when it is not valid UTF-8. Throws as the code-point hyphenate (the ScoreError message
+// quotes word's bytes as they are). Thread-safe.
+QUELLIX_API std::vector<std::string_view> hyphenate(const Hyphenator& h, std::string_view word);
+
+// The break positions of the UTF-8 word as byte offsets, ascending: writes the first
+// min(count, out.size()) to out and returns count. Allocates nothing for words of up to
+// 256 bytes once h's tables are built. Throws as hyphenate. Thread-safe.
+QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::string_view word,
                                     std::span<std::size_t> out);
 
 }  // namespace quellix
