@@ -11,7 +11,6 @@ namespace {
 struct Text {
   std::string s;
   friend Text operator+(const Text& a, const Text& b) { return {"(" + a.s + b.s + ")"}; }
-  friend bool operator==(const Text&, const Text&) = default;
 };
 
 TEST(Algebra, SequencesNestToTheRight) {

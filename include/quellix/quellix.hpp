@@ -41,6 +41,7 @@
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
 #include "quellix/lazy.hpp"
+#include "quellix/paths.hpp"
 #include "quellix/pattern.hpp"
 
 #endif

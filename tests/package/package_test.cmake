@@ -1,0 +1,93 @@
+# Package tests, run by ctest as `cmake -D STEP=... -P package_test.cmake`:
+#   install      cmake --install the build tree into STAGE and check what landed there;
+#   find_package build and run consumer/ against STAGE through quellixConfig.cmake;
+#   pkg_config   compile consumer/main.cpp with `pkg-config --cflags --libs quellix`, run it;
+#   subproject   configure parent/, which takes quellix in by add_subdirectory or
+#                FetchContent (CONSUME), without building it.
+# Inputs: STEP, BUILD_DIR, STAGE, WORK, GENERATOR, CXX, CXX_FLAGS, LIBDIR, VERSION, and
+# per step HAVE_TOOL, PKG_CONFIG, SOURCE_DIR, DATA_DIR, CONSUME.
+cmake_minimum_required(VERSION 3.20)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    string(REPLACE ";" " " command "${ARGN}")
+    message(FATAL_ERROR "failed (${status}): ${command}\n${out}")
+  endif()
+  set(run_output "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_output_has text)
+  string(FIND "${run_output}" "${text}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "expected \"${text}\" in the output:\n${run_output}")
+  endif()
+endfunction()
+
+set(here "${CMAKE_CURRENT_LIST_DIR}")
+separate_arguments(cxx_flags UNIX_COMMAND "${CXX_FLAGS}")
+
+if(STEP STREQUAL "install")
+  file(REMOVE_RECURSE "${STAGE}")
+  run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${STAGE}")
+  foreach(file
+      "${LIBDIR}/libquellix.so"
+      "${LIBDIR}/libquellix.so.${VERSION}"
+      "include/quellix/paths.hpp"
+      "include/quellix/version.hpp"
+      "include/quellix/pattern.hpp"
+      "${LIBDIR}/cmake/quellix/quellixConfig.cmake"
+      "${LIBDIR}/cmake/quellix/quellixConfigVersion.cmake"
+      "${LIBDIR}/cmake/quellix/quellixTargets.cmake"
+      "${LIBDIR}/pkgconfig/quellix.pc")
+    if(NOT EXISTS "${STAGE}/${file}")
+      message(FATAL_ERROR "not installed: ${file}")
+    endif()
+  endforeach()
+  # libquellix.so -> libquellix.so.MAJOR.MINOR -> libquellix.so.VERSION
+  string(REGEX MATCH "^[0-9]+\\.[0-9]+" soversion "${VERSION}")
+  file(READ_SYMLINK "${STAGE}/${LIBDIR}/libquellix.so" link)
+  file(READ_SYMLINK "${STAGE}/${LIBDIR}/libquellix.so.${soversion}" solink)
+  if(NOT link STREQUAL "libquellix.so.${soversion}" OR NOT solink STREQUAL "libquellix.so.${VERSION}")
+    message(FATAL_ERROR "unexpected library links: ${link}, ${solink}")
+  endif()
+  file(STRINGS "${STAGE}/${LIBDIR}/pkgconfig/quellix.pc" prefix_line REGEX "^prefix=")
+  if(NOT prefix_line STREQUAL "prefix=${STAGE}")
+    message(FATAL_ERROR "quellix.pc names the wrong prefix: ${prefix_line}")
+  endif()
+  if(HAVE_TOOL)
+    # Runs without LD_LIBRARY_PATH: the tool finds the library through its relative rpath.
+    run("${STAGE}/bin/quellix-hyphenate" --version)
+    expect_output_has("${VERSION}")
+  endif()
+
+elseif(STEP STREQUAL "find_package")
+  file(REMOVE_RECURSE "${WORK}")
+  run("${CMAKE_COMMAND}" -S "${here}/consumer" -B "${WORK}" -G "${GENERATOR}"
+    "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
+    "-DCMAKE_PREFIX_PATH=${STAGE}")
+  run("${CMAKE_COMMAND}" --build "${WORK}")
+  run("${WORK}/app")  # the build tree's rpath points into STAGE
+  expect_output_has("quellix ${VERSION}: as-so-ciate")
+
+elseif(STEP STREQUAL "pkg_config")
+  file(REMOVE_RECURSE "${WORK}")
+  file(MAKE_DIRECTORY "${WORK}")
+  run("${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${STAGE}/${LIBDIR}/pkgconfig"
+    "${PKG_CONFIG}" --cflags --libs quellix)
+  string(STRIP "${run_output}" pkg_flags)
+  separate_arguments(pkg_flags UNIX_COMMAND "${pkg_flags}")
+  run("${CXX}" ${cxx_flags} -std=c++20 "${here}/consumer/main.cpp" ${pkg_flags}
+    -o "${WORK}/app")
+  run("${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${STAGE}/${LIBDIR}" "${WORK}/app")
+  expect_output_has("quellix ${VERSION}: as-so-ciate")
+
+elseif(STEP STREQUAL "subproject")
+  file(REMOVE_RECURSE "${WORK}")
+  run("${CMAKE_COMMAND}" -S "${here}/parent" -B "${WORK}" -G "${GENERATOR}"
+    "-DCMAKE_CXX_COMPILER=${CXX}" "-DQUELLIX_SOURCE_DIR=${SOURCE_DIR}"
+    "-DQUELLIX_DATA_DIR=${DATA_DIR}" "-DQUELLIX_CONSUME=${CONSUME}")
+
+else()
+  message(FATAL_ERROR "unknown STEP \"${STEP}\"")
+endif()
