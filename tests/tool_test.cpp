@@ -1,0 +1,648 @@
+// End-to-end tests of quellix-hyphenate: each test runs the built program, as a user's
+// shell would, and compares what it prints with what the library itself computes.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "quellix/hyphenator.hpp"
+#include "quellix/language.hpp"
+#include "utf8_text.hpp"
+
+extern char** environ;
+
+namespace {
+
+using quellix::Language;
+using quellix::tool::appendUtf8Lossless;
+using quellix::tool::decodeUtf8Lossless;
+using quellix::tool::escapeByte;
+
+// ---------------------------------------------------------------------------------------
+// Running the tool.
+
+// How the child's standard output is set up.
+enum class StdoutKind {
+  Pipe,        // captured
+  Closed,      // descriptor 1 closed before exec
+  BrokenPipe,  // a pipe whose reading end is already closed
+};
+
+struct RunResult {
+  bool exited = false;  // ended through exit(), not a signal
+  int status = -1;      // the exit status when exited
+  std::string out;
+  std::string err;
+};
+
+// A running quellix-hyphenate with pipes on its standard streams.
+class ToolProcess {
+ public:
+  explicit ToolProcess(const std::vector<std::string>& args,
+                       StdoutKind stdoutKind = StdoutKind::Pipe,
+                       const char* stdinPath = nullptr) {
+    // Writing to a child that has exited must give EPIPE here, not kill the test.
+    signal(SIGPIPE, SIG_IGN);
+    int in[2], out[2], err[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+      throw std::runtime_error("pipe2 failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (stdinPath != nullptr)
+      posix_spawn_file_actions_addopen(&actions, 0, stdinPath, O_RDONLY, 0);
+    else
+      posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    if (stdoutKind == StdoutKind::Closed)
+      posix_spawn_file_actions_addclose(&actions, 1);
+    else
+      posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    // The tool must cope with SIGPIPE itself: give it the default action, not the
+    // test's SIG_IGN, which exec would otherwise pass on.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<std::string> argvStrings{QUELLIX_HYPHENATE};
+    argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& s : argvStrings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    const int spawned =
+        posix_spawn(&pid_, QUELLIX_HYPHENATE, &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    if (spawned != 0) throw std::runtime_error("posix_spawn failed: " + std::to_string(spawned));
+    in_ = in[1];
+    // Never block on the tool's input: it may be waiting for us to read its output.
+    fcntl(in_, F_SETFL, O_NONBLOCK);
+    out_ = out[0];
+    err_ = err[0];
+    if (stdinPath != nullptr) closeInput();
+    if (stdoutKind == StdoutKind::BrokenPipe) {
+      close(out_);
+      out_ = -1;
+    }
+  }
+
+  ToolProcess(const ToolProcess&) = delete;
+  ToolProcess& operator=(const ToolProcess&) = delete;
+
+  ~ToolProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    for (int fd : {in_, out_, err_})
+      if (fd >= 0) close(fd);
+  }
+
+  void closeInput() {
+    if (in_ >= 0) close(in_);
+    in_ = -1;
+  }
+
+  // Writes input to the child's standard input while reading both its outputs into
+  // result, until all of input is written and result.out holds outputWanted bytes or
+  // more, or until the child has closed both outputs. closeWhenWritten then closes
+  // standard input, so that the child sees its end.
+  void exchange(std::string_view input, std::size_t outputWanted, bool closeWhenWritten,
+                RunResult& result) {
+    std::size_t written = 0;
+    const auto inputDone = [&] { return in_ < 0 || written == input.size(); };
+    if (inputDone() && closeWhenWritten) closeInput();
+    while ((out_ >= 0 || err_ >= 0) && !(inputDone() && result.out.size() >= outputWanted)) {
+      std::vector<pollfd> fds;
+      if (!inputDone()) fds.push_back({in_, POLLOUT, 0});
+      if (out_ >= 0) fds.push_back({out_, POLLIN, 0});
+      if (err_ >= 0) fds.push_back({err_, POLLIN, 0});
+      // No timing is asserted: the generous limit only turns a tool that never answers
+      // into a failure instead of a hung test run.
+      const int ready = poll(fds.data(), fds.size(), 120000);
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready <= 0) {
+        ADD_FAILURE() << "no progress with quellix-hyphenate for 120 s";
+        return;
+      }
+      for (const pollfd& p : fds) {
+        if (p.revents == 0) continue;
+        if (p.fd == in_) {
+          const ssize_t n = ::write(in_, input.data() + written, input.size() - written);
+          if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+          if (n < 0) {
+            closeInput();  // the tool is gone
+          } else {
+            written += static_cast<std::size_t>(n);
+            if (written == input.size() && closeWhenWritten) closeInput();
+          }
+        } else {
+          std::string& sink = p.fd == out_ ? result.out : result.err;
+          if (!readSome(p.fd, sink)) {
+            close(p.fd);
+            (p.fd == out_ ? out_ : err_) = -1;
+          }
+        }
+      }
+    }
+  }
+
+  // exchange() of the whole input, to the end of the tool's output; then reaps the child.
+  RunResult finish(std::string_view input) {
+    RunResult result;
+    exchange(input, std::string::npos, true, result);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    result.exited = WIFEXITED(status);
+    result.status = result.exited ? WEXITSTATUS(status) : -1;
+    return result;
+  }
+
+  // The peak resident memory of the running child in KiB (Linux), or -1.
+  long peakResidentKiB() const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+  }
+
+ private:
+  static bool readSome(int fd, std::string& sink) {
+    char buffer[65536];
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    sink.append(buffer, static_cast<std::size_t>(n));
+    return true;
+  }
+
+  pid_t pid_ = -1;
+  int in_ = -1;
+  int out_ = -1;
+  int err_ = -1;
+};
+
+RunResult runTool(const std::vector<std::string>& args, std::string_view input = {},
+                  StdoutKind stdoutKind = StdoutKind::Pipe) {
+  ToolProcess process(args, stdoutKind);
+  return process.finish(input);
+}
+
+// ---------------------------------------------------------------------------------------
+// What the library says.
+
+std::u32string decode(std::string_view bytes) {
+  std::u32string text;
+  decodeUtf8Lossless(bytes, text);
+  return text;
+}
+
+std::string encode(std::u32string_view text) {
+  std::string bytes;
+  appendUtf8Lossless(text, bytes);
+  return bytes;
+}
+
+// The line the tool should print for word: the library's pieces joined by separator.
+std::string expectedLine(Language language, std::string_view word,
+                         std::string_view separator = "-") {
+  const auto pieces = quellix::hyphenate(quellix::languageHyphenator(language), decode(word));
+  std::string line;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i != 0) line.append(separator);
+    line.append(encode(pieces[i]));
+  }
+  return line + "\n";
+}
+
+std::size_t pieceCount(Language language, std::string_view word) {
+  return quellix::hyphenate(quellix::languageHyphenator(language), decode(word)).size();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) result.push_back(line);
+  return result;
+}
+
+std::vector<std::string> fields(const std::string& line) {
+  std::vector<std::string> result;
+  std::istringstream stream(line);
+  for (std::string field; stream >> field;) result.push_back(field);
+  return result;
+}
+
+// Where each blank-separated field of line ends.
+std::vector<std::size_t> fieldEnds(const std::string& line) {
+  std::vector<std::size_t> result;
+  for (std::size_t i = 0; i < line.size(); ++i)
+    if (line[i] != ' ' && (i + 1 == line.size() || line[i + 1] == ' ')) result.push_back(i + 1);
+  return result;
+}
+
+// Where each blank-separated field of line starts.
+std::vector<std::size_t> fieldStarts(const std::string& line) {
+  std::vector<std::size_t> result;
+  for (std::size_t i = 0; i < line.size(); ++i)
+    if (line[i] != ' ' && (i == 0 || line[i - 1] == ' ')) result.push_back(i);
+  return result;
+}
+
+void expectUsageError(const RunResult& result, std::string_view mention) {
+  EXPECT_TRUE(result.exited);
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find(mention), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.rfind("quellix-hyphenate: ", 0), 0u) << result.err;
+}
+
+// Words of several scripts; every language divides them all (most stay whole).
+const std::vector<std::string> kMixedWords{
+    "hyphenation", "Associate", "Silbentrennung", "Schifffahrtsgesellschaft",
+    "anticonstitutionnellement", "megszentségteleníthetetlenség", "nejneobhospodařovávatelnějšími",
+    "źdźbło", "переносить", "электростанция", "υπολογιστής", "Ελληνικά",
+    "विभाजन", "हिन्दी", "বাংলাদেশ", "தமிழ்நாடு", "საქართველო", "հայերեն",
+    "ኢትዮጵያ", "ภาษาไทย", "", "a"};
+
+// ---------------------------------------------------------------------------------------
+// Dividing words.
+
+TEST(ToolWords, EnglishWordsDivideAsTheLibraryKnowsThem) {
+  const RunResult result =
+      runTool({"associate", "Associate", "computer", "algorithm", "program"});
+  EXPECT_TRUE(result.exited);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "as-so-ciate\nAs-so-ciate\ncom-puter\nal-go-rithm\npro-gram\n");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(ToolWords, OtherScriptsMatchTheLibrary) {
+  struct Case {
+    std::string language;  // as given on the command line
+    Language value;
+    std::string word;
+  };
+  const std::vector<Case> cases{
+      {"de-1996", Language::German_1996, "Silbentrennung"},
+      {"German_1996", Language::German_1996, "Schifffahrtsgesellschaft"},
+      {"ru", Language::Russian, "переносить"},
+      {"Russian", Language::Russian, "электростанция"},
+      {"el-monoton", Language::Greek_Mono, "υπολογιστής"},
+      {"hi", Language::Hindi, "विभाजन"},
+      {"hu", Language::Hungarian, "megszentségteleníthetetlenség"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language + " " + c.word);
+    // Only words the library really divides: a word left whole would prove little.
+    EXPECT_GT(pieceCount(c.value, c.word), 1u);
+    const RunResult result = runTool({"--language", c.language, c.word});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, expectedLine(c.value, c.word));
+  }
+}
+
+TEST(ToolWords, EveryLanguageDividesAsTheLibrary) {
+  std::string input;
+  for (const std::string& word : kMixedWords) input += word + "\n";
+  std::size_t divided = 0;
+  for (const Language language : quellix::enumFrom(Language::Afrikaans)) {
+    // Alternate the two ways of naming a language and the two option forms.
+    const bool byName = quellix::fromEnum(language) % 2 == 0;
+    const std::string name = byName ? quellix::show(language)
+                                    : std::string(quellix::languageAffix(language));
+    SCOPED_TRACE(name);
+    const RunResult result = runTool({"--language=" + name}, input);
+    EXPECT_EQ(result.status, 0);
+    std::string expected;
+    for (const std::string& word : kMixedWords) {
+      expected += expectedLine(language, word);
+      if (pieceCount(language, word) > 1) ++divided;
+    }
+    EXPECT_EQ(result.out, expected);
+  }
+  // Sanity of the word list: it exercises real divisions in many languages.
+  EXPECT_GT(divided, 73u);
+}
+
+TEST(ToolWords, SeparatorJoinsThePieces) {
+  EXPECT_EQ(runTool({"--separator", "\xC2\xB7", "associate"}).out, "as\xC2\xB7so\xC2\xB7" "ciate\n");
+  EXPECT_EQ(runTool({"--separator=<->", "computer"}).out, "com<->puter\n");
+  EXPECT_EQ(runTool({"--separator=", "associate"}).out, "associate\n");
+  // The last of repeated options counts, also for the language.
+  EXPECT_EQ(runTool({"--separator=+", "--separator=/", "algorithm"}).out, "al/go/rithm\n");
+  EXPECT_EQ(runTool({"--language", "ru", "--language=en-us", "program"}).out, "pro-gram\n");
+}
+
+TEST(ToolWords, DoubleDashEndsTheOptions) {
+  const RunResult result = runTool({"--", "--help", "-", "associate"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, expectedLine(Language::English_US, "--help") +
+                            expectedLine(Language::English_US, "-") + "as-so-ciate\n");
+  // A lone "-" is a word even before "--".
+  EXPECT_EQ(runTool({"-"}).out, "-\n");
+}
+
+// ---------------------------------------------------------------------------------------
+// Standard input.
+
+TEST(ToolInput, EveryLineIsOneWord) {
+  EXPECT_EQ(runTool({}, "associate\n\ncomputer\n").out, "as-so-ciate\n\ncom-puter\n");
+  // A final line without a line feed still counts.
+  EXPECT_EQ(runTool({}, "associate\nalgorithm").out, "as-so-ciate\nal-go-rithm\n");
+  EXPECT_EQ(runTool({}, "\n\n").out, "\n\n");
+  EXPECT_EQ(runTool({}, "").out, "");
+  EXPECT_EQ(runTool({"--separator", "|"}, "\nprogram\n\n").out, "\npro|gram\n\n");
+}
+
+TEST(ToolInput, CarriageReturnStaysInTheWord) {
+  const RunResult result = runTool({}, "associate\r\ncomputer\r\n");
+  EXPECT_EQ(result.out, expectedLine(Language::English_US, "associate\r") +
+                            expectedLine(Language::English_US, "computer\r"));
+  EXPECT_NE(result.out.find("\r\n"), std::string::npos);
+}
+
+TEST(ToolInput, LinesLongerThanOneReadAreWhole) {
+  // Words straddling the tool's read buffers must come out whole and in order.
+  std::string input;
+  std::string expected;
+  const std::string longWord(100000, 'a');
+  for (int i = 0; i < 3; ++i) {
+    input += longWord + "\nassociate\n";
+    expected += expectedLine(Language::English_US, longWord) + "as-so-ciate\n";
+  }
+  const RunResult result = runTool({}, input);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, expected);
+}
+
+TEST(ToolInput, AnswersEachLineBeforeTheInputEnds) {
+  ToolProcess process({"--language", "en-us"});
+  RunResult first;
+  process.exchange("associate\n", 12, false, first);
+  EXPECT_EQ(first.out, "as-so-ciate\n");
+  RunResult second;
+  process.exchange("computer\n", 10, false, second);
+  EXPECT_EQ(second.out, "com-puter\n");
+  const RunResult rest = process.finish({});
+  EXPECT_EQ(rest.status, 0);
+  EXPECT_EQ(rest.out, "");
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUELLIX_TEST_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUELLIX_TEST_UNDER_ASAN 1
+#endif
+#endif
+
+TEST(ToolInput, MemoryDoesNotGrowWithTheNumberOfLines) {
+#ifdef QUELLIX_TEST_UNDER_ASAN
+  GTEST_SKIP() << "AddressSanitizer quarantines freed memory, so the tool's RSS grows anyway";
+#endif
+  ToolProcess process({});
+  const auto feed = [&process](int lineCount) {
+    std::string input;
+    for (int i = 0; i < lineCount; ++i) input += "associate\n";
+    RunResult result;
+    process.exchange(input, input.size() + 2 * static_cast<std::size_t>(lineCount), false,
+                     result);
+    EXPECT_EQ(result.out.size(), input.size() + 2 * static_cast<std::size_t>(lineCount));
+    return process.peakResidentKiB();
+  };
+  const long afterFew = feed(1000);
+  if (afterFew < 0) GTEST_SKIP() << "no /proc/PID/status here";
+  // 3 MB more input: kept in memory as lines or as output, it would cost far more.
+  const long afterMany = feed(300000);
+  EXPECT_LT(afterMany - afterFew, 1024) << afterFew << " KiB after 1000 lines, " << afterMany
+                                        << " KiB after 301000";
+  EXPECT_EQ(process.finish({}).status, 0);
+}
+
+TEST(ToolInput, ReadFailureIsReported) {
+  ToolProcess process({}, StdoutKind::Pipe, "/");  // reading a directory fails
+  const RunResult result = process.finish({});
+  EXPECT_TRUE(result.exited);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("cannot read standard input"), std::string::npos) << result.err;
+}
+
+// ---------------------------------------------------------------------------------------
+// Bytes that are not UTF-8.
+
+TEST(ToolMalformedInput, BytesPassThroughUnchanged) {
+  // A lone continuation byte, a truncated sequence, an overlong form, an encoded
+  // surrogate, a value above U+10FFFF and bytes that never occur in UTF-8, amid words
+  // long enough to be divided around them.
+  const std::vector<std::string> words{
+      "asso\x80" "ciate", "com\xE2\x82puter", "algo\xC0\xAFrithm", "hyphen\xED\xA0\x80" "ation",
+      "pro\xF4\x90\x80\x80gram", "\xFE\xFF" "associate", "associate\xC3", "\xE9t\xE9",
+      "Sil\xC3\xA9" "bentrennung\xA9"};
+  std::string input;
+  std::string expected;
+  for (const std::string& word : words) {
+    input += word + "\n";
+    expected += expectedLine(Language::English_US, word, "|");
+  }
+  const RunResult result = runTool({"--separator", "|"}, input);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, expected);
+  // Taking the separators out gives back the input byte for byte.
+  std::string joined;
+  for (char c : result.out)
+    if (c != '|') joined.push_back(c);
+  EXPECT_EQ(joined, input);
+  // ... and the words were divided, not just copied.
+  EXPECT_NE(result.out.find("as|so"), std::string::npos) << result.out;
+  // The same on the command line.
+  EXPECT_EQ(runTool({"--separator", "|", words[0], words[7]}).out,
+            expectedLine(Language::English_US, words[0], "|") +
+                expectedLine(Language::English_US, words[7], "|"));
+}
+
+TEST(ToolUtf8, WellFormedSequencesDecodeToTheirCodePoints) {
+  EXPECT_EQ(decode("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), U"a\u00E9\u20AC\U0001F600");
+  EXPECT_EQ(decode("\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80"
+                   "\xF4\x8F\xBF\xBF"),
+            U"\u0080\u07FF\u0800\uD7FF\uE000\U00010000\U0010FFFF");
+  EXPECT_EQ(encode(U"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(decode(""), U"");
+}
+
+TEST(ToolUtf8, EachMalformedByteIsOneCharacter) {
+  const auto escaped = [](std::initializer_list<unsigned char> bytes) {
+    std::u32string text;
+    for (unsigned char b : bytes) text.push_back(escapeByte(b));
+    return text;
+  };
+  EXPECT_EQ(decode("\x80"), escaped({0x80}));
+  EXPECT_EQ(decode("\xC0\xAF"), escaped({0xC0, 0xAF}));                // overlong "/"
+  EXPECT_EQ(decode("\xE0\x9F\xBF"), escaped({0xE0, 0x9F, 0xBF}));      // overlong
+  EXPECT_EQ(decode("\xED\xA0\x80"), escaped({0xED, 0xA0, 0x80}));      // surrogate
+  EXPECT_EQ(decode("\xF4\x90\x80\x80"), escaped({0xF4, 0x90, 0x80, 0x80}));  // > U+10FFFF
+  EXPECT_EQ(decode("\xF0\x8F\xBF\xBF"), escaped({0xF0, 0x8F, 0xBF, 0xBF}));  // overlong
+  EXPECT_EQ(decode("\xF8\x88\x80\x80\x80"), escaped({0xF8, 0x88, 0x80, 0x80, 0x80}));
+  // A truncated sequence gives up its lead byte only; what follows decodes normally.
+  EXPECT_EQ(decode("\xE2\x82x"), escaped({0xE2, 0x82}) + U"x");
+  EXPECT_EQ(decode("\xE2\xC3\xA9"), escaped({0xE2}) + U"\u00E9");
+  EXPECT_EQ(decode("ab\xF0\x9F\x98"), U"ab" + escaped({0xF0, 0x9F, 0x98}));
+  // An escape is never mistaken for a real character: é stays two bytes, \xE9 one.
+  EXPECT_EQ(encode(decode("\xE9")), "\xE9");
+  EXPECT_EQ(encode(decode("\xC3\xA9")), "\xC3\xA9");
+}
+
+TEST(ToolUtf8, AnyBytesSurviveTheRoundTrip) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string one(1, static_cast<char>(b));
+    EXPECT_EQ(encode(decode(one)), one) << b;
+  }
+  // Deterministic pseudo-random byte strings, biased towards UTF-8's lead and
+  // continuation bytes so that near-valid sequences are common.
+  std::uint32_t state = 12345;
+  const auto nextByte = [&state] {
+    state = state * 1664525u + 1013904223u;
+    const std::uint32_t r = state >> 24;
+    return static_cast<char>(r < 96 ? 0x80 + r % 64 : r < 160 ? 0xC0 + r % 64 : r);
+  };
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes;
+    for (int i = 0; i < round % 17; ++i) bytes.push_back(nextByte());
+    ASSERT_EQ(encode(decode(bytes)), bytes);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// The other modes.
+
+TEST(ToolList, PrintsEveryLanguageAligned) {
+  const RunResult result = runTool({"--list"});
+  EXPECT_EQ(result.status, 0);
+  const std::vector<std::string> rows = lines(result.out);
+  ASSERT_EQ(rows.size(), 73u);
+  const std::vector<std::size_t> starts = fieldStarts(rows[0]);
+  const std::vector<std::size_t> ends = fieldEnds(rows[0]);
+  ASSERT_EQ(starts.size(), 5u);
+  for (const Language language : quellix::enumFrom(Language::Afrikaans)) {
+    const auto number = quellix::fromEnum(language);
+    const std::string& row = rows[static_cast<std::size_t>(number)];
+    SCOPED_TRACE(row);
+    const quellix::Hyphenator& h = quellix::languageHyphenator(language);
+    const std::vector<std::string> expected{
+        std::to_string(number), quellix::show(language),
+        std::string(quellix::languageAffix(language)),
+        std::to_string(quellix::hyphenatorLeftMin(h)),
+        std::to_string(quellix::hyphenatorRightMin(h))};
+    EXPECT_EQ(fields(row), expected);
+    // Numbers end in one column; names, affixes and margins start in one column each.
+    EXPECT_EQ(fieldEnds(row)[0], ends[0]);
+    const std::vector<std::size_t> rowStarts = fieldStarts(row);
+    EXPECT_EQ(std::vector<std::size_t>(rowStarts.begin() + 1, rowStarts.end()),
+              std::vector<std::size_t>(starts.begin() + 1, starts.end()));
+  }
+  EXPECT_EQ(fields(rows[13]), (std::vector<std::string>{"13", "English_US", "en-us", "2", "3"}));
+}
+
+TEST(ToolLicence, PrintsTheEmbeddedText) {
+  for (const std::string& name : {std::string("en-us"), std::string("German_1996")}) {
+    SCOPED_TRACE(name);
+    const Language language = *quellix::languageFromName(name);
+    const RunResult result = runTool({"--licence", name});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, quellix::languageLicence(language));
+    EXPECT_GT(result.out.size(), 100u);
+  }
+  EXPECT_EQ(runTool({"--licence=ru"}).out, quellix::languageLicence(Language::Russian));
+}
+
+TEST(ToolVersion, PrintsTheProjectVersion) {
+  const RunResult result = runTool({"--version"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "quellix-hyphenate " QUELLIX_TEST_PROJECT_VERSION "\n");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(ToolHelp, ShowsEveryOptionAndAnExample) {
+  const RunResult result = runTool({"--help"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  for (const char* option : {"--language NAME", "--separator SEP", "--list",
+                             "--licence LANGUAGE", "--version", "--help", "WORD..."})
+    EXPECT_NE(result.out.find(option), std::string::npos) << option;
+  // The examples' answers are the ones the tool really gives.
+  EXPECT_NE(result.out.find("$ quellix-hyphenate associate computer\n  as-so-ciate\n  com-puter\n"),
+            std::string::npos)
+      << result.out;
+  const std::string german = "--separator '|'\n  " +
+                             expectedLine(Language::German_1996, "Silbentrennung", "|");
+  EXPECT_NE(result.out.find(german), std::string::npos) << german;
+  // --help wins over everything else on a valid command line.
+  EXPECT_EQ(runTool({"--list", "--help"}).out, result.out);
+  EXPECT_EQ(runTool({"associate", "--help"}).out, result.out);
+}
+
+// ---------------------------------------------------------------------------------------
+// Errors.
+
+TEST(ToolErrors, UnknownLanguageSuggestsTheList) {
+  const RunResult byOption = runTool({"--language", "klingon", "associate"});
+  expectUsageError(byOption, "'klingon'");
+  EXPECT_NE(byOption.err.find("--list"), std::string::npos);
+  expectUsageError(runTool({"--language=EN-US"}, "associate\n"), "'EN-US'");
+  expectUsageError(runTool({"--language="}, "associate\n"), "''");
+  expectUsageError(runTool({"--licence", "xx"}), "'xx'");
+}
+
+TEST(ToolErrors, UnknownOptionIsNamed) {
+  expectUsageError(runTool({"--frobnicate", "associate"}), "'--frobnicate'");
+  expectUsageError(runTool({"--frobnicate=3"}), "'--frobnicate'");
+  expectUsageError(runTool({"-l", "en-us"}), "'-l'");
+  expectUsageError(runTool({"--lang", "en-us"}), "'--lang'");
+}
+
+TEST(ToolErrors, MisusedOptionsAreNamed) {
+  expectUsageError(runTool({"--language"}), "--language");
+  expectUsageError(runTool({"--separator"}), "--separator");
+  expectUsageError(runTool({"--licence"}), "--licence");
+  expectUsageError(runTool({"--list=all"}), "--list");
+  expectUsageError(runTool({"--list", "--licence", "en-us"}), "--licence");
+  expectUsageError(runTool({"--list", "associate"}), "'associate'");
+}
+
+TEST(ToolErrors, ClosedOutputEndsWithAStatus) {
+  // Standard output closed: a write error, reported, exit status 1.
+  const RunResult closed = runTool({"associate"}, {}, StdoutKind::Closed);
+  EXPECT_TRUE(closed.exited);
+  EXPECT_EQ(closed.status, 1);
+  EXPECT_NE(closed.err.find("cannot write to standard output"), std::string::npos)
+      << closed.err;
+  // The reader went away (as `| head` does): no signal death, no message.
+  std::string input;
+  for (int i = 0; i < 100000; ++i) input += "associate\n";
+  const RunResult broken = runTool({}, input, StdoutKind::BrokenPipe);
+  EXPECT_TRUE(broken.exited);
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_EQ(broken.err, "");
+}
+
+}  // namespace
