@@ -2,6 +2,7 @@
 #ifndef QUELLIX_SRC_EXCEPTION_TABLE_HPP
 #define QUELLIX_SRC_EXCEPTION_TABLE_HPP
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,21 +27,46 @@ struct WordEqual {
 };
 
 // Score lists built from exception text hold only 0 and 1, so a byte per score suffices.
+// Most words looked up are not in the table: a small bit filter over each word's
+// length and end letters answers most of those without hashing the whole word.
 struct ExceptionTable {
   using Map = std::unordered_map<std::u32string, std::vector<std::uint8_t>, WordHash, WordEqual>;
   Map words;
+  std::array<std::uint64_t, 16> filter{};
+
+  static std::size_t filterBit(std::u32string_view word) noexcept {
+    std::uint32_t h = static_cast<std::uint32_t>(word.size()) * 0x9E3779B1u;
+    if (!word.empty()) {
+      h ^= static_cast<std::uint32_t>(word.front()) * 0x85EBCA77u;
+      h ^= static_cast<std::uint32_t>(word.back()) * 0xC2B2AE3Du;
+    }
+    return (h ^ (h >> 15)) & 1023u;
+  }
+  void buildFilter() noexcept {
+    filter.fill(0);
+    for (const auto& entry : words) {
+      std::size_t bit = filterBit(entry.first);
+      filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+  }
+  bool mayHold(std::u32string_view word) const noexcept {
+    std::size_t bit = filterBit(word);
+    return (filter[bit / 64] >> (bit % 64)) & 1u;
+  }
 };
 
 struct ExceptionAccess {
   static const ExceptionTable* table(const Exceptions& e) noexcept { return e.table_.get(); }
-  static Exceptions adopt(std::shared_ptr<const ExceptionTable> t) noexcept {
+  // Publishes a finished table.
+  static Exceptions adopt(std::shared_ptr<ExceptionTable> t) noexcept {
+    t->buildFilter();
     return Exceptions(std::move(t));
   }
   // The stored list of word, or null; one hash probe, no allocation.
   static const std::vector<std::uint8_t>* find(const Exceptions& e,
                                                std::u32string_view word) noexcept {
     const ExceptionTable* t = e.table_.get();
-    if (!t || t->words.empty()) return nullptr;
+    if (!t || t->words.empty() || !t->mayHold(word)) return nullptr;
     auto it = t->words.find(word);
     return it == t->words.end() ? nullptr : &it->second;
   }

@@ -101,7 +101,7 @@ std::size_t forEachBreak(const Hyphenator& h, std::u32string_view word,
     for (std::size_t k = 0; k < n; ++k)
       framed[k + 1] = anyOpaque && opaque[k] ? PatternIndex::Symbol{0} : index->symbolOf(v[k]);
     std::fill_n(values.data(), m + index->longestScoreList + 1, std::uint8_t{0});
-    std::size_t length = index->match(framed.data(), m, values.data());
+    std::size_t length = index->match<false>(framed.data(), m, values.data());
     s = values.data() + 1;  // drop the boundary before the opening dot ...
     sLength = length - 2;   // ... and the combined list's last value
   }
@@ -113,10 +113,11 @@ std::size_t forEachBreak(const Hyphenator& h, std::u32string_view word,
   Wide hi = std::min<Wide>(Wide(n), l >= 1 ? Wide(n) - r : Wide(n) - l - r);
   hi = std::min<Wide>(hi, Wide(sLength) - 1);
   std::size_t count = 0;
-  if (s) {
-    for (Wide i = lo; i <= hi; ++i) {
-      if (s[static_cast<std::size_t>(i)] & 1u) {
-        emit(static_cast<std::size_t>(i));
+  if (s && lo <= hi) {
+    // 1 <= lo and hi <= n here, so plain sizes will do.
+    for (auto i = static_cast<std::size_t>(lo), last = static_cast<std::size_t>(hi); i <= last; ++i) {
+      if (s[i] & 1u) {
+        emit(i);
         ++count;
       }
     }

@@ -371,8 +371,27 @@ Patterns parsePatterns(std::u32string_view text) {
   auto key = [&](const Line& l) {
     return std::u32string_view(letters.data() + l.letterBegin, l.letterEnd - l.letterBegin);
   };
-  std::stable_sort(lines.begin(), lines.end(),
-                   [&](const Line& x, const Line& y) { return key(x) < key(y); });
+  // Pattern texts usually come nearly sorted: merge the ascending runs pairwise (a
+  // stable merge keeps equal keys in text order) instead of sorting from scratch.
+  auto less = [&](const Line& x, const Line& y) { return key(x) < key(y); };
+  std::vector<std::size_t> runs{0};
+  for (std::size_t k = 1; k < lines.size(); ++k)
+    if (less(lines[k], lines[k - 1])) runs.push_back(k);
+  runs.push_back(lines.size());
+  while (runs.size() > 2) {
+    std::vector<std::size_t> merged{0};
+    for (std::size_t j = 0; j + 1 < runs.size(); j += 2) {
+      if (j + 2 < runs.size()) {
+        std::inplace_merge(lines.begin() + static_cast<std::ptrdiff_t>(runs[j]),
+                           lines.begin() + static_cast<std::ptrdiff_t>(runs[j + 1]),
+                           lines.begin() + static_cast<std::ptrdiff_t>(runs[j + 2]), less);
+        merged.push_back(runs[j + 2]);
+      } else {
+        merged.push_back(runs[j + 1]);
+      }
+    }
+    runs = std::move(merged);
+  }
   lines.erase(std::unique(lines.begin(), lines.end(),
                           [&](const Line& x, const Line& y) { return key(x) == key(y); }),
               lines.end());
@@ -433,7 +452,7 @@ Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
   framed[0] = framed[m - 1] = index.dot;
   for (std::size_t k = 0; k < word.size(); ++k) framed[k + 1] = index.symbolOf(word[k]);
   std::vector<std::uint8_t> values(m + index.longestScoreList + 1, 0);
-  std::size_t length = index.match(framed.data(), m, values.data());
+  std::size_t length = index.match<true>(framed.data(), m, values.data());
   auto quoted = [&word] { return detail::toUtf8(word); };
   if (length < 1) throw PatternLookupError("lookupPattern.scores0: Impossible (" + quoted() + ")");
   if (length < 2) throw PatternLookupError("lookupPattern.scores1: Impossible (" + quoted() + ")");

@@ -1,6 +1,7 @@
 #include "pattern_index.hpp"
 
 #include <algorithm>
+#include <climits>
 #include <limits>
 #include <memory>
 
@@ -9,73 +10,129 @@
 namespace quellix::detail {
 namespace {
 
-// Nodes with at least this many children get a dense row: one probe instead of a scan.
-constexpr std::uint32_t kDenseThreshold = 8;
 constexpr char32_t kFirstPastUnicode = 0x110000;
+constexpr std::uint32_t kFree = PatternIndex::kNoParent;
+constexpr std::uint32_t kRootParent = 0xfffffffeu;
+// Tries at packing a node's children among earlier ones before it goes to the end.
+constexpr int kPlacementTries = 32;
 
 std::uint32_t checkedCount(std::size_t n) {
-  if (n >= PatternIndex::kDenseFlag) throw ArgumentError("pattern trie too large to index");
+  if (n >= 0x7fffffffu) throw ArgumentError("pattern trie too large to index");
   return static_cast<std::uint32_t>(n);
 }
 
 void assignSymbols(PatternIndex& index, const std::vector<const PatternNode*>& order) {
-  std::vector<char32_t> codes;
+  // Distinct codes in ascending order, through a bitmap of the Unicode range.
+  std::vector<std::uint64_t> seen(kFirstPastUnicode / 64, 0);
+  std::vector<char32_t> beyond;
   for (const PatternNode* node : order)
-    for (const PatternChild& c : childrenOf(node)) codes.push_back(c.code);
-  std::sort(codes.begin(), codes.end());
-  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-  index.symbolCount = codes.size();
-  checkedCount(codes.size());
+    for (const PatternChild& c : childrenOf(node)) {
+      if (c.code < kFirstPastUnicode)
+        seen[c.code / 64] |= std::uint64_t{1} << (c.code % 64);
+      else
+        beyond.push_back(c.code);
+    }
+  std::sort(beyond.begin(), beyond.end());
+  beyond.erase(std::unique(beyond.begin(), beyond.end()), beyond.end());
 
-  std::size_t pages = 0;
-  for (char32_t code : codes)
-    if (code < kFirstPastUnicode) pages = std::max<std::size_t>(pages, (code >> 8) + 1);
-  index.pageOf.assign(pages, 0);
+  PatternIndex::Symbol next = 0;
   std::uint16_t usedPages = 0;
-  for (std::size_t k = 0; k < codes.size(); ++k) {
-    char32_t code = codes[k];
-    auto symbol = static_cast<PatternIndex::Symbol>(k + 1);
-    if (code >= kFirstPastUnicode) {
-      index.outOfRange.emplace_back(code, symbol);  // codes are sorted, so is this
-      continue;
+  for (std::size_t word = 0; word < seen.size(); ++word) {
+    for (std::uint64_t bits = seen[word]; bits; bits &= bits - 1) {
+      auto code = static_cast<char32_t>(word * 64 + static_cast<unsigned>(__builtin_ctzll(bits)));
+      std::size_t page = code >> 8;
+      if (index.pageOf.size() <= page) index.pageOf.resize(page + 1, 0);
+      if (index.pageOf[page] == 0) {
+        index.pageOf[page] = ++usedPages;
+        index.symbolPages.resize(std::size_t(usedPages) * 256, 0);
+      }
+      index.symbolPages[(std::size_t(index.pageOf[page]) - 1) * 256 + (code & 0xff)] = ++next;
     }
-    std::uint16_t& page = index.pageOf[code >> 8];
-    if (page == 0) {
-      page = ++usedPages;
-      index.symbolPages.resize(std::size_t(usedPages) * 256, 0);
-    }
-    index.symbolPages[(std::size_t(page) - 1) * 256 + (code & 0xff)] = symbol;
+  }
+  for (char32_t code : beyond) index.outOfRange.emplace_back(code, ++next);
+  index.symbolCount = checkedCount(next);
+  constexpr std::size_t kDirectLimit = 0x800;
+  const std::size_t reach = index.pageOf.size() * 256;
+  if (beyond.empty() && reach <= kDirectLimit) {
+    std::vector<PatternIndex::Symbol> direct(reach);  // symbolOf reads direct once set
+    for (std::size_t code = 0; code < reach; ++code)
+      direct[code] = index.symbolOf(static_cast<char32_t>(code));
+    index.direct = std::move(direct);
   }
 }
 
 PatternIndex* buildIndex(const PatternNode* root) {
   auto index = std::make_unique<PatternIndex>();
-  // Breadth-first order gives every node's children consecutive numbers.
+  // Breadth-first order: the children of order[k] are order[firstChild[k] ..].
   std::vector<const PatternNode*> order{root};
-  for (std::size_t k = 0; k < order.size(); ++k)
+  std::vector<std::uint32_t> firstChild;
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    firstChild.push_back(checkedCount(order.size()));
     for (const PatternChild& c : childrenOf(order[k])) order.push_back(c.node);
+  }
   checkedCount(order.size());
   assignSymbols(*index, order);
 
-  index->nodes.resize(order.size());
-  index->edgeSymbol.assign(order.size(), 0);
-  std::uint32_t next = 1;
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    const PatternNode* node = order[k];
-    PatternIndex::Node& out = index->nodes[k];
-    auto children = childrenOf(node);
-    auto scores = scoresOf(node);
-    out.firstChild = next;
-    out.childCount = static_cast<std::uint32_t>(children.size());
-    out.denseRow = 0;
-    for (const PatternChild& c : children) index->edgeSymbol[next++] = index->symbolOf(c.code);
-    if (children.size() >= kDenseThreshold) {
-      out.denseRow = checkedCount(index->dense.size());
-      index->dense.resize(index->dense.size() + index->symbolCount + 1, PatternIndex::kNoChild);
-      for (std::uint32_t j = 0; j < children.size(); ++j)
-        index->dense[out.denseRow + index->edgeSymbol[out.firstChild + j]] = out.firstChild + j;
-      out.childCount |= PatternIndex::kDenseFlag;
+  auto& slots = index->slots;
+  slots.assign(1, {kRootParent, 0, 0, 0});
+  // nextFree finds the first free slot at or after a position: a union-find over the
+  // occupied slots, each pointing past itself, with path halving.
+  std::vector<std::uint32_t> skip{1};
+  auto ensure = [&](std::size_t size) {
+    while (slots.size() < size) {
+      skip.push_back(static_cast<std::uint32_t>(slots.size()));
+      slots.push_back({kFree, 0, 0, 0});
     }
+  };
+  auto nextFree = [&](std::size_t at) {
+    while (at < skip.size() && skip[at] != at) {
+      if (skip[at] < skip.size()) skip[at] = skip[skip[at]];
+      at = skip[at];
+    }
+    return at;
+  };
+  auto isFree = [&slots](std::size_t at) { return at >= slots.size() || slots[at].parent == kFree; };
+  std::vector<std::uint32_t> slotOf(order.size(), 0);
+  std::vector<PatternIndex::Symbol> symbols;
+  std::uint32_t maxBase = 0;
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const std::uint32_t here = slotOf[k];
+    auto children = childrenOf(order[k]);
+    if (children.empty()) continue;
+    symbols.clear();
+    for (const PatternChild& c : children) symbols.push_back(index->symbolOf(c.code));
+    const std::size_t low = symbols.front();
+    std::size_t base = std::max(nextFree(1), low) - low;
+    for (int tries = 0;; ++tries) {
+      bool fits = true;
+      for (PatternIndex::Symbol sym : symbols)
+        if (!isFree(base + sym)) {
+          fits = false;
+          break;
+        }
+      if (fits) break;
+      // Fresh space past the end always fits.
+      base = tries == kPlacementTries ? std::max(slots.size(), low) - low
+                                      : nextFree(base + low + 1) - low;
+    }
+    ensure(base + symbols.back() + 1);
+    slots[here].base = checkedCount(base);
+    maxBase = std::max(maxBase, slots[here].base);
+    for (std::size_t j = 0; j < symbols.size(); ++j) {
+      const std::size_t at = base + symbols[j];
+      slots[at].parent = here;
+      skip[at] = static_cast<std::uint32_t>(at + 1);
+      slotOf[firstChild[k] + j] = checkedCount(at);
+    }
+  }
+  // Padding: base + any symbol must index a slot.
+  ensure(std::size_t(maxBase) + index->symbolCount + 1);
+  checkedCount(slots.size());
+
+  index->scoreLength.assign(slots.size(), 0);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    auto scores = scoresOf(order[k]);
+    PatternIndex::Slot& out = slots[slotOf[k]];
     out.hitBegin = checkedCount(index->hitOffsets.size());
     for (std::size_t j = 0; j < scores.size(); ++j) {
       if (scores[j] == 0) continue;
@@ -83,8 +140,9 @@ PatternIndex* buildIndex(const PatternNode* root) {
       index->hitValues.push_back(scores[j]);
     }
     out.hitCount = checkedCount(index->hitOffsets.size() - out.hitBegin);
-    out.scoreLength = checkedCount(scores.size());
-    index->longestScoreList = std::max(index->longestScoreList, out.scoreLength);
+    if (!scores.empty()) out.hitCount |= PatternIndex::kHoldsList;
+    index->scoreLength[slotOf[k]] = checkedCount(scores.size());
+    index->longestScoreList = std::max(index->longestScoreList, checkedCount(scores.size()));
   }
   checkedCount(index->hitOffsets.size());
   index->dot = index->symbolOf(U'.');
@@ -97,31 +155,6 @@ PatternIndex::Symbol PatternIndex::symbolPastUnicode(char32_t code) const noexce
   auto it = std::lower_bound(outOfRange.begin(), outOfRange.end(), code,
                              [](const auto& entry, char32_t c) { return entry.first < c; });
   return it != outOfRange.end() && it->first == code ? it->second : 0;
-}
-
-std::size_t PatternIndex::match(const Symbol* framed, std::size_t m,
-                                std::uint8_t* values) const noexcept {
-  std::size_t length = m;
-  auto apply = [&](std::uint32_t node, std::size_t at) {
-    const Node& n = nodes[node];
-    length = std::max(length, at + n.scoreLength);
-    for (std::uint32_t h = n.hitBegin, end = n.hitBegin + n.hitCount; h < end; ++h) {
-      std::uint8_t& v = values[at + hitOffsets[h]];
-      v = std::max(v, hitValues[h]);
-    }
-  };
-  const bool rootScores = nodes[0].scoreLength != 0;
-  for (std::size_t start = 0; start < m; ++start) {
-    if (rootScores) apply(0, start);
-    std::uint32_t node = 0;
-    for (std::size_t k = start; k < m; ++k) {
-      node = child(node, framed[k]);
-      if (node == kNoChild) break;
-      apply(node, start);
-    }
-  }
-  if (rootScores) apply(0, m);
-  return length;
 }
 
 const PatternIndex& indexOf(const PatternNode* node) {

@@ -244,3 +244,67 @@ TEST(HyphenateUtf8, MalformedBytesAreKeptAndKnownToNoTable) {
 
 }  // namespace
 }  // namespace quellix
+
+namespace quellix {
+namespace {
+
+// The breaks the window rule gives for the score list of lookupPattern.
+std::vector<std::size_t> breaksFromScores(const Scores& s, std::size_t n, std::int64_t l,
+                                          std::int64_t r) {
+  std::vector<std::size_t> out;
+  if (static_cast<std::int64_t>(n) < l + r) return out;
+  std::int64_t lo = std::max<std::int64_t>(l, 1);
+  std::int64_t hi = std::min<std::int64_t>(static_cast<std::int64_t>(n),
+                                           l >= 1 ? static_cast<std::int64_t>(n) - r
+                                                  : static_cast<std::int64_t>(n) - l - r);
+  hi = std::min<std::int64_t>(hi, static_cast<std::int64_t>(s.size()) - 1);
+  for (std::int64_t i = lo; i <= hi; ++i)
+    if (s[static_cast<std::size_t>(i)] & 1) out.push_back(static_cast<std::size_t>(i));
+  return out;
+}
+
+void expectDivisionMatchesLookup(const Patterns& trie, const std::vector<std::u32string>& words) {
+  for (auto [l, r] : {std::pair<std::int64_t, std::int64_t>{1, 0}, {2, 3}, {0, 0}, {-1, 1}, {1, 1}})
+    for (const auto& w : words) {
+      Hyphenator h = makeHyphenator(trie, {}, l, r);
+      Scores s = lookupPattern(w, trie);
+      if (l <= 0 && s.empty()) continue;  // malformed, checked elsewhere
+      EXPECT_EQ(breaks(h, w), breaksFromScores(s, w.size(), l, r))
+          << testing::ascii(w) << " l=" << l << " r=" << r;
+    }
+}
+
+TEST(BreakPoints, AgreeWithLookupOnRandomPatterns) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::uint32_t bound) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % bound;
+  };
+  const std::u32string alphabet = U"abc.0123456789";
+  for (int round = 0; round < 200; ++round) {
+    std::u32string text;
+    for (std::uint32_t line = next(12); line-- > 0;) {
+      for (std::uint32_t len = next(6); len-- > 0;) text += alphabet[next(next(3) ? 4 : 14)];
+      text += U'\n';
+    }
+    Patterns trie = parsePatterns(text);
+    std::vector<std::u32string> words{U""};
+    for (int k = 0; k < 20; ++k) {
+      std::u32string w;
+      for (std::uint32_t len = next(9); len-- > 0;) w += alphabet[next(4)];
+      words.push_back(w);
+    }
+    expectDivisionMatchesLookup(trie, words);
+  }
+}
+
+TEST(BreakPoints, AgreeWithLookupOnNestedPatterns) {
+  // Patterns x1, xx1, ...: every start walks deep and meets a list at every step.
+  std::u32string text;
+  for (int k = 1; k <= 3000; ++k) text += std::u32string(static_cast<std::size_t>(k), U'x') + U"1\n";
+  Patterns trie = parsePatterns(text);
+  expectDivisionMatchesLookup(trie, {U"xxxxx", std::u32string(50, U'x'), U"axxb"});
+}
+
+}  // namespace
+}  // namespace quellix
