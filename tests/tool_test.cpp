@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
@@ -21,6 +24,7 @@
 
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/text.hpp"
 #include "utf8_text.hpp"
 
 extern char** environ;
@@ -42,6 +46,12 @@ enum class StdoutKind {
   BrokenPipe,  // a pipe whose reading end is already closed
 };
 
+// How the child's standard error is set up.
+enum class StderrKind {
+  Pipe,      // captured
+  Terminal,  // a pseudo-terminal, captured through its master side
+};
+
 struct RunResult {
   bool exited = false;  // ended through exit(), not a signal
   int status = -1;      // the exit status when exited
@@ -54,12 +64,24 @@ class ToolProcess {
  public:
   explicit ToolProcess(const std::vector<std::string>& args,
                        StdoutKind stdoutKind = StdoutKind::Pipe,
-                       const char* stdinPath = nullptr) {
+                       const char* stdinPath = nullptr,
+                       StderrKind stderrKind = StderrKind::Pipe) {
     // Writing to a child that has exited must give EPIPE here, not kill the test.
     signal(SIGPIPE, SIG_IGN);
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
       throw std::runtime_error("pipe2 failed");
+    if (stderrKind == StderrKind::Terminal) {
+      // The child's standard error is the slave side of a pseudo-terminal; we read the
+      // master side. Until the child has its copy, ours keeps the terminal from hanging up.
+      close(err[0]);
+      close(err[1]);
+      err[0] = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+      if (err[0] < 0 || grantpt(err[0]) != 0 || unlockpt(err[0]) != 0 || !ptsname(err[0]))
+        throw std::runtime_error("no pseudo-terminal");
+      err[1] = open(ptsname(err[0]), O_RDWR | O_NOCTTY | O_CLOEXEC);
+      if (err[1] < 0) throw std::runtime_error("cannot open the pseudo-terminal");
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (stdinPath != nullptr)
@@ -533,6 +555,189 @@ TEST(ToolUtf8, AnyBytesSurviveTheRoundTrip) {
 }
 
 // ---------------------------------------------------------------------------------------
+// Running text.
+
+// A file under the test's temporary directory, removed again at the end of the test.
+class TempFile {
+ public:
+  explicit TempFile(std::string_view contents) {
+    path_ = ::testing::TempDir() + "quellix_tool_XXXXXX";
+    const int fd = mkstemp(path_.data());
+    if (fd < 0) throw std::runtime_error("mkstemp failed");
+    std::size_t done = 0;
+    while (done < contents.size()) {
+      const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+      if (n <= 0) throw std::runtime_error("cannot write " + path_);
+      done += static_cast<std::size_t>(n);
+    }
+    close(fd);
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  ~TempFile() { std::remove(path_.c_str()); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string libraryText(std::string_view text, quellix::TextOptions options = {},
+                        Language language = Language::English_US) {
+  return quellix::hyphenateText(quellix::languageHyphenator(language), text, options);
+}
+
+const std::string kProse =
+    "Hyphenation of running text: the associate professor computed algorithms,\n"
+    "see www.hyphenation.example or write to associate@computer.example.\r\n"
+    "\tAlready hy\u00ADphen\u00ADated words stay; broken \xC3 bytes stay.\n";
+
+TEST(ToolText, HyphenatesStandardInputAsTheLibraryDoes) {
+  const RunResult result = runTool({"--text"}, kProse);
+  EXPECT_TRUE(result.exited);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, libraryText(kProse));
+  EXPECT_NE(result.out.find("Hy\u00ADphen\u00ADation of run\u00ADning"), std::string::npos);
+  // The options of the library, from the command line.
+  EXPECT_EQ(runTool({"--text", "--separator", "|", "--min-length=8"}, kProse).out,
+            libraryText(kProse, {.hyphen = "|", .minWordLength = 8}));
+  const std::string german = "Die Silbentrennung gro\xC3\x9F" "er Wörterbücher.";
+  EXPECT_EQ(runTool({"--text", "--language", "de-1996", "--separator=-"}, german).out,
+            libraryText(german, {.hyphen = "-"}, Language::German_1996));
+  EXPECT_EQ(runTool({"--text"}, "").out, "");
+}
+
+TEST(ToolText, HtmlModeLeavesTheMarkup) {
+  const std::string page =
+      "<!DOCTYPE html>\n<html><head><title>Hyphenation</title>\n"
+      "<style>p.hyphenation { color: red }</style></head>\n"
+      "<body><p class=\"hyphenation\">Hyphenation &amp; justification of <b>paragraphs</b>.</p>\n"
+      "<!-- comment about hyphenation -->\n<pre>unhyphenated computation</pre>\n"
+      "<script>var hyphenation = \"</p>\";</script></body></html>\n";
+  const RunResult result = runTool({"--html", "--separator", "|"}, page);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, quellix::hyphenateHtml(quellix::english_US, page, {.hyphen = "|"}));
+  EXPECT_NE(result.out.find("<p class=\"hyphenation\">Hy|phen|ation &amp; jus|ti|fi|ca|tion"),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("<pre>unhyphenated computation</pre>"), std::string::npos);
+  // --text and --html together are HTML, in either order.
+  EXPECT_EQ(runTool({"--text", "--html", "--separator", "|"}, page).out, result.out);
+  EXPECT_EQ(runTool({"--html", "--text", "--separator", "|"}, page).out, result.out);
+}
+
+TEST(ToolText, FilesAreReadInOrderAndEachIsOneText) {
+  // The first file ends inside a word: that word is not joined with the next file's start.
+  const TempFile first("Hyphenation of running text, hyphen");
+  const TempFile second("ation and more hyphenation\n");
+  const RunResult result = runTool({"--text", "--separator=|", first.path(), "-", second.path()},
+                                   "computer ");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, libraryText("Hyphenation of running text, hyphen", {.hyphen = "|"}) +
+                            libraryText("computer ", {.hyphen = "|"}) +
+                            libraryText("ation and more hyphenation\n", {.hyphen = "|"}));
+  // A file that cannot be opened is reported; the others are still done; status 1.
+  const RunResult missing =
+      runTool({"--text", first.path(), "/nonexistent/quellix.txt", second.path()});
+  EXPECT_TRUE(missing.exited);
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, libraryText("Hyphenation of running text, hyphen") +
+                             libraryText("ation and more hyphenation\n"));
+  EXPECT_NE(missing.err.find("cannot open '/nonexistent/quellix.txt': No such file or directory"),
+            std::string::npos)
+      << missing.err;
+  // A directory opens but cannot be read.
+  const RunResult directory = runTool({"--text", "/"});
+  EXPECT_EQ(directory.status, 1);
+  EXPECT_NE(directory.err.find("cannot read '/'"), std::string::npos) << directory.err;
+}
+
+TEST(ToolText, WordsAcrossReadsAreWhole) {
+  // Far more than one read: words and multi-byte characters straddle the reads.
+  std::string text;
+  for (int i = 0; text.size() < 400000; ++i)
+    text += i % 7 == 0 ? "Größenverhältnisse " : i % 3 == 0 ? "hyphenation\n" : "associate, ";
+  const TempFile file(text);
+  const RunResult result = runTool({"--text", "--language=de-1996", file.path()});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, libraryText(text, {}, Language::German_1996));
+}
+
+TEST(ToolText, AnswersEachLineBeforeTheInputEnds) {
+  ToolProcess process({"--text", "--separator=-"});
+  RunResult first;
+  process.exchange("associate computer\n", 22, false, first);
+  EXPECT_EQ(first.out, "as-so-ciate com-puter\n");
+  RunResult second;
+  process.exchange("algorithm ", 12, false, second);
+  EXPECT_EQ(second.out, "al-go-rithm ");
+  EXPECT_EQ(process.finish({}).status, 0);
+}
+
+TEST(ToolText, MemoryStaysBoundedEvenForAnEndlessWord) {
+  ToolProcess process({"--text"});
+  const auto feed = [&process](const std::string& input) {
+    RunResult result;
+    // All but the last held bytes come back before the input ends.
+    process.exchange(input, input.size() - quellix::kMaxHeldBytes - 16, false, result);
+    EXPECT_GE(result.out.size(), input.size() - quellix::kMaxHeldBytes - 16);
+    return process.peakResidentKiB();
+  };
+  std::string prose;
+  while (prose.size() < 100000) prose += "associate computer ";
+  const long afterProse = feed(prose);
+  if (afterProse < 0) GTEST_SKIP() << "no /proc/PID/status here";
+  // A word of 4 MB, which can never be divided: held whole, it would cost megabytes.
+  std::string endless;
+  while (endless.size() < 4000000) endless += "hyphenation";
+  const long afterWord = feed(endless);
+  EXPECT_LT(afterWord - afterProse, 1024)
+      << afterProse << " KiB before the word, " << afterWord << " KiB after";
+  const RunResult rest = process.finish({});
+  EXPECT_EQ(rest.status, 0);
+}
+
+TEST(ToolText, ProgressOnlyOnATerminal) {
+  // 1.5 MB (1.4 MiB), more than the mebibyte from which progress is shown.
+  std::string text;
+  while (text.size() < 1500000) text += "Hyphenation of running text. ";
+  const TempFile file(text);
+  const std::string expected = libraryText(text);
+  {
+    ToolProcess process({"--text", file.path()}, StdoutKind::Pipe, nullptr, StderrKind::Terminal);
+    const RunResult result = process.finish({});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, expected);
+    // Drawn over itself with carriage returns, and erased at the end.
+    EXPECT_NE(result.err.find("\rquellix-hyphenate: " + file.path() + " "), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find(" of 1.4 MiB ("), std::string::npos) << result.err;
+    ASSERT_GE(result.err.size(), 2u);
+    EXPECT_EQ(result.err.substr(result.err.size() - 2), " \r") << result.err;
+    EXPECT_EQ(result.err.find('\n'), std::string::npos) << result.err;
+  }
+  // Not a terminal: nothing on standard error.
+  const RunResult piped = runTool({"--text", file.path()});
+  EXPECT_EQ(piped.out, expected);
+  EXPECT_EQ(piped.err, "");
+}
+
+TEST(ToolText, MinLengthAlsoAppliesToWords) {
+  EXPECT_EQ(runTool({"--min-length", "10", "associate", "hyphenation"}).out,
+            "associate\n" + expectedLine(Language::English_US, "hyphenation"));
+  EXPECT_EQ(runTool({"--min-length=0", "associate"}).out, "as-so-ciate\n");
+}
+
+TEST(ToolText, WrongTextOptionsAreNamed) {
+  expectUsageError(runTool({"--text", "--min-length", "many"}), "'many'");
+  expectUsageError(runTool({"--text", "--min-length=-3"}), "'-3'");
+  expectUsageError(runTool({"--text", "--min-length"}), "--min-length");
+  expectUsageError(runTool({"--text=yes"}), "--text");
+  expectUsageError(runTool({"--text", "--list"}), "--list");
+  expectUsageError(runTool({"--licence", "en-us", "--html"}), "--html");
+}
+
+// ---------------------------------------------------------------------------------------
 // The other modes.
 
 TEST(ToolList, PrintsEveryLanguageAligned) {
@@ -586,8 +791,9 @@ TEST(ToolHelp, ShowsEveryOptionAndAnExample) {
   const RunResult result = runTool({"--help"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
-  for (const char* option : {"--language NAME", "--separator SEP", "--list",
-                             "--licence LANGUAGE", "--version", "--help", "WORD..."})
+  for (const char* option : {"--language NAME", "--separator SEP", "--text", "--html",
+                             "--min-length N", "--list", "--licence LANGUAGE", "--version",
+                             "--help", "WORD...", "FILE..."})
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   // The examples' answers are the ones the tool really gives.
   EXPECT_NE(result.out.find("$ quellix-hyphenate associate computer\n  as-so-ciate\n  com-puter\n"),
@@ -596,6 +802,17 @@ TEST(ToolHelp, ShowsEveryOptionAndAnExample) {
   const std::string german = "--separator '|'\n  " +
                              expectedLine(Language::German_1996, "Silbentrennung", "|");
   EXPECT_NE(result.out.find(german), std::string::npos) << german;
+  const std::string shortWords = "--min-length 10 associate hyphenation\n  associate\n  " +
+                                 expectedLine(Language::English_US, "hyphenation");
+  EXPECT_NE(result.out.find(shortWords), std::string::npos) << shortWords;
+  const std::string text = "--text --separator -\n  " +
+                           quellix::hyphenateText(quellix::english_US, "Hyphenation of running text.",
+                                                  quellix::TextOptions{.hyphen = "-"});
+  EXPECT_NE(result.out.find(text), std::string::npos) << text;
+  const std::string page = "--html --separator '&shy;'\n  " +
+                           quellix::hyphenateHtml(quellix::english_US, "<em>Hyphenation</em>",
+                                                  quellix::TextOptions{.hyphen = "&shy;"});
+  EXPECT_NE(result.out.find(page), std::string::npos) << page;
   // --help wins over everything else on a valid command line.
   EXPECT_EQ(runTool({"--list", "--help"}).out, result.out);
   EXPECT_EQ(runTool({"associate", "--help"}).out, result.out);

@@ -1,11 +1,17 @@
 // quellix-hyphenate: divides words at their permitted break points, from the command line
-// or line by line from standard input, with any of the library's 73 languages.
+// or line by line from standard input, with any of the library's 73 languages; or inserts
+// soft hyphens into running text or HTML read from files or standard input.
 //
 // Exit status: 0 on success, 1 when reading, writing or the library fails, 2 for a wrong
 // command line (unknown option or language, missing or superfluous value).
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <csignal>
 #include <cstddef>
 #include <cstdio>
@@ -20,6 +26,7 @@
 
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/text.hpp"
 #include "quellix/version.hpp"
 #include "utf8_text.hpp"
 
@@ -147,7 +154,7 @@ class LineReader {
 // The command line. Every option is one row of kOptions: the parser, the --help text and
 // the handlers in applyOption() all work from it, so a new option is one row and one case.
 
-enum class OptionId { Language, Separator, List, Licence, Version, Help };
+enum class OptionId { Language, Separator, Text, Html, MinLength, List, Licence, Version, Help };
 
 struct OptionSpec {
   OptionId id;
@@ -160,7 +167,18 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Language, "language", "NAME",
      "divide in language NAME: a name (English_US) or an affix\n"
      "(en-us); default en-us"},
-    {OptionId::Separator, "separator", "SEP", "join the pieces of a word with SEP; default -"},
+    {OptionId::Separator, "separator", "SEP",
+     "join the pieces of a word with SEP; default -, and with\n"
+     "--text or --html the soft hyphen U+00AD"},
+    {OptionId::Text, "text", "",
+     "hyphenate running text: copy each FILE (or standard\n"
+     "input) with SEP inserted at every break of every word"},
+    {OptionId::Html, "html", "",
+     "as --text for HTML: only text content is hyphenated, not\n"
+     "tags, comments, entities, script, style, pre, code, ..."},
+    {OptionId::MinLength, "min-length", "N",
+     "leave words of fewer than N characters whole; default 5\n"
+     "with --text or --html, 0 otherwise"},
     {OptionId::List, "list", "",
      "list every language: number, name, affix, left and right\n"
      "margin (the shortest first and last piece)"},
@@ -169,17 +187,19 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Help, "help", "", "print this help and exit"},
 };
 
-enum class Mode { Divide, List, Licence };
+enum class Mode { Divide, Text, List, Licence };
 
 struct Settings {
   quellix::Language language = quellix::Language::English_US;
-  std::string separator = "-";
+  std::optional<std::string> separator;  // default: "-", or the soft hyphen for Mode::Text
+  std::optional<std::size_t> minLength;  // default: 0, or 5 for Mode::Text
+  bool html = false;
   Mode mode = Mode::Divide;
   std::string_view modeOption;  // the option that chose mode, for conflict messages
   quellix::Language licenceLanguage = quellix::Language::English_US;
   bool help = false;
   bool version = false;
-  std::vector<std::string_view> words;
+  std::vector<std::string_view> words;  // for Mode::Text, the files
 };
 
 std::string quoted(std::string_view text) {
@@ -202,10 +222,26 @@ void chooseMode(Settings& settings, Mode mode, std::string_view option) {
   settings.modeOption = option;
 }
 
+std::size_t parseCount(std::string_view option, std::string_view value) {
+  std::size_t count = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
+  if (value.empty() || error != std::errc() || end != value.data() + value.size())
+    throw UsageError{"option --" + std::string(option) + " needs a number of characters, not " +
+                     quoted(value)};
+  return count;
+}
+
 void applyOption(Settings& settings, const OptionSpec& option, std::string_view value) {
   switch (option.id) {
     case OptionId::Language: settings.language = parseLanguage(value); break;
-    case OptionId::Separator: settings.separator = value; break;
+    case OptionId::Separator: settings.separator = std::string(value); break;
+    case OptionId::Text:
+    case OptionId::Html:
+      // --html is --text for HTML: the two go together.
+      if (settings.mode != Mode::Text) chooseMode(settings, Mode::Text, option.name);
+      settings.html = settings.html || option.id == OptionId::Html;
+      break;
+    case OptionId::MinLength: settings.minLength = parseCount(option.name, value); break;
     case OptionId::List: chooseMode(settings, Mode::List, option.name); break;
     case OptionId::Licence:
       settings.licenceLanguage = parseLanguage(value);
@@ -260,8 +296,8 @@ Settings parseCommandLine(int argc, char** argv) {
     }
     applyOption(settings, *option, value);
   }
-  if (settings.mode != Mode::Divide && !settings.words.empty() && !settings.help &&
-      !settings.version)
+  if (settings.mode != Mode::Divide && settings.mode != Mode::Text && !settings.words.empty() &&
+      !settings.help && !settings.version)
     throw UsageError{"--" + std::string(settings.modeOption) + " takes no words, but " +
                      quoted(settings.words.front()) + " was given"};
   return settings;
@@ -269,13 +305,21 @@ Settings parseCommandLine(int argc, char** argv) {
 
 std::string helpText() {
   std::string text =
-      "Usage: quellix-hyphenate [--language NAME] [--separator SEP] [WORD...]\n"
+      "Usage: quellix-hyphenate [--language NAME] [--separator SEP] [--min-length N]\n"
+      "                         [WORD...]\n"
+      "       quellix-hyphenate --text | --html [--language NAME] [--separator SEP]\n"
+      "                         [--min-length N] [FILE...]\n"
       "       quellix-hyphenate --list | --licence LANGUAGE | --version | --help\n"
       "\n"
       "Divides each WORD at its permitted break points and prints one line per word,\n"
       "the pieces joined by SEP. Without a WORD, divides every line of standard input\n"
       "(a line ends at a line feed; an empty line gives an empty line). Input and\n"
       "output are UTF-8; bytes that are not UTF-8 pass through unchanged.\n"
+      "\n"
+      "With --text or --html, copies each FILE (- or none: standard input) to standard\n"
+      "output with SEP inserted at every break of every word; all else is unchanged.\n"
+      "URLs, e-mail addresses and words that contain a soft hyphen are left whole. On a\n"
+      "terminal, standard error shows the progress through large files.\n"
       "\n"
       "Options (--name=VALUE works as well as --name VALUE; -- ends the options):\n";
   std::size_t width = 0;
@@ -301,6 +345,14 @@ std::string helpText() {
       "  com-puter\n"
       "  $ echo Silbentrennung | quellix-hyphenate --language=de-1996 --separator '|'\n"
       "  Sil|ben|tren|nung\n"
+      "  $ quellix-hyphenate --min-length 10 associate hyphenation\n"
+      "  associate\n"
+      "  hy-phen-ation\n"
+      "  $ echo 'Hyphenation of running text.' | quellix-hyphenate --text --separator -\n"
+      "  Hy-phen-ation of run-ning text.\n"
+      "  $ echo '<em>Hyphenation</em>' | quellix-hyphenate --html --separator '&shy;'\n"
+      "  <em>Hy&shy;phen&shy;ation</em>\n"
+      "  $ quellix-hyphenate --html --language fr page.html > page.hyphenated.html\n"
       "\n"
       "Exit status: 0 on success, 1 on a read, write or data failure, 2 on a wrong\n"
       "command line.\n");
@@ -337,16 +389,22 @@ void listLanguages(Output& out) {
 // Divides words, one output line per word; reuses its buffers from word to word.
 class Divider {
  public:
-  Divider(const quellix::Hyphenator& h, std::string separator, Output& out)
-      : h_(h), separator_(std::move(separator)), out_(out) {}
+  // Words of fewer than minLength characters are printed whole.
+  Divider(const quellix::Hyphenator& h, std::string separator, std::size_t minLength,
+          Output& out)
+      : h_(h), separator_(std::move(separator)), minLength_(minLength), out_(out) {}
 
   void divide(std::string_view word) {
     quellix::tool::decodeUtf8Lossless(word, text_);
     line_.clear();
-    const std::vector<std::u32string> pieces = quellix::hyphenate(h_, text_);
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-      if (i != 0) line_.append(separator_);
-      quellix::tool::appendUtf8Lossless(pieces[i], line_);
+    if (text_.size() < minLength_) {
+      line_.append(word);
+    } else {
+      const std::vector<std::u32string> pieces = quellix::hyphenate(h_, text_);
+      for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i != 0) line_.append(separator_);
+        quellix::tool::appendUtf8Lossless(pieces[i], line_);
+      }
     }
     line_.push_back('\n');
     out_.write(line_);
@@ -355,13 +413,161 @@ class Divider {
  private:
   const quellix::Hyphenator& h_;
   std::string separator_;
+  std::size_t minLength_;
   Output& out_;
   std::u32string text_;
   std::string line_;
 };
 
-// Does what the command line asks, writing to out.
-void act(const Settings& settings, Output& out) {
+// ---------------------------------------------------------------------------------------
+// Running text.
+
+// A progress line on standard error for inputs larger than a mebibyte, such as
+// "quellix-hyphenate: book.txt 12.5 of 40.0 MiB (31%)": drawn when the input passes the
+// mebibyte, redrawn at most four times a second, erased when the input is done (or the
+// tool stops). Drawn only when standard error is a terminal and standard output is not,
+// so that it never mixes with the text itself.
+class Progress {
+ public:
+  static bool wanted() { return isatty(STDERR_FILENO) == 1 && isatty(STDOUT_FILENO) != 1; }
+
+  explicit Progress(bool enabled) : enabled_(enabled) {}
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+  ~Progress() { erase(); }
+
+  // A new input; total is its size when known.
+  void start(std::string_view name, std::optional<std::uint64_t> total) {
+    erase();
+    name_.assign(name);
+    total_ = total;
+    done_ = 0;
+  }
+
+  void advance(std::size_t bytes) {
+    done_ += bytes;
+    if (!enabled_ || std::max(done_, total_.value_or(0)) <= kLargeInput) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (shown_ != 0 && now - drawn_ < kInterval) return;
+    drawn_ = now;
+    draw();
+  }
+
+  void erase() {
+    if (shown_ == 0) return;
+    std::string blank = "\r";
+    blank.append(shown_, ' ').push_back('\r');
+    writeAll(blank);
+    shown_ = 0;
+  }
+
+ private:
+  static constexpr std::uint64_t kLargeInput = 1 << 20;
+  static constexpr auto kInterval = std::chrono::milliseconds(250);
+
+  static std::string mebibytes(std::uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / (1 << 20));
+    return text;
+  }
+
+  void draw() {
+    std::string line = "\r";
+    line.append(kProgram).append(": ").append(name_).append(" ").append(mebibytes(done_));
+    if (total_ && *total_ > 0) {
+      const std::uint64_t percent = std::min<std::uint64_t>(100, done_ * 100 / *total_);
+      line.append(" of ").append(mebibytes(*total_)).append(" MiB (");
+      line.append(std::to_string(percent)).append("%)");
+    } else {
+      line.append(" MiB");
+    }
+    // Pad over the end of a longer previous line.
+    const std::size_t length = line.size() - 1;
+    if (length < shown_) line.append(shown_ - length, ' ');
+    shown_ = std::max(shown_, length);
+    writeAll(line);
+  }
+
+  // Progress is a courtesy: a failed write to standard error is not an error of the tool.
+  static void writeAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(STDERR_FILENO, bytes.data(), bytes.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+  }
+
+  bool enabled_;
+  std::string name_;
+  std::optional<std::uint64_t> total_;
+  std::uint64_t done_ = 0;
+  std::size_t shown_ = 0;  // length of the line on the terminal, 0: none
+  std::chrono::steady_clock::time_point drawn_;
+};
+
+// Copies each input (a file, or "-" for standard input; none: standard input) to out with
+// the separator inserted at every break of every word. An input that cannot be opened or
+// read is reported and the next one taken. Returns the exit status.
+int hyphenateInputs(const Settings& settings, Output& out) {
+  quellix::TextOptions options;
+  options.hyphen = settings.separator.value_or("\u00AD");
+  options.minWordLength = settings.minLength.value_or(5);
+  options.markup = settings.html ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
+  quellix::TextHyphenator hyphenator(quellix::languageHyphenator(settings.language),
+                                     std::move(options));
+  Progress progress(Progress::wanted());
+  std::vector<std::string_view> inputs = settings.words;
+  if (inputs.empty()) inputs.push_back("-");
+  std::string chunk(64 * 1024, '\0');
+  std::string text;
+  int status = 0;
+  const auto report = [&](std::string_view what, std::string_view input, int error) {
+    progress.erase();
+    printError(std::string(what) + " " +
+               (input == "-" ? std::string("standard input") : quoted(input)) + ": " +
+               std::strerror(error));
+    status = 1;
+  };
+  for (const std::string_view input : inputs) {
+    const bool standardInput = input == "-";
+    const int fd = standardInput ? STDIN_FILENO : ::open(std::string(input).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      report("cannot open", input, errno);
+      continue;
+    }
+    struct stat info {};
+    std::optional<std::uint64_t> total;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+      total = static_cast<std::uint64_t>(info.st_size);
+    progress.start(standardInput ? "standard input" : input, total);
+    for (;;) {
+      // Reading may wait for more input: what is decided is delivered first.
+      out.flush();
+      const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        report("cannot read", input, errno);
+        break;
+      }
+      if (n == 0) break;
+      text.clear();
+      hyphenator.write(std::string_view(chunk.data(), static_cast<std::size_t>(n)), text);
+      out.write(text);
+      progress.advance(static_cast<std::size_t>(n));
+    }
+    // Each input is a text of its own: nothing is held over into the next.
+    text.clear();
+    hyphenator.finish(text);
+    out.write(text);
+    if (!standardInput) ::close(fd);
+    progress.erase();
+  }
+  return status;
+}
+
+// Does what the command line asks, writing to out; the exit status.
+int act(const Settings& settings, Output& out) {
   if (settings.help) {
     out.write(helpText());
   } else if (settings.version) {
@@ -370,8 +576,11 @@ void act(const Settings& settings, Output& out) {
     listLanguages(out);
   } else if (settings.mode == Mode::Licence) {
     out.write(quellix::languageLicence(settings.licenceLanguage));
+  } else if (settings.mode == Mode::Text) {
+    return hyphenateInputs(settings, out);
   } else {
-    Divider divider(quellix::languageHyphenator(settings.language), settings.separator, out);
+    Divider divider(quellix::languageHyphenator(settings.language),
+                    settings.separator.value_or("-"), settings.minLength.value_or(0), out);
     if (!settings.words.empty()) {
       for (const std::string_view word : settings.words) divider.divide(word);
     } else {
@@ -380,6 +589,7 @@ void act(const Settings& settings, Output& out) {
       while (reader.next(line)) divider.divide(line);
     }
   }
+  return 0;
 }
 
 // Parses the command line and does what it asks; the exit status, or an exception.
@@ -392,8 +602,9 @@ int run(int argc, char** argv) {
     return 2;
   }
   Output out(STDOUT_FILENO);
+  int status = 0;
   try {
-    act(settings, out);
+    status = act(settings, out);
   } catch (...) {
     // Whatever failed, the lines already divided are still delivered.
     try {
@@ -403,7 +614,7 @@ int run(int argc, char** argv) {
     throw;
   }
   out.flush();
-  return 0;
+  return status;
 }
 
 }  // namespace

@@ -43,5 +43,6 @@
 #include "quellix/lazy.hpp"
 #include "quellix/paths.hpp"
 #include "quellix/pattern.hpp"
+#include "quellix/text.hpp"
 
 #endif

@@ -1,0 +1,135 @@
+/* quellix's C interface: word division and running-text hyphenation for C programs and
+ * for other languages' foreign-function interfaces. C11 and C++ compatible.
+ *
+ *   quellix_hyphenator* h;
+ *   if (quellix_hyphenator_open("en-us", &h) == QUELLIX_OK) {
+ *     char out[64];
+ *     size_t length;
+ *     quellix_hyphenate(h, "associate", QUELLIX_NUL_TERMINATED, "-", out, sizeof out, &length);
+ *     puts(out);  // as-so-ciate
+ *     quellix_hyphenator_close(h);
+ *   }
+ *
+ * Text is UTF-8 throughout; bytes that are not well-formed UTF-8 are kept as they are, each
+ * counting as one character that no pattern knows. A length parameter gives the size in
+ * bytes, or QUELLIX_NUL_TERMINATED for a NUL-terminated string.
+ *
+ * Results go into caller buffers. A function that writes a string stores the string's
+ * length (without the terminating NUL) in *length and writes the string with its NUL when
+ * capacity > *length; otherwise it writes an empty string (when capacity > 0) and returns
+ * QUELLIX_ERROR_BUFFER_TOO_SMALL, so that the caller can retry with *length + 1 bytes.
+ *
+ * Every function returns a quellix_status and never lets a C++ exception escape. After a
+ * failure, quellix_last_error() describes it.
+ *
+ * Threads: every function may be called from any number of threads at once, also with the
+ * same handle, except that a handle must not be closed while another thread uses it. The
+ * message of quellix_last_error() is kept per thread.
+ */
+#ifndef QUELLIX_QUELLIX_H
+#define QUELLIX_QUELLIX_H
+
+#include <stddef.h>
+
+#include "quellix/export.hpp"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* What a call did. */
+typedef enum quellix_status {
+  QUELLIX_OK = 0,
+  /* A required pointer was NULL, or a value was outside its domain. */
+  QUELLIX_ERROR_INVALID_ARGUMENT = 1,
+  /* No language has this name or affix. */
+  QUELLIX_ERROR_UNKNOWN_LANGUAGE = 2,
+  /* The result did not fit into the caller's buffer; see the size reported. */
+  QUELLIX_ERROR_BUFFER_TOO_SMALL = 3,
+  /* Memory ran out. */
+  QUELLIX_ERROR_NO_MEMORY = 4,
+  /* A language's embedded data is missing or damaged. */
+  QUELLIX_ERROR_DATA = 5,
+  /* Any other failure inside the library. */
+  QUELLIX_ERROR_INTERNAL = 6
+} quellix_status;
+
+/* A length that means "up to the terminating NUL". */
+#define QUELLIX_NUL_TERMINATED ((size_t)-1)
+
+/* A hyphenator: an opaque handle to the shared hyphenator of one built-in language. */
+typedef struct quellix_hyphenator quellix_hyphenator;
+
+/* A fixed English description of status (a quellix_status value), such as "the buffer is
+ * too small"; "unknown status" for any other number. Taken as an int so that any number a
+ * foreign caller passes is well defined. The string is static. */
+QUELLIX_API const char* quellix_status_message(int status);
+
+/* The message of the last failed call on this thread (the library's own, naming the
+ * language, file or argument), or "" when no call has failed on this thread. Valid until
+ * the next call into the library on this thread. */
+QUELLIX_API const char* quellix_last_error(void);
+
+/* Opens the hyphenator of the language whose name ("English_US") or affix ("en-us") is
+ * name, exactly (case-sensitive), and stores a new handle in *out (NULL on failure). The
+ * language's tables are built from the embedded data once per process, on first use.
+ * Returns QUELLIX_ERROR_UNKNOWN_LANGUAGE, QUELLIX_ERROR_INVALID_ARGUMENT (name or out NULL)
+ * or QUELLIX_ERROR_NO_MEMORY. */
+QUELLIX_API quellix_status quellix_hyphenator_open(const char* name, quellix_hyphenator** out);
+
+/* Releases a handle; NULL is ignored. */
+QUELLIX_API void quellix_hyphenator_close(quellix_hyphenator* hyphenator);
+
+/* The language's name ("English_US"), a static string; NULL for a NULL handle. */
+QUELLIX_API const char* quellix_hyphenator_language(const quellix_hyphenator* hyphenator);
+
+/* The break positions of one word, as byte offsets from its start, ascending: stores their
+ * number in *count and writes the first min(*count, capacity) of them to positions (which
+ * may be NULL when capacity is 0). Returns QUELLIX_ERROR_BUFFER_TOO_SMALL when
+ * *count > capacity, QUELLIX_ERROR_DATA when the language's data cannot be read. */
+QUELLIX_API quellix_status quellix_break_points(const quellix_hyphenator* hyphenator,
+                                                const char* word, size_t word_length,
+                                                size_t* positions, size_t capacity,
+                                                size_t* count);
+
+/* The word with separator (a NUL-terminated string) between its pieces, into buffer as
+ * described at the top. buffer may be NULL when capacity is 0. */
+QUELLIX_API quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator,
+                                             const char* word, size_t word_length,
+                                             const char* separator, char* buffer,
+                                             size_t capacity, size_t* length);
+
+/* How running text is hyphenated (see quellix/text.hpp for the details). */
+typedef struct quellix_text_options {
+  /* Inserted at every break; NULL: U+00AD SOFT HYPHEN. */
+  const char* hyphen;
+  /* Words of fewer characters are left whole. */
+  size_t min_word_length;
+  /* Non-zero: leave words that contain a soft hyphen as they are. */
+  int skip_soft_hyphenated;
+  /* Non-zero: leave words in capitals (no lower-case letter) as they are. */
+  int skip_capitals;
+  /* Non-zero: leave URLs and e-mail addresses as they are. */
+  int skip_urls;
+  /* Non-zero: the text is HTML; only its text content is hyphenated. */
+  int html;
+} quellix_text_options;
+
+/* The defaults: soft hyphen, 5 characters, skip soft-hyphenated words and URLs, do not
+ * skip capitals, plain text. */
+QUELLIX_API quellix_text_options quellix_text_options_default(void);
+
+/* text with the hyphen string inserted at every permitted break of every word, into
+ * buffer as described at the top. options NULL: the defaults. Removing the inserted
+ * hyphen strings gives back text byte for byte. */
+QUELLIX_API quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator,
+                                                  const char* text, size_t text_length,
+                                                  const quellix_text_options* options,
+                                                  char* buffer, size_t capacity,
+                                                  size_t* length);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

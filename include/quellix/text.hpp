@@ -1,0 +1,134 @@
+// Running text: inserting a hyphen string at every permitted break of every word of a
+// UTF-8 text, plain or HTML, whole or chunk by chunk.
+//
+//   std::string out = quellix::hyphenateText(quellix::english_US, "Hyphenation matters.");
+//   // "Hy\u00ADphen\u00ADation mat\u00ADters."  (U+00AD SOFT HYPHEN at each break)
+//
+// What is a word. A text is cut into tokens at white space (the Unicode White_Space
+// characters, no-break spaces included) and, in HTML, at markup. Inside a token a word is
+// a maximal run of word characters:
+//   - for a built-in language's hyphenator, the characters its character-class data lists
+//     (both the normal forms and their variants: for English a-z and A-Z, for French also
+//     the apostrophes, for Hindi the Devanagari letters and signs, ...);
+//   - for any other hyphenator, TextOptions::isWordCharacter, by default the Unicode
+//     letters and combining marks plus U+200C/U+200D (the joiners used inside words);
+//   - a soft hyphen (U+00AD; in HTML also &shy;, &#173;, &#xAD;) between two word
+//     characters continues the word: "hy\u00ADphen" is one word that contains a soft hyphen.
+// Each word is divided with breakPoints() on its characters (soft hyphens taken out) and the
+// hyphen string is inserted at each break, except where a soft hyphen already stands.
+// Everything else, and every byte that is not well-formed UTF-8, is copied unchanged, so
+// removing the inserted hyphen strings from the output gives back the input byte for byte.
+//
+// HTML. Only text content is divided. Tags with their attributes, comments (<!-- -->),
+// <!DOCTYPE> and other <!...> or <?...?> declarations, CDATA sections, and character
+// references (an '&' with the ASCII letters, digits and '#' after it and an optional ';')
+// are copied unchanged; a character reference ends the word it touches, so no hyphen ever
+// lands inside or beside one (a soft-hyphen or no-break-space reference is the exception
+// described above, it joins or separates as the character would). The contents of script,
+// style, textarea and title (up to their end tag: no line of a page is broken there) and of
+// pre and code (counting nested pre and code elements) are copied unchanged. Tag names are
+// matched without regard to case; a '/' before a tag's '>' closes nothing, as in HTML. A
+// '<' not followed by a letter, '/', '!' or '?' is text, as in HTML.
+//
+// Memory. Hyphenation works on a window: TextHyphenator holds back only what cannot be
+// decided yet (a partial UTF-8 sequence, a partial character reference, a '<', and the
+// current word, or the current token when URLs are skipped, since "://" may still come).
+// A held word or token that grows past kMaxHeldBytes (4 KiB) is copied unhyphenated, as is
+// the rest of it: no real word is that long, and memory stays bounded whatever the input.
+// hyphenateText() applies the same rule, so whole-text and chunked output are identical.
+#ifndef QUELLIX_TEXT_HPP
+#define QUELLIX_TEXT_HPP
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "quellix/export.hpp"
+#include "quellix/hyphenator.hpp"
+
+namespace quellix {
+
+// How a text is written: plain text, or HTML whose markup is left alone.
+enum class TextMarkup { Plain, Html };
+
+// How running text is hyphenated. The defaults suit text shown in a browser or a word
+// processor that breaks lines at soft hyphens.
+struct TextOptions {
+  // Inserted at each break. Default: U+00AD SOFT HYPHEN, as UTF-8.
+  std::string hyphen = "\u00AD";
+  // Words of fewer characters (code points, soft hyphens not counted) are left whole.
+  std::size_t minWordLength = 5;
+  // Leave a word that contains a soft hyphen as it is: someone has divided it already.
+  // When false, such a word gets the breaks it lacks (none next to an existing one).
+  bool skipSoftHyphenated = true;
+  // Leave words in capitals as they are: words with an upper-case letter and no lower-case
+  // one ("NASA", "UNESCO", "HTML5"), by the Unicode letter case.
+  bool skipCapitals = false;
+  // Leave tokens that are URLs or e-mail addresses as they are. A token counts as one when
+  // it contains "://", or "www." (in any letter case) not preceded by a letter, digit or
+  // word character, or an '@' with a letter, digit or word character on both sides.
+  bool skipUrls = true;
+  // Plain text or HTML.
+  TextMarkup markup = TextMarkup::Plain;
+  // The word characters for a hyphenator that is not a built-in language's; when set, used
+  // for every hyphenator, built-in ones included. Empty: see the top of this header. Called
+  // from the thread that hyphenates; must not throw.
+  std::function<bool(char32_t)> isWordCharacter = {};
+};
+
+// The longest word (or token, with skipUrls) that is still hyphenated, in bytes.
+inline constexpr std::size_t kMaxHeldBytes = 4096;
+
+// text with options.hyphen inserted at every permitted break of every word, as described
+// at the top of this header. Builds h's tables first, and throws what that throws
+// (DataFileError, DecompressionError), ScoreError in the case hyphenate() documents, and
+// std::bad_alloc. Thread-safe.
+QUELLIX_API std::string hyphenateText(const Hyphenator& h, std::string_view text,
+                                      const TextOptions& options = {});
+
+// hyphenateText() with options.markup = TextMarkup::Html. Throws as hyphenateText.
+// Thread-safe.
+QUELLIX_API std::string hyphenateHtml(const Hyphenator& h, std::string_view html,
+                                      TextOptions options = {});
+
+// Hyphenates one text that arrives in chunks, producing output as it goes: after each
+// write() the output so far is everything that can be decided, and the memory held is
+// bounded (see the top of this header). The concatenated output of write() calls and
+// finish() equals hyphenateText() of the concatenated chunks, however the text is cut.
+//
+// Keeps a reference to h, which must outlive it. One object serves one stream at a time
+// (not thread-safe); separate objects may run in separate threads. If a call throws, the
+// text held back is lost; reset() makes the object usable again. A moved-from object may
+// only be destroyed or assigned to.
+class QUELLIX_API TextHyphenator {
+ public:
+  // Builds h's tables (so that later calls fail only for lack of memory). Throws
+  // DataFileError or DecompressionError for a built-in language's missing or damaged data,
+  // and std::bad_alloc.
+  explicit TextHyphenator(const Hyphenator& h, TextOptions options = {});
+  ~TextHyphenator();
+  TextHyphenator(TextHyphenator&&) noexcept;
+  TextHyphenator& operator=(TextHyphenator&&) noexcept;
+
+  // Takes the next chunk of the text and appends to out what it can decide. A chunk may
+  // end anywhere, inside a UTF-8 sequence, a word or a tag. Throws ScoreError as
+  // hyphenate() does, and std::bad_alloc.
+  void write(std::string_view chunk, std::string& out);
+
+  // Ends the text: appends everything still held back to out and makes the object ready
+  // for a new text. Throws as write().
+  void finish(std::string& out);
+
+  // Forgets everything held back and starts a new text. Never throws.
+  void reset() noexcept;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace quellix
+
+#endif

@@ -1,0 +1,173 @@
+// The C interface (quellix/quellix.h) over the C++ library. Every entry point catches
+// everything: no exception crosses into C.
+#include "quellix/quellix.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "quellix/error.hpp"
+#include "quellix/hyphenator.hpp"
+#include "quellix/language.hpp"
+#include "quellix/text.hpp"
+
+struct quellix_hyphenator {
+  quellix::Language language;
+  const quellix::Hyphenator* hyphenator;
+};
+
+namespace {
+
+thread_local std::string lastError;
+
+quellix_status fail(quellix_status status, const char* message) noexcept {
+  try {
+    lastError = message;
+  } catch (...) {
+    lastError.clear();  // no memory for the message: an empty one is still true
+  }
+  return status;
+}
+
+// Runs body, turning every exception into a status and a message.
+template <class Body>
+quellix_status guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return fail(QUELLIX_ERROR_NO_MEMORY, "out of memory");
+  } catch (const quellix::DataFileError& error) {
+    return fail(QUELLIX_ERROR_DATA, error.what());
+  } catch (const quellix::DecompressionError& error) {
+    return fail(QUELLIX_ERROR_DATA, error.what());
+  } catch (const quellix::ArgumentError& error) {
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, error.what());
+  } catch (const std::exception& error) {
+    return fail(QUELLIX_ERROR_INTERNAL, error.what());
+  } catch (...) {
+    return fail(QUELLIX_ERROR_INTERNAL, "unknown failure");
+  }
+}
+
+std::string_view textOf(const char* text, std::size_t length) {
+  return length == QUELLIX_NUL_TERMINATED ? std::string_view(text) : std::string_view(text, length);
+}
+
+// Stores result's length and copies it with its NUL when it fits, as quellix.h describes.
+quellix_status deliver(const std::string& result, char* buffer, std::size_t capacity,
+                       std::size_t* length) {
+  *length = result.size();
+  if (capacity > result.size()) {
+    std::memcpy(buffer, result.data(), result.size());
+    buffer[result.size()] = '\0';
+    return QUELLIX_OK;
+  }
+  if (capacity > 0) buffer[0] = '\0';
+  return fail(QUELLIX_ERROR_BUFFER_TOO_SMALL, "the buffer is too small for the result");
+}
+
+bool badBuffer(const void* buffer, std::size_t capacity) { return buffer == nullptr && capacity > 0; }
+
+}  // namespace
+
+extern "C" {
+
+const char* quellix_status_message(int status) {
+  switch (status) {
+    case QUELLIX_OK: return "success";
+    case QUELLIX_ERROR_INVALID_ARGUMENT: return "invalid argument";
+    case QUELLIX_ERROR_UNKNOWN_LANGUAGE: return "unknown language";
+    case QUELLIX_ERROR_BUFFER_TOO_SMALL: return "the buffer is too small";
+    case QUELLIX_ERROR_NO_MEMORY: return "out of memory";
+    case QUELLIX_ERROR_DATA: return "language data missing or damaged";
+    case QUELLIX_ERROR_INTERNAL: return "internal error";
+  }
+  return "unknown status";
+}
+
+const char* quellix_last_error(void) { return lastError.c_str(); }
+
+quellix_status quellix_hyphenator_open(const char* name, quellix_hyphenator** out) {
+  if (out == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "out is NULL");
+  *out = nullptr;
+  if (name == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "name is NULL");
+  return guarded([&] {
+    const auto language = quellix::languageFromName(name);
+    if (!language) {
+      return fail(QUELLIX_ERROR_UNKNOWN_LANGUAGE,
+                  ("no language is named '" + std::string(name) + "'").c_str());
+    }
+    const quellix::Hyphenator& h = quellix::languageHyphenator(*language);
+    *out = new quellix_hyphenator{*language, &h};
+    return QUELLIX_OK;
+  });
+}
+
+void quellix_hyphenator_close(quellix_hyphenator* hyphenator) { delete hyphenator; }
+
+const char* quellix_hyphenator_language(const quellix_hyphenator* hyphenator) {
+  // Names are NUL-terminated in static storage.
+  return hyphenator == nullptr ? nullptr : quellix::languageName(hyphenator->language).data();
+}
+
+quellix_status quellix_break_points(const quellix_hyphenator* hyphenator, const char* word,
+                                    size_t word_length, size_t* positions, size_t capacity,
+                                    size_t* count) {
+  if (hyphenator == nullptr || word == nullptr || count == nullptr ||
+      badBuffer(positions, capacity))
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  return guarded([&] {
+    *count = quellix::breakPoints(*hyphenator->hyphenator, textOf(word, word_length),
+                                  std::span<std::size_t>(positions, capacity));
+    if (*count > capacity)
+      return fail(QUELLIX_ERROR_BUFFER_TOO_SMALL, "the buffer is too small for the positions");
+    return QUELLIX_OK;
+  });
+}
+
+quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const char* word,
+                                 size_t word_length, const char* separator, char* buffer,
+                                 size_t capacity, size_t* length) {
+  if (hyphenator == nullptr || word == nullptr || separator == nullptr || length == nullptr ||
+      badBuffer(buffer, capacity))
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  return guarded([&] {
+    const std::vector<std::string_view> pieces =
+        quellix::hyphenate(*hyphenator->hyphenator, textOf(word, word_length));
+    std::string result;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      if (i != 0) result += separator;
+      result += pieces[i];
+    }
+    return deliver(result, buffer, capacity, length);
+  });
+}
+
+quellix_text_options quellix_text_options_default(void) {
+  return quellix_text_options{nullptr, 5, 1, 0, 1, 0};
+}
+
+quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
+                                      size_t text_length, const quellix_text_options* options,
+                                      char* buffer, size_t capacity, size_t* length) {
+  if (hyphenator == nullptr || text == nullptr || length == nullptr ||
+      badBuffer(buffer, capacity))
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  return guarded([&] {
+    const quellix_text_options given = options ? *options : quellix_text_options_default();
+    quellix::TextOptions settings;
+    if (given.hyphen != nullptr) settings.hyphen = given.hyphen;
+    settings.minWordLength = given.min_word_length;
+    settings.skipSoftHyphenated = given.skip_soft_hyphenated != 0;
+    settings.skipCapitals = given.skip_capitals != 0;
+    settings.skipUrls = given.skip_urls != 0;
+    settings.markup = given.html != 0 ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
+    const std::string result =
+        quellix::hyphenateText(*hyphenator->hyphenator, textOf(text, text_length), settings);
+    return deliver(result, buffer, capacity, length);
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,527 @@
+// Running-text hyphenation: the character scanner, with the HTML markup states, over the
+// token writer of text_tokens.cpp.
+#include "quellix/text.hpp"
+
+#include <string>
+#include <utility>
+
+#include "text_tokens.hpp"
+#include "unicode_letters.hpp"
+#include "utf8_decode.hpp"
+
+namespace quellix {
+namespace {
+
+using detail::TextChar;
+
+bool isAsciiLetter(char32_t c) noexcept { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+bool isAsciiDigit(char32_t c) noexcept { return c >= '0' && c <= '9'; }
+bool isHtmlSpace(char32_t c) noexcept {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+char32_t asciiLower(char32_t c) noexcept { return c >= 'A' && c <= 'Z' ? c + 0x20 : c; }
+
+// Whether bytes[0, size) is a proper prefix of a well-formed UTF-8 sequence: the rest may
+// come with the next chunk.
+bool isIncompleteSequence(const unsigned char* bytes, std::size_t size) noexcept {
+  const unsigned char b0 = bytes[0];
+  std::size_t length = 0;
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    length = 2;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    length = 3;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    length = 4;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return false;
+  }
+  if (size >= length) return false;
+  for (std::size_t k = 1; k < size; ++k) {
+    if (bytes[k] < (k == 1 ? lo : 0x80) || bytes[k] > (k == 1 ? hi : 0xBF)) return false;
+  }
+  return true;
+}
+
+// The character at the start of bytes[0, size) (size >= 1): a well-formed sequence, or one
+// malformed byte.
+TextChar charAt(const char* bytes, std::size_t size) noexcept {
+  TextChar c;
+  const std::size_t length =
+      detail::decodeUtf8Sequence(reinterpret_cast<const unsigned char*>(bytes), size, c.code);
+  c.wellFormed = length != 0;
+  c.bytes = std::string_view(bytes, length != 0 ? length : 1);
+  if (!c.wellFormed) c.code = 0;
+  return c;
+}
+
+// The value of a numeric character reference body ("#233", "#x00E9"), or -1.
+long referenceValue(std::string_view body) noexcept {
+  if (body.size() < 2 || body[0] != '#') return -1;
+  const bool hex = body[1] == 'x' || body[1] == 'X';
+  std::size_t k = hex ? 2 : 1;
+  if (k == body.size()) return -1;
+  long value = 0;
+  for (; k < body.size(); ++k) {
+    const char32_t c = static_cast<unsigned char>(body[k]);
+    int digit;
+    if (isAsciiDigit(c))
+      digit = static_cast<int>(c - '0');
+    else if (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+      digit = static_cast<int>((c | 0x20) - 'a' + 10);
+    else
+      return -1;
+    value = value * (hex ? 16 : 10) + digit;
+    if (value > 0x10FFFF) return -1;
+  }
+  return value;
+}
+
+// Character references longer than this are not collected whole: their bytes join the
+// token one by one, still as part of the reference.
+constexpr std::size_t kMaxReference = 32;
+
+// The elements whose contents are left alone, and the longest of their names.
+constexpr std::size_t kMaxTagName = 8;
+bool isRawTextElement(std::string_view name) {
+  return name == "script" || name == "style" || name == "textarea" || name == "title";
+}
+bool isVerbatimElement(std::string_view name) { return name == "pre" || name == "code"; }
+
+}  // namespace
+
+struct TextHyphenator::State {
+  // Where the scanner is. Text is the only state in plain mode.
+  enum class Mode {
+    Text,             // text content
+    AfterLt,          // a '<' in text, held until the next character shows what it is
+    EndTagOpen,       // "</"
+    TagName,          // the name of a start or end tag
+    InTag,            // between attributes
+    AfterEquals,      // after an attribute's '='
+    ValueDouble,      // attribute value in "..."
+    ValueSingle,      // attribute value in '...'
+    ValueUnquoted,    // attribute value without quotes
+    Declaration,      // "<!"
+    CommentStart,     // "<!-"
+    Comment,          // "<!--" up to "-->"
+    CdataOpen,        // "<![" matching "CDATA["
+    Cdata,            // "<![CDATA[" up to "]]>"
+    Bogus,            // "<?", "<!DOCTYPE", ... up to '>'
+    Reference,        // "&" and what follows, held in reference
+    LongReference,    // a reference past kMaxReference, passed on byte by byte
+    RawText,          // inside script, style, textarea or title, up to its end tag
+  };
+
+  State(const Hyphenator& hyphenator, TextOptions textOptions)
+      : h(hyphenator),
+        options(std::move(textOptions)),
+        isWord(h, options.isWordCharacter),
+        token(h, options, isWord) {
+    hyphenatorPatterns(h);
+    hyphenatorExceptions(h);
+  }
+
+  void write(std::string_view chunk, std::string& out);
+  void finish(std::string& out);
+  void reset() noexcept;
+
+  void step(const TextChar& c);
+  void textChar(const TextChar& c);
+  void markup(std::string_view bytes);
+  void endOfTag();
+  void endReference();
+
+  const Hyphenator& h;
+  const TextOptions options;
+  const detail::WordCharacters isWord;
+  detail::TokenWriter token;
+  std::string* out = nullptr;
+
+  std::string carry;  // the start of a UTF-8 sequence that the chunk cut short
+  Mode mode = Mode::Text;
+  std::string tagName;       // lower case, at most kMaxTagName + 1 characters
+  bool endTag = false;
+  int verbatimDepth = 0;     // open pre and code elements
+  std::string rawEnd;        // in RawText: "</" + the element's name
+  std::size_t rawMatched = 0;  // how much of rawEnd the last characters matched
+  std::size_t count = 0;     // dashes in Comment, ']' in Cdata, matched bytes in CdataOpen
+  bool bang = false;         // "--!" in a comment
+  std::string reference;
+};
+
+void TextHyphenator::State::write(std::string_view chunk, std::string& output) {
+  out = &output;
+  std::size_t i = 0;
+  // Complete a sequence the last chunk cut short; its bytes may also turn out malformed.
+  while (!carry.empty()) {
+    const std::size_t take = std::min(chunk.size() - i, 4 - carry.size());
+    std::string joint = carry;
+    joint.append(chunk.substr(i, take));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(joint.data());
+    if (isIncompleteSequence(bytes, joint.size())) {  // the chunk is used up
+      carry = std::move(joint);
+      return;
+    }
+    const TextChar c = charAt(joint.data(), joint.size());
+    const std::size_t length = c.bytes.size();
+    step(c);
+    if (length >= carry.size()) {
+      i += length - carry.size();
+      carry.clear();
+    } else {
+      carry.erase(0, length);
+    }
+  }
+  while (i < chunk.size()) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.data() + i);
+    if (bytes[0] >= 0xC2 && isIncompleteSequence(bytes, chunk.size() - i)) {
+      carry.assign(chunk.substr(i));
+      return;
+    }
+    const TextChar c = charAt(chunk.data() + i, chunk.size() - i);
+    i += c.bytes.size();
+    step(c);
+  }
+}
+
+void TextHyphenator::State::finish(std::string& output) {
+  out = &output;
+  // A sequence still cut short at the end is malformed: its bytes count one by one.
+  for (std::size_t k = 0; k < carry.size();) {
+    const TextChar c = charAt(carry.data() + k, carry.size() - k);
+    k += c.bytes.size();
+    step(c);
+  }
+  carry.clear();
+  if (mode == Mode::AfterLt) {
+    mode = Mode::Text;
+    textChar(TextChar{"<", '<', true});
+  } else if (mode == Mode::Reference) {
+    endReference();
+  }
+  token.end(output);
+  reset();
+}
+
+void TextHyphenator::State::reset() noexcept {
+  token.clear();
+  carry.clear();
+  mode = Mode::Text;
+  tagName.clear();
+  endTag = false;
+  verbatimDepth = 0;
+  rawEnd.clear();
+  rawMatched = 0;
+  count = 0;
+  bang = false;
+  reference.clear();
+}
+
+// Text content: white space ends the token, everything else joins it; inside pre and code
+// it is copied.
+void TextHyphenator::State::textChar(const TextChar& c) {
+  if (verbatimDepth > 0) {
+    out->append(c.bytes);
+  } else if (c.wellFormed && detail::isWhiteSpace(c.code)) {
+    token.end(*out);
+    out->append(c.bytes);
+  } else {
+    token.appendChar(c, *out);
+  }
+}
+
+// Markup begins or continues: the token before it is complete.
+void TextHyphenator::State::markup(std::string_view bytes) {
+  token.end(*out);
+  out->append(bytes);
+}
+
+void TextHyphenator::State::endOfTag() {
+  mode = Mode::Text;
+  if (tagName.size() > kMaxTagName) return;
+  if (endTag) {
+    if (isVerbatimElement(tagName) && verbatimDepth > 0) --verbatimDepth;
+  } else if (isRawTextElement(tagName)) {
+    // As in HTML, a '/' before '>' does not close these elements, and their contents hold
+    // no tags.
+    mode = Mode::RawText;
+    rawEnd = "</" + tagName;
+    rawMatched = 0;
+  } else if (isVerbatimElement(tagName)) {
+    ++verbatimDepth;
+  }
+}
+
+// A character reference is complete (or cut off by the end of the text).
+void TextHyphenator::State::endReference() {
+  mode = Mode::Text;
+  std::string_view body = std::string_view(reference).substr(1);
+  if (!body.empty() && body.back() == ';') body.remove_suffix(1);
+  const long value = referenceValue(body);
+  if (verbatimDepth > 0) {
+    out->append(reference);
+  } else if (body == "shy" || value == 0xAD) {
+    token.appendReference(reference, true, *out);
+  } else if (body == "nbsp" || body == "ensp" || body == "emsp" || body == "thinsp" ||
+             (value >= 0 && detail::isWhiteSpace(static_cast<char32_t>(value)))) {
+    markup(reference);  // a space: it ends the token as the character would
+  } else {
+    token.appendReference(reference, false, *out);
+  }
+  reference.clear();
+}
+
+void TextHyphenator::State::step(const TextChar& c) {
+  if (options.markup == TextMarkup::Plain) {
+    textChar(c);
+    return;
+  }
+  // Markup is all ASCII: a malformed byte is never a delimiter.
+  const char32_t code = c.wellFormed ? c.code : 0xFFFD;
+  switch (mode) {
+    case Mode::Text:
+      if (code == '<') {
+        mode = Mode::AfterLt;
+      } else if (code == '&') {
+        mode = Mode::Reference;
+        reference = "&";
+      } else {
+        textChar(c);
+      }
+      return;
+
+    case Mode::AfterLt:
+      if (isAsciiLetter(code)) {
+        markup("<");
+        mode = Mode::TagName;
+        endTag = false;
+        tagName.clear();
+        step(c);
+      } else if (code == '/') {
+        markup("</");
+        mode = Mode::EndTagOpen;
+      } else if (code == '!') {
+        markup("<!");
+        mode = Mode::Declaration;
+      } else if (code == '?') {
+        markup("<?");
+        mode = Mode::Bogus;
+      } else {
+        mode = Mode::Text;  // "a < b": the '<' is text
+        textChar(TextChar{"<", '<', true});
+        step(c);
+      }
+      return;
+
+    case Mode::EndTagOpen:
+      if (isAsciiLetter(code)) {
+        mode = Mode::TagName;
+        endTag = true;
+        tagName.clear();
+        step(c);
+      } else if (code == '>') {
+        out->append(c.bytes);  // "</>" is nothing
+        mode = Mode::Text;
+      } else {
+        mode = Mode::Bogus;
+        step(c);
+      }
+      return;
+
+    case Mode::TagName:
+      out->append(c.bytes);
+      if (isHtmlSpace(code) || code == '/') {
+        mode = Mode::InTag;
+      } else if (code == '>') {
+        endOfTag();
+      } else if (tagName.size() <= kMaxTagName) {
+        tagName.push_back(static_cast<char>(c.wellFormed && code < 0x80 ? asciiLower(code) : 0));
+      }
+      return;
+
+    case Mode::InTag:
+      out->append(c.bytes);
+      if (code == '>')
+        endOfTag();
+      else if (code == '=')
+        mode = Mode::AfterEquals;
+      return;
+
+    case Mode::AfterEquals:
+      out->append(c.bytes);
+      if (code == '"')
+        mode = Mode::ValueDouble;
+      else if (code == '\'')
+        mode = Mode::ValueSingle;
+      else if (code == '>')
+        endOfTag();
+      else if (!isHtmlSpace(code))
+        mode = Mode::ValueUnquoted;
+      return;
+
+    case Mode::ValueDouble:
+    case Mode::ValueSingle:
+      out->append(c.bytes);
+      if (code == (mode == Mode::ValueDouble ? U'"' : U'\'')) mode = Mode::InTag;
+      return;
+
+    case Mode::ValueUnquoted:
+      out->append(c.bytes);
+      if (isHtmlSpace(code))
+        mode = Mode::InTag;
+      else if (code == '>')
+        endOfTag();
+      return;
+
+    case Mode::Declaration:
+      if (code == '-') {
+        out->append(c.bytes);
+        mode = Mode::CommentStart;
+      } else if (code == '[') {
+        out->append(c.bytes);
+        mode = Mode::CdataOpen;
+        count = 0;
+      } else {
+        mode = Mode::Bogus;
+        step(c);
+      }
+      return;
+
+    case Mode::CommentStart:
+      if (code == '-') {
+        out->append(c.bytes);
+        mode = Mode::Comment;
+        count = 2;  // "<!-->" and "<!--->" are complete comments, as in HTML
+        bang = false;
+      } else {
+        mode = Mode::Bogus;
+        step(c);
+      }
+      return;
+
+    case Mode::Comment:
+      out->append(c.bytes);
+      if (code == '>' && (count >= 2 || bang)) {
+        mode = Mode::Text;
+      } else if (code == '-') {
+        ++count;
+        bang = false;
+      } else {
+        bang = code == '!' && count >= 2;
+        count = 0;
+      }
+      return;
+
+    case Mode::CdataOpen: {
+      static constexpr std::string_view kCdata = "CDATA[";
+      if (code == static_cast<unsigned char>(kCdata[count])) {
+        out->append(c.bytes);
+        if (++count == kCdata.size()) {
+          mode = Mode::Cdata;
+          count = 0;
+        }
+      } else {
+        mode = Mode::Bogus;
+        step(c);
+      }
+      return;
+    }
+
+    case Mode::Cdata:
+      out->append(c.bytes);
+      if (code == '>' && count >= 2)
+        mode = Mode::Text;
+      else
+        count = code == ']' ? count + 1 : 0;
+      return;
+
+    case Mode::Bogus:
+      out->append(c.bytes);
+      if (code == '>') mode = Mode::Text;
+      return;
+
+    case Mode::Reference:
+      if (isAsciiLetter(code) || isAsciiDigit(code) || code == '#') {
+        reference.append(c.bytes);
+        if (reference.size() > kMaxReference) {
+          if (verbatimDepth > 0)
+            out->append(reference);
+          else
+            token.appendReference(reference, false, *out);
+          reference.clear();
+          mode = Mode::LongReference;
+        }
+      } else if (code == ';') {
+        reference.append(c.bytes);
+        endReference();
+      } else {
+        endReference();
+        step(c);
+      }
+      return;
+
+    case Mode::LongReference:
+      if (isAsciiLetter(code) || isAsciiDigit(code) || code == '#' || code == ';') {
+        if (verbatimDepth > 0)
+          out->append(c.bytes);
+        else
+          token.appendReference(c.bytes, false, *out);
+        if (code == ';') mode = Mode::Text;
+      } else {
+        mode = Mode::Text;
+        step(c);
+      }
+      return;
+
+    case Mode::RawText:
+      out->append(c.bytes);
+      if (rawMatched == rawEnd.size()) {
+        // "</script" matched: a space, '/' or '>' makes it the end tag.
+        if (isHtmlSpace(code) || code == '/' || code == '>') {
+          tagName = rawEnd.substr(2);
+          endTag = true;
+          mode = Mode::InTag;
+          if (code == '>') endOfTag();
+          return;
+        }
+        rawMatched = 0;
+      }
+      if (rawMatched < rawEnd.size() &&
+          c.wellFormed && asciiLower(code) == static_cast<unsigned char>(rawEnd[rawMatched]))
+        ++rawMatched;
+      else
+        rawMatched = code == '<' ? 1 : 0;
+      return;
+  }
+}
+
+TextHyphenator::TextHyphenator(const Hyphenator& h, TextOptions options)
+    : state_(std::make_unique<State>(h, std::move(options))) {}
+TextHyphenator::~TextHyphenator() = default;
+TextHyphenator::TextHyphenator(TextHyphenator&&) noexcept = default;
+TextHyphenator& TextHyphenator::operator=(TextHyphenator&&) noexcept = default;
+
+void TextHyphenator::write(std::string_view chunk, std::string& out) { state_->write(chunk, out); }
+void TextHyphenator::finish(std::string& out) { state_->finish(out); }
+void TextHyphenator::reset() noexcept { state_->reset(); }
+
+std::string hyphenateText(const Hyphenator& h, std::string_view text, const TextOptions& options) {
+  TextHyphenator hyphenator(h, options);
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  hyphenator.write(text, out);
+  hyphenator.finish(out);
+  return out;
+}
+
+std::string hyphenateHtml(const Hyphenator& h, std::string_view html, TextOptions options) {
+  options.markup = TextMarkup::Html;
+  return hyphenateText(h, html, options);
+}
+
+}  // namespace quellix

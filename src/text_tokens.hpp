@@ -1,0 +1,98 @@
+// The word level of running-text hyphenation: which characters make words, and the token
+// that collects characters until it can be divided and written out. Internal.
+#ifndef QUELLIX_SRC_TEXT_TOKENS_HPP
+#define QUELLIX_SRC_TEXT_TOKENS_HPP
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "quellix/hyphenator.hpp"
+#include "quellix/text.hpp"
+#include "unicode_letters.hpp"
+
+namespace quellix::detail {
+
+// The word characters of one hyphenator (see quellix/text.hpp): a caller's predicate, the
+// characters a built-in language's character classes list, or the Unicode letters and
+// marks. Building it builds a built-in language's character map, and throws what that
+// throws.
+class WordCharacters {
+ public:
+  WordCharacters(const Hyphenator& h, std::function<bool(char32_t)> custom);
+
+  bool operator()(char32_t c) const;
+
+ private:
+  std::function<bool(char32_t)> custom_;
+  bool listed_ = false;          // true: known_ decides
+  std::vector<char32_t> known_;  // sorted, without duplicates
+};
+
+// One character of a text as the scanner hands it over: its bytes, and its code point if
+// the bytes are a well-formed UTF-8 sequence (a malformed byte comes alone).
+struct TextChar {
+  std::string_view bytes;
+  char32_t code = 0;
+  bool wellFormed = false;
+};
+
+// The characters of the current token, collected until the token ends, then divided word by
+// word and appended to an output string. Without URL skipping a token need not be seen
+// whole, so only the trailing run of word characters is kept once the token grows large.
+// Holds at most kMaxHeldBytes bytes (plus one character or character reference).
+class TokenWriter {
+ public:
+  // h and options must outlive the writer.
+  TokenWriter(const Hyphenator& h, const TextOptions& options, const WordCharacters& isWord);
+
+  // Adds one character of text to the token. May write to out.
+  void appendChar(const TextChar& c, std::string& out);
+
+  // Adds a character reference (HTML "&...;"), which is no word character; a soft-hyphen
+  // reference joins words as U+00AD does. May write to out.
+  void appendReference(std::string_view bytes, bool softHyphen, std::string& out);
+
+  // The token is complete: divides it and writes it to out; the writer is then empty.
+  void end(std::string& out);
+
+  // Forgets the token. Never throws.
+  void clear() noexcept;
+
+ private:
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+  enum class Kind : std::uint8_t { Word, SoftHyphen, Other };
+  struct Unit {
+    char32_t code;  // the character, 0 for a reference or a malformed byte
+    std::uint8_t length;
+    Kind kind;
+    LetterClass letter;
+  };
+
+  void append(std::string_view bytes, Unit unit, std::string& out);
+  void shrink(std::string& out);
+  bool isUrl() const;
+  bool wordLike(const Unit& unit) const;
+  void writeUnits(std::size_t count, std::string& out);
+  void writeWord(std::size_t first, std::size_t last, std::size_t at, std::string& out);
+
+  const Hyphenator& h_;
+  const TextOptions& options_;
+  const WordCharacters& isWord_;
+  std::string bytes_;
+  std::vector<Unit> units_;
+  // Start (unit index) of the trailing run of word characters and soft hyphens, or npos.
+  std::size_t runStart_ = npos;
+  bool passThrough_ = false;  // an overlong token (or run) is being copied as it comes
+  // Scratch space for one word.
+  std::string letters_;
+  std::vector<std::size_t> breaks_;
+
+};
+
+}  // namespace quellix::detail
+
+#endif

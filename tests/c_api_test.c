@@ -1,0 +1,230 @@
+/* The C interface, used from C11 as a C program would: opening languages, dividing words
+ * into caller buffers of every size, running text, errors. Exits non-zero on failure. */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "quellix/quellix.h"
+
+static int failures = 0;
+static int checks = 0;
+
+#define CHECK(condition)                                                 \
+  do {                                                                   \
+    ++checks;                                                            \
+    if (!(condition)) {                                                  \
+      ++failures;                                                        \
+      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+    }                                                                    \
+  } while (0)
+
+#define CHECK_STATUS(call, expected)                                               \
+  do {                                                                             \
+    const quellix_status status_ = (call);                                         \
+    ++checks;                                                                      \
+    if (status_ != (expected)) {                                                   \
+      ++failures;                                                                  \
+      fprintf(stderr, "%s:%d: %s gave %d (%s; %s), not %s\n", __FILE__, __LINE__, #call, \
+              (int)status_, quellix_status_message(status_), quellix_last_error(), \
+              #expected);                                                          \
+    }                                                                              \
+  } while (0)
+
+static void test_open_and_close(void) {
+  quellix_hyphenator* h = NULL;
+  CHECK_STATUS(quellix_hyphenator_open("en-us", &h), QUELLIX_OK);
+  CHECK(h != NULL);
+  CHECK(strcmp(quellix_hyphenator_language(h), "English_US") == 0);
+  quellix_hyphenator_close(h);
+
+  CHECK_STATUS(quellix_hyphenator_open("German_1996", &h), QUELLIX_OK);
+  CHECK(strcmp(quellix_hyphenator_language(h), "German_1996") == 0);
+  quellix_hyphenator_close(h);
+
+  h = (quellix_hyphenator*)&h; /* must be overwritten with NULL */
+  CHECK_STATUS(quellix_hyphenator_open("klingon", &h), QUELLIX_ERROR_UNKNOWN_LANGUAGE);
+  CHECK(h == NULL);
+  CHECK(strstr(quellix_last_error(), "klingon") != NULL);
+  CHECK_STATUS(quellix_hyphenator_open("EN-US", &h), QUELLIX_ERROR_UNKNOWN_LANGUAGE);
+  CHECK_STATUS(quellix_hyphenator_open(NULL, &h), QUELLIX_ERROR_INVALID_ARGUMENT);
+  CHECK_STATUS(quellix_hyphenator_open("en-us", NULL), QUELLIX_ERROR_INVALID_ARGUMENT);
+  quellix_hyphenator_close(NULL);
+  CHECK(quellix_hyphenator_language(NULL) == NULL);
+}
+
+static void test_break_points(quellix_hyphenator* en, quellix_hyphenator* ru) {
+  size_t positions[8];
+  size_t count = 99;
+  CHECK_STATUS(quellix_break_points(en, "associate", QUELLIX_NUL_TERMINATED, positions, 8, &count),
+               QUELLIX_OK);
+  CHECK(count == 2 && positions[0] == 2 && positions[1] == 4);
+
+  /* An explicit length: only "associ" is divided; NUL bytes inside are allowed. */
+  CHECK_STATUS(quellix_break_points(en, "associate", 6, positions, 8, &count), QUELLIX_OK);
+  CHECK(count <= 2);
+
+  /* Byte offsets in UTF-8: "переносить" is 20 bytes, pe-re-no-sit'. */
+  CHECK_STATUS(quellix_break_points(ru, "\xD0\xBF\xD0\xB5\xD1\x80\xD0\xB5\xD0\xBD\xD0\xBE\xD1\x81"
+                                        "\xD0\xB8\xD1\x82\xD1\x8C",
+                                    QUELLIX_NUL_TERMINATED, positions, 8, &count),
+               QUELLIX_OK);
+  CHECK(count >= 1);
+  for (size_t i = 0; i < count && i < 8; ++i) CHECK(positions[i] % 2 == 0 && positions[i] < 20);
+
+  /* Too small: the first ones are written, the count is the full one. */
+  positions[0] = positions[1] = 77;
+  CHECK_STATUS(quellix_break_points(en, "associate", QUELLIX_NUL_TERMINATED, positions, 1, &count),
+               QUELLIX_ERROR_BUFFER_TOO_SMALL);
+  CHECK(count == 2 && positions[0] == 2 && positions[1] == 77);
+  CHECK_STATUS(quellix_break_points(en, "associate", QUELLIX_NUL_TERMINATED, NULL, 0, &count),
+               QUELLIX_ERROR_BUFFER_TOO_SMALL);
+  CHECK(count == 2);
+  CHECK_STATUS(quellix_break_points(en, "a", QUELLIX_NUL_TERMINATED, NULL, 0, &count), QUELLIX_OK);
+  CHECK(count == 0);
+
+  CHECK_STATUS(quellix_break_points(NULL, "a", 1, positions, 8, &count),
+               QUELLIX_ERROR_INVALID_ARGUMENT);
+  CHECK_STATUS(quellix_break_points(en, NULL, 1, positions, 8, &count),
+               QUELLIX_ERROR_INVALID_ARGUMENT);
+  CHECK_STATUS(quellix_break_points(en, "a", 1, NULL, 8, &count), QUELLIX_ERROR_INVALID_ARGUMENT);
+  CHECK_STATUS(quellix_break_points(en, "a", 1, positions, 8, NULL), QUELLIX_ERROR_INVALID_ARGUMENT);
+}
+
+static void test_hyphenate(quellix_hyphenator* en) {
+  char buffer[32];
+  size_t length = 0;
+  CHECK_STATUS(quellix_hyphenate(en, "associate", QUELLIX_NUL_TERMINATED, "-", buffer,
+                                 sizeof buffer, &length),
+               QUELLIX_OK);
+  CHECK(strcmp(buffer, "as-so-ciate") == 0 && length == 11);
+
+  /* A longer separator; malformed bytes stay as they are. */
+  CHECK_STATUS(quellix_hyphenate(en, "comp\xFFuter", QUELLIX_NUL_TERMINATED, "<->", buffer,
+                                 sizeof buffer, &length),
+               QUELLIX_OK);
+  CHECK(length == strlen(buffer));
+  {
+    /* Taking the separators out gives back the word. */
+    char joined[32];
+    size_t j = 0;
+    for (size_t i = 0; buffer[i] != '\0';) {
+      if (strncmp(buffer + i, "<->", 3) == 0) {
+        i += 3;
+      } else {
+        joined[j++] = buffer[i++];
+      }
+    }
+    joined[j] = '\0';
+    CHECK(strcmp(joined, "comp\xFFuter") == 0);
+  }
+
+  /* Every capacity: the string fits exactly when capacity > length. */
+  for (size_t capacity = 0; capacity <= 12; ++capacity) {
+    char small[12];
+    memset(small, 'x', sizeof small);
+    const quellix_status status = quellix_hyphenate(en, "associate", QUELLIX_NUL_TERMINATED, "-",
+                                                    capacity ? small : NULL, capacity, &length);
+    CHECK(length == 11);
+    if (capacity > 11) {
+      CHECK(status == QUELLIX_OK && strcmp(small, "as-so-ciate") == 0);
+    } else {
+      CHECK(status == QUELLIX_ERROR_BUFFER_TOO_SMALL);
+      CHECK(capacity == 0 || small[0] == '\0');
+      CHECK(capacity == 0 || small[1] == 'x'); /* nothing else written */
+    }
+  }
+  CHECK_STATUS(quellix_hyphenate(en, "associate", 9, NULL, buffer, sizeof buffer, &length),
+               QUELLIX_ERROR_INVALID_ARGUMENT);
+}
+
+static void test_hyphenate_text(quellix_hyphenator* en) {
+  char buffer[256];
+  size_t length = 0;
+  const char* text = "Hyphenation of running text: see www.hyphenation.example.";
+  CHECK_STATUS(quellix_hyphenate_text(en, text, QUELLIX_NUL_TERMINATED, NULL, buffer,
+                                      sizeof buffer, &length),
+               QUELLIX_OK);
+  CHECK(strcmp(buffer,
+               "Hy\xC2\xADphen\xC2\xAD" "ation of run\xC2\xADning text: see "
+               "www.hyphenation.example.") == 0);
+  CHECK(length == strlen(buffer));
+
+  {
+    quellix_text_options options = quellix_text_options_default();
+    CHECK(options.hyphen == NULL && options.min_word_length == 5 && options.skip_urls &&
+          options.skip_soft_hyphenated && !options.skip_capitals && !options.html);
+    options.hyphen = "|";
+    options.html = 1;
+    CHECK_STATUS(quellix_hyphenate_text(en, "<p title=\"hyphenation\">hyphenation &amp; text</p>",
+                                        QUELLIX_NUL_TERMINATED, &options, buffer, sizeof buffer,
+                                        &length),
+                 QUELLIX_OK);
+    CHECK(strcmp(buffer, "<p title=\"hyphenation\">hy|phen|ation &amp; text</p>") == 0);
+
+    options.html = 0;
+    options.min_word_length = 12;
+    options.skip_capitals = 1;
+    CHECK_STATUS(quellix_hyphenate_text(en, "hyphenation CONSTITUTIONAL constitutional",
+                                        QUELLIX_NUL_TERMINATED, &options, buffer, sizeof buffer,
+                                        &length),
+                 QUELLIX_OK);
+    CHECK(strncmp(buffer, "hyphenation CONSTITUTIONAL con", 30) == 0);
+    CHECK(strchr(buffer + 30, '|') != NULL);
+  }
+
+  /* Too small: the needed length is reported, then the retry succeeds. */
+  {
+    char tiny[4];
+    CHECK_STATUS(quellix_hyphenate_text(en, text, strlen(text), NULL, tiny, sizeof tiny, &length),
+                 QUELLIX_ERROR_BUFFER_TOO_SMALL);
+    CHECK(tiny[0] == '\0');
+    char* exact = malloc(length + 1);
+    CHECK(exact != NULL);
+    if (exact != NULL) {
+      CHECK_STATUS(quellix_hyphenate_text(en, text, strlen(text), NULL, exact, length + 1, &length),
+                   QUELLIX_OK);
+      CHECK(strlen(exact) == length);
+      free(exact);
+    }
+  }
+  CHECK_STATUS(quellix_hyphenate_text(en, NULL, 0, NULL, buffer, sizeof buffer, &length),
+               QUELLIX_ERROR_INVALID_ARGUMENT);
+  CHECK_STATUS(quellix_hyphenate_text(en, "", 0, NULL, buffer, sizeof buffer, &length), QUELLIX_OK);
+  CHECK(length == 0 && buffer[0] == '\0');
+}
+
+static void test_messages(void) {
+  const quellix_status all[] = {QUELLIX_OK,
+                                QUELLIX_ERROR_INVALID_ARGUMENT,
+                                QUELLIX_ERROR_UNKNOWN_LANGUAGE,
+                                QUELLIX_ERROR_BUFFER_TOO_SMALL,
+                                QUELLIX_ERROR_NO_MEMORY,
+                                QUELLIX_ERROR_DATA,
+                                QUELLIX_ERROR_INTERNAL};
+  for (size_t i = 0; i < sizeof all / sizeof all[0]; ++i) {
+    const char* message = quellix_status_message(all[i]);
+    CHECK(message != NULL && message[0] != '\0');
+    for (size_t k = 0; k < i; ++k) CHECK(strcmp(message, quellix_status_message(all[k])) != 0);
+  }
+  CHECK(strcmp(quellix_status_message(1000), "unknown status") == 0);
+  CHECK(strcmp(quellix_status_message(-1), "unknown status") == 0);
+}
+
+int main(void) {
+  quellix_hyphenator* en = NULL;
+  quellix_hyphenator* ru = NULL;
+  CHECK(strcmp(quellix_last_error(), "") == 0); /* nothing has failed yet */
+  test_open_and_close();
+  CHECK_STATUS(quellix_hyphenator_open("en-us", &en), QUELLIX_OK);
+  CHECK_STATUS(quellix_hyphenator_open("ru", &ru), QUELLIX_OK);
+  if (en != NULL && ru != NULL) {
+    test_break_points(en, ru);
+    test_hyphenate(en);
+    test_hyphenate_text(en);
+  }
+  test_messages();
+  quellix_hyphenator_close(en);
+  quellix_hyphenator_close(ru);
+  printf("%d passed, %d failed\n", checks - failures, failures);
+  return failures == 0 ? 0 : 1;
+}

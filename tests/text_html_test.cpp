@@ -1,0 +1,355 @@
+// HTML mode of running-text hyphenation: real-looking pages come back byte for byte once
+// the inserted hyphens are taken out, and no hyphen lands in markup, in a character
+// reference or in an element whose contents are left alone.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "quellix/language.hpp"
+#include "quellix/text.hpp"
+
+namespace {
+
+using quellix::TextOptions;
+
+// A hyphen string that no test page contains, so that it can be found and taken out.
+constexpr std::string_view kMark = "\uE000";
+
+std::string html(const quellix::Hyphenator& h, std::string_view page, TextOptions options = {}) {
+  options.hyphen = kMark;
+  return quellix::hyphenateHtml(h, page, std::move(options));
+}
+
+std::string en(std::string_view page) { return html(quellix::english_US, page); }
+
+// The output with the marks taken out, and where they stood in the input.
+struct Insertions {
+  std::string input;
+  std::vector<std::size_t> at;
+};
+
+Insertions insertions(std::string_view out) {
+  Insertions result;
+  for (std::size_t i = 0; i < out.size();) {
+    if (out.substr(i, kMark.size()) == kMark) {
+      result.at.push_back(result.input.size());
+      i += kMark.size();
+    } else {
+      result.input.push_back(out[i++]);
+    }
+  }
+  return result;
+}
+
+// The byte ranges of page that must receive no hyphen, found with regular expressions,
+// independently of the library's scanner: tags, comments, CDATA, the skipped elements,
+// and character references (which must not be touched at their edges either).
+struct Region {
+  std::size_t begin, end;
+  bool closed;  // no hyphen at the edges either
+};
+
+std::vector<Region> protectedRegions(const std::string& page) {
+  const auto icase = std::regex::ECMAScript | std::regex::icase;
+  const std::vector<std::pair<std::regex, bool>> patterns{
+      {std::regex("<!--[\\s\\S]*?-->"), false},
+      {std::regex("<!\\[CDATA\\[[\\s\\S]*?\\]\\]>"), false},
+      {std::regex("<(script|style|textarea|title)\\b[\\s\\S]*?</\\1\\s*>", icase), false},
+      {std::regex("<(pre|code)\\b[\\s\\S]*?</\\1\\s*>", icase), false},
+      {std::regex("<[!?/]?[A-Za-z][^>]*>"), false},
+      {std::regex("&[#A-Za-z0-9]+;?"), true},
+  };
+  std::vector<Region> regions;
+  for (const auto& [pattern, closed] : patterns) {
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), pattern);
+         it != std::sregex_iterator(); ++it) {
+      const auto begin = static_cast<std::size_t>(it->position());
+      regions.push_back({begin, begin + static_cast<std::size_t>(it->length()), closed});
+    }
+  }
+  return regions;
+}
+
+// Checks out against page: the marks removed give page; none lies in a protected region.
+// Returns how many marks there are.
+std::size_t checkPage(const std::string& page, const std::string& out) {
+  const Insertions found = insertions(out);
+  EXPECT_EQ(found.input, page);
+  for (const Region& region : protectedRegions(page)) {
+    for (const std::size_t at : found.at) {
+      const bool inside = region.closed ? at >= region.begin && at <= region.end
+                                        : at > region.begin && at < region.end;
+      EXPECT_FALSE(inside) << "hyphen at " << at << " in "
+                           << page.substr(region.begin, region.end - region.begin);
+    }
+  }
+  return found.at.size();
+}
+
+const std::string kArticle = R"html(<!DOCTYPE html>
+<html lang="en">
+<head>
+  <meta charset="utf-8">
+  <meta name="description" content="Hyphenation algorithms explained for typesetting enthusiasts">
+  <title>Hyphenation: how computers divide words</title>
+  <link rel="stylesheet" href="/assets/typography.css">
+  <style>
+    body { font-family: Georgia, serif; hyphens: manual; }
+    .hyphenation-example { background: #fafafa; }
+  </style>
+  <script type="text/javascript">
+    // Hyphenation statistics for the associate editor.
+    const demonstration = "hyphenation of comprehensive documentation";
+    if (a < b && b > c) { console.log(demonstration); }
+  </script>
+</head>
+<body class="article">
+  <nav><a href="https://typography.example/articles/hyphenation">Typography articles</a></nav>
+  <!-- Main content starts here: hyphenation applies below -->
+  <article>
+    <h1>Hyphenation &amp; justification</h1>
+    <p>Justified paragraphs look <em>considerably</em> better when long words are divided.
+    Liang&#8217;s algorithm, published in 1983, remains the standard&nbsp;method; the
+    caf&eacute; owner&#x2019;s r&#233;sum&#xE9; is irrelevant here.</p>
+    <p>Contact the associate editor at editor@typography.example or visit
+    www.typography.example&nbsp;for supplementary information.</p>
+    <img src="/images/hyphenation-diagram.png" alt="Diagram demonstrating hyphenation points">
+    <pre class="listing">
+function hyphenateEverything(documentation) {
+  return documentation.replace(/comprehensive/g, "understandable");
+}
+    </pre>
+    <p>Call <code>hyphenateEverything(documentation)</code> before rendering paragraphs.</p>
+    <form action="/comments" method="post">
+      <textarea name="comment" rows="4">Unfortunately, automatic hyphenation is controversial.</textarea>
+      <button type="submit">Submit commentary</button>
+    </form>
+  </article>
+</body>
+</html>
+)html";
+
+const std::string kGermanNews = R"html(<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.01//EN" "http://www.w3.org/TR/html4/strict.dtd">
+<HTML LANG="de">
+<HEAD>
+<META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=utf-8">
+<TITLE>Nachrichten aus der Landeshauptstadt</TITLE>
+<SCRIPT TYPE="text/javascript">
+<!--
+var Silbentrennung = "Donaudampfschifffahrtsgesellschaft";
+document.write("<p>Verwaltungsgerichtsverfahren</p>");
+//-->
+</SCRIPT>
+<!--[if lt IE 9]><script src="html5shiv.js"></script><![endif]-->
+</HEAD>
+<BODY>
+<DIV ID="kopf"><A HREF="/">Startseite</A> | <A HREF='/politik'>Politik</A></DIV>
+<H1>Bürgermeisterin eröffnet Umgehungsstraße</H1>
+<P CLASS=vorspann>Die Bürgermeisterin hat am Donnerstag die lang&shy;ersehnte Umgehungsstraße
+eröffnet. Anwohnerinnen und Anwohner begrüßten die Verkehrsberuhigung ausdrücklich.</P>
+<P>Die Baukosten beliefen sich auf 12,5&nbsp;Millionen Euro &ndash; deutlich weniger als die
+ursprünglich veranschlagten Gesamtkosten. Weitere Informationen: https://stadt.example/verkehr</P>
+<PRE>
+Verkehrsaufkommen   Vorher   Nachher
+Innenstadtbereich   18000     6500
+</PRE>
+<P>Stellungnahme der Bürgerinitiative<BR>
+Verkehrsberuhigungsmaßnahmen <B>müssen</B> fortgesetzt werden.</P>
+<!-->Leerer Kommentar, danach Fließtext
+</BODY>
+</HTML>
+)html";
+
+const std::string kDocumentation = R"html(<?xml version="1.0" encoding="UTF-8"?>
+<html xmlns="http://www.w3.org/1999/xhtml">
+<body>
+<h2 id='configuration'>Configuration reference</h2>
+<p>The <code class="option">--hyphenation-dictionary</code> option selects the dictionary;
+see <a href=../manual/options.html#dictionary title='Dictionary selection'>dictionary selection</a>.</p>
+<pre><code class="language-shell">
+$ configure --hyphenation-dictionary=english --experimental
+</code></pre>
+<p>Remember: 3 &lt; 5 and performance&gt;compatibility. Hyphenation &#x26; typesetting.</p>
+<table>
+  <tr><th>Parameter</th><th>Description</th></tr>
+  <tr><td>minimum</td><td>Shortest hyphenatable word, measured in characters</td></tr>
+</table>
+<script><![CDATA[
+  var unchanged = "extraordinary";
+]]></script>
+<p>Supplementary documentation is available on request.<br/>Questions? Write to
+documentation@project.example.</p>
+</body>
+</html>
+)html";
+
+// ---------------------------------------------------------------------------------------
+// Whole pages.
+
+TEST(TextHtml, PagesKeepEveryByteAndOnlyTextIsHyphenated) {
+  struct Page {
+    const char* name;
+    const quellix::Hyphenator& h;
+    const std::string& text;
+    std::vector<std::string> divided;  // words of text content, divided in the output
+    std::vector<std::string> whole;    // words of skipped parts that must stay whole
+  };
+  const std::vector<Page> pages{
+      {"article", quellix::english_US, kArticle,
+       {"Hyphenation", "justification", "considerably", "paragraphs", "algorithm"},
+       {"hyphenation of comprehensive documentation", "how computers divide words",
+        "hyphenateEverything(documentation)", "Unfortunately, automatic hyphenation",
+        "Diagram demonstrating hyphenation points", "editor@typography.example",
+        "caf&eacute;"}},
+      {"German news", quellix::german_1996, kGermanNews,
+       {"Bürgermeisterin", "Umgehungsstraße", "Fließtext", "Bürgerinitiative"},
+       {"Donaudampfschifffahrtsgesellschaft", "Verwaltungsgerichtsverfahren",
+        "Innenstadtbereich", "lang&shy;ersehnte", "Nachrichten aus der Landeshauptstadt",
+        "https://stadt.example/verkehr"}},
+      {"documentation", quellix::english_US, kDocumentation,
+       {"Configuration", "Supplementary", "compatibility", "Description", "performance"},
+       {"--hyphenation-dictionary=english --experimental", "extraordinary",
+        "Dictionary selection", "documentation@project.example"}},
+  };
+  for (const Page& page : pages) {
+    SCOPED_TRACE(page.name);
+    const std::string out = html(page.h, page.text);
+    EXPECT_GT(checkPage(page.text, out), 20u);
+    for (const std::string& word : page.divided) {
+      const std::string expected = html(page.h, word);
+      EXPECT_NE(expected, word);
+      EXPECT_NE(out.find(expected), std::string::npos) << expected;
+    }
+    for (const std::string& word : page.whole)
+      EXPECT_NE(out.find(word), std::string::npos) << word;
+  }
+}
+
+TEST(TextHtml, ChunkedPagesGiveTheWholePageResult) {
+  for (const std::string* page : {&kArticle, &kGermanNews, &kDocumentation}) {
+    const quellix::Hyphenator& h =
+        page == &kGermanNews ? static_cast<const quellix::Hyphenator&>(quellix::german_1996)
+                             : quellix::english_US;
+    const TextOptions options{.markup = quellix::TextMarkup::Html};
+    const std::string whole = quellix::hyphenateText(h, *page, options);
+    for (const std::size_t step : {1, 2, 3, 7, 64, 500}) {
+      SCOPED_TRACE(page->substr(0, 40) + " in steps of " + std::to_string(step));
+      quellix::TextHyphenator hyphenator(h, options);
+      std::string out;
+      for (std::size_t i = 0; i < page->size(); i += step)
+        hyphenator.write(std::string_view(*page).substr(i, step), out);
+      hyphenator.finish(out);
+      EXPECT_EQ(out, whole);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// The pieces of markup one by one. "hyphenation" comes out as hy·phen·ation when divided.
+
+constexpr const char* kDivided = "hy\uE000phen\uE000ation";
+
+std::string withWord(std::string_view before, bool divided, std::string_view after = "") {
+  return std::string(before) + (divided ? kDivided : "hyphenation") + std::string(after);
+}
+
+TEST(TextHtml, TagsAndAttributesAreMarkup) {
+  EXPECT_EQ(en("<p class=\"hyphenation\" title='hyphenation' data-x=hyphenation>hyphenation</p>"),
+            withWord("<p class=\"hyphenation\" title='hyphenation' data-x=hyphenation>", true,
+                     "</p>"));
+  // A '>' inside a quoted value does not end the tag.
+  EXPECT_EQ(en("<a title=\"a > hyphenation\">hyphenation</a>"),
+            withWord("<a title=\"a > hyphenation\">", true, "</a>"));
+  // A '<' that starts no tag is text.
+  EXPECT_EQ(en("a < hyphenation"), withWord("a < ", true));
+  EXPECT_EQ(en("3<4 hyphenation<"), withWord("3<4 ", true, "<"));
+  // Tags end words: nothing is joined across them.
+  EXPECT_EQ(en("hyphen<b>ation</b>"), "hy\uE000phen<b>" + en("ation") + "</b>");
+  // Unfinished markup at the end is copied.
+  EXPECT_EQ(en("hyphenation <p class=\"hyphenation"), withWord("", true, " <p class=\"hyphenation"));
+}
+
+TEST(TextHtml, CommentsDeclarationsAndCdataAreMarkup) {
+  EXPECT_EQ(en("<!-- hyphenation -- still a comment -->hyphenation"),
+            withWord("<!-- hyphenation -- still a comment -->", true));
+  EXPECT_EQ(en("<!-->hyphenation"), withWord("<!-->", true));
+  EXPECT_EQ(en("<!--->hyphenation"), withWord("<!--->", true));
+  EXPECT_EQ(en("<!-- hyphenation --!>hyphenation"), withWord("<!-- hyphenation --!>", true));
+  EXPECT_EQ(en("<!DOCTYPE hyphenation>hyphenation"), withWord("<!DOCTYPE hyphenation>", true));
+  EXPECT_EQ(en("<?hyphenation ?>hyphenation"), withWord("<?hyphenation ?>", true));
+  EXPECT_EQ(en("<![CDATA[ hyphenation > ] ]]>hyphenation"),
+            withWord("<![CDATA[ hyphenation > ] ]]>", true));
+  EXPECT_EQ(en("</ hyphenation>hyphenation</>"), withWord("</ hyphenation>", true, "</>"));
+}
+
+TEST(TextHtml, CharacterReferencesAreNeverBroken) {
+  EXPECT_EQ(en("&amp; &#233; &#x00e9; &nbsp; &hyphenation;"),
+            "&amp; &#233; &#x00e9; &nbsp; &hyphenation;");
+  // A reference ends the word it touches; the rest of the word is divided on its own.
+  EXPECT_EQ(en("caf&eacute;s hyphenation&amp;associate"),
+            "caf&eacute;s hy\uE000phen\uE000ation&amp;as\uE000so\uE000ciate");
+  // A soft-hyphen reference is a soft hyphen: the word is someone's division already.
+  EXPECT_EQ(en("hy&shy;phenation hy&#173;phenation hy&#xAD;phenation"),
+            "hy&shy;phenation hy&#173;phenation hy&#xAD;phenation");
+  TextOptions complete{.skipSoftHyphenated = false};
+  EXPECT_EQ(html(quellix::english_US, "hy&shy;phenation", complete), "hy&shy;phen\uE000ation");
+  // A no-break space, written either way, separates tokens: the URL stays alone.
+  EXPECT_EQ(en("www.example.org&nbsp;hyphenation www.example.org&#160;hyphenation"),
+            withWord("www.example.org&nbsp;", true, " www.example.org&#160;") + kDivided);
+  // References without ';', and an '&' that starts none.
+  EXPECT_EQ(en("&amp hyphenation & hyphenation"), withWord("&amp ", true, " & ") + kDivided);
+  // A very long reference-like run is still one piece.
+  const std::string longReference = "&" + std::string(100, 'x') + ";";
+  EXPECT_EQ(en(longReference + "hyphenation"), longReference + kDivided);
+}
+
+TEST(TextHtml, SkippedElementsAreCopied) {
+  for (const char* name :
+       {"script", "style", "textarea", "title", "pre", "code", "SCRIPT", "Pre", "cOdE"}) {
+    SCOPED_TRACE(name);
+    const std::string open = std::string("<") + name + " class=x>";
+    const std::string close = std::string("</") + name + ">";
+    EXPECT_EQ(en("hyphenation" + open + "hyphenation" + close + "hyphenation"),
+              kDivided + open + "hyphenation" + close + kDivided);
+  }
+  // Script contents are not markup: only the real end tag ends them, in any case, with
+  // white space before the '>'.
+  EXPECT_EQ(en("<script>if (a<b) x = '</scripts> <b>hyphenation</b>';</SCRIPT >hyphenation"),
+            withWord("<script>if (a<b) x = '</scripts> <b>hyphenation</b>';</SCRIPT >", true));
+  EXPECT_EQ(en("<style>p::after{content:'hyphenation'}</style\n>hyphenation"),
+            withWord("<style>p::after{content:'hyphenation'}</style\n>", true));
+  // pre and code nest; their contents may hold tags and references.
+  EXPECT_EQ(en("<pre>x<pre>hyphenation</pre> <b>hyphenation</b> &amp;hyphenation</pre>"
+               "hyphenation <code><code></code>hyphenation</code>hyphenation"),
+            withWord("<pre>x<pre>hyphenation</pre> <b>hyphenation</b> &amp;hyphenation</pre>",
+                     true, " <code><code></code>hyphenation</code>") +
+                kDivided);
+  // An end tag without a start tag changes nothing; a '/' before '>' does not close.
+  EXPECT_EQ(en("</pre>hyphenation<code/>hyphenation</code>hyphenation"),
+            withWord("</pre>", true, "<code/>hyphenation</code>") + kDivided);
+  // Longer names that start like a skipped one are ordinary elements.
+  EXPECT_EQ(en("<prefix>hyphenation</prefix><scripted>hyphenation"),
+            withWord("<prefix>", true, "</prefix><scripted>") + kDivided);
+}
+
+TEST(TextHtml, OptionsApplyToTextContent) {
+  TextOptions options{.minWordLength = 12, .skipCapitals = true};
+  EXPECT_EQ(html(quellix::english_US, "<b>hyphenation</b> CONSTITUTIONAL constitutionality",
+                 options),
+            "<b>hyphenation</b> CONSTITUTIONAL " +
+                quellix::hyphenateText(quellix::english_US, "constitutionality",
+                                       TextOptions{.hyphen = std::string(kMark)}));
+  // In plain mode the same text is all words.
+  EXPECT_EQ(quellix::hyphenateText(quellix::english_US, "<b>hyphenation</b>",
+                                   TextOptions{.hyphen = std::string(kMark)}),
+            withWord("<b>", true, "</b>"));
+  EXPECT_EQ(quellix::hyphenateText(quellix::english_US, "<p id=\"hyphenation\">",
+                                   TextOptions{.hyphen = std::string(kMark)}),
+            withWord("<p id=\"", true, "\">"));
+}
+
+}  // namespace

@@ -1,0 +1,410 @@
+// Running-text hyphenation of plain text: which runs are words, the options, bytes kept
+// as they are, and chunked input giving exactly the whole-text result.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "quellix/error.hpp"
+#include "quellix/language.hpp"
+#include "quellix/pattern.hpp"
+#include "quellix/text.hpp"
+#include "data_file.hpp"
+#include "embedded_files.hpp"
+#include "language_loading.hpp"
+#include "test_support.hpp"
+#include "text_tokens.hpp"
+#include "unicode_letters.hpp"
+
+namespace {
+
+using quellix::TextHyphenator;
+using quellix::TextOptions;
+using quellix::hyphenateText;
+
+constexpr std::string_view kSoft = "\u00AD";
+
+// text without any occurrence of mark.
+std::string without(std::string_view text, std::string_view mark) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text.substr(i, mark.size()) == mark) {
+      i += mark.size();
+    } else {
+      out.push_back(text[i++]);
+    }
+  }
+  return out;
+}
+
+// word divided by the word API, the pieces joined by hyphen.
+std::string divided(const quellix::Hyphenator& h, std::string_view word,
+                    std::string_view hyphen = kSoft) {
+  std::string out;
+  for (const std::string_view piece : quellix::hyphenate(h, word)) {
+    if (!out.empty()) out.append(hyphen);
+    out.append(piece);
+  }
+  return out;
+}
+
+// The expected result for text whose words are its runs of ASCII letters: each run of at
+// least minLength letters divided by the word API.
+std::string asciiWordsDivided(const quellix::Hyphenator& h, std::string_view text,
+                              std::string_view hyphen = kSoft, std::size_t minLength = 5) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t j = i;
+    while (j < text.size() && ((text[j] | 0x20) >= 'a' && (text[j] | 0x20) <= 'z')) ++j;
+    if (j == i) {
+      out.push_back(text[i++]);
+      continue;
+    }
+    const std::string_view word = text.substr(i, j - i);
+    out += word.size() >= minLength ? divided(h, word, hyphen) : std::string(word);
+    i = j;
+  }
+  return out;
+}
+
+// The output of a TextHyphenator fed text in pieces of size step.
+std::string chunked(const quellix::Hyphenator& h, std::string_view text, std::size_t step,
+                    const TextOptions& options = {}) {
+  TextHyphenator hyphenator(h, options);
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); i += step) hyphenator.write(text.substr(i, step), out);
+  hyphenator.finish(out);
+  return out;
+}
+
+const quellix::Hyphenator& english() { return quellix::english_US; }
+
+// ---------------------------------------------------------------------------------------
+// Words and what lies between them.
+
+TEST(TextWords, EveryWordGetsItsBreaks) {
+  EXPECT_EQ(hyphenateText(english(), "Hyphenation of running text."),
+            "Hy\u00ADphen\u00ADation of run\u00ADning text.");
+  const std::string sentence =
+      "The associate professor computed: algorithms, programs and hyphenation (2024)!";
+  EXPECT_EQ(hyphenateText(english(), sentence), asciiWordsDivided(english(), sentence));
+  // Something really happened.
+  EXPECT_NE(hyphenateText(english(), sentence), sentence);
+}
+
+TEST(TextWords, EverythingButTheInsertedHyphensIsKept) {
+  // White space of every kind, punctuation, digits, a no-break space, CR LF, malformed
+  // bytes, an emoji, and an empty text.
+  const std::vector<std::string> texts{
+      "",
+      "  leading\tand\r\ntrailing  \n",
+      "associate\u00A0computer\u2003algorithm\u3000program",
+      "numbers 12345 hyphenation3000 and 3000hyphenation",
+      "malformed \xC3 bytes: hyphen\xFF" "ation, associ\xE2\x82" "ate, \xF0\x9F\x98\x80 computer",
+      "a truncated end \xE2\x82",
+  };
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    const std::string out = hyphenateText(english(), text, TextOptions{.hyphen = "|"});
+    EXPECT_EQ(without(out, "|"), text);
+  }
+  // The malformed bytes end the words around them; the words are still divided.
+  const std::string broken = "hyphen\xFF" "ation computer\xC3";
+  EXPECT_EQ(hyphenateText(english(), broken, TextOptions{.hyphen = "|"}),
+            asciiWordsDivided(english(), broken, "|"));
+  EXPECT_EQ(divided(english(), "hyphen", "|"), "hy|phen");
+}
+
+TEST(TextWords, BuiltinLanguagesUseTheirCharacterClasses) {
+  // French lists the apostrophes among its characters: "l'association" is one word.
+  const quellix::Hyphenator& french = quellix::french;
+  EXPECT_EQ(hyphenateText(french, "l'association", TextOptions{.hyphen = "|"}),
+            divided(french, "l'association", "|"));
+  // English does not: the apostrophe ends the word.
+  EXPECT_EQ(hyphenateText(english(), "hyphenation's", TextOptions{.hyphen = "|"}),
+            "hy|phen|ation's");
+  // German words include ä, ö, ü and ß; a letter German does not list (ø) ends one.
+  const quellix::Hyphenator& german = quellix::german_1996;
+  EXPECT_EQ(hyphenateText(german, "Größenverhältnisse", TextOptions{.hyphen = "|"}),
+            divided(german, "Größenverhältnisse", "|"));
+  EXPECT_GT(quellix::hyphenate(german, std::string_view("Größenverhältnisse")).size(), 2u);
+  EXPECT_EQ(hyphenateText(german, "Silbenøtrennung", TextOptions{.hyphen = "|"}),
+            divided(german, "Silben", "|") + "ø" + divided(german, "trennung", "|"));
+  // Other scripts: Russian and Hindi words, and Latin letters in Russian text left alone.
+  const quellix::Hyphenator& russian = quellix::russian;
+  EXPECT_EQ(hyphenateText(russian, "переносить hyphenation", TextOptions{.hyphen = "|"}),
+            divided(russian, "переносить", "|") + " hyphenation");
+  const quellix::Hyphenator& hindi = quellix::hindi;
+  EXPECT_EQ(hyphenateText(hindi, "विभाजन।", TextOptions{.hyphen = "|"}),
+            divided(hindi, "विभाजन", "|") + "।");
+}
+
+TEST(TextWords, EveryCharacterOfALanguagesClassesIsAWordCharacter) {
+  // Also the normal forms whose variants a later line takes over, such as German 's' after
+  // "ßSS", which the character map itself no longer lists.
+  for (const quellix::Language language : quellix::enumFrom(quellix::languageMinBound)) {
+    SCOPED_TRACE(quellix::show(language));
+    const quellix::Hyphenator& h = quellix::languageHyphenator(language);
+    const quellix::detail::WordCharacters isWord(h, {});
+    const std::u32string classes = quellix::detail::readDataFile(
+        quellix::detail::dataFileName(language, ".chr.txt.gz"), &quellix::detail::lookupEmbeddedFile);
+    for (const char32_t c : classes) {
+      if (c == U'\n' || c == U'\r') continue;
+      EXPECT_TRUE(isWord(c)) << static_cast<std::uint32_t>(c);
+    }
+    for (const char32_t c : {U' ', U'0', U'.', U'\u00AD', U'\u2014'})
+      EXPECT_FALSE(isWord(c)) << static_cast<std::uint32_t>(c);
+  }
+}
+
+TEST(TextWords, HandMadeHyphenatorsUseUnicodeLettersOrTheCallersPredicate) {
+  using quellix::testing::makeHyphenator;
+  // Breaks between any two characters, margins 1 and 1.
+  const quellix::Hyphenator every =
+      makeHyphenator(quellix::parsePatterns(U"a1\nb1\n\u00E91\n\u03B11\n1x"), {}, 1, 1);
+  TextOptions options{.hyphen = "|", .minWordLength = 2};
+  // Unicode letters and marks by default: é, α and a combining acute join the words.
+  EXPECT_EQ(hyphenateText(every, "abab, éa αa e\u0301ab 1ab", options),
+            "a|b|a|b, é|a α|a e\u0301a|b 1a|b");
+  // The caller's predicate replaces them: here only 'a' and 'b'.
+  options.isWordCharacter = [](char32_t c) { return c == 'a' || c == 'b'; };
+  EXPECT_EQ(hyphenateText(every, "abab, éa αa xab", options), "a|b|a|b, éa αa xa|b");
+  // ... also for a built-in language.
+  options.isWordCharacter = [](char32_t c) { return c != ' '; };
+  EXPECT_EQ(hyphenateText(english(), "hyphenation's", options), divided(english(), "hyphenation's", "|"));
+}
+
+TEST(TextWords, UnicodeClassesComeFromTheCharacterDatabase) {
+  using quellix::detail::LetterClass;
+  using quellix::detail::letterClass;
+  EXPECT_EQ(letterClass(U'a'), LetterClass::Lower);
+  EXPECT_EQ(letterClass(U'Z'), LetterClass::Upper);
+  EXPECT_EQ(letterClass(U'\u01C5'), LetterClass::Upper);  // Dž, title case
+  EXPECT_EQ(letterClass(U'\u00DF'), LetterClass::Lower);
+  EXPECT_EQ(letterClass(U'\u0416'), LetterClass::Upper);
+  EXPECT_EQ(letterClass(U'\u0915'), LetterClass::Uncased);  // Devanagari KA
+  EXPECT_EQ(letterClass(U'\u4E2D'), LetterClass::Uncased);
+  EXPECT_EQ(letterClass(U'\U00020000'), LetterClass::Uncased);  // CJK extension B
+  EXPECT_EQ(letterClass(U'\u0301'), LetterClass::Mark);
+  EXPECT_EQ(letterClass(U'\u093E'), LetterClass::Mark);     // a spacing mark
+  for (const char32_t c : {U'0', U' ', U'-', U'\u00AD', U'\u2014', U'\U0001F600', U'\uFFFF',
+                           U'\U0010FFFF', char32_t{0x110000}, char32_t{0xFFFFFFFF}})
+    EXPECT_EQ(letterClass(c), LetterClass::None) << static_cast<std::uint32_t>(c);
+  EXPECT_TRUE(quellix::detail::isLetterOrMark(U'\u200D'));
+  EXPECT_FALSE(quellix::detail::isLetterOrMark(U'_'));
+  for (const char32_t c : {U' ', U'\t', U'\n', U'\u00A0', U'\u2009', U'\u3000', U'\u2028'})
+    EXPECT_TRUE(quellix::detail::isWhiteSpace(c)) << static_cast<std::uint32_t>(c);
+  for (const char32_t c : {U'a', U'\u00AD', U'\u200B', U'\uFEFF'})
+    EXPECT_FALSE(quellix::detail::isWhiteSpace(c)) << static_cast<std::uint32_t>(c);
+}
+
+// ---------------------------------------------------------------------------------------
+// Options.
+
+TEST(TextOptions, MinimumWordLengthCountsCharacters) {
+  // "table" (5) is divided as ta-ble; "über" with ü counts 4 characters, not 5 bytes.
+  ASSERT_EQ(divided(english(), "table", "|"), "ta|ble");
+  EXPECT_EQ(hyphenateText(english(), "table", TextOptions{.hyphen = "|"}), "ta|ble");
+  EXPECT_EQ(hyphenateText(english(), "table", TextOptions{.hyphen = "|", .minWordLength = 6}),
+            "table");
+  const quellix::Hyphenator& german = quellix::german_1996;
+  const std::string word = "Ölfass";  // 6 characters, 7 bytes
+  ASSERT_GT(quellix::hyphenate(german, std::string_view(word)).size(), 1u);
+  EXPECT_EQ(hyphenateText(german, word, TextOptions{.hyphen = "|", .minWordLength = 6}),
+            divided(german, word, "|"));
+  EXPECT_EQ(hyphenateText(german, word, TextOptions{.hyphen = "|", .minWordLength = 7}), word);
+  // 0 and 1 are allowed: the margins still decide.
+  EXPECT_EQ(hyphenateText(english(), "table", TextOptions{.hyphen = "|", .minWordLength = 0}),
+            "ta|ble");
+}
+
+TEST(TextOptions, HyphenStringIsAnyText) {
+  EXPECT_EQ(hyphenateText(english(), "associate", TextOptions{.hyphen = "-"}), "as-so-ciate");
+  EXPECT_EQ(hyphenateText(english(), "associate", TextOptions{.hyphen = "<wbr>"}),
+            "as<wbr>so<wbr>ciate");
+  EXPECT_EQ(hyphenateText(english(), "associate", TextOptions{.hyphen = ""}), "associate");
+}
+
+TEST(TextOptions, SoftHyphenatedWordsAreLeftOrCompleted) {
+  const std::string text = "hy\u00ADphenation as\u00ADsociate \u00ADcomputer\u00AD";
+  // By default a word with a soft hyphen is someone's choice and stays as it is; soft
+  // hyphens at a word's edge are not in the word.
+  EXPECT_EQ(hyphenateText(english(), text, TextOptions{.hyphen = "|"}),
+            "hy\u00ADphenation as\u00ADsociate \u00ADcom|puter\u00AD");
+  // Otherwise the missing breaks are added, never one beside an existing soft hyphen.
+  EXPECT_EQ(hyphenateText(english(), text, TextOptions{.hyphen = "|", .skipSoftHyphenated = false}),
+            "hy\u00ADphen|ation as\u00ADso|ciate \u00ADcom|puter\u00AD");
+  // A soft hyphen where the patterns allow no break stays, and the word is still divided.
+  EXPECT_EQ(hyphenateText(english(), "hyphe\u00ADnation",
+                          TextOptions{.hyphen = "|", .skipSoftHyphenated = false}),
+            "hy|phe\u00ADn|ation");
+  // Hyphenating twice changes nothing more, either way.
+  const std::string once = hyphenateText(english(), text);
+  EXPECT_EQ(hyphenateText(english(), once), once);
+  TextOptions complete{.skipSoftHyphenated = false};
+  const std::string completed = hyphenateText(english(), text, complete);
+  EXPECT_EQ(hyphenateText(english(), completed, complete), completed);
+}
+
+TEST(TextOptions, WordsInCapitalsCanBeSkipped) {
+  const std::string text = "CONSTITUTION Constitution constitution ÉTÉÉTÉ HTML5";
+  const TextOptions skip{.hyphen = "|", .skipCapitals = true};
+  EXPECT_EQ(hyphenateText(english(), text, TextOptions{.hyphen = "|"}),
+            asciiWordsDivided(english(), "CONSTITUTION Constitution constitution", "|") +
+                " ÉTÉÉTÉ HTML5");
+  EXPECT_EQ(hyphenateText(english(), text, skip),
+            "CONSTITUTION " + divided(english(), "Constitution", "|") + " " +
+                divided(english(), "constitution", "|") + " ÉTÉÉTÉ HTML5");
+  // A word without case (Devanagari) is not in capitals.
+  EXPECT_EQ(hyphenateText(quellix::hindi, "विभाजन", skip), divided(quellix::hindi, "विभाजन", "|"));
+}
+
+TEST(TextOptions, UrlsAndMailAddressesAreSkipped) {
+  const TextOptions options{.hyphen = "|"};
+  // Left whole: the whole token, whatever words it contains.
+  for (const std::string token :
+       {"http://hyphenation.example/association", "<https://example.org/computer>",
+        "ftp://computer", "www.hyphenation.example", "(WWW.hyphenation.example)",
+        "associate@computer.example", "mailto:computer@association.example,",
+        "x://associate"}) {
+    SCOPED_TRACE(token);
+    EXPECT_EQ(hyphenateText(english(), token, options), token);
+    EXPECT_EQ(hyphenateText(english(), "computer " + token + " computer", options),
+              "com|puter " + token + " com|puter");
+  }
+  // Not addresses: nothing on one side of '@', "www." inside a word, a lone "//".
+  EXPECT_EQ(hyphenateText(english(), "associate@ @computer", options), "as|so|ciate@ @com|puter");
+  EXPECT_EQ(hyphenateText(english(), "computerwww.associate", options),
+            divided(english(), "computerwww", "|") + ".as|so|ciate");
+  EXPECT_EQ(hyphenateText(english(), "associate//computer", options), "as|so|ciate//com|puter");
+  // With skipping off, the words inside are divided like any other.
+  const TextOptions divide{.hyphen = "|", .skipUrls = false};
+  for (const std::string token : {"http://hyphenation.example/association",
+                                  "associate@computer.example"}) {
+    EXPECT_EQ(hyphenateText(english(), token, divide), asciiWordsDivided(english(), token, "|"));
+    EXPECT_NE(hyphenateText(english(), token, divide), token);
+  }
+}
+
+TEST(TextOptions, ErrorsOfTheHyphenatorComeThrough) {
+  const quellix::Hyphenator broken(
+      quellix::CharNormaliser{},
+      quellix::Lazy<quellix::Patterns>::deferred(
+          []() -> quellix::Patterns { throw quellix::DataFileError("Could not find test.pat"); }),
+      quellix::Exceptions{}, 1, 1);
+  EXPECT_THROW(hyphenateText(broken, "associate"), quellix::DataFileError);
+  // Even for a text without words: the tables are built first.
+  EXPECT_THROW(TextHyphenator{broken}, quellix::DataFileError);
+}
+
+// ---------------------------------------------------------------------------------------
+// Chunked input.
+
+// Texts that put every kind of boundary somewhere: words, multi-byte characters, malformed
+// and truncated sequences, URLs, soft hyphens, capitals.
+const std::vector<std::string> kPlainTexts{
+    "Hyphenation of running text: the associate professor computed algorithms.\n",
+    "Größenverhältnisse, Silbentrennung und Donaudampfschifffahrt\u00A0— Übermäßig!",
+    "see http://hyphenation.example/association or www.computer.example, mail "
+    "associate@computer.example; hy\u00ADphenation CONSTITUTION",
+    "bad \xE2\x82 bytes\xFF in hyphen\xC3" "ation, \xF0\x9F\x98\x80 emoji and a cut \xF0\x9F",
+};
+
+TEST(TextStream, EveryChunkingGivesTheWholeTextResult) {
+  const std::vector<const quellix::Hyphenator*> hyphenators{&english(),
+                                                             &static_cast<const quellix::Hyphenator&>(quellix::german_1996)};
+  for (const bool skipUrls : {true, false}) {
+    const TextOptions options{.skipCapitals = true, .skipUrls = skipUrls};
+    for (const quellix::Hyphenator* h : hyphenators) {
+      for (const std::string& text : kPlainTexts) {
+        const std::string whole = hyphenateText(*h, text, options);
+        for (const std::size_t step : {1, 2, 3, 4, 5, 7, 13, 64, 1000}) {
+          SCOPED_TRACE(text + " in steps of " + std::to_string(step));
+          EXPECT_EQ(chunked(*h, text, step, options), whole);
+        }
+      }
+    }
+  }
+}
+
+TEST(TextStream, IrregularChunksAndEmptyWritesChangeNothing) {
+  std::string text;
+  for (const std::string& t : kPlainTexts) text += t;
+  const std::string whole = hyphenateText(english(), text);
+  std::uint32_t state = 7;
+  for (int round = 0; round < 50; ++round) {
+    TextHyphenator hyphenator(english());
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+      state = state * 1664525u + 1013904223u;
+      const std::size_t step = (state >> 24) % 12;  // 0 included: an empty write
+      hyphenator.write(std::string_view(text).substr(i, step), out);
+      i += step;
+    }
+    hyphenator.finish(out);
+    ASSERT_EQ(out, whole) << "round " << round;
+  }
+}
+
+TEST(TextStream, OutputKeepsUpWithTheInput) {
+  TextHyphenator hyphenator(english());
+  std::string out;
+  // A chunk that ends in white space is answered completely.
+  hyphenator.write("associate computer ", out);
+  EXPECT_EQ(out, "as\u00ADso\u00ADciate com\u00ADputer ");
+  // A word in progress is held back until it ends.
+  hyphenator.write("algo", out);
+  EXPECT_EQ(out, "as\u00ADso\u00ADciate com\u00ADputer ");
+  hyphenator.write("rithm", out);
+  hyphenator.finish(out);
+  EXPECT_EQ(out, "as\u00ADso\u00ADciate com\u00ADputer al\u00ADgo\u00ADrithm");
+  // finish() starts a new text; reset() forgets what was held.
+  out.clear();
+  hyphenator.write("associ", out);
+  hyphenator.reset();
+  hyphenator.write("computer", out);
+  hyphenator.finish(out);
+  EXPECT_EQ(out, "com\u00ADputer");
+}
+
+TEST(TextStream, EndlessWordsAndTokensStayBounded) {
+  // An endless word and an endless token of words joined by commas, fifty times the held
+  // limit each, fed in 1000-byte chunks. The output never lags the input by more than the
+  // limit.
+  std::string word;
+  while (word.size() < 50 * quellix::kMaxHeldBytes) word += "hyphenation";
+  std::string joined;
+  while (joined.size() < 50 * quellix::kMaxHeldBytes) joined += "hyphenation,";
+  for (const bool skipUrls : {true, false}) {
+    for (const std::string* text : {&word, &joined}) {
+      SCOPED_TRACE(std::string(skipUrls ? "skip URLs, " : "") + text->substr(0, 12));
+      TextHyphenator hyphenator(english(), TextOptions{.hyphen = "|", .skipUrls = skipUrls});
+      std::string out;
+      std::size_t bytesIn = 0;
+      std::size_t inserted = 0;
+      for (std::size_t i = 0; i < text->size(); i += 1000) {
+        const std::string_view chunk = std::string_view(*text).substr(i, 1000);
+        bytesIn += chunk.size();
+        const std::size_t before = out.size();
+        hyphenator.write(chunk, out);
+        for (std::size_t k = before; k < out.size(); ++k) inserted += out[k] == '|';
+        ASSERT_GE(out.size() - inserted + quellix::kMaxHeldBytes + 1000, bytesIn);
+      }
+      hyphenator.finish(out);
+      EXPECT_EQ(without(out, "|"), *text);
+      // The endless word is copied as it is; words joined by commas are divided unless the
+      // whole token has to be seen first.
+      EXPECT_EQ(inserted == 0, text == &word || skipUrls);
+    }
+  }
+  // The same rule for the whole text at once.
+  EXPECT_EQ(hyphenateText(english(), word), word);
+  const std::string atLimit = word.substr(0, quellix::kMaxHeldBytes);
+  EXPECT_NE(hyphenateText(english(), atLimit), atLimit);
+}
+
+}  // namespace
