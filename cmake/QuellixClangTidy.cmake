@@ -1,0 +1,56 @@
+# clang-tidy over the library's sources with the check list of .clang-tidy.
+#
+# As a script, on a build tree configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON:
+#   cmake -DBUILD_DIR=build/debug -P cmake/QuellixClangTidy.cmake
+# It runs clang-tidy on every src/*.cpp, prints the findings and fails when there are any.
+# Optional: -DCLANG_TIDY=/path/to/clang-tidy.
+#
+# Included from a project instead, quellix_add_clang_tidy_target() adds a target
+# clang-tidy that runs the same script on the current build tree.
+cmake_minimum_required(VERSION 3.20)
+
+if(CMAKE_SCRIPT_MODE_FILE)
+  get_filename_component(source_dir "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+  if(NOT BUILD_DIR)
+    message(FATAL_ERROR "QuellixClangTidy: pass -DBUILD_DIR=<build tree with compile_commands.json>")
+  endif()
+  get_filename_component(build_dir "${BUILD_DIR}" ABSOLUTE BASE_DIR "${source_dir}")
+  if(NOT EXISTS "${build_dir}/compile_commands.json")
+    message(FATAL_ERROR "QuellixClangTidy: ${build_dir}/compile_commands.json is missing: "
+      "configure that tree with -DCMAKE_EXPORT_COMPILE_COMMANDS=ON")
+  endif()
+  if(NOT CLANG_TIDY)
+    find_program(CLANG_TIDY NAMES clang-tidy clang-tidy-14 REQUIRED)
+  endif()
+  file(GLOB sources "${source_dir}/src/*.cpp")
+  list(SORT sources)
+  set(failed "")
+  foreach(source IN LISTS sources)
+    execute_process(
+      COMMAND "${CLANG_TIDY}" -p "${build_dir}" --quiet "${source}"
+      WORKING_DIRECTORY "${source_dir}"
+      OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+    if(out MATCHES "(warning|error):")
+      message("${out}")
+      list(APPEND failed "${source}")
+    elseif(NOT rc EQUAL 0)
+      message("${out}${err}")
+      list(APPEND failed "${source}")
+    endif()
+  endforeach()
+  if(failed)
+    list(LENGTH failed count)
+    message(FATAL_ERROR "clang-tidy reported findings in ${count} file(s)")
+  endif()
+  message(STATUS "clang-tidy: no findings in src/")
+  return()
+endif()
+
+set(QUELLIX_CLANG_TIDY_SCRIPT "${CMAKE_CURRENT_LIST_FILE}")
+function(quellix_add_clang_tidy_target)
+  add_custom_target(clang-tidy
+    COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR} -P "${QUELLIX_CLANG_TIDY_SCRIPT}"
+    WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
+    USES_TERMINAL
+    VERBATIM)
+endfunction()

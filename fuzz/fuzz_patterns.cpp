@@ -1,0 +1,63 @@
+// Pattern text: parsePatterns, insertPattern, lookupPattern, the merge and the rendering,
+// each against the reference and against the algebra's laws.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_support.hpp"
+#include "quellix/pattern.hpp"
+
+using namespace quellix;
+using namespace quellix::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Text text = decode(asBytes(data, size));
+  const Patterns trie = parsePatterns(text);
+  const ref::Trie expected = ref::parsePatterns(text);
+  FUZZ_CHECK(sameTrie(trie, expected));
+
+  // Rendering: stable, as described, parenthesised at precedence 11.
+  const std::string shown = show(trie);
+  FUZZ_CHECK(shown == show(trie));
+  FUZZ_CHECK(shown == ref::showTrie(expected));
+  FUZZ_CHECK(showsPrec(11, trie, "!") == "(" + shown + ")!");
+
+  // The algebra: idempotent with itself and with an equal trie built separately, the
+  // empty trie neutral, and the merge of two halves as the reference merges them.
+  const Patterns again = parsePatterns(text);
+  FUZZ_CHECK(trie + trie == trie);
+  FUZZ_CHECK(trie + again == trie);
+  FUZZ_CHECK(show(trie + again) == shown);
+  FUZZ_CHECK(trie + Patterns() == trie && Patterns() + trie == trie);
+  const std::vector<Text> lines = ref::splitLines(text);
+  Text front, back;
+  for (std::size_t k = 0; k < lines.size(); ++k) (k < lines.size() / 2 ? front : back) += lines[k] + U"\n";
+  const Patterns a = parsePatterns(front), b = parsePatterns(back);
+  FUZZ_CHECK(sameTrie(a + b, ref::merge(ref::parsePatterns(front), ref::parsePatterns(back))));
+  FUZZ_CHECK(a + b == b + a);
+  FUZZ_CHECK((a + b) + trie == a + (b + trie));
+
+  // Lines one by one: their scores, and inserting the first few into the trie.
+  for (std::size_t k = 0; k < lines.size() && k < 64; ++k)
+    FUZZ_CHECK(scorePattern(lines[k]) == ref::scorePattern(lines[k]));
+  for (std::size_t k = 0; k < lines.size() && k < 3; ++k)
+    FUZZ_CHECK(sameTrie(insertPattern(lines[k], trie), ref::insertPattern(lines[k], expected)));
+
+  // Lookups of words the patterns match: each line's letters, without and with the word
+  // edges, and the letters of two neighbouring lines run together.
+  std::vector<Text> words{Text()};
+  for (std::size_t k = 0; k < lines.size() && k < 12; ++k) {
+    Text letters = ref::patternLetters(lines[k]);
+    words.push_back(letters);
+    Text inner;
+    for (char32_t c : letters)
+      if (c != U'.') inner.push_back(c);
+    words.push_back(inner);
+    if (k + 1 < lines.size()) words.push_back(inner + ref::patternLetters(lines[k + 1]));
+  }
+  for (const Text& word : words) {
+    const Scores s = lookupPattern(word, trie);
+    FUZZ_CHECK(s.size() >= word.size());
+    if (word.size() <= kReferenceWordLimit) FUZZ_CHECK(s == ref::lookupPattern(word, expected));
+  }
+  return 0;
+}

@@ -1,0 +1,87 @@
+// Running text, plain and HTML: hyphenateText against its own promises. Removing the
+// inserted hyphen strings gives the input back byte for byte, and TextHyphenator gives
+// the same output however the text is cut into chunks.
+//
+// Input: a byte choosing the hyphenator (a built-in language, or one that may break
+// after every character), a byte of option flags, a byte seeding the chunk sizes, then
+// the text.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_support.hpp"
+#include "quellix/language.hpp"
+#include "quellix/text.hpp"
+
+using namespace quellix;
+using namespace quellix::fuzz;
+
+namespace {
+// Breaks wherever the margins allow: the root's score list makes every boundary odd.
+const Hyphenator& everywhere() {
+  static const Hyphenator h(CharNormaliser(), parsePatterns(U"1\n"), Exceptions(), 1, 1);
+  return h;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 3) return 0;
+  const Hyphenator& h = data[0] == 0xFF ? everywhere() : languageHyphenator(toEnum(data[0] % languageCount));
+  const std::uint8_t flags = data[1];
+  std::uint32_t seed = data[2];
+  const std::string_view text = asBytes(data + 3, size - 3);
+
+  TextOptions options;
+  options.markup = flags & 1 ? TextMarkup::Html : TextMarkup::Plain;
+  options.skipSoftHyphenated = flags & 2;
+  options.skipCapitals = flags & 4;
+  options.skipUrls = flags & 8;
+  options.minWordLength = (flags >> 4) % 8;
+  // A one-byte hyphen string the text does not contain, so that its occurrences in the
+  // output are exactly the inserted ones.
+  char hyphen = 1;
+  while (hyphen < 0x7F && text.find(hyphen) != std::string_view::npos) ++hyphen;
+  const bool uniqueHyphen = hyphen < 0x7F;
+  options.hyphen = std::string(1, hyphen);
+
+  const std::string out = hyphenateText(h, text, options);
+  if (uniqueHyphen) {
+    std::string stripped;
+    for (char c : out)
+      if (c != hyphen) stripped += c;
+    FUZZ_CHECK(stripped == text);
+  }
+  if (options.markup == TextMarkup::Html) FUZZ_CHECK(hyphenateHtml(h, text, options) == out);
+
+  // The same text in chunks of 0 to 16 bytes, twice through one object (finish() makes
+  // it ready for the next text), and once more after a reset() in the middle of a text.
+  TextHyphenator stream(h, options);
+  for (int round = 0; round < 2; ++round) {
+    std::string chunked;
+    std::size_t at = 0;
+    while (at < text.size()) {
+      seed = seed * 1103515245u + 12345u;
+      const std::size_t length = std::min<std::size_t>((seed >> 16) % 17, text.size() - at);
+      stream.write(text.substr(at, length), chunked);
+      at += length;
+    }
+    stream.finish(chunked);
+    FUZZ_CHECK(chunked == out);
+  }
+  std::string discarded;
+  stream.write(text.substr(0, text.size() / 2), discarded);
+  stream.reset();
+  std::string whole;
+  stream.write(text, whole);
+  stream.finish(whole);
+  FUZZ_CHECK(whole == out);
+
+  // The default soft hyphen: chunking changes nothing either.
+  options.hyphen = "\u00AD";
+  const std::string soft = hyphenateText(h, text, options);
+  TextHyphenator softStream(h, options);
+  std::string softChunked;
+  for (std::size_t at = 0; at < text.size(); at += 7) softStream.write(text.substr(at, 7), softChunked);
+  softStream.finish(softChunked);
+  FUZZ_CHECK(softChunked == soft);
+  return 0;
+}
