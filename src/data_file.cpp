@@ -9,6 +9,7 @@
 #include <new>
 
 #include "quellix/error.hpp"
+#include "utf8_decode.hpp"
 
 namespace quellix::detail {
 namespace {
@@ -42,8 +43,6 @@ std::size_t expectedSize(std::span<const unsigned char> bytes) {
   const std::size_t cap = bytes.size() <= SIZE_MAX / 1032 ? bytes.size() * 1032 : SIZE_MAX;
   return std::min<std::size_t>(isize, cap);
 }
-
-constexpr bool isContinuation(unsigned char b) { return (b & 0xC0u) == 0x80u; }
 
 }  // namespace
 
@@ -101,43 +100,10 @@ std::u32string decodeUtf8(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* const end = p + text.size();
   while (p != end) {
-    const unsigned char b0 = *p;
-    if (b0 < 0x80) {
-      *o++ = b0;
-      ++p;
-      continue;
-    }
-    const auto left = static_cast<std::size_t>(end - p);
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-      if (left >= 2 && isContinuation(p[1])) {
-        *o++ = static_cast<char32_t>((b0 & 0x1Fu) << 6 | (p[1] & 0x3Fu));
-        p += 2;
-        continue;
-      }
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-      // E0 needs A0..BF next (no overlong form), ED 80..9F (no surrogate).
-      const unsigned char lo = b0 == 0xE0 ? 0xA0 : 0x80;
-      const unsigned char hi = b0 == 0xED ? 0x9F : 0xBF;
-      if (left >= 3 && p[1] >= lo && p[1] <= hi && isContinuation(p[2])) {
-        *o++ = static_cast<char32_t>((b0 & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu));
-        p += 3;
-        continue;
-      }
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-      // F0 needs 90..BF next (no overlong form), F4 80..8F (nothing above U+10FFFF).
-      const unsigned char lo = b0 == 0xF0 ? 0x90 : 0x80;
-      const unsigned char hi = b0 == 0xF4 ? 0x8F : 0xBF;
-      if (left >= 4 && p[1] >= lo && p[1] <= hi && isContinuation(p[2]) &&
-          isContinuation(p[3])) {
-        *o++ = static_cast<char32_t>((b0 & 0x07u) << 18 | (p[1] & 0x3Fu) << 12 |
-                                     (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu));
-        p += 4;
-        continue;
-      }
-    }
-    // Not the start of a well-formed sequence: the byte stands for itself.
-    *o++ = b0;
-    ++p;
+    const std::size_t length = decodeUtf8Sequence(p, static_cast<std::size_t>(end - p), *o);
+    if (length == 0) *o = *p;  // not a well-formed sequence: the byte stands for itself
+    ++o;
+    p += length ? length : 1;
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
   return out;

@@ -21,32 +21,6 @@ bool isHtmlSpace(char32_t c) noexcept {
 }
 char32_t asciiLower(char32_t c) noexcept { return c >= 'A' && c <= 'Z' ? c + 0x20 : c; }
 
-// Whether bytes[0, size) is a proper prefix of a well-formed UTF-8 sequence: the rest may
-// come with the next chunk.
-bool isIncompleteSequence(const unsigned char* bytes, std::size_t size) noexcept {
-  const unsigned char b0 = bytes[0];
-  std::size_t length = 0;
-  unsigned char lo = 0x80, hi = 0xBF;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3;
-    if (b0 == 0xE0) lo = 0xA0;
-    if (b0 == 0xED) hi = 0x9F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4;
-    if (b0 == 0xF0) lo = 0x90;
-    if (b0 == 0xF4) hi = 0x8F;
-  } else {
-    return false;
-  }
-  if (size >= length) return false;
-  for (std::size_t k = 1; k < size; ++k) {
-    if (bytes[k] < (k == 1 ? lo : 0x80) || bytes[k] > (k == 1 ? hi : 0xBF)) return false;
-  }
-  return true;
-}
-
 // The character at the start of bytes[0, size) (size >= 1): a well-formed sequence, or one
 // malformed byte.
 TextChar charAt(const char* bytes, std::size_t size) noexcept {
@@ -163,7 +137,7 @@ void TextHyphenator::State::write(std::string_view chunk, std::string& output) {
     std::string joint = carry;
     joint.append(chunk.substr(i, take));
     const auto* bytes = reinterpret_cast<const unsigned char*>(joint.data());
-    if (isIncompleteSequence(bytes, joint.size())) {  // the chunk is used up
+    if (detail::isUtf8Prefix(bytes, joint.size())) {  // the chunk is used up
       carry = std::move(joint);
       return;
     }
@@ -179,7 +153,7 @@ void TextHyphenator::State::write(std::string_view chunk, std::string& output) {
   }
   while (i < chunk.size()) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.data() + i);
-    if (bytes[0] >= 0xC2 && isIncompleteSequence(bytes, chunk.size() - i)) {
+    if (bytes[0] >= 0xC2 && detail::isUtf8Prefix(bytes, chunk.size() - i)) {
       carry.assign(chunk.substr(i));
       return;
     }

@@ -172,7 +172,7 @@ TEST(Hyphenate, ErrorsOfTheNormaliserPassThrough) {
   EXPECT_THROW(hyphenate(makeHyphenator({}, {}, 1, 1, failing), U"ab"), std::runtime_error);
 }
 
-TEST(Hyphenate, LongWordsAndMessagesInUtf8) {
+TEST(Hyphenate, LongWordsAndMalformedEmptyWords) {
   Hyphenator h = makeHyphenator(parsePatterns(U"a1b"), {}, 1, 1);
   std::u32string word;
   for (int k = 0; k < 100'000; ++k) word += U"ab";
