@@ -27,7 +27,7 @@ std::string gunzip(std::span<const unsigned char> bytes, std::string_view fileNa
 // no surrogates, nothing above U+10FFFF) becomes the character of the same value
 // (U+0080..U+00FF) and decoding resumes at the next byte. A byte-order mark and line ends
 // are kept as they are. Never throws (beyond bad_alloc).
-std::u32string decodeUtf8(std::string_view bytes);
+std::u32string decodeUtf8(std::string_view text);
 
 // The decoded text of the data file called name: lookup(name), gunzip, decodeUtf8.
 // Throws DataFileError("Could not find " + name) when lookup gives nothing, and what

@@ -105,6 +105,7 @@ struct TextHyphenator::State {
   void reset() noexcept;
 
   void step(const TextChar& c);
+  bool readChar(const TextChar& c);
   void textChar(const TextChar& c);
   void markup(std::string_view bytes);
   void endOfTag();
@@ -251,9 +252,18 @@ void TextHyphenator::State::endReference() {
 }
 
 void TextHyphenator::State::step(const TextChar& c) {
+  while (readChar(c)) {
+    // c switched the mode: read it again in the new one
+  }
+}
+
+// Reads c in the current mode. Returns true when c ended the mode instead and must be read
+// again in the one it switched to (at most a few times: no mode hands a character back to
+// the mode it came from).
+bool TextHyphenator::State::readChar(const TextChar& c) {
   if (options.markup == TextMarkup::Plain) {
     textChar(c);
-    return;
+    return false;
   }
   // Markup is all ASCII: a malformed byte is never a delimiter.
   const char32_t code = c.wellFormed ? c.code : 0xFFFD;
@@ -267,7 +277,7 @@ void TextHyphenator::State::step(const TextChar& c) {
       } else {
         textChar(c);
       }
-      return;
+      return false;
 
     case Mode::AfterLt:
       if (isAsciiLetter(code)) {
@@ -275,7 +285,7 @@ void TextHyphenator::State::step(const TextChar& c) {
         mode = Mode::TagName;
         endTag = false;
         tagName.clear();
-        step(c);
+        return true;
       } else if (code == '/') {
         markup("</");
         mode = Mode::EndTagOpen;
@@ -288,24 +298,24 @@ void TextHyphenator::State::step(const TextChar& c) {
       } else {
         mode = Mode::Text;  // "a < b": the '<' is text
         textChar(TextChar{"<", '<', true});
-        step(c);
+        return true;
       }
-      return;
+      return false;
 
     case Mode::EndTagOpen:
       if (isAsciiLetter(code)) {
         mode = Mode::TagName;
         endTag = true;
         tagName.clear();
-        step(c);
+        return true;
       } else if (code == '>') {
         out->append(c.bytes);  // "</>" is nothing
         mode = Mode::Text;
       } else {
         mode = Mode::Bogus;
-        step(c);
+        return true;
       }
-      return;
+      return false;
 
     case Mode::TagName:
       out->append(c.bytes);
@@ -316,7 +326,7 @@ void TextHyphenator::State::step(const TextChar& c) {
       } else if (tagName.size() <= kMaxTagName) {
         tagName.push_back(static_cast<char>(c.wellFormed && code < 0x80 ? asciiLower(code) : 0));
       }
-      return;
+      return false;
 
     case Mode::InTag:
       out->append(c.bytes);
@@ -324,7 +334,7 @@ void TextHyphenator::State::step(const TextChar& c) {
         endOfTag();
       else if (code == '=')
         mode = Mode::AfterEquals;
-      return;
+      return false;
 
     case Mode::AfterEquals:
       out->append(c.bytes);
@@ -336,13 +346,13 @@ void TextHyphenator::State::step(const TextChar& c) {
         endOfTag();
       else if (!isHtmlSpace(code))
         mode = Mode::ValueUnquoted;
-      return;
+      return false;
 
     case Mode::ValueDouble:
     case Mode::ValueSingle:
       out->append(c.bytes);
       if (code == (mode == Mode::ValueDouble ? U'"' : U'\'')) mode = Mode::InTag;
-      return;
+      return false;
 
     case Mode::ValueUnquoted:
       out->append(c.bytes);
@@ -350,7 +360,7 @@ void TextHyphenator::State::step(const TextChar& c) {
         mode = Mode::InTag;
       else if (code == '>')
         endOfTag();
-      return;
+      return false;
 
     case Mode::Declaration:
       if (code == '-') {
@@ -362,9 +372,9 @@ void TextHyphenator::State::step(const TextChar& c) {
         count = 0;
       } else {
         mode = Mode::Bogus;
-        step(c);
+        return true;
       }
-      return;
+      return false;
 
     case Mode::CommentStart:
       if (code == '-') {
@@ -374,9 +384,9 @@ void TextHyphenator::State::step(const TextChar& c) {
         bang = false;
       } else {
         mode = Mode::Bogus;
-        step(c);
+        return true;
       }
-      return;
+      return false;
 
     case Mode::Comment:
       out->append(c.bytes);
@@ -389,7 +399,7 @@ void TextHyphenator::State::step(const TextChar& c) {
         bang = code == '!' && count >= 2;
         count = 0;
       }
-      return;
+      return false;
 
     case Mode::CdataOpen: {
       static constexpr std::string_view kCdata = "CDATA[";
@@ -401,9 +411,9 @@ void TextHyphenator::State::step(const TextChar& c) {
         }
       } else {
         mode = Mode::Bogus;
-        step(c);
+        return true;
       }
-      return;
+      return false;
     }
 
     case Mode::Cdata:
@@ -412,12 +422,12 @@ void TextHyphenator::State::step(const TextChar& c) {
         mode = Mode::Text;
       else
         count = code == ']' ? count + 1 : 0;
-      return;
+      return false;
 
     case Mode::Bogus:
       out->append(c.bytes);
       if (code == '>') mode = Mode::Text;
-      return;
+      return false;
 
     case Mode::Reference:
       if (isAsciiLetter(code) || isAsciiDigit(code) || code == '#') {
@@ -435,9 +445,9 @@ void TextHyphenator::State::step(const TextChar& c) {
         endReference();
       } else {
         endReference();
-        step(c);
+        return true;
       }
-      return;
+      return false;
 
     case Mode::LongReference:
       if (isAsciiLetter(code) || isAsciiDigit(code) || code == '#' || code == ';') {
@@ -448,9 +458,9 @@ void TextHyphenator::State::step(const TextChar& c) {
         if (code == ';') mode = Mode::Text;
       } else {
         mode = Mode::Text;
-        step(c);
+        return true;
       }
-      return;
+      return false;
 
     case Mode::RawText:
       out->append(c.bytes);
@@ -461,7 +471,7 @@ void TextHyphenator::State::step(const TextChar& c) {
           endTag = true;
           mode = Mode::InTag;
           if (code == '>') endOfTag();
-          return;
+          return false;
         }
         rawMatched = 0;
       }
@@ -470,8 +480,9 @@ void TextHyphenator::State::step(const TextChar& c) {
         ++rawMatched;
       else
         rawMatched = code == '<' ? 1 : 0;
-      return;
+      return false;
   }
+  return false;
 }
 
 TextHyphenator::TextHyphenator(const Hyphenator& h, TextOptions options)
