@@ -34,13 +34,16 @@ struct ExceptionTable {
   Map words;
   std::array<std::uint64_t, 16> filter{};
 
-  static std::size_t filterBit(std::u32string_view word) noexcept {
-    std::uint32_t h = static_cast<std::uint32_t>(word.size()) * 0x9E3779B1u;
-    if (!word.empty()) {
-      h ^= static_cast<std::uint32_t>(word.front()) * 0x85EBCA77u;
-      h ^= static_cast<std::uint32_t>(word.back()) * 0xC2B2AE3Du;
-    }
+  // The filter looks only at the length and the first and last characters, so a caller
+  // can ask before it has the whole normalised word.
+  static std::size_t filterBit(std::size_t size, char32_t front, char32_t back) noexcept {
+    std::uint32_t h = static_cast<std::uint32_t>(size) * 0x9E3779B1u;
+    h ^= static_cast<std::uint32_t>(front) * 0x85EBCA77u;
+    h ^= static_cast<std::uint32_t>(back) * 0xC2B2AE3Du;
     return (h ^ (h >> 15)) & 1023u;
+  }
+  static std::size_t filterBit(std::u32string_view word) noexcept {
+    return word.empty() ? filterBit(0, 0, 0) : filterBit(word.size(), word.front(), word.back());
   }
   void buildFilter() noexcept {
     filter.fill(0);
@@ -49,9 +52,15 @@ struct ExceptionTable {
       filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
     }
   }
-  bool mayHold(std::u32string_view word) const noexcept {
-    std::size_t bit = filterBit(word);
-    return (filter[bit / 64] >> (bit % 64)) & 1u;
+  bool mayHoldBit(std::size_t bit) const noexcept { return (filter[bit / 64] >> (bit % 64)) & 1u; }
+  bool mayHold(std::u32string_view word) const noexcept { return mayHoldBit(filterBit(word)); }
+  bool mayHold(std::size_t size, char32_t front, char32_t back) const noexcept {
+    return mayHoldBit(filterBit(size, front, back));
+  }
+  // The stored list of word, or null; one hash probe, no allocation.
+  const std::vector<std::uint8_t>* find(std::u32string_view word) const noexcept {
+    auto it = words.find(word);
+    return it == words.end() ? nullptr : &it->second;
   }
 };
 
@@ -67,8 +76,7 @@ struct ExceptionAccess {
                                                std::u32string_view word) noexcept {
     const ExceptionTable* t = e.table_.get();
     if (!t || t->words.empty() || !t->mayHold(word)) return nullptr;
-    auto it = t->words.find(word);
-    return it == t->words.end() ? nullptr : &it->second;
+    return t->find(word);
   }
 };
 

@@ -1,7 +1,10 @@
 #include "quellix/hyphenator.hpp"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <memory>
+#include <utility>
 
 #include "char_classes.hpp"
 #include "exception_table.hpp"
@@ -18,6 +21,7 @@ struct HyphenatorAccess {
   static const Lazy<CharNormaliser>& chars(const Hyphenator& h) noexcept { return h.chars_; }
   static const Lazy<Patterns>& patterns(const Hyphenator& h) noexcept { return h.patterns_; }
   static const Lazy<Exceptions>& exceptions(const Hyphenator& h) noexcept { return h.exceptions_; }
+  static std::atomic<const ReadyTables*>& ready(const Hyphenator& h) noexcept { return h.ready_; }
 };
 
 }  // namespace detail
@@ -26,7 +30,7 @@ namespace {
 
 using detail::PatternIndex;
 
-__extension__ typedef __int128 Wide;  // margins are any int64: window sums need 65 bits
+__extension__ typedef __int128 Wide;  // margins are any int64: their sums need 65 bits
 
 // Stack storage for the usual word, the heap only for very long ones.
 template <class T, std::size_t N>
@@ -34,7 +38,7 @@ class Scratch {
  public:
   explicit Scratch(std::size_t n) {
     if (n > N) {
-      heap_ = std::make_unique<T[]>(n);
+      heap_.reset(new T[n]);
       data_ = heap_.get();
     }
   }
@@ -49,80 +53,226 @@ class Scratch {
 
 constexpr std::size_t kStackWord = 256;
 
+// The margins as the division uses them, exact for any int64 values: a word shorter than
+// minLength is not divided; breaks lie after characters lo .. n - cut, and within the
+// word's score list. Saturated at SIZE_MAX, which no word length reaches.
+struct Margins {
+  std::size_t minLength;
+  std::size_t lo;
+  std::size_t cut;
+  bool leftPositive;
+};
+
+std::size_t saturated(Wide value) noexcept {
+  if (value <= 0) return 0;
+  return value >= Wide(SIZE_MAX) ? SIZE_MAX : static_cast<std::size_t>(value);
+}
+
+Margins marginsOf(std::int64_t left, std::int64_t right) noexcept {
+  const Wide l = left;
+  const Wide r = right;
+  return {saturated(l + r), saturated(std::max<Wide>(l, 1)), saturated(l >= 1 ? r : l + r),
+          l >= 1};
+}
+
+// Calls emit(i) for each break of an n-character word whose score list is s (s[i] for
+// the boundary after character i); a null s (the empty trie) holds only zeros.
+template <class Emit, class Quoted>
+std::size_t emitBreaks(const std::uint8_t* s, std::size_t sLength, std::size_t n,
+                       const Margins& margins, Emit& emit, Quoted& quoted) {
+  if (!margins.leftPositive && sLength == 0)
+    throw ScoreError("Malformed quellix score for " + quoted());
+  if (!s || sLength == 0 || n < margins.cut) return 0;
+  const std::size_t hi = std::min(n - margins.cut, sLength - 1);
+  std::size_t count = 0;
+  std::size_t i = margins.lo;
+  // Sixteen scores at a time while they lie inside the list (s has at least 16 readable
+  // bytes past hi only when the caller padded it, so the tail goes one by one).
+  for (; hi >= 15 && i <= hi - 15; i += 16) {
+    for (unsigned bits = detail::oddSixteen(s + i); bits; bits &= bits - 1) {
+      emit(i + static_cast<unsigned>(__builtin_ctz(bits)));
+      ++count;
+    }
+  }
+  for (; i <= hi; ++i) {
+    if (s[i] & 1u) {
+      emit(i);
+      ++count;
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+namespace detail {
+
+// What hyphenate reads for every word, gathered once all three tables are built.
+struct ReadyTables {
+  Margins margins{};
+  const CharNormaliser* custom = nullptr;      // a caller's normaliser, or null
+  const CharMap* map = nullptr;                // a language's character map, or null
+  const ExceptionTable* exceptions = nullptr;  // null when there are none
+  const PatternIndex* index = nullptr;         // null for the empty trie
+  const detail::PatternAutomaton* automaton = nullptr;  // the index's, when it has one
+  // The pattern symbol of the normal form of each code below its size: normalising and
+  // finding the symbol take one load for the characters of the language's alphabet.
+  std::vector<PatternIndex::Symbol> symbolOfCode;
+
+  char32_t normalOf(char32_t c) const { return custom ? (*custom)(c) : map ? (*map)(c) : c; }
+  PatternIndex::Symbol symbolOf(char32_t c) const {
+    return c < symbolOfCode.size() ? symbolOfCode[c] : index->symbolOf(normalOf(c));
+  }
+};
+
+}  // namespace detail
+
+namespace {
+
+using detail::ReadyTables;
+
+// The codes the fused table covers at most (16 KiB of table).
+constexpr std::size_t kFusedLimit = 0x1000;
+
+ReadyTables gatherTables(const Hyphenator& h, const CharNormaliser& normalise,
+                         const detail::CharMap* map, const Exceptions* exceptions,
+                         const PatternIndex* index) {
+  ReadyTables t;
+  t.margins = marginsOf(hyphenatorLeftMin(h), hyphenatorRightMin(h));
+  t.map = map;
+  if (!map && normalise) t.custom = &normalise;
+  const detail::ExceptionTable* table = exceptions ? detail::ExceptionAccess::table(*exceptions) : nullptr;
+  if (table && !table->words.empty()) t.exceptions = table;
+  t.index = index;
+  return t;
+}
+
+// Publishes h's ready view, made of tables that are all built; returns the one published.
+const ReadyTables* publishReady(const Hyphenator& h, ReadyTables gathered) {
+  auto ready = std::make_unique<ReadyTables>(std::move(gathered));
+  if (ready->index) ready->automaton = ready->index->automaton();
+  if (ready->index && !ready->custom) {
+    const std::size_t reach =
+        std::max(ready->index->direct.size(), ready->map ? ready->map->flat().size() : 0);
+    ready->symbolOfCode.resize(std::min(reach, kFusedLimit));
+    for (std::size_t c = 0; c < ready->symbolOfCode.size(); ++c)
+      ready->symbolOfCode[c] = ready->index->symbolOf(ready->normalOf(static_cast<char32_t>(c)));
+  }
+  const ReadyTables* expected = nullptr;
+  if (detail::HyphenatorAccess::ready(h).compare_exchange_strong(
+          expected, ready.get(), std::memory_order_acq_rel, std::memory_order_acquire))
+    return ready.release();
+  return expected;  // another thread published an equal view first
+}
+
+// The division of a word with its tables at hand; see forEachBreak. given, when not
+// null, holds the word's normal forms already (so that no character is normalised twice).
+template <class Emit, class Quoted>
+std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::uint8_t* opaque,
+                   const char32_t* given, Emit& emit, Quoted& quoted) {
+  const std::size_t n = word.size();
+  if (n < t.margins.minLength) return 0;  // short word: no table is consulted
+  const bool anyOpaque = opaque && std::find(opaque, opaque + n, 1) != opaque + n;
+
+  Scratch<char32_t, kStackWord> buffer(given ? 0 : n);
+  const char32_t* normal = given;
+  auto normaliseAll = [&] {
+    for (std::size_t k = 0; k < n; ++k)
+      buffer[k] = anyOpaque && opaque[k] ? word[k] : t.normalOf(word[k]);
+    normal = buffer.data();
+  };
+  if (!normal && t.custom) normaliseAll();  // a caller's normaliser runs once per character
+
+  if (t.exceptions && !anyOpaque) {
+    // The filter needs only the length and the normal forms of the two end characters.
+    const char32_t front = n == 0 ? 0 : normal ? normal[0] : t.normalOf(word[0]);
+    const char32_t back = n == 0 ? 0 : normal ? normal[n - 1] : t.normalOf(word[n - 1]);
+    if (t.exceptions->mayHold(n, front, back)) {
+      if (!normal) normaliseAll();
+      if (const auto* listed = t.exceptions->find(std::u32string_view(normal, n)))
+        return emitBreaks(listed->data(), listed->size(), n, t.margins, emit, quoted);
+    }
+  }
+  if (!t.index) return emitBreaks(nullptr, n, n, t.margins, emit, quoted);
+
+  const PatternIndex& index = *t.index;
+  const std::size_t m = n + 2;  // the word framed by dots
+  Scratch<PatternIndex::Symbol, kStackWord + 2> framed(m);
+  framed[0] = framed[m - 1] = index.dot;
+  if (normal) {
+    for (std::size_t k = 0; k < n; ++k)
+      framed[k + 1] = anyOpaque && opaque[k] ? PatternIndex::Symbol{0} : index.symbolOf(normal[k]);
+  } else if (!anyOpaque) {
+    // Plain locals: the stores into framed would otherwise reload the table's bounds.
+    const PatternIndex::Symbol* const fused = t.symbolOfCode.data();
+    const std::size_t fusedSize = t.symbolOfCode.size();
+    for (std::size_t k = 0; k < n; ++k) {
+      const char32_t c = word[k];
+      framed[k + 1] = c < fusedSize ? fused[c] : t.symbolOf(c);
+    }
+  } else {
+    for (std::size_t k = 0; k < n; ++k)
+      framed[k + 1] = opaque[k] ? PatternIndex::Symbol{0} : t.symbolOf(word[k]);
+  }
+  // The exact length of the combined list matters only when a break may follow the last
+  // character (cut 0); the automaton gives the values but not that length.
+  if (t.automaton && t.margins.cut >= 1) {
+    const std::size_t size = m + detail::PatternAutomaton::kWidth;
+    Scratch<std::uint8_t, 2 * kStackWord> buffer(size);
+    std::memset(buffer.data(), 0, size);
+    t.automaton->match(framed.data(), m, buffer.data());
+    // values = buffer + kLead; drop the boundary before the opening dot and the last one.
+    return emitBreaks(buffer.data() + detail::PatternAutomaton::kLead + 1, n, n, t.margins,
+                      emit, quoted);
+  }
+  const std::size_t size = index.valuesSize(m);
+  Scratch<std::uint8_t, 2 * kStackWord> values(size);
+  std::memset(values.data(), 0, size);
+  const std::size_t length = t.margins.cut >= 1
+                                 ? index.match<false>(framed.data(), m, values.data())
+                                 : index.match<true>(framed.data(), m, values.data());
+  return emitBreaks(values.data() + 1, length - 2, n, t.margins, emit, quoted);
+}
+
 // Calls emit(i) for every i (ascending) after which hyphenate cuts word; returns how many.
 // opaque, when given, marks characters that no table knows (malformed bytes of UTF-8
 // input): they are not normalised, match no pattern and no exception word. quoted()
 // gives the word as UTF-8 for the error message.
+//
+// A Hyphenator's first words build its tables in the order they are needed (the
+// normaliser's map, the exception table, then the patterns, which neither a short word
+// nor a word of the exception table needs); once all three are built, a ready view of
+// them serves every later word.
 template <class Emit, class Quoted>
 std::size_t forEachBreak(const Hyphenator& h, std::u32string_view word,
                          const std::uint8_t* opaque, Emit&& emit, Quoted&& quoted) {
+  if (const ReadyTables* ready = detail::HyphenatorAccess::ready(h).load(std::memory_order_acquire))
+    [[likely]] return divide(*ready, word, opaque, nullptr, emit, quoted);
+
   const std::size_t n = word.size();
-  const Wide l = hyphenatorLeftMin(h);
-  const Wide r = hyphenatorRightMin(h);
-  if (Wide(n) < l + r) return 0;  // short word: no table is consulted
-
+  const Margins margins = marginsOf(hyphenatorLeftMin(h), hyphenatorRightMin(h));
+  if (n < margins.minLength) return 0;  // short word: no table is consulted
   const CharNormaliser& normalise = detail::HyphenatorAccess::chars(h).get();
-  Scratch<char32_t, kStackWord> normal(n);
-  if (const auto* builtin = normalise.target<detail::CharClassNormaliser>()) {
-    // A language's own normaliser: index its flat table instead of calling through.
-    const detail::CharMap& map = builtin->map.get();
-    const std::span<const char32_t> flat = map.flat();
-    for (std::size_t k = 0; k < n; ++k) {
-      const char32_t c = word[k];
-      normal[k] = c < flat.size() ? flat[c] : map(c);
-    }
-  } else if (normalise) {
-    for (std::size_t k = 0; k < n; ++k) normal[k] = normalise(word[k]);
-  } else {
-    std::copy(word.begin(), word.end(), normal.data());  // no normaliser: identity
-  }
-  const std::u32string_view v(normal.data(), n);
-
-  // s: the word's score list, as bytes; s[i] belongs to the boundary after character i.
-  const std::uint8_t* s = nullptr;
-  std::size_t sLength = 0;
+  const detail::CharMap* map = nullptr;
+  if (const auto* builtin = normalise.target<detail::CharClassNormaliser>()) map = &builtin->map.get();
+  // A word with malformed bytes looks up no exception, so it does not build the table.
   const bool anyOpaque = opaque && std::find(opaque, opaque + n, 1) != opaque + n;
-  const std::vector<std::uint8_t>* listed =
-      anyOpaque ? nullptr
-                : detail::ExceptionAccess::find(detail::HyphenatorAccess::exceptions(h).get(), v);
+  const Exceptions* exceptions =
+      anyOpaque ? nullptr : &detail::HyphenatorAccess::exceptions(h).get();
+  Scratch<char32_t, kStackWord> normal(exceptions ? n : 0);
+  if (exceptions) {
+    const ReadyTables t = gatherTables(h, normalise, map, exceptions, nullptr);
+    for (std::size_t k = 0; k < n; ++k) normal[k] = t.normalOf(word[k]);
+    if (const auto* listed =
+            detail::ExceptionAccess::find(*exceptions, std::u32string_view(normal.data(), n)))
+      return emitBreaks(listed->data(), listed->size(), n, margins, emit, quoted);
+  }
   const detail::PatternNode* root =
-      listed ? nullptr : detail::PatternAccess::root(detail::HyphenatorAccess::patterns(h).get());
+      detail::PatternAccess::root(detail::HyphenatorAccess::patterns(h).get());
   const PatternIndex* index = root ? &detail::indexOf(root) : nullptr;
-  const std::size_t m = n + 2;  // the word framed by dots
-  Scratch<std::uint8_t, 2 * kStackWord> values(index ? m + index->longestScoreList + 1 : 0);
-  if (listed) {
-    s = listed->data();
-    sLength = listed->size();
-  } else if (!index) {
-    sLength = n;  // the empty trie: n zeros, never a break
-  } else {
-    Scratch<PatternIndex::Symbol, kStackWord + 2> framed(m);
-    framed[0] = framed[m - 1] = index->dot;
-    for (std::size_t k = 0; k < n; ++k)
-      framed[k + 1] = anyOpaque && opaque[k] ? PatternIndex::Symbol{0} : index->symbolOf(v[k]);
-    std::fill_n(values.data(), m + index->longestScoreList + 1, std::uint8_t{0});
-    std::size_t length = index->match<false>(framed.data(), m, values.data());
-    s = values.data() + 1;  // drop the boundary before the opening dot ...
-    sLength = length - 2;   // ... and the combined list's last value
-  }
-
-  // Window: breaks after character i for lo <= i <= hi where s[i] is odd.
-  if (l <= 0 && sLength == 0)
-    throw ScoreError("Malformed quellix score for " + quoted());
-  const Wide lo = std::max<Wide>(l, 1);
-  Wide hi = std::min<Wide>(Wide(n), l >= 1 ? Wide(n) - r : Wide(n) - l - r);
-  hi = std::min<Wide>(hi, Wide(sLength) - 1);
-  std::size_t count = 0;
-  if (s && lo <= hi) {
-    // 1 <= lo and hi <= n here, so plain sizes will do.
-    for (auto i = static_cast<std::size_t>(lo), last = static_cast<std::size_t>(hi); i <= last; ++i) {
-      if (s[i] & 1u) {
-        emit(i);
-        ++count;
-      }
-    }
-  }
-  return count;
+  ReadyTables t = gatherTables(h, normalise, map, exceptions, index);
+  if (!exceptions) return divide(t, word, opaque, nullptr, emit, quoted);
+  return divide(*publishReady(h, std::move(t)), word, opaque, normal.data(), emit, quoted);
 }
 
 }  // namespace
@@ -136,6 +286,34 @@ Hyphenator::Hyphenator(Lazy<CharNormaliser> chars, Lazy<Patterns> patterns,
       leftMin_(leftMin),
       rightMin_(rightMin) {}
 
+Hyphenator::Hyphenator(const Hyphenator& other) noexcept
+    : chars_(other.chars_),
+      patterns_(other.patterns_),
+      exceptions_(other.exceptions_),
+      leftMin_(other.leftMin_),
+      rightMin_(other.rightMin_) {}
+
+// A moved-from Hyphenator keeps its tables (the cells are shared), so it stays usable.
+Hyphenator::Hyphenator(Hyphenator&& other) noexcept : Hyphenator(std::as_const(other)) {}
+
+Hyphenator& Hyphenator::operator=(const Hyphenator& other) noexcept {
+  if (this != &other) {
+    chars_ = other.chars_;
+    patterns_ = other.patterns_;
+    exceptions_ = other.exceptions_;
+    leftMin_ = other.leftMin_;
+    rightMin_ = other.rightMin_;
+    delete ready_.exchange(nullptr, std::memory_order_acq_rel);
+  }
+  return *this;
+}
+
+Hyphenator& Hyphenator::operator=(Hyphenator&& other) noexcept {
+  return *this = std::as_const(other);
+}
+
+Hyphenator::~Hyphenator() { delete ready_.load(std::memory_order_acquire); }
+
 const CharNormaliser& hyphenatorChars(const Hyphenator& h) { return h.chars_.get(); }
 const Patterns& hyphenatorPatterns(const Hyphenator& h) { return h.patterns_.get(); }
 const Exceptions& hyphenatorExceptions(const Hyphenator& h) { return h.exceptions_.get(); }
@@ -143,15 +321,18 @@ std::int64_t hyphenatorLeftMin(const Hyphenator& h) noexcept { return h.leftMin_
 std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept { return h.rightMin_; }
 
 std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view word) {
-  std::vector<std::u32string> pieces;
-  std::size_t begin = 0;
-  forEachBreak(
-      h, word, nullptr,
-      [&](std::size_t at) {
-        pieces.emplace_back(word.substr(begin, at - begin));
-        begin = at;
-      },
+  // Breaks first, so that the pieces are made in a vector of the right size.
+  Scratch<std::size_t, kStackWord> breaks(word.size() + 1);
+  const std::size_t count = forEachBreak(
+      h, word, nullptr, [&, written = std::size_t{0}](std::size_t at) mutable { breaks[written++] = at; },
       [word] { return detail::toUtf8(word); });
+  std::vector<std::u32string> pieces;
+  pieces.reserve(count + 1);
+  std::size_t begin = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    pieces.emplace_back(word.substr(begin, breaks[k] - begin));
+    begin = breaks[k];
+  }
   pieces.emplace_back(word.substr(begin));
   return pieces;
 }

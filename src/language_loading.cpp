@@ -1,6 +1,7 @@
 // loadHyphenator, languageHyphenator and the licence texts.
 #include "language_loading.hpp"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -50,6 +51,7 @@ namespace {
 // The shared hyphenator of one language: built in place on first use, never destroyed
 // (it lives until the process ends, so no destructor is registered at load either).
 struct SharedHyphenator {
+  std::atomic<const Hyphenator*> built{nullptr};  // the fast way in, once built
   std::once_flag once;
   alignas(Hyphenator) unsigned char storage[sizeof(Hyphenator)] = {};
 };
@@ -66,10 +68,20 @@ Hyphenator loadHyphenator(Language language) {
 }
 
 const Hyphenator& languageHyphenator(Language language) {
+  const auto slot = static_cast<std::size_t>(language);
+  if (slot < languageCount) {
+    // Callers name english_US for every word they divide: one load, no call_once.
+    if (const Hyphenator* built =
+            detail::sharedHyphenators[slot].built.load(std::memory_order_acquire))
+      [[likely]] return *built;
+  }
   detail::languageRow(language);  // rejects a value that is not a language
-  detail::SharedHyphenator& shared = detail::sharedHyphenators[static_cast<std::size_t>(language)];
+  detail::SharedHyphenator& shared = detail::sharedHyphenators[slot];
   // call_once retries after an exception (bad_alloc), so a failed build is not kept.
-  std::call_once(shared.once, [&] { ::new (shared.storage) Hyphenator(loadHyphenator(language)); });
+  std::call_once(shared.once, [&] {
+    const Hyphenator* made = ::new (shared.storage) Hyphenator(loadHyphenator(language));
+    shared.built.store(made, std::memory_order_release);
+  });
   return *std::launder(reinterpret_cast<const Hyphenator*>(shared.storage));
 }
 

@@ -188,10 +188,10 @@ const PatternNode* mergeNodes(const PatternNode* a, const PatternNode* b) {
       stack.pop_back();
       if (stack.empty()) {
         result = made;
-      } else {
-        Frame& parent = stack.back();
-        parent.children.push_back({parent.pendingCode, made});
+        break;
       }
+      Frame& parent = stack.back();
+      parent.children.push_back({parent.pendingCode, made});
     }
   } catch (...) {
     for (const Frame& f : stack) releaseAll(f.children);
@@ -247,6 +247,7 @@ Patterns::Patterns(const PatternNode* root) noexcept : root_(root) {}
 Patterns::Patterns(const Patterns& other) noexcept : root_(other.root_) { detail::retain(root_); }
 Patterns::Patterns(Patterns&& other) noexcept : root_(std::exchange(other.root_, nullptr)) {}
 Patterns& Patterns::operator=(const Patterns& other) noexcept {
+  if (this == &other) return *this;
   detail::retain(other.root_);
   detail::release(std::exchange(root_, other.root_));
   return *this;
@@ -451,7 +452,7 @@ Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
   std::vector<detail::PatternIndex::Symbol> framed(m);
   framed[0] = framed[m - 1] = index.dot;
   for (std::size_t k = 0; k < word.size(); ++k) framed[k + 1] = index.symbolOf(word[k]);
-  std::vector<std::uint8_t> values(m + index.longestScoreList + 1, 0);
+  std::vector<std::uint8_t> values(index.valuesSize(m), 0);
   std::size_t length = index.match<true>(framed.data(), m, values.data());
   auto quoted = [&word] { return detail::toUtf8(word); };
   if (length < 1) throw PatternLookupError("lookupPattern.scores0: Impossible (" + quoted() + ")");

@@ -2,61 +2,110 @@
 //
 // A trie is frozen into contiguous arrays the first time a word is looked up in it:
 // characters become dense symbols through a two-level page table, the nodes are laid out
-// as a double array (one probe per character), and each node keeps its score list only
-// as its length plus the positions of its non-zero values, since a zero never raises the
-// maximum that a lookup computes.
+// as a double array of 8-byte slots (one probe per character, whatever the number of
+// children), and the score list of each node where a pattern ends is kept as 16 bytes
+// that one vector maximum applies, or, for the rare longer list, as the positions and
+// values of its non-zero scores.
 #ifndef QUELLIX_SRC_PATTERN_INDEX_HPP
 #define QUELLIX_SRC_PATTERN_INDEX_HPP
 
-#include <cstddef>
 #include <algorithm>
-#include <climits>
+#include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "pattern_node.hpp"
 
 namespace quellix::detail {
 
+// values[0 .. 16) = max(values[k], scores[k]) for each k.
+inline void raiseSixteen(std::uint8_t* values, const std::uint8_t* scores) noexcept {
+#if defined(__SSE2__)
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
+  const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scores));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(values), _mm_max_epu8(v, s));
+#else
+  for (std::size_t k = 0; k < 16; ++k) values[k] = std::max(values[k], scores[k]);
+#endif
+}
+
+// Bit k set where values[k] is odd, for k < 16.
+inline unsigned oddSixteen(const std::uint8_t* values) noexcept {
+#if defined(__SSE2__)
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(v, 7)));
+#else
+  unsigned bits = 0;
+  for (unsigned k = 0; k < 16; ++k) bits |= unsigned(values[k] & 1u) << k;
+  return bits;
+#endif
+}
+
+struct PatternAutomaton;
+
 struct PatternIndex {
   using Symbol = std::uint32_t;  // 0: a character no pattern contains
 
-  // The trie as a double array: the child of the node in slot s for symbol c sits in
-  // slot slots[s].base + c, and is there only if that slot's parent is s. One probe per
-  // character, whatever the number of children. Slot 0 is the root.
+  PatternIndex() = default;
+  PatternIndex(const PatternIndex&) = delete;
+  PatternIndex& operator=(const PatternIndex&) = delete;
+  ~PatternIndex();
+
+  // The child of the node in slot s for symbol c sits in slot (slots[s].base & kBaseMask)
+  // + c, and is there only if that slot's check is s. kEndsPattern in base marks a node
+  // that holds a score list. Slot 0 is the root.
   struct Slot {
-    std::uint32_t parent;    // kNoParent for the root and for free slots
-    std::uint32_t base;      // children at base + symbol
-    std::uint32_t hitBegin;  // the node's non-zero scores: hitOffsets/hitValues[hitBegin ..
-    std::uint32_t hitCount;  // .. + (hitCount & kHitMask)); kHoldsList: a pattern ends here
+    std::uint32_t check;  // the parent's slot; kFree for a free slot
+    std::uint32_t base;
   };
-  static constexpr std::uint32_t kHoldsList = 0x80000000u;
-  static constexpr std::uint32_t kHitMask = 0x7fffffffu;
-  static constexpr std::uint32_t kNoParent = 0xffffffffu;
+  static constexpr std::uint32_t kEndsPattern = 0x80000000u;
+  static constexpr std::uint32_t kBaseMask = 0x7fffffffu;
+  static constexpr std::uint32_t kFree = 0xffffffffu;
+
+  // listOf[slot] of a node with kEndsPattern: below kLongList, the index of its 16 scores
+  // in shortLists; otherwise kLongList | the index of its entry in longLists.
+  static constexpr std::uint32_t kLongList = 0x80000000u;
+  static constexpr std::size_t kShortWidth = 16;
+  struct LongList {
+    std::uint32_t length;
+    std::uint32_t hitBegin;  // its non-zero scores: hitOffsets/hitValues[hitBegin ..
+    std::uint32_t hitEnd;    // .. hitEnd)
+  };
 
   // Symbols of code points: pageOf[code >> 8] names a 256-entry page of symbolPages.
   // Codes past U+10FFFF are looked up in the sorted outOfRange instead.
   std::vector<std::uint16_t> pageOf;  // 0: no page
   std::vector<Symbol> symbolPages;    // page p at (p - 1) * 256
   std::vector<std::pair<char32_t, Symbol>> outOfRange;
-  std::size_t symbolCount = 0;  // symbols are 1 .. symbolCount, in code order
-
-  std::vector<Slot> slots;  // padded so that base + any symbol stays inside
-  std::vector<std::uint32_t> scoreLength;  // per slot: the length of the node's score list
-  std::vector<std::uint32_t> hitOffsets;
-  std::vector<std::uint8_t> hitValues;
-  std::uint32_t longestScoreList = 0;  // over all nodes
-  Symbol dot = 0;                      // symbol of '.', the word edge
-
   // Symbols of the codes below direct.size() (up to the largest code the patterns use,
   // when that is small, as for alphabetic scripts): one load instead of two.
   std::vector<Symbol> direct;
+  std::vector<char32_t> codes;  // codes[s - 1] is the character of symbol s, ascending
+  Symbol dot = 0;               // symbol of '.', the word edge
+
+  std::vector<Slot> slots;  // padded so that base + any symbol stays inside
+  std::vector<std::uint32_t> listOf;
+  std::vector<std::array<std::uint8_t, kShortWidth>> shortLists;  // zeros past each list's end
+  std::vector<std::uint8_t> shortLength;                          // per entry of shortLists
+  std::vector<LongList> longLists;
+  std::vector<std::uint32_t> hitOffsets;
+  std::vector<std::uint8_t> hitValues;
+  std::uint32_t longestScoreList = 0;  // over all nodes
 
   Symbol symbolOf(char32_t code) const noexcept {
     if (code < direct.size()) return direct[code];
-    std::size_t page = code >> 8;
+    return symbolOfPaged(code);
+  }
+  Symbol symbolOfPaged(char32_t code) const noexcept {
+    const std::size_t page = code >> 8;
     if (page < pageOf.size()) {
       return pageOf[page] ? symbolPages[(std::size_t(pageOf[page]) - 1) * 256 + (code & 0xff)] : 0;
     }
@@ -64,49 +113,97 @@ struct PatternIndex {
   }
   Symbol symbolPastUnicode(char32_t code) const noexcept;
 
+  // The size match needs for its values buffer when the framed word has m symbols.
+  std::size_t valuesSize(std::size_t m) const noexcept {
+    return m + 1 + std::max<std::size_t>(kShortWidth, longestScoreList);
+  }
+
   // The boundary values of the framed word given as symbols (framed[0] and
   // framed[m - 1] are the dots): values[b] = the largest value any pattern gives
-  // boundary b. values must hold m + longestScoreList + 1 zeros. Returns the length of
-  // the combined list, which is at least m; without kLength only whether it exceeds m
-  // (m + 1 then), which is all a division needs.
+  // boundary b. values must hold valuesSize(m) zeros. With kLength, returns the length
+  // of the combined list (at least m); without, returns m: a caller that never looks at
+  // values past m need not pay for the length.
   template <bool kLength>
   std::size_t match(const Symbol* framed, std::size_t m, std::uint8_t* values) const noexcept {
     // Local copies of the array pointers: the byte stores into values may alias anything,
     // which would otherwise make the compiler reload every vector's data each step.
     const Slot* const slot0 = slots.data();
-    const std::uint32_t* const lengths = scoreLength.data();
-    const std::uint32_t* const offsets = hitOffsets.data();
-    const std::uint8_t* const hitValue = hitValues.data();
+    const std::uint32_t* const lists = listOf.data();
+    const std::array<std::uint8_t, kShortWidth>* const shorts = shortLists.data();
     std::size_t length = m;
     auto apply = [&](std::uint32_t slot, std::size_t at) {
-      if constexpr (kLength) {
-        length = std::max<std::size_t>(length, at + lengths[slot]);
-      } else if (at + lengths[slot] > m) {
-        length = m + 1;
+      const std::uint32_t list = lists[slot];
+      if (list < kLongList) [[likely]] {
+        raiseSixteen(values + at, shorts[list].data());
+        if constexpr (kLength) length = std::max<std::size_t>(length, at + shortLength[list]);
+        return;
       }
-      const Slot& n = slot0[slot];
-      const std::uint32_t end = n.hitBegin + (n.hitCount & kHitMask);
-      for (std::uint32_t h = n.hitBegin; h < end; ++h) {
-        std::uint8_t& v = values[at + offsets[h]];
-        v = std::max(v, hitValue[h]);
+      const LongList& entry = longLists[list & ~kLongList];
+      for (std::uint32_t h = entry.hitBegin; h < entry.hitEnd; ++h) {
+        std::uint8_t& v = values[at + hitOffsets[h]];
+        v = std::max(v, hitValues[h]);
       }
+      if constexpr (kLength) length = std::max<std::size_t>(length, at + entry.length);
     };
-    const bool rootScores = lengths[0] != 0;
+    const bool rootScores = (slot0[0].base & kEndsPattern) != 0;
     if (rootScores) apply(0, m);
     for (std::size_t start = 0; start < m; ++start) {
       if (rootScores) apply(0, start);
       std::uint32_t slot = 0;
+      std::uint32_t base = slot0[0].base;
       for (std::size_t k = start; k < m; ++k) {
-        const std::uint32_t next = slot0[slot].base + framed[k];
-        if (slot0[next].parent != slot) break;
+        const std::uint32_t next = (base & kBaseMask) + framed[k];
+        if (slot0[next].check != slot) break;
         slot = next;
-        // Nodes on the way to a pattern hold no list and change nothing.
-        if (kLength || (slot0[slot].hitCount & kHoldsList)) apply(slot, start);
+        base = slot0[slot].base;
+        if (base & kEndsPattern) apply(slot, start);
       }
     }
     return length;
   }
 
+  // The trie's automaton, built on the first call, or null when the trie does not make
+  // one (see PatternAutomaton). Thread-safe.
+  const PatternAutomaton* automaton() const;
+
+ private:
+  mutable std::atomic<const PatternAutomaton*> automaton_{nullptr};
+  mutable std::atomic<bool> noAutomaton_{false};
+};
+
+// The Aho-Corasick automaton of a small trie: one table load per character instead of a
+// walk down the trie from every position. A state stands for the longest suffix of the
+// text read so far that begins some pattern; scoresOf[state] holds, aligned to that
+// suffix's end, the largest value each boundary gets from the patterns that end there,
+// its own and those of its shorter suffixes. Made only when every score list fits in 16
+// bytes, no pattern is empty, and the transition table stays within kBudget entries, so
+// that it costs at most about 1 MiB; other tries divide through the double array alone.
+struct PatternAutomaton {
+  using Symbol = PatternIndex::Symbol;
+  static constexpr std::size_t kBudget = std::size_t{1} << 19;
+  static constexpr std::size_t kWidth = PatternIndex::kShortWidth;
+
+  // Rows of 2^shift entries (at least one per symbol): a shift, not a multiplication, on
+  // the chain of dependent loads.
+  unsigned shift = 0;
+  std::vector<std::uint16_t> next;  // next[(state << shift) + symbol]; state 0 is the root
+  std::vector<std::array<std::uint8_t, kWidth>> scoresOf;
+
+  // The room match needs before the values it fills.
+  static constexpr std::size_t kLead = kWidth - 2;
+  // As PatternIndex::match<false>, for values = buffer + kLead, buffer holding
+  // m + kWidth zeros.
+  void match(const Symbol* framed, std::size_t m, std::uint8_t* buffer) const noexcept {
+    const std::uint16_t* const table = next.data();
+    const std::array<std::uint8_t, kWidth>* const scores = scoresOf.data();
+    const unsigned rowShift = shift;
+    std::size_t state = 0;
+    for (std::size_t k = 0; k < m; ++k) {
+      state = table[(state << rowShift) + framed[k]];
+      // The patterns ending at character k cover boundaries k + 2 - kWidth .. k + 1.
+      raiseSixteen(buffer + k, scores[state].data());
+    }
+  }
 };
 
 // The index of the trie rooted at node (built on first use, then shared). node is not

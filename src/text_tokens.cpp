@@ -24,14 +24,8 @@ WordCharacters::WordCharacters(const Hyphenator& h, std::function<bool(char32_t)
     // "sS" then "ßSS" leaves S -> ß and no 's'). Every such character occurs in
     // the language's patterns, whose characters all come from its classes: add those.
     if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h))) {
-      const PatternIndex& index = indexOf(root);
-      for (std::size_t page = 0; page < index.pageOf.size(); ++page) {
-        if (index.pageOf[page] == 0) continue;
-        for (char32_t low = 0; low < 256; ++low) {
-          const auto c = static_cast<char32_t>(page << 8 | low);
-          if (index.symbolOf(c) != 0 && index.symbolOf(c) != index.dot) known_.push_back(c);
-        }
-      }
+      for (char32_t c : indexOf(root).codes)
+        if (c != U'.') known_.push_back(c);
     }
     std::sort(known_.begin(), known_.end());
     known_.erase(std::unique(known_.begin(), known_.end()), known_.end());

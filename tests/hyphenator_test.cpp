@@ -167,6 +167,28 @@ TEST(Hyphenator, AccessorsAndSharedDeferredFields) {
   EXPECT_EQ(hyphenatorExceptions(h).size(), 0u);
 }
 
+TEST(Hyphenator, CopiesMovesAndAssignmentsKeepDividing) {
+  // Each object keeps its own view of the shared tables; none may outlive or lose them.
+  const Patterns trie = parsePatterns(U"pr2\n1gr\n1ta");
+  Hyphenator h(testing::identity, trie, parseExceptions(U"pro-ta"), 2, 2);
+  EXPECT_EQ(divide(h, "program"), (Pieces{"pro", "gram"}));  // builds h's view
+  Hyphenator copy = h;
+  EXPECT_EQ(divide(copy, "program"), (Pieces{"pro", "gram"}));
+  Hyphenator moved = std::move(copy);
+  EXPECT_EQ(divide(moved, "protagram"), (Pieces{"pro", "ta", "gram"}));
+  EXPECT_EQ(divide(copy, "program"), (Pieces{"pro", "gram"}));  // NOLINT(bugprone-use-after-move)
+  Hyphenator other(testing::identity, parsePatterns(U"o1g"), Exceptions(), 1, 1);
+  EXPECT_EQ(divide(other, "program"), (Pieces{"pro", "gram"}));
+  other = h;  // drops the view of its old tables
+  EXPECT_EQ(divide(other, "protagram"), (Pieces{"pro", "ta", "gram"}));
+  EXPECT_EQ(divide(other, "prota"), (Pieces{"pro", "ta"}));  // the exception
+  other = Hyphenator(testing::identity, parsePatterns(U"a1m"), Exceptions(), 1, 1);
+  EXPECT_EQ(divide(other, "program"), (Pieces{"progra", "m"}));
+  const Hyphenator& self = other;
+  other = self;
+  EXPECT_EQ(divide(other, "program"), (Pieces{"progra", "m"}));
+}
+
 TEST(Hyphenate, ErrorsOfTheNormaliserPassThrough) {
   auto failing = [](char32_t) -> char32_t { throw std::runtime_error("bad char"); };
   EXPECT_THROW(hyphenate(makeHyphenator({}, {}, 1, 1, failing), U"ab"), std::runtime_error);

@@ -2,6 +2,7 @@
 #ifndef QUELLIX_HYPHENATOR_HPP
 #define QUELLIX_HYPHENATOR_HPP
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,7 @@ namespace quellix {
 
 namespace detail {
 struct HyphenatorAccess;
+struct ReadyTables;
 }
 
 // Maps one character to its normal form before the tables are consulted. An empty
@@ -31,13 +33,22 @@ using CharNormaliser = std::function<char32_t(char32_t)>;
 // Immutable. The first three fields may be given as values or as deferred builders
 // (Lazy<T>::deferred) run once on first use; copies of a Hyphenator share those cells, so
 // a table built through one copy is built for all. Any number of threads may use one
-// Hyphenator at once.
+// Hyphenator at once. Once its tables are built, each Hyphenator object also keeps a
+// small lookup view of them for hyphenate (made by its first word that needs the
+// patterns); a copy makes its own.
 class QUELLIX_API Hyphenator {
  public:
   // The record of the five fields. leftMin and rightMin may be any value, negative
   // included; hyphenate() defines the result for all of them. Never throws.
   Hyphenator(Lazy<CharNormaliser> chars, Lazy<Patterns> patterns, Lazy<Exceptions> exceptions,
              std::int64_t leftMin, std::int64_t rightMin) noexcept;
+  // Copies share the tables (see above). Never throw. Not thread-safe for the object
+  // assigned to or moved from, as for any value.
+  Hyphenator(const Hyphenator& other) noexcept;
+  Hyphenator(Hyphenator&& other) noexcept;
+  Hyphenator& operator=(const Hyphenator& other) noexcept;
+  Hyphenator& operator=(Hyphenator&& other) noexcept;
+  ~Hyphenator();
 
  private:
   friend const CharNormaliser& hyphenatorChars(const Hyphenator& h);
@@ -52,6 +63,7 @@ class QUELLIX_API Hyphenator {
   Lazy<Exceptions> exceptions_;
   std::int64_t leftMin_;
   std::int64_t rightMin_;
+  mutable std::atomic<const detail::ReadyTables*> ready_{nullptr};
 };
 
 // The normaliser, built first if deferred. Throws what its builder throws. Thread-safe.

@@ -1,0 +1,133 @@
+// The frozen lookup forms of a trie: the double array and, for small tries, the
+// automaton. Both must give every boundary the same value for every framed word.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "pattern_index.hpp"
+#include "pattern_node.hpp"
+#include "quellix/hyphenator.hpp"
+#include "quellix/language.hpp"
+#include "quellix/pattern.hpp"
+
+namespace quellix {
+namespace {
+
+using detail::PatternAutomaton;
+using detail::PatternIndex;
+
+const PatternIndex& indexOf(const Patterns& trie) {
+  return detail::indexOf(detail::PatternAccess::root(trie));
+}
+
+std::vector<PatternIndex::Symbol> framed(const PatternIndex& index, std::u32string_view word) {
+  std::vector<PatternIndex::Symbol> symbols{index.dot};
+  for (char32_t c : word) symbols.push_back(index.symbolOf(c));
+  symbols.push_back(index.dot);
+  return symbols;
+}
+
+// Boundary values 0 .. m - 1 of the framed word, through the double array.
+std::vector<std::uint8_t> byWalking(const PatternIndex& index, std::u32string_view word) {
+  const auto symbols = framed(index, word);
+  std::vector<std::uint8_t> values(index.valuesSize(symbols.size()), 0);
+  index.match<false>(symbols.data(), symbols.size(), values.data());
+  values.resize(symbols.size());
+  return values;
+}
+
+// The same through the automaton.
+std::vector<std::uint8_t> byAutomaton(const PatternAutomaton& automaton, const PatternIndex& index,
+                                      std::u32string_view word) {
+  const auto symbols = framed(index, word);
+  std::vector<std::uint8_t> buffer(symbols.size() + PatternAutomaton::kWidth, 0);
+  automaton.match(symbols.data(), symbols.size(), buffer.data());
+  const auto* values = buffer.data() + PatternAutomaton::kLead;
+  return {values, values + symbols.size()};
+}
+
+std::u32string randomWord(std::mt19937& rng, std::u32string_view alphabet, std::size_t maxLength) {
+  std::u32string word(rng() % (maxLength + 1), U'a');
+  for (char32_t& c : word) c = alphabet[rng() % alphabet.size()];
+  return word;
+}
+
+TEST(PatternAutomaton, AgreesWithTheDoubleArrayOnRandomTries) {
+  std::mt19937 rng(2024);
+  constexpr std::u32string_view kLetters = U"abcd.";
+  for (int trial = 0; trial < 300; ++trial) {
+    std::u32string text;
+    const int lines = 1 + static_cast<int>(rng() % 40);
+    for (int line = 0; line < lines; ++line) {
+      std::u32string letters = randomWord(rng, U"abcd", 6);
+      if (letters.empty()) letters = U"a";
+      if (rng() % 4 == 0) letters.insert(letters.begin(), U'.');
+      if (rng() % 4 == 0) letters.push_back(U'.');
+      for (char32_t c : letters) {
+        if (rng() % 2) text += static_cast<char32_t>(U'0' + rng() % 10);
+        text += c;
+      }
+      if (rng() % 2) text += static_cast<char32_t>(U'0' + rng() % 10);
+      text += U'\n';
+    }
+    const Patterns trie = parsePatterns(text);
+    if (!detail::PatternAccess::root(trie)) continue;
+    const PatternIndex& index = indexOf(trie);
+    const PatternAutomaton* automaton = index.automaton();
+    ASSERT_NE(automaton, nullptr) << "a small trie of short patterns has an automaton";
+    for (int w = 0; w < 40; ++w) {
+      const std::u32string word = randomWord(rng, kLetters, 12);
+      ASSERT_EQ(byAutomaton(*automaton, index, word), byWalking(index, word));
+    }
+  }
+}
+
+TEST(PatternAutomaton, AgreesWithTheDoubleArrayForEnglish) {
+  const Patterns& trie = hyphenatorPatterns(english_US);
+  const PatternIndex& index = indexOf(trie);
+  const PatternAutomaton* automaton = index.automaton();
+  ASSERT_NE(automaton, nullptr);
+  std::mt19937 rng(7);
+  for (int w = 0; w < 20000; ++w) {
+    const std::u32string word = randomWord(rng, U"abcdefghijklmnopqrstuvwxyz'", 14);
+    ASSERT_EQ(byAutomaton(*automaton, index, word), byWalking(index, word));
+  }
+}
+
+TEST(PatternAutomaton, IsLeftOutWhereItWouldNotBeExact) {
+  // An empty pattern scores every position: the double array handles it.
+  EXPECT_EQ(indexOf(parsePatterns(U"1\nab1c\n")).automaton(), nullptr);
+  // A score list of 17 values does not fit the automaton's 16 bytes.
+  EXPECT_EQ(indexOf(parsePatterns(U"abcdefghijklmnop1\n")).automaton(), nullptr);
+  EXPECT_NE(indexOf(parsePatterns(U"abcdefghijklmno1\n")).automaton(), nullptr);
+  // A trie too large for the table budget.
+  std::u32string text;
+  for (char32_t a = 0x4E00; a < 0x4E00 + 800; ++a) {
+    text += a;
+    text += U"1x\n";
+  }
+  EXPECT_EQ(indexOf(parsePatterns(text)).automaton(), nullptr);
+  // Asking again gives the same answer.
+  const Patterns small = parsePatterns(U"a1b\n");
+  EXPECT_EQ(indexOf(small).automaton(), indexOf(small).automaton());
+}
+
+TEST(PatternAutomaton, DividesLikeTheWalkWithAndWithoutIt) {
+  // The same patterns with an empty pattern added (no automaton) only raise values by 0:
+  // 0 scores everywhere, so divisions must agree.
+  const std::u32string text = U"1ba\nab1c\n2bc1\n.a3\nc4.\n";
+  const Hyphenator with(CharNormaliser(), parsePatterns(text), Exceptions(), 1, 1);
+  const Hyphenator without(CharNormaliser(), parsePatterns(text + U"0\n"), Exceptions(), 1, 1);
+  ASSERT_NE(indexOf(parsePatterns(text)).automaton(), nullptr);
+  ASSERT_EQ(indexOf(parsePatterns(text + U"0\n")).automaton(), nullptr);
+  std::mt19937 rng(99);
+  for (int w = 0; w < 2000; ++w) {
+    const std::u32string word = randomWord(rng, U"abc", 10);
+    ASSERT_EQ(hyphenate(with, word), hyphenate(without, word));
+  }
+}
+
+}  // namespace
+}  // namespace quellix
