@@ -28,6 +28,8 @@
 #include <vector>
 
 #include "bench_support.hpp"
+#include "pattern_index.hpp"
+#include "pattern_node.hpp"
 #include "quellix/quellix.hpp"
 
 namespace {
@@ -116,11 +118,25 @@ int childAllLanguages() {
     }
   }
   const double indexNs = qb::nanosecondsSince(indexStart);
+  // The automata that hyphenators of long texts switch to (the tries small enough).
+  const qb::Clock::time_point automataStart = qb::Clock::now();
+  std::size_t automata = 0;
+  for (const Hyphenator& h : all) {
+    try {
+      if (const detail::PatternNode* root = detail::PatternAccess::root(hyphenatorPatterns(h)))
+        automata += detail::indexOf(root).automaton() ? 1 : 0;
+    } catch (const std::exception&) {
+      ++failures;
+    }
+  }
+  const double automataNs = qb::nanosecondsSince(automataStart);
   const std::size_t rssIndex = qb::residentBytes();
   const std::size_t heapAfter = qb::heapInUseBytes();
   printFigure("tables_ns", tablesNs);
   printFigure("tables_rss", static_cast<double>(rssTables) - static_cast<double>(rssBefore));
   printFigure("index_ns", indexNs);
+  printFigure("automata_ns", automataNs);
+  printFigure("automata", static_cast<double>(automata));
   printFigure("total_rss", static_cast<double>(rssIndex) - static_cast<double>(rssBefore));
   printFigure("total_heap", static_cast<double>(heapAfter) - static_cast<double>(heapBefore));
   printFigure("failures", static_cast<double>(failures));
@@ -304,7 +320,8 @@ int compare(const Options& options) {
   const std::map<std::string, double> building =
       medianOfChildren("all-languages", options.buildRuns);
   const double firstUseMs = firstUse.at("first_use_ns") / 1e6;
-  const double buildS = (building.at("tables_ns") + building.at("index_ns")) / 1e9;
+  const double buildS =
+      (building.at("tables_ns") + building.at("index_ns") + building.at("automata_ns")) / 1e9;
   const double buildMb = building.at("total_rss") / (1024.0 * 1024.0);
 
   // The table.
@@ -351,10 +368,13 @@ int compare(const Options& options) {
               options.rounds, spread(kLibHyphen).c_str(), spread(kHyphenate).c_str(),
               spread(kBreakPoints).c_str());
   std::printf("- All 73 built: %s s for the three tables (%s MB), %s s more for the lookup "
-              "indexes; heap in use %s MB%s.\n",
+              "indexes, %s s for the automata of the %s tries small enough to have one; heap "
+              "in use %s MB%s.\n",
               format("%.3f", building.at("tables_ns") / 1e9).c_str(),
               format("%.1f", building.at("tables_rss") / (1024.0 * 1024.0)).c_str(),
               format("%.3f", building.at("index_ns") / 1e9).c_str(),
+              format("%.3f", building.at("automata_ns") / 1e9).c_str(),
+              grouped(static_cast<std::size_t>(building.at("automata"))).c_str(),
               format("%.1f", building.at("total_heap") / (1024.0 * 1024.0)).c_str(),
               building.at("failures") > 0 ? ", SOME TABLES FAILED TO BUILD" : "");
   std::printf("- libhyphen loads its en-us dictionary in %s ms (this process, warm file cache).\n",

@@ -10,6 +10,8 @@
 
 #include "char_classes.hpp"
 #include "fuzz_support.hpp"
+#include "pattern_index.hpp"
+#include "pattern_node.hpp"
 #include "quellix/hyphenator.hpp"
 #include "utf8_encode.hpp"
 
@@ -110,6 +112,26 @@ void checkBreaks(const std::vector<std::size_t>& breaks, std::size_t n, Wide l, 
   }
 }
 
+// The automaton, where the trie has one, gives every boundary of the framed word the
+// value the double array gives it. (A hyphenator switches to it only after thousands of
+// words, which one input never reaches.)
+void checkAutomaton(const Patterns& trie, std::u32string_view word) {
+  const detail::PatternNode* root = detail::PatternAccess::root(trie);
+  if (!root) return;
+  const detail::PatternIndex& index = detail::indexOf(root);
+  const detail::PatternAutomaton* automaton = index.automaton();
+  if (!automaton) return;
+  std::vector<detail::PatternIndex::Symbol> framed{index.dot};
+  for (char32_t c : word) framed.push_back(index.symbolOf(c));
+  framed.push_back(index.dot);
+  const std::size_t m = framed.size();
+  std::vector<std::uint8_t> walked(index.valuesSize(m), 0);
+  index.match<false>(framed.data(), m, walked.data());
+  std::vector<std::uint8_t> lead(m + detail::PatternAutomaton::kWidth, 0);
+  automaton->match(framed.data(), m, lead.data());
+  FUZZ_CHECK(std::memcmp(walked.data(), lead.data() + detail::PatternAutomaton::kLead, m) == 0);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -136,6 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (std::string_view raw : linesOf(parts[3], 32)) {
     const Text word = decode(raw);
+    checkAutomaton(hyphenatorPatterns(h), word);
     const bool compare = word.size() <= kReferenceWordLimit;
     const std::optional<std::vector<Text>> expected =
         compare ? ref::hyphenate(reference, word) : std::nullopt;

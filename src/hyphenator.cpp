@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "char_classes.hpp"
@@ -114,7 +115,26 @@ struct ReadyTables {
   const CharMap* map = nullptr;                // a language's character map, or null
   const ExceptionTable* exceptions = nullptr;  // null when there are none
   const PatternIndex* index = nullptr;         // null for the empty trie
-  const detail::PatternAutomaton* automaton = nullptr;  // the index's, when it has one
+
+  // The index's automaton, made once this view has divided kWordsBeforeAutomaton words:
+  // it costs about as much to build as a few ten thousand words gain from it, so a
+  // hyphenator asked for a handful of words never pays for it.
+  static constexpr std::int32_t kWordsBeforeAutomaton = 4096;
+  mutable std::atomic<const PatternAutomaton*> automaton{nullptr};
+  mutable std::atomic<std::int32_t> wordsUntilAutomaton{kWordsBeforeAutomaton};  // 0: settled
+
+  const PatternAutomaton* automatonForWord() const noexcept {
+    if (const PatternAutomaton* ready = automaton.load(std::memory_order_acquire)) return ready;
+    if (!index || wordsUntilAutomaton.load(std::memory_order_relaxed) <= 0) return nullptr;
+    if (wordsUntilAutomaton.fetch_sub(1, std::memory_order_relaxed) != 1) return nullptr;
+    try {
+      const PatternAutomaton* made = index->automaton();  // null when the trie has none
+      automaton.store(made, std::memory_order_release);
+      return made;
+    } catch (const std::bad_alloc&) {
+      return nullptr;  // it only speeds things up: divide through the index instead
+    }
+  }
   // The pattern symbol of the normal form of each code below its size: normalising and
   // finding the symbol take one load for the characters of the language's alphabet.
   std::vector<PatternIndex::Symbol> symbolOfCode;
@@ -134,23 +154,23 @@ using detail::ReadyTables;
 // The codes the fused table covers at most (16 KiB of table).
 constexpr std::size_t kFusedLimit = 0x1000;
 
-ReadyTables gatherTables(const Hyphenator& h, const CharNormaliser& normalise,
-                         const detail::CharMap* map, const Exceptions* exceptions,
-                         const PatternIndex* index) {
-  ReadyTables t;
+void gatherTables(ReadyTables& t, const Hyphenator& h, const CharNormaliser& normalise,
+                  const detail::CharMap* map, const Exceptions* exceptions,
+                  const PatternIndex* index) {
   t.margins = marginsOf(hyphenatorLeftMin(h), hyphenatorRightMin(h));
   t.map = map;
   if (!map && normalise) t.custom = &normalise;
   const detail::ExceptionTable* table = exceptions ? detail::ExceptionAccess::table(*exceptions) : nullptr;
   if (table && !table->words.empty()) t.exceptions = table;
   t.index = index;
-  return t;
 }
 
 // Publishes h's ready view, made of tables that are all built; returns the one published.
-const ReadyTables* publishReady(const Hyphenator& h, ReadyTables gathered) {
-  auto ready = std::make_unique<ReadyTables>(std::move(gathered));
-  if (ready->index) ready->automaton = ready->index->automaton();
+const ReadyTables* publishReady(const Hyphenator& h, const CharNormaliser& normalise,
+                               const detail::CharMap* map, const Exceptions* exceptions,
+                               const PatternIndex* index) {
+  auto ready = std::make_unique<ReadyTables>();
+  gatherTables(*ready, h, normalise, map, exceptions, index);
   if (ready->index && !ready->custom) {
     const std::size_t reach =
         std::max(ready->index->direct.size(), ready->map ? ready->map->flat().size() : 0);
@@ -216,14 +236,15 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
   }
   // The exact length of the combined list matters only when a break may follow the last
   // character (cut 0); the automaton gives the values but not that length.
-  if (t.automaton && t.margins.cut >= 1) {
+  const detail::PatternAutomaton* automaton = t.automatonForWord();
+  if (automaton && t.margins.cut >= 1) {
     const std::size_t size = m + detail::PatternAutomaton::kWidth;
-    Scratch<std::uint8_t, 2 * kStackWord> buffer(size);
-    std::memset(buffer.data(), 0, size);
-    t.automaton->match(framed.data(), m, buffer.data());
-    // values = buffer + kLead; drop the boundary before the opening dot and the last one.
-    return emitBreaks(buffer.data() + detail::PatternAutomaton::kLead + 1, n, n, t.margins,
-                      emit, quoted);
+    Scratch<std::uint8_t, 2 * kStackWord> lead(size);
+    std::memset(lead.data(), 0, size);
+    automaton->match(framed.data(), m, lead.data());
+    // The values follow kLead bytes; drop the boundary before the opening dot and the last.
+    return emitBreaks(lead.data() + detail::PatternAutomaton::kLead + 1, n, n, t.margins, emit,
+                      quoted);
   }
   const std::size_t size = index.valuesSize(m);
   Scratch<std::uint8_t, 2 * kStackWord> values(size);
@@ -261,7 +282,8 @@ std::size_t forEachBreak(const Hyphenator& h, std::u32string_view word,
       anyOpaque ? nullptr : &detail::HyphenatorAccess::exceptions(h).get();
   Scratch<char32_t, kStackWord> normal(exceptions ? n : 0);
   if (exceptions) {
-    const ReadyTables t = gatherTables(h, normalise, map, exceptions, nullptr);
+    ReadyTables t;
+    gatherTables(t, h, normalise, map, exceptions, nullptr);
     for (std::size_t k = 0; k < n; ++k) normal[k] = t.normalOf(word[k]);
     if (const auto* listed =
             detail::ExceptionAccess::find(*exceptions, std::u32string_view(normal.data(), n)))
@@ -270,9 +292,14 @@ std::size_t forEachBreak(const Hyphenator& h, std::u32string_view word,
   const detail::PatternNode* root =
       detail::PatternAccess::root(detail::HyphenatorAccess::patterns(h).get());
   const PatternIndex* index = root ? &detail::indexOf(root) : nullptr;
-  ReadyTables t = gatherTables(h, normalise, map, exceptions, index);
-  if (!exceptions) return divide(t, word, opaque, nullptr, emit, quoted);
-  return divide(*publishReady(h, std::move(t)), word, opaque, normal.data(), emit, quoted);
+  if (!exceptions) {
+    ReadyTables t;
+    gatherTables(t, h, normalise, map, exceptions, index);
+    t.wordsUntilAutomaton.store(0, std::memory_order_relaxed);  // a one-off view
+    return divide(t, word, opaque, nullptr, emit, quoted);
+  }
+  return divide(*publishReady(h, normalise, map, exceptions, index), word, opaque,
+                normal.data(), emit, quoted);
 }
 
 }  // namespace

@@ -190,8 +190,8 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
   auto automaton = std::make_unique<PatternAutomaton>();
   const std::size_t symbols = index.codes.size() + 1;
   if (symbols > PatternAutomaton::kBudget) return nullptr;
-  while ((std::size_t{1} << automaton->shift) < symbols) ++automaton->shift;
-  const std::size_t stride = std::size_t{1} << automaton->shift;
+  const std::size_t stride = symbols;
+  automaton->stride = stride;
   constexpr std::size_t kMaxStates = 0x10000;  // state numbers are 16 bits
   const std::size_t stateLimit = std::min(kMaxStates, PatternAutomaton::kBudget / stride);
 

@@ -177,16 +177,14 @@ struct PatternIndex {
 // suffix's end, the largest value each boundary gets from the patterns that end there,
 // its own and those of its shorter suffixes. Made only when every score list fits in 16
 // bytes, no pattern is empty, and the transition table stays within kBudget entries, so
-// that it costs at most about 1 MiB; other tries divide through the double array alone.
+// that its transitions take at most 512 KiB; other tries divide through the double array.
 struct PatternAutomaton {
   using Symbol = PatternIndex::Symbol;
-  static constexpr std::size_t kBudget = std::size_t{1} << 19;
+  static constexpr std::size_t kBudget = std::size_t{1} << 18;
   static constexpr std::size_t kWidth = PatternIndex::kShortWidth;
 
-  // Rows of 2^shift entries (at least one per symbol): a shift, not a multiplication, on
-  // the chain of dependent loads.
-  unsigned shift = 0;
-  std::vector<std::uint16_t> next;  // next[(state << shift) + symbol]; state 0 is the root
+  std::size_t stride = 0;           // entries per row: one per symbol
+  std::vector<std::uint16_t> next;  // next[state * stride + symbol]; state 0 is the root
   std::vector<std::array<std::uint8_t, kWidth>> scoresOf;
 
   // The room match needs before the values it fills.
@@ -196,10 +194,10 @@ struct PatternAutomaton {
   void match(const Symbol* framed, std::size_t m, std::uint8_t* buffer) const noexcept {
     const std::uint16_t* const table = next.data();
     const std::array<std::uint8_t, kWidth>* const scores = scoresOf.data();
-    const unsigned rowShift = shift;
+    const std::size_t rowLength = stride;
     std::size_t state = 0;
     for (std::size_t k = 0; k < m; ++k) {
-      state = table[(state << rowShift) + framed[k]];
+      state = table[state * rowLength + framed[k]];
       // The patterns ending at character k cover boundaries k + 2 - kWidth .. k + 1.
       raiseSixteen(buffer + k, scores[state].data());
     }

@@ -1,9 +1,11 @@
 #include "quellix/hyphenator.hpp"
+#include "quellix/language.hpp"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <climits>
+#include <random>
 #include <thread>
 
 #include "test_support.hpp"
@@ -187,6 +189,24 @@ TEST(Hyphenator, CopiesMovesAndAssignmentsKeepDividing) {
   const Hyphenator& self = other;
   other = self;
   EXPECT_EQ(divide(other, "program"), (Pieces{"progra", "m"}));
+}
+
+TEST(BreakPoints, SameBeforeAndAfterAHyphenatorWarmsUp) {
+  // A hyphenator that has divided a few thousand words switches to a faster lookup of
+  // the same patterns; the first pass sees both, the second only the faster one.
+  const Hyphenator h = loadHyphenator(Language::English_US);
+  std::mt19937 rng(4096);
+  std::vector<std::u32string> words(6000);
+  for (auto& word : words) {
+    word.resize(3 + rng() % 12);
+    for (char32_t& c : word) c = U"abcdefghijklmnopqrstuvwxyzAEIOU"[rng() % 31];
+  }
+  std::vector<std::vector<std::u32string>> first;
+  for (const auto& word : words) first.push_back(hyphenate(h, word));
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    ASSERT_EQ(hyphenate(h, words[k]), first[k]) << testing::ascii(words[k]);
+    ASSERT_EQ(hyphenate(Hyphenator(h), words[k]), first[k]) << testing::ascii(words[k]);
+  }
 }
 
 TEST(Hyphenate, ErrorsOfTheNormaliserPassThrough) {
