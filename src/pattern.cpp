@@ -362,6 +362,9 @@ Patterns parsePatterns(std::u32string_view text) {
   std::vector<Line> lines;
   letters.reserve(text.size());
   values.reserve(text.size());
+  // One entry per line up front: regrowing would touch twice the memory, and fresh pages
+  // are a large part of what a first use costs.
+  lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), U'\n')) + 1);
   detail::forEachLine(text, [&](std::u32string_view line) {
     Line entry{letters.size(), 0, values.size(), 0};
     splitPattern(line, letters, values);
