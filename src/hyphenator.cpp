@@ -320,8 +320,17 @@ Hyphenator::Hyphenator(const Hyphenator& other) noexcept
       leftMin_(other.leftMin_),
       rightMin_(other.rightMin_) {}
 
-// A moved-from Hyphenator keeps its tables (the cells are shared), so it stays usable.
-Hyphenator::Hyphenator(Hyphenator&& other) noexcept : Hyphenator(std::as_const(other)) {}
+// The cells are copied, not moved, so that a moved-from Hyphenator stays usable; only the
+// ready view changes hands.
+// NOLINTBEGIN(performance-move-constructor-init)
+Hyphenator::Hyphenator(Hyphenator&& other) noexcept
+    : chars_(other.chars_),
+      patterns_(other.patterns_),
+      exceptions_(other.exceptions_),
+      leftMin_(other.leftMin_),
+      rightMin_(other.rightMin_),
+      ready_(other.ready_.exchange(nullptr, std::memory_order_acq_rel)) {}
+// NOLINTEND(performance-move-constructor-init)
 
 Hyphenator& Hyphenator::operator=(const Hyphenator& other) noexcept {
   if (this != &other) {
