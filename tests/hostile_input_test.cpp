@@ -713,6 +713,40 @@ TEST(LinearWork, LookingUpAndDividingLongWords) {
   }
 }
 
+TEST(Allocation, BreakPointsAllocatesNothingOnceWarm) {
+  // Warm: the tables, the hyphenator's view of them and (after 4,096 words) the automaton.
+  std::mt19937 rng(11);
+  auto words = [&rng](std::u32string_view letters) {
+    std::vector<Text> out(5000);
+    for (Text& word : out) {
+      word.resize(1 + rng() % 20);
+      for (char32_t& c : word) c = letters[rng() % letters.size()];
+    }
+    return out;
+  };
+  const struct {
+    Language language;
+    std::u32string_view letters;
+  } cases[] = {{Language::English_US, U"abcdefghijklmnopqrstuvwxyzAEIOU-"},
+               {Language::Hungarian, U"aábcdeéfghiíjklmnoóöőprstuúüűvzAÁÖ"}};
+  for (const auto& c : cases) {
+    const Hyphenator h = loadHyphenator(c.language);
+    const std::vector<Text> list = words(c.letters);
+    std::vector<std::string> utf8Words;
+    for (const Text& word : list) utf8Words.push_back(utf8(word));
+    std::size_t out[8];
+    for (const Text& word : list) breakPoints(h, word, out);
+    for (const std::string& word : utf8Words) breakPoints(h, std::string_view(word), out);
+    std::size_t breaks = 0;
+    const Work work = measure([&] {
+      for (const Text& word : list) breaks += breakPoints(h, word, out);
+      for (const std::string& word : utf8Words) breaks += breakPoints(h, std::string_view(word), out);
+    });
+    EXPECT_EQ(work.allocations, 0u) << languageAffix(c.language);
+    EXPECT_GT(breaks, 0u);
+  }
+}
+
 TEST(LinearWork, ReadingDataFiles) {
   expectLinear("gunzip and decodeUtf8", 1 << 18, [](std::size_t n) {
     std::string text;

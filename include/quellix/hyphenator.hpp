@@ -90,9 +90,11 @@ QUELLIX_API std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32s
 // The places where hyphenate(h, word) ends a piece that another piece follows, as
 // character counts from the start of word, ascending (so the end of the word appears only
 // when the last piece is empty, which a right margin <= 0 allows). Writes the first
-// min(count, out.size()) of them to out and returns count. Once h's tables are built it
-// allocates nothing for words of up to 256 characters (longer ones take scratch space on
-// the heap; a caller's own normaliser may allocate too). Throws as hyphenate.
+// min(count, out.size()) of them to out and returns count. Once h is warm it allocates
+// nothing for words of up to 256 characters (longer ones take scratch space on the heap;
+// a caller's own normaliser may allocate too): warm means its tables are built, which the
+// first words do, and, for a trie small enough to have an automaton, that automaton too,
+// which h builds when it has divided 4,096 words. Throws as hyphenate.
 QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::u32string_view word,
                                     std::span<std::size_t> out);
 
