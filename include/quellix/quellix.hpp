@@ -40,6 +40,7 @@
 #include "quellix/exception.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/language_tag.hpp"
 #include "quellix/lazy.hpp"
 #include "quellix/paths.hpp"
 #include "quellix/pattern.hpp"
