@@ -36,6 +36,7 @@
 #define QUELLIX_QUELLIX_HPP
 
 #include "quellix/algebra.hpp"
+#include "quellix/custom.hpp"
 #include "quellix/error.hpp"
 #include "quellix/exception.hpp"
 #include "quellix/hyphenator.hpp"

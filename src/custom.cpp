@@ -1,0 +1,111 @@
+// Derived hyphenators: user exception lists, other patterns, other margins.
+#include "quellix/custom.hpp"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "exception_table.hpp"
+#include "quellix/error.hpp"
+#include "quellix/exception.hpp"
+#include "utf8_decode.hpp"
+
+namespace quellix {
+namespace {
+
+// text decoded, or ArgumentError naming source, line and offset of the first bad byte.
+std::u32string decodeStrictly(std::string_view text, std::string_view source) {
+  std::u32string out;
+  out.reserve(text.size());
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t line = 1;
+  for (std::size_t at = 0; at < text.size();) {
+    char32_t c = 0;
+    const std::size_t length = detail::decodeUtf8Sequence(bytes + at, text.size() - at, c);
+    if (length == 0) {
+      throw ArgumentError(std::string(source) + ": not UTF-8 at line " + std::to_string(line) +
+                          ", byte offset " + std::to_string(at));
+    }
+    if (c == U'\n') ++line;
+    out += c;
+    at += length;
+  }
+  return out;
+}
+
+bool isBlank(char32_t c) { return c == U' ' || c == U'\t'; }
+
+// The entries of a user exception list, one per word line, with comments and the
+// blanks around each word left out.
+std::vector<std::u32string> readExceptionList(std::string_view list, std::string_view source) {
+  std::u32string text = decodeStrictly(list, source);
+  std::u32string_view rest = text;
+  if (!rest.empty() && rest.front() == U'\uFEFF') rest.remove_prefix(1);
+  std::vector<std::u32string> entries;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find(U'\n');
+    std::u32string_view line = rest.substr(0, end);
+    rest = end == std::u32string_view::npos ? std::u32string_view() : rest.substr(end + 1);
+    if (!line.empty() && line.back() == U'\r') line.remove_suffix(1);
+    while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && isBlank(line.back())) line.remove_suffix(1);
+    if (line.empty() || line.front() == U'%' || line.front() == U'#') continue;
+    entries.emplace_back(line);
+  }
+  return entries;
+}
+
+// base's entries, with every word of replacements holding replacements' list instead.
+Exceptions replaceEntries(const Exceptions& base, const Exceptions& replacements) {
+  const detail::ExceptionTable* own = detail::ExceptionAccess::table(replacements);
+  if (own == nullptr || own->words.empty()) return base;
+  auto merged = std::make_shared<detail::ExceptionTable>();
+  if (const detail::ExceptionTable* old = detail::ExceptionAccess::table(base)) merged->words = old->words;
+  for (const auto& [word, scores] : own->words) merged->words.insert_or_assign(word, scores);
+  return detail::ExceptionAccess::adopt(std::move(merged));
+}
+
+// Lazy cells that take base's tables when first asked, so a derived hyphenator shares
+// what base has built (or builds it for both).
+Lazy<CharNormaliser> charsOf(const Hyphenator& base) {
+  return Lazy<CharNormaliser>::deferred([base] { return hyphenatorChars(base); });
+}
+Lazy<Patterns> patternsOf(const Hyphenator& base) {
+  return Lazy<Patterns>::deferred([base] { return hyphenatorPatterns(base); });
+}
+Lazy<Exceptions> exceptionsOf(const Hyphenator& base) {
+  return Lazy<Exceptions>::deferred([base] { return hyphenatorExceptions(base); });
+}
+
+}  // namespace
+
+Hyphenator withExceptions(const Hyphenator& h, std::string_view list, std::string_view source) {
+  auto entries = std::make_shared<const std::vector<std::u32string>>(readExceptionList(list, source));
+  auto exceptions = Lazy<Exceptions>::deferred([h, entries] {
+    const CharNormaliser& normalise = hyphenatorChars(h);
+    std::u32string text;
+    for (const std::u32string& entry : *entries) {
+      for (char32_t c : entry) text += (c == U'-' || !normalise) ? c : normalise(c);
+      text += U'\n';
+    }
+    return replaceEntries(hyphenatorExceptions(h), parseExceptions(text));
+  });
+  return Hyphenator(charsOf(h), patternsOf(h), std::move(exceptions), hyphenatorLeftMin(h),
+                    hyphenatorRightMin(h));
+}
+
+Hyphenator withPatterns(const Hyphenator& h, Patterns patterns) {
+  return Hyphenator(charsOf(h), std::move(patterns), exceptionsOf(h), hyphenatorLeftMin(h),
+                    hyphenatorRightMin(h));
+}
+
+Hyphenator withPatternText(const Hyphenator& h, std::string_view text, std::string_view source) {
+  return withPatterns(h, parsePatterns(decodeStrictly(text, source)));
+}
+
+Hyphenator withMargins(const Hyphenator& h, std::int64_t leftMin, std::int64_t rightMin) {
+  return Hyphenator(charsOf(h), patternsOf(h), exceptionsOf(h), leftMin, rightMin);
+}
+
+}  // namespace quellix
