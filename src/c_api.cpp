@@ -3,19 +3,26 @@
 #include "quellix/quellix.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "quellix/custom.hpp"
 #include "quellix/error.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/language_tag.hpp"
+#include "quellix/version.hpp"
 #include "quellix/text.hpp"
+#include "language_table.hpp"
 
 struct quellix_hyphenator {
   quellix::Language language;
+  // The language's shared hyphenator, or own when this handle was derived.
   const quellix::Hyphenator* hyphenator;
+  std::unique_ptr<const quellix::Hyphenator> own;
 };
 
 namespace {
@@ -94,13 +101,13 @@ quellix_status quellix_hyphenator_open(const char* name, quellix_hyphenator** ou
   *out = nullptr;
   if (name == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "name is NULL");
   return guarded([&] {
-    const auto language = quellix::languageFromName(name);
+    const auto language = quellix::findLanguage(name);
     if (!language) {
       return fail(QUELLIX_ERROR_UNKNOWN_LANGUAGE,
                   ("no language is named '" + std::string(name) + "'").c_str());
     }
     const quellix::Hyphenator& h = quellix::languageHyphenator(*language);
-    *out = new quellix_hyphenator{*language, &h};
+    *out = new quellix_hyphenator{*language, &h, nullptr};
     return QUELLIX_OK;
   });
 }
@@ -167,6 +174,82 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
     const std::string result =
         quellix::hyphenateText(*hyphenator->hyphenator, textOf(text, text_length), settings);
     return deliver(result, buffer, capacity, length);
+  });
+}
+
+size_t quellix_language_count(void) { return quellix::languageCount; }
+
+const char* quellix_language_name(size_t index) {
+  // Names and affixes are NUL-terminated literals in static storage.
+  return index < quellix::languageCount ? quellix::detail::kLanguageRows[index].name.data() : nullptr;
+}
+
+const char* quellix_language_affix(size_t index) {
+  return index < quellix::languageCount ? quellix::detail::kLanguageRows[index].affix.data()
+                                        : nullptr;
+}
+
+quellix_status quellix_language_margins(size_t index, int64_t* left_min, int64_t* right_min) {
+  if (left_min == nullptr || right_min == nullptr)
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  if (index >= quellix::languageCount)
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "no language has this index");
+  *left_min = quellix::detail::kLanguageRows[index].leftMin;
+  *right_min = quellix::detail::kLanguageRows[index].rightMin;
+  return QUELLIX_OK;
+}
+
+quellix_status quellix_find_language(const char* tag, size_t tag_length, size_t* index) {
+  if (tag == nullptr || index == nullptr)
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  return guarded([&] {
+    const std::string_view text = textOf(tag, tag_length);
+    const auto language = quellix::findLanguage(text);
+    if (!language)
+      return fail(QUELLIX_ERROR_UNKNOWN_LANGUAGE,
+                  ("no language is named '" + std::string(text) + "'").c_str());
+    *index = static_cast<size_t>(*language);
+    return QUELLIX_OK;
+  });
+}
+
+const char* quellix_version(void) { return QUELLIX_VERSION_STRING; }
+
+quellix_status quellix_hyphenator_margins(const quellix_hyphenator* hyphenator, int64_t* left_min,
+                                          int64_t* right_min) {
+  if (hyphenator == nullptr || left_min == nullptr || right_min == nullptr)
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  *left_min = quellix::hyphenatorLeftMin(*hyphenator->hyphenator);
+  *right_min = quellix::hyphenatorRightMin(*hyphenator->hyphenator);
+  return QUELLIX_OK;
+}
+
+quellix_status quellix_hyphenator_with_exceptions(const quellix_hyphenator* base, const char* list,
+                                                  size_t list_length, quellix_hyphenator** out) {
+  if (out == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "out is NULL");
+  *out = nullptr;
+  if (base == nullptr || list == nullptr)
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  return guarded([&] {
+    auto own = std::make_unique<const quellix::Hyphenator>(
+        quellix::withExceptions(*base->hyphenator, textOf(list, list_length)));
+    const quellix::Hyphenator* h = own.get();
+    *out = new quellix_hyphenator{base->language, h, std::move(own)};
+    return QUELLIX_OK;
+  });
+}
+
+quellix_status quellix_hyphenator_with_margins(const quellix_hyphenator* base, int64_t left_min,
+                                               int64_t right_min, quellix_hyphenator** out) {
+  if (out == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "out is NULL");
+  *out = nullptr;
+  if (base == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "base is NULL");
+  return guarded([&] {
+    auto own = std::make_unique<const quellix::Hyphenator>(
+        quellix::withMargins(*base->hyphenator, left_min, right_min));
+    const quellix::Hyphenator* h = own.get();
+    *out = new quellix_hyphenator{base->language, h, std::move(own)};
+    return QUELLIX_OK;
   });
 }
 

@@ -45,7 +45,9 @@ static void test_open_and_close(void) {
   CHECK_STATUS(quellix_hyphenator_open("klingon", &h), QUELLIX_ERROR_UNKNOWN_LANGUAGE);
   CHECK(h == NULL);
   CHECK(strstr(quellix_last_error(), "klingon") != NULL);
-  CHECK_STATUS(quellix_hyphenator_open("EN-US", &h), QUELLIX_ERROR_UNKNOWN_LANGUAGE);
+  CHECK_STATUS(quellix_hyphenator_open("de_AT.UTF-8", &h), QUELLIX_OK); /* a locale name */
+  CHECK(h != NULL && strcmp(quellix_hyphenator_language(h), "German_1996") == 0);
+  quellix_hyphenator_close(h);
   CHECK_STATUS(quellix_hyphenator_open(NULL, &h), QUELLIX_ERROR_INVALID_ARGUMENT);
   CHECK_STATUS(quellix_hyphenator_open("en-us", NULL), QUELLIX_ERROR_INVALID_ARGUMENT);
   quellix_hyphenator_close(NULL);
@@ -193,6 +195,55 @@ static void test_hyphenate_text(quellix_hyphenator* en) {
   CHECK(length == 0 && buffer[0] == '\0');
 }
 
+static void test_languages(void) {
+  size_t index = 0;
+  int64_t left = 0, right = 0;
+  CHECK(quellix_language_count() == 73);
+  CHECK(strcmp(quellix_language_name(13), "English_US") == 0);
+  CHECK(strcmp(quellix_language_affix(13), "en-us") == 0);
+  CHECK(quellix_language_name(73) == NULL && quellix_language_affix((size_t)-1) == NULL);
+  CHECK_STATUS(quellix_language_margins(13, &left, &right), QUELLIX_OK);
+  CHECK(left == 2 && right == 3);
+  CHECK_STATUS(quellix_language_margins(73, &left, &right), QUELLIX_ERROR_INVALID_ARGUMENT);
+  CHECK_STATUS(quellix_find_language("pt-BR", QUELLIX_NUL_TERMINATED, &index), QUELLIX_OK);
+  CHECK(strcmp(quellix_language_affix(index), "pt") == 0);
+  CHECK_STATUS(quellix_find_language("sr-Latn-RS!", 10, &index), QUELLIX_OK);
+  CHECK(strcmp(quellix_language_affix(index), "sh-latn") == 0);
+  CHECK_STATUS(quellix_find_language("xx", 2, &index), QUELLIX_ERROR_UNKNOWN_LANGUAGE);
+  CHECK(strchr(quellix_version(), '.') != NULL);
+}
+
+static void test_derived(quellix_hyphenator* en) {
+  quellix_hyphenator* house = NULL;
+  quellix_hyphenator* wide = NULL;
+  char buffer[64];
+  size_t length = 0;
+  int64_t left = 0, right = 0;
+  CHECK_STATUS(quellix_hyphenator_with_exceptions(en, "# house\nquel-lix\n", QUELLIX_NUL_TERMINATED,
+                                                  &house),
+               QUELLIX_OK);
+  CHECK_STATUS(quellix_hyphenate(house, "QUELLIX", QUELLIX_NUL_TERMINATED, "-", buffer,
+                                 sizeof buffer, &length),
+               QUELLIX_OK);
+  CHECK(strcmp(buffer, "QUEL-LIX") == 0);
+  CHECK_STATUS(quellix_hyphenator_with_margins(house, 4, 4, &wide), QUELLIX_OK);
+  CHECK_STATUS(quellix_hyphenator_margins(wide, &left, &right), QUELLIX_OK);
+  CHECK(left == 4 && right == 4);
+  CHECK_STATUS(quellix_hyphenate(wide, "hyphenation", QUELLIX_NUL_TERMINATED, "-", buffer,
+                                 sizeof buffer, &length),
+               QUELLIX_OK);
+  CHECK(strcmp(buffer, "hyphen-ation") == 0);
+  quellix_hyphenator_close(house); /* wide holds what it needs */
+  CHECK_STATUS(quellix_hyphenate(wide, "quellix", QUELLIX_NUL_TERMINATED, "-", buffer,
+                                 sizeof buffer, &length),
+               QUELLIX_OK);
+  CHECK(strcmp(buffer, "quellix") == 0);
+  quellix_hyphenator_close(wide);
+  CHECK_STATUS(quellix_hyphenator_with_exceptions(en, "ok\n\xff\n", QUELLIX_NUL_TERMINATED, &house),
+               QUELLIX_ERROR_INVALID_ARGUMENT);
+  CHECK(house == NULL && strstr(quellix_last_error(), "line 2") != NULL);
+}
+
 static void test_messages(void) {
   const quellix_status all[] = {QUELLIX_OK,
                                 QUELLIX_ERROR_INVALID_ARGUMENT,
@@ -221,7 +272,9 @@ int main(void) {
     test_break_points(en, ru);
     test_hyphenate(en);
     test_hyphenate_text(en);
+    test_derived(en);
   }
+  test_languages();
   test_messages();
   quellix_hyphenator_close(en);
   quellix_hyphenator_close(ru);

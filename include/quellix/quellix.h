@@ -30,6 +30,7 @@
 #define QUELLIX_QUELLIX_H
 
 #include <stddef.h>
+#include <stdint.h>
 
 #include "quellix/export.hpp"
 
@@ -70,8 +71,8 @@ QUELLIX_API const char* quellix_status_message(int status);
  * the next call into the library on this thread. */
 QUELLIX_API const char* quellix_last_error(void);
 
-/* Opens the hyphenator of the language whose name ("English_US") or affix ("en-us") is
- * name, exactly (case-sensitive), and stores a new handle in *out (NULL on failure). The
+/* Opens the hyphenator of the language that name names, as quellix_find_language resolves
+ * it (an affix "en-us", a name "English_US", a tag "de-AT", a locale "de_DE.UTF-8"), and stores a new handle in *out (NULL on failure). The
  * language's tables are built from the embedded data once per process, on first use.
  * Returns QUELLIX_ERROR_UNKNOWN_LANGUAGE, QUELLIX_ERROR_INVALID_ARGUMENT (name or out NULL)
  * or QUELLIX_ERROR_NO_MEMORY. */
@@ -127,6 +128,49 @@ QUELLIX_API quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyph
                                                   const quellix_text_options* options,
                                                   char* buffer, size_t capacity,
                                                   size_t* length);
+
+/* Languages. Index i (0 to quellix_language_count() - 1) is the language numbered i. */
+
+/* The number of built-in languages, 73. */
+QUELLIX_API size_t quellix_language_count(void);
+
+/* The name ("English_US") and the file affix ("en-us") of language index: static strings;
+ * NULL for an index out of range. */
+QUELLIX_API const char* quellix_language_name(size_t index);
+QUELLIX_API const char* quellix_language_affix(size_t index);
+
+/* The margins of language index. Returns QUELLIX_ERROR_INVALID_ARGUMENT for an index out of
+ * range or a NULL pointer. */
+QUELLIX_API quellix_status quellix_language_margins(size_t index, int64_t* left_min,
+                                                    int64_t* right_min);
+
+/* The index of the language that tag names: an affix ("en-us"), a name ("English_US"), a
+ * BCP 47 tag ("pt-BR", "sr-Latn-RS") or a POSIX locale ("de_DE.UTF-8"), resolved by the
+ * rules of quellix/language_tag.hpp. Returns QUELLIX_ERROR_UNKNOWN_LANGUAGE when none. */
+QUELLIX_API quellix_status quellix_find_language(const char* tag, size_t tag_length,
+                                                 size_t* index);
+
+/* The library's version, "MAJOR.MINOR.PATCH", a static string. */
+QUELLIX_API const char* quellix_version(void);
+
+/* The margins a hyphenator divides with. */
+QUELLIX_API quellix_status quellix_hyphenator_margins(const quellix_hyphenator* hyphenator,
+                                                      int64_t* left_min, int64_t* right_min);
+
+/* A new handle that divides like base, with the words of a user exception list (UTF-8, one
+ * word per line, hyphen-minus at each allowed break; blank lines and lines beginning with
+ * '%' or '#' are comments) in place of base's own entries for them. Close it like any
+ * handle; base stays valid and unchanged. Returns QUELLIX_ERROR_INVALID_ARGUMENT when the
+ * list is not UTF-8 (the message names the line and byte offset). */
+QUELLIX_API quellix_status quellix_hyphenator_with_exceptions(const quellix_hyphenator* base,
+                                                              const char* list,
+                                                              size_t list_length,
+                                                              quellix_hyphenator** out);
+
+/* A new handle that divides like base with other margins. */
+QUELLIX_API quellix_status quellix_hyphenator_with_margins(const quellix_hyphenator* base,
+                                                           int64_t left_min, int64_t right_min,
+                                                           quellix_hyphenator** out);
 
 #ifdef __cplusplus
 }
