@@ -1,0 +1,16 @@
+// README example: kept in step with README.md by the readme_examples test.
+#include <quellix/quellix.hpp>
+
+#include <iostream>
+#include <string>
+#include <string_view>
+
+int main() {
+  quellix::TextOptions options;
+  options.hyphen = "&shy;";
+  std::cout << quellix::hyphenateHtml(
+                   quellix::english_US,
+                   "<p title=\"hyphenation\">Typesetting &amp; hyphenation <code>hyphenation()</code></p>",
+                   options)
+            << '\n';
+}
