@@ -16,10 +16,14 @@ namespace quellix::detail {
 // A map from a character to its normal form; a character the map does not list is its
 // own normal form.
 //
-// Built from a character-class text: split at U+000A, each line of at least two
-// characters makes every character after the first a variant of the first ("aA" maps A
-// to a). Nothing is trimmed or special; when a character is listed as a variant more
-// than once, its last occurrence in the text decides.
+// Built from a character-class text, split at U+000A. A line of exactly two characters
+// makes its second a variant of its first ("aA" maps A to a); when several such lines
+// list the same second character, the last one decides (Turkish "iI" then "ıI" maps I
+// to ı). A line of more than two characters spells a letter with a capital form of
+// several characters (German "ßSS"): it maps none of its characters to its first, and
+// each of its characters that no two-character line maps is entered as its own normal
+// form, so that it still counts as listed. Shorter lines add nothing; nothing is trimmed
+// or special.
 //
 // Lookup is one index into a flat table for the codes below flat().size(), which covers
 // every listed variant of every built-in file (the table ends after the largest variant,
@@ -48,10 +52,11 @@ class CharMap {
   // a caller that normalises many characters index directly.
   std::span<const char32_t> flat() const noexcept { return flat_; }
 
-  // The listed variants with their normal forms, in ascending code order.
+  // The listed characters with their normal forms, in ascending code order (a character
+  // of a longer line that no two-character line maps is listed as its own normal form).
   std::span<const std::pair<char32_t, char32_t>> entries() const noexcept { return entries_; }
 
-  // How many characters the text lists as variants.
+  // How many characters are listed: entries().size().
   std::size_t size() const noexcept { return entries_.size(); }
 
  private:

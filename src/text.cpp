@@ -2,6 +2,8 @@
 // token writer of text_tokens.cpp.
 #include "quellix/text.hpp"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -53,6 +55,22 @@ long referenceValue(std::string_view body) noexcept {
     if (value > 0x10FFFF) return -1;
   }
   return value;
+}
+
+struct NamedReference {
+  std::string_view name;
+  char32_t code;
+};
+constexpr NamedReference kNamedLetters[] = {
+#include "text_entities.inc"
+};
+
+// The letter a named reference body ("eacute") stands for, or 0.
+char32_t namedReference(std::string_view body) noexcept {
+  const auto* found = std::lower_bound(
+      std::begin(kNamedLetters), std::end(kNamedLetters), body,
+      [](const NamedReference& entry, std::string_view key) { return entry.name < key; });
+  return found != std::end(kNamedLetters) && found->name == body ? found->code : 0;
 }
 
 // Character references longer than this are not collected whole: their bytes join the
@@ -241,12 +259,14 @@ void TextHyphenator::State::endReference() {
   if (verbatimDepth > 0) {
     out->append(reference);
   } else if (body == "shy" || value == 0xAD) {
-    token.appendReference(reference, true, *out);
+    token.appendReference(reference, 0xAD, *out);
   } else if (body == "nbsp" || body == "ensp" || body == "emsp" || body == "thinsp" ||
              (value >= 0 && detail::isWhiteSpace(static_cast<char32_t>(value)))) {
     markup(reference);  // a space: it ends the token as the character would
   } else {
-    token.appendReference(reference, false, *out);
+    // A reference that stands for a letter ("inter&#x6E;ational") joins its word.
+    token.appendReference(reference, value > 0 ? static_cast<char32_t>(value) : namedReference(body),
+                          *out);
   }
   reference.clear();
 }
@@ -436,7 +456,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
           if (verbatimDepth > 0)
             out->append(reference);
           else
-            token.appendReference(reference, false, *out);
+            token.appendReference(reference, 0, *out);
           reference.clear();
           mode = Mode::LongReference;
         }
@@ -454,7 +474,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
         if (verbatimDepth > 0)
           out->append(c.bytes);
         else
-          token.appendReference(c.bytes, false, *out);
+          token.appendReference(c.bytes, 0, *out);
         if (code == ';') mode = Mode::Text;
       } else {
         mode = Mode::Text;

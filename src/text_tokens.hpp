@@ -12,6 +12,7 @@
 
 #include "quellix/hyphenator.hpp"
 #include "quellix/text.hpp"
+#include "unicode_compose.hpp"
 #include "unicode_letters.hpp"
 
 namespace quellix::detail {
@@ -52,9 +53,10 @@ class TokenWriter {
   // Adds one character of text to the token. May write to out.
   void appendChar(const TextChar& c, std::string& out);
 
-  // Adds a character reference (HTML "&...;"), which is no word character; a soft-hyphen
-  // reference joins words as U+00AD does. May write to out.
-  void appendReference(std::string_view bytes, bool softHyphen, std::string& out);
+  // Adds a character reference (HTML "&...;") that stands for the character code, or for
+  // none when code is 0. A reference joins the word it stands inside as its character
+  // would, and a soft-hyphen reference joins words as U+00AD does. May write to out.
+  void appendReference(std::string_view bytes, char32_t code, std::string& out);
 
   // The token is complete: divides it and writes it to out; the writer is then empty.
   void end(std::string& out);
@@ -64,20 +66,25 @@ class TokenWriter {
 
  private:
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
-  enum class Kind : std::uint8_t { Word, SoftHyphen, Other };
+  // Word: a word character. Mark: a combining mark that is not one, which belongs to the
+  // character before it. Hyphen: U+002D or U+2010, which joins the parts of a word.
+  enum class Kind : std::uint8_t { Word, Mark, SoftHyphen, Hyphen, Other };
   struct Unit {
-    char32_t code;  // the character, 0 for a reference or a malformed byte
+    char32_t code;  // the character, or the one a reference stands for; 0: none
     std::uint8_t length;
     Kind kind;
     LetterClass letter;
   };
 
+  Unit unitOf(char32_t code, std::size_t length) const;
   void append(std::string_view bytes, Unit unit, std::string& out);
   void shrink(std::string& out);
-  bool isUrl() const;
+  bool leftWhole() const;
   bool wordLike(const Unit& unit) const;
+  void markLetters(std::size_t count);
   void writeUnits(std::size_t count, std::string& out);
-  void writeWord(std::size_t first, std::size_t last, std::size_t at, std::string& out);
+  void writePart(std::size_t first, std::size_t last, std::size_t at, bool hyphenBefore,
+                 bool hyphenAfter, std::string& out);
 
   const Hyphenator& h_;
   const TextOptions& options_;
@@ -87,10 +94,15 @@ class TokenWriter {
   // Start (unit index) of the trailing run of word characters and soft hyphens, or npos.
   std::size_t runStart_ = npos;
   bool passThrough_ = false;  // an overlong token (or run) is being copied as it comes
-  // Scratch space for one word.
-  std::string letters_;
+  // Scratch space.
+  std::vector<std::uint8_t> isLetter_;  // per unit: part of a word
+  std::u32string codes_;
+  std::vector<ComposedChar> composed_;
+  std::u32string letters_;
+  std::vector<std::size_t> sources_;  // unit index of each character of codes_
+  std::vector<std::size_t> suffixFirst_;
+  std::vector<std::uint8_t> breakBefore_;
   std::vector<std::size_t> breaks_;
-
 };
 
 }  // namespace quellix::detail

@@ -30,29 +30,38 @@ TEST(CharMap, EachLaterCharacterOfALineMapsToItsFirst) {
   EXPECT_EQ(map.size(), 2u);
 }
 
-TEST(CharMap, SeveralVariantsOnOneLine) {
-  // The Greek files list a precomposed capital beside its pieces, all for one letter.
-  const CharMap map(U"\u03AC\u0386\u0391\u0301\n");
-  EXPECT_EQ(map(U'\u0386'), U'\u03AC');
-  EXPECT_EQ(map(U'\u0391'), U'\u03AC');
-  EXPECT_EQ(map(U'\u0301'), U'\u03AC');
-  EXPECT_EQ(map.size(), 3u);
+TEST(CharMap, ALongerLineSpellsACapitalAndMapsNothing) {
+  // The multi-character capitals of the built-in files: German "\u00DFSS", Armenian
+  // "\u0587\u0535\u0552", Greek "\u0390\u0399\u0308\u0301": the pieces keep the mapping
+  // of their own two-character lines, whichever line comes first.
+  const CharMap german(U"sS\n\u00DFSS\n");
+  EXPECT_EQ(german(U'S'), U's');
+  EXPECT_EQ(german(U'\u00DF'), U'\u00DF');
+  const CharMap armenian(U"\u0587\u0535\u0552\n\u0565\u0535\n\u0582\u0552\n");
+  EXPECT_EQ(armenian(U'\u0535'), U'\u0565');
+  EXPECT_EQ(armenian(U'\u0552'), U'\u0582');
+  // A piece no two-character line maps is listed as its own normal form, so it still
+  // counts as a character of the language.
+  const CharMap greek(U"\u0390\u0399\u0308\u0301\n\u03B9\u0399\n");
+  EXPECT_EQ(greek(U'\u0399'), U'\u03B9');
+  EXPECT_EQ(entriesOf(greek), (Entries{{U'\u0301', U'\u0301'},
+                                       {U'\u0308', U'\u0308'},
+                                       {U'\u0390', U'\u0390'},
+                                       {U'\u0399', U'\u03B9'}}));
+  EXPECT_EQ(CharMap(U"xAyA\n").size(), 3u);
+  EXPECT_EQ(CharMap(U"xAyA\n")(U'A'), U'A');
 }
 
-TEST(CharMap, LastOccurrenceOfAVariantDecides) {
-  // As in the German files: "sS" first, later "ßS"; so S becomes ß and s stays s.
-  const CharMap german(U"sS\n\u00DFS\n");
-  EXPECT_EQ(german(U'S'), U'\u00DF');
-  EXPECT_EQ(german(U's'), U's');
-  // As in Greek_Mono: "ςΣ" before "σΣ".
+TEST(CharMap, LastTwoCharacterLineOfAVariantDecides) {
+  // Turkish: "iI" then "\u0131I" maps I to dotless \u0131.
+  const CharMap turkish(U"iI\n\u0131I\n");
+  EXPECT_EQ(turkish(U'I'), U'\u0131');
+  EXPECT_EQ(turkish(U'i'), U'i');
+  // Greek: "\u03C2\u03A3" before "\u03C3\u03A3".
   const CharMap greek(U"\u03C2\u03A3\n\u03C3\u03A3\n");
   EXPECT_EQ(greek(U'\u03A3'), U'\u03C3');
-  // Within one line as well.
-  const CharMap sameLine(U"xAyA\n");
-  EXPECT_EQ(sameLine(U'A'), U'x');
-  EXPECT_EQ(sameLine(U'y'), U'x');
-  const CharMap later(U"aAB\nbB\ncA\n");
-  EXPECT_EQ(later(U'A'), U'c');
+  const CharMap later(U"aB\nbB\ncA\naA\n");
+  EXPECT_EQ(later(U'A'), U'a');
   EXPECT_EQ(later(U'B'), U'b');
   EXPECT_EQ(later.size(), 2u);
 }
@@ -67,13 +76,13 @@ TEST(CharMap, ShortLinesAddNothing) {
 }
 
 TEST(CharMap, NoCharacterIsSpecial) {
-  // Carriage return, space, tab and digits are variants like any other character, and a
-  // last line without a line feed still counts.
-  const CharMap map(U"aA\r\nb \t\n01\nzZ");
-  EXPECT_EQ(map(U'A'), U'a');
-  EXPECT_EQ(map(U'\r'), U'a');
+  // Carriage return, space, tab and digits are characters like any other (so "aA\r" is
+  // a line of three), and a last line without a line feed still counts.
+  const CharMap map(U"aA\r\nb \n\t\t\n01\nzZ");
+  EXPECT_EQ(map(U'A'), U'A');
+  EXPECT_EQ(map(U'\r'), U'\r');
+  EXPECT_EQ(map.entries().front(), (std::pair<char32_t, char32_t>{U'\t', U'\t'}));
   EXPECT_EQ(map(U' '), U'b');
-  EXPECT_EQ(map(U'\t'), U'b');
   EXPECT_EQ(map(U'1'), U'0');
   EXPECT_EQ(map(U'Z'), U'z');
   EXPECT_EQ(map(U'\n'), U'\n');
@@ -92,7 +101,7 @@ TEST(CharMap, FlatTableAndSparseEntriesAgree) {
   text += static_cast<char32_t>(CharMap::kFlatLimit - 1);
   text += U"\ny";
   text += static_cast<char32_t>(CharMap::kFlatLimit);
-  text += U"\nz\U0001F600\U0010FFFF\n";
+  text += U"\nz\U0001F600\nz\U0010FFFF\n";
   const CharMap map(text);
   EXPECT_EQ(map.flat().size(), CharMap::kFlatLimit);
   EXPECT_EQ(map(CharMap::kFlatLimit - 1), U'x');

@@ -1,8 +1,10 @@
-// Every built-in language end to end: all three tables build from the embedded data, and
-// every word of every exception file is divided at its hyphens, within the margins.
+// Every built-in language end to end: all three tables build from the embedded data, every
+// word of every exception file is divided at its hyphens, within the margins, and words in
+// capitals divide as in small letters.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -23,11 +25,15 @@ TEST(AllLanguages, EveryLanguageBuildsItsTables) {
     hyphenatorExceptions(h);
     const std::u32string chars = detail::readDataFile(
         detail::dataFileName(language, ".chr.txt.gz"), &detail::lookupEmbeddedFile);
-    // The normal form of every variant is the first character of the last line that
-    // lists it.
+    // The normal form of a variant is the first character of the last two-character
+    // line that lists it; the characters of a longer line are otherwise their own.
     std::map<char32_t, char32_t> lastNormal;
     detail::forEachLine(chars, [&](std::u32string_view line) {
-      for (char32_t variant : line.substr(line.empty() ? 0 : 1)) lastNormal[variant] = line[0];
+      if (line.size() > 2)
+        for (char32_t c : line) lastNormal.emplace(c, c);
+    });
+    detail::forEachLine(chars, [&](std::u32string_view line) {
+      if (line.size() == 2) lastNormal[line[1]] = line[0];
     });
     EXPECT_FALSE(lastNormal.empty());
     for (const auto& [variant, normal] : lastNormal)
@@ -79,6 +85,48 @@ TEST(AllLanguages, ExceptionWordsBreakAtTheirHyphensWithinTheMargins) {
   }
   EXPECT_EQ(words, 1000u);
   EXPECT_EQ(unreachable, 1u);  // War-sza-wa
+}
+
+TEST(AllLanguages, WordsInCapitalsDivideAsInSmallLetters) {
+  std::mt19937 rng(13);
+  std::size_t languagesWithCapitals = 0;
+  std::size_t dividedWords = 0;
+  for (const Language language : enumFrom(languageMinBound)) {
+    SCOPED_TRACE(show(language));
+    const Hyphenator& h = languageHyphenator(language);
+    const std::u32string chars = detail::readDataFile(
+        detail::dataFileName(language, ".chr.txt.gz"), &detail::lookupEmbeddedFile);
+    // A letter and its capital from each two-character line, unless another such line
+    // claims the capital too (Turkish "iI" and "\u0131I", Greek "\u03C2\u03A3" and "\u03C3\u03A3").
+    std::vector<std::pair<char32_t, char32_t>> pairs;
+    std::map<char32_t, int> claims;
+    detail::forEachLine(chars, [&](std::u32string_view line) {
+      if (line.size() != 2) return;
+      ++claims[line[1]];
+      if (line[0] != line[1]) pairs.emplace_back(line[0], line[1]);
+    });
+    std::erase_if(pairs, [&](const auto& pair) { return claims[pair.second] > 1; });
+    if (pairs.empty()) continue;
+    ++languagesWithCapitals;
+    std::uniform_int_distribution<std::size_t> pick(0, pairs.size() - 1);
+    std::uniform_int_distribution<int> length(4, 14);
+    for (int k = 0; k < 300; ++k) {
+      std::u32string lower, upper;
+      for (int n = length(rng); n > 0; --n) {
+        const auto& [small, capital] = pairs[pick(rng)];
+        lower.push_back(small);
+        upper.push_back(capital);
+      }
+      const auto smallPieces = hyphenate(h, lower);
+      const auto capitalPieces = hyphenate(h, upper);
+      ASSERT_EQ(capitalPieces.size(), smallPieces.size()) << detail::dataFileName(language, "");
+      for (std::size_t i = 0; i < smallPieces.size(); ++i)
+        EXPECT_EQ(capitalPieces[i].size(), smallPieces[i].size());
+      if (smallPieces.size() > 1) ++dividedWords;
+    }
+  }
+  EXPECT_GE(languagesWithCapitals, 55u);
+  EXPECT_GT(dividedWords, 10000u);  // the words are divided, so the places are compared
 }
 
 }  // namespace

@@ -344,7 +344,7 @@ TEST(ToolWords, OtherScriptsMatchTheLibrary) {
   }
 }
 
-TEST(ToolWords, EveryLanguageDividesAsTheLibrary) {
+TEST(ToolWords, EveryLanguageDividesExactlyAsTheLibrary) {
   std::string input;
   for (const std::string& word : kMixedWords) input += word + "\n";
   std::size_t divided = 0;
@@ -354,7 +354,7 @@ TEST(ToolWords, EveryLanguageDividesAsTheLibrary) {
     const std::string name = byName ? quellix::show(language)
                                     : std::string(quellix::languageAffix(language));
     SCOPED_TRACE(name);
-    const RunResult result = runTool({"--language=" + name}, input);
+    const RunResult result = runTool({"--exact", "--language=" + name}, input);
     EXPECT_EQ(result.status, 0);
     std::string expected;
     for (const std::string& word : kMixedWords) {
@@ -362,9 +362,49 @@ TEST(ToolWords, EveryLanguageDividesAsTheLibrary) {
       if (pieceCount(language, word) > 1) ++divided;
     }
     EXPECT_EQ(result.out, expected);
+    // Word mode divides the words of each line as running text does, with no minimum.
+    EXPECT_EQ(runTool({"--language=" + name}, input).out,
+              quellix::hyphenateText(quellix::languageHyphenator(language), input,
+                                     quellix::TextOptions{.hyphen = "-", .minWordLength = 0}));
   }
   // Sanity of the word list: it exercises real divisions in many languages.
   EXPECT_GT(divided, 73u);
+}
+
+TEST(ToolWords, WordModeDividesEachWordOfALine) {
+  struct Row {
+    const char* language;
+    std::string input;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"de-1996", "WISSENSCHAFT", "WIS-SEN-SCHAFT"},
+      {"de-1996", "KUNSTSTOFF", "KUNST-STOFF"},
+      {"de-1996", "GESCHICHTE", "GE-SCHICH-TE"},
+      {"hy", "\u0535\u0550\u0535\u054E\u0531\u0546", "\u0535-\u0550\u0535-\u054E\u0531\u0546"},
+      {"grc", "\u03A0\u039F\u039B\u0399\u03A4\u0395\u0399\u0391",
+       "\u03A0\u039F-\u039B\u0399-\u03A4\u0395\u0399-\u0391"},
+      {"en-us", "algorithm representative", "al-go-rithm rep-re-sen-ta-tive"},
+      {"en-us", "algorithm;x", "al-go-rithm;x"},
+      {"en-us", "well-known", "well-known"},
+      {"en-us", "\"computer,\" 2 associates' (algorithm)",
+       "\"com-puter,\" 2 as-so-ciates' (al-go-rithm)"},
+      {"fr", "porte-monnaie", "porte-mon-naie"},
+      {"fr", "e\u0301le\u0301mentaire", "e\u0301le\u0301-men-taire"},
+      {"fr", "\u00E9le\u0301mentaire", "\u00E9le\u0301-men-taire"},
+      {"fr", "\u00E9l\u00E9mentaire", "\u00E9l\u00E9-men-taire"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.input);
+    EXPECT_EQ(runTool({"--language", row.language, row.input}).out, row.expected + "\n");
+    EXPECT_EQ(runTool({"--language", row.language}, row.input + "\n" + row.input).out,
+              row.expected + "\n" + row.expected + "\n");
+  }
+  // --exact keeps the line whole as one word.
+  EXPECT_EQ(runTool({"--exact", "algorithm representative", "well-known"}).out,
+            expectedLine(Language::English_US, "algorithm representative") +
+                expectedLine(Language::English_US, "well-known"));
+  expectUsageError(runTool({"--exact", "--text"}), "--exact");
 }
 
 TEST(ToolWords, SeparatorJoinsThePieces) {
@@ -397,11 +437,14 @@ TEST(ToolInput, EveryLineIsOneWord) {
   EXPECT_EQ(runTool({"--separator", "|"}, "\nprogram\n\n").out, "\npro|gram\n\n");
 }
 
-TEST(ToolInput, CarriageReturnStaysInTheWord) {
-  const RunResult result = runTool({}, "associate\r\ncomputer\r\n");
-  EXPECT_EQ(result.out, expectedLine(Language::English_US, "associate\r") +
-                            expectedLine(Language::English_US, "computer\r"));
-  EXPECT_NE(result.out.find("\r\n"), std::string::npos);
+TEST(ToolInput, CarriageReturnEndsTheLine) {
+  // In word mode it is a separator like the blanks around it; with --exact a line's final
+  // carriage return belongs to the line ending, others to the word.
+  EXPECT_EQ(runTool({}, "associate\r\ntable \r\n computer\r").out,
+            "as-so-ciate\r\nta-ble \r\n com-puter\r\n");
+  EXPECT_EQ(runTool({"--exact"}, "associate\r\ncomputer\r\n\r\nas\rsociate\n").out,
+            "as-so-ciate\r\ncom-puter\r\n\r\n" +
+                expectedLine(Language::English_US, "as\rsociate"));
 }
 
 TEST(ToolInput, LinesLongerThanOneReadAreWhole) {
@@ -487,9 +530,17 @@ TEST(ToolMalformedInput, BytesPassThroughUnchanged) {
     input += word + "\n";
     expected += expectedLine(Language::English_US, word, "|");
   }
-  const RunResult result = runTool({"--separator", "|"}, input);
+  const RunResult result = runTool({"--exact", "--separator", "|"}, input);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, expected);
+  // In word mode too, taking the separators out gives back the input byte for byte.
+  const RunResult wordMode = runTool({"--separator", "|"}, input);
+  EXPECT_EQ(wordMode.out, quellix::hyphenateText(quellix::english_US, input,
+                                              quellix::TextOptions{.hyphen = "|", .minWordLength = 0}));
+  std::string unseparated;
+  for (char c : wordMode.out)
+    if (c != '|') unseparated.push_back(c);
+  EXPECT_EQ(unseparated, input);
   // Taking the separators out gives back the input byte for byte.
   std::string joined;
   for (char c : result.out)
@@ -498,7 +549,7 @@ TEST(ToolMalformedInput, BytesPassThroughUnchanged) {
   // ... and the words were divided, not just copied.
   EXPECT_NE(result.out.find("as|so"), std::string::npos) << result.out;
   // The same on the command line.
-  EXPECT_EQ(runTool({"--separator", "|", words[0], words[7]}).out,
+  EXPECT_EQ(runTool({"--exact", "--separator", "|", words[0], words[7]}).out,
             expectedLine(Language::English_US, words[0], "|") +
                 expectedLine(Language::English_US, words[7], "|"));
 }
@@ -793,10 +844,11 @@ TEST(ToolHelp, ShowsEveryOptionAndAnExample) {
   EXPECT_EQ(result.err, "");
   for (const char* option : {"--language NAME", "--separator SEP", "--text", "--html",
                              "--min-length N", "--list", "--licence LANGUAGE", "--version",
-                             "--help", "WORD...", "FILE..."})
+                             "--help", "--exact", "WORD...", "FILE..."})
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   // The examples' answers are the ones the tool really gives.
-  EXPECT_NE(result.out.find("$ quellix-hyphenate associate computer\n  as-so-ciate\n  com-puter\n"),
+  EXPECT_NE(result.out.find("$ quellix-hyphenate associate 'well-known computer'\n  as-so-ciate\n"
+                            "  well-known com-puter\n"),
             std::string::npos)
       << result.out;
   const std::string german = "--separator '|'\n  " +

@@ -154,7 +154,9 @@ class LineReader {
 // The command line. Every option is one row of kOptions: the parser, the --help text and
 // the handlers in applyOption() all work from it, so a new option is one row and one case.
 
-enum class OptionId { Language, Separator, Text, Html, MinLength, List, Licence, Version, Help };
+enum class OptionId {
+  Language, Separator, Exact, Text, Html, MinLength, List, Licence, Version, Help
+};
 
 struct OptionSpec {
   OptionId id;
@@ -170,6 +172,9 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Separator, "separator", "SEP",
      "join the pieces of a word with SEP; default -, and with\n"
      "--text or --html the soft hyphen U+00AD"},
+    {OptionId::Exact, "exact", "",
+     "take each WORD or line whole as one word, whatever it\n"
+     "holds, and divide it exactly as the library's hyphenate"},
     {OptionId::Text, "text", "",
      "hyphenate running text: copy each FILE (or standard\n"
      "input) with SEP inserted at every break of every word"},
@@ -194,6 +199,7 @@ struct Settings {
   std::optional<std::string> separator;  // default: "-", or the soft hyphen for Mode::Text
   std::optional<std::size_t> minLength;  // default: 0, or 5 for Mode::Text
   bool html = false;
+  bool exact = false;
   Mode mode = Mode::Divide;
   std::string_view modeOption;  // the option that chose mode, for conflict messages
   quellix::Language licenceLanguage = quellix::Language::English_US;
@@ -235,6 +241,7 @@ void applyOption(Settings& settings, const OptionSpec& option, std::string_view 
   switch (option.id) {
     case OptionId::Language: settings.language = parseLanguage(value); break;
     case OptionId::Separator: settings.separator = std::string(value); break;
+    case OptionId::Exact: settings.exact = true; break;
     case OptionId::Text:
     case OptionId::Html:
       // --html is --text for HTML: the two go together.
@@ -296,6 +303,9 @@ Settings parseCommandLine(int argc, char** argv) {
     }
     applyOption(settings, *option, value);
   }
+  if (settings.exact && settings.mode != Mode::Divide && !settings.help && !settings.version)
+    throw UsageError{"--exact and --" + std::string(settings.modeOption) +
+                     " cannot be used together"};
   if (settings.mode != Mode::Divide && settings.mode != Mode::Text && !settings.words.empty() &&
       !settings.help && !settings.version)
     throw UsageError{"--" + std::string(settings.modeOption) + " takes no words, but " +
@@ -306,14 +316,17 @@ Settings parseCommandLine(int argc, char** argv) {
 std::string helpText() {
   std::string text =
       "Usage: quellix-hyphenate [--language NAME] [--separator SEP] [--min-length N]\n"
-      "                         [WORD...]\n"
+      "                         [--exact] [WORD...]\n"
       "       quellix-hyphenate --text | --html [--language NAME] [--separator SEP]\n"
       "                         [--min-length N] [FILE...]\n"
       "       quellix-hyphenate --list | --licence LANGUAGE | --version | --help\n"
       "\n"
-      "Divides each WORD at its permitted break points and prints one line per word,\n"
-      "the pieces joined by SEP. Without a WORD, divides every line of standard input\n"
-      "(a line ends at a line feed; an empty line gives an empty line). Input and\n"
+      "Divides every word of each WORD argument at its permitted break points and\n"
+      "prints one line per argument, the pieces joined by SEP; spaces, punctuation,\n"
+      "digits and hyphens stay where they are, and a word already written with a\n"
+      "hyphen is divided part by part. Without a WORD, does the same for every line of\n"
+      "standard input (a line ends at a line feed; an empty line gives an empty line).\n"
+      "With --exact, each argument or line is one word, divided as it is. Input and\n"
       "output are UTF-8; bytes that are not UTF-8 pass through unchanged.\n"
       "\n"
       "With --text or --html, copies each FILE (- or none: standard input) to standard\n"
@@ -340,9 +353,9 @@ std::string helpText() {
   text.append(
       "\n"
       "Examples:\n"
-      "  $ quellix-hyphenate associate computer\n"
+      "  $ quellix-hyphenate associate 'well-known computer'\n"
       "  as-so-ciate\n"
-      "  com-puter\n"
+      "  well-known com-puter\n"
       "  $ echo Silbentrennung | quellix-hyphenate --language=de-1996 --separator '|'\n"
       "  Sil|ben|tren|nung\n"
       "  $ quellix-hyphenate --min-length 10 associate hyphenation\n"
@@ -386,7 +399,8 @@ void listLanguages(Output& out) {
   }
 }
 
-// Divides words, one output line per word; reuses its buffers from word to word.
+// Divides each line as one word (--exact), one output line per line; reuses its buffers
+// from word to word.
 class Divider {
  public:
   // Words of fewer than minLength characters are printed whole.
@@ -394,7 +408,14 @@ class Divider {
           Output& out)
       : h_(h), separator_(std::move(separator)), minLength_(minLength), out_(out) {}
 
-  void divide(std::string_view word) {
+  // A final carriage return is the line's ending (CR LF), not part of the word.
+  void divideLine(std::string_view line) {
+    const bool carriageReturn = !line.empty() && line.back() == '\r';
+    if (carriageReturn) line.remove_suffix(1);
+    divide(line, carriageReturn ? "\r\n" : "\n");
+  }
+
+  void divide(std::string_view word, std::string_view ending = "\n") {
     quellix::tool::decodeUtf8Lossless(word, text_);
     line_.clear();
     if (text_.size() < minLength_) {
@@ -406,7 +427,7 @@ class Divider {
         quellix::tool::appendUtf8Lossless(pieces[i], line_);
       }
     }
-    line_.push_back('\n');
+    line_.append(ending);
     out_.write(line_);
   }
 
@@ -417,6 +438,58 @@ class Divider {
   Output& out_;
   std::u32string text_;
   std::string line_;
+};
+
+// Divides every word of each argument or line, leaving everything else where it is: the
+// library's running-text division, line by line. Standard input is streamed, so memory
+// stays bounded however long a line is.
+class WordDivider {
+ public:
+  WordDivider(const quellix::Hyphenator& h, std::string separator, std::size_t minLength,
+              Output& out)
+      : hyphenator_(h, optionsFor(std::move(separator), minLength)), out_(out) {}
+
+  void divideArgument(std::string_view argument) {
+    text_.clear();
+    hyphenator_.write(argument, text_);
+    hyphenator_.finish(text_);
+    text_.push_back('\n');
+    out_.write(text_);
+  }
+
+  // Every line of fd; a last line without a line feed gets one. Throws StreamError.
+  void divideStream(int fd) {
+    std::string chunk(64 * 1024, '\0');
+    char last = '\n';
+    for (;;) {
+      // Reading may wait for more input: what is decided is delivered first.
+      out_.flush();
+      const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) throw StreamError{"cannot read standard input", errno};
+      if (n == 0) break;
+      last = chunk[static_cast<std::size_t>(n) - 1];
+      text_.clear();
+      hyphenator_.write(std::string_view(chunk.data(), static_cast<std::size_t>(n)), text_);
+      out_.write(text_);
+    }
+    text_.clear();
+    hyphenator_.finish(text_);
+    if (last != '\n') text_.push_back('\n');
+    out_.write(text_);
+  }
+
+ private:
+  static quellix::TextOptions optionsFor(std::string separator, std::size_t minLength) {
+    quellix::TextOptions options;
+    options.hyphen = std::move(separator);
+    options.minWordLength = minLength;
+    return options;
+  }
+
+  quellix::TextHyphenator hyphenator_;
+  Output& out_;
+  std::string text_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -578,7 +651,7 @@ int act(const Settings& settings, Output& out) {
     out.write(quellix::languageLicence(settings.licenceLanguage));
   } else if (settings.mode == Mode::Text) {
     return hyphenateInputs(settings, out);
-  } else {
+  } else if (settings.exact) {
     Divider divider(quellix::languageHyphenator(settings.language),
                     settings.separator.value_or("-"), settings.minLength.value_or(0), out);
     if (!settings.words.empty()) {
@@ -586,7 +659,15 @@ int act(const Settings& settings, Output& out) {
     } else {
       LineReader reader(STDIN_FILENO, out);
       std::string line;
-      while (reader.next(line)) divider.divide(line);
+      while (reader.next(line)) divider.divideLine(line);
+    }
+  } else {
+    WordDivider divider(quellix::languageHyphenator(settings.language),
+                        settings.separator.value_or("-"), settings.minLength.value_or(0), out);
+    if (!settings.words.empty()) {
+      for (const std::string_view word : settings.words) divider.divideArgument(word);
+    } else {
+      divider.divideStream(STDIN_FILENO);
     }
   }
   return 0;

@@ -14,17 +14,28 @@
 //     letters and combining marks plus U+200C/U+200D (the joiners used inside words);
 //   - a soft hyphen (U+00AD; in HTML also &shy;, &#173;, &#xAD;) between two word
 //     characters continues the word: "hy\u00ADphen" is one word that contains a soft hyphen.
-// Each word is divided with breakPoints() on its characters (soft hyphens taken out) and the
-// hyphen string is inserted at each break, except where a soft hyphen already stands.
+//   - a combining mark belongs to the character before it: a character and its marks are
+//     word characters when their composed form (Unicode NFC) starts with one, so a word
+//     written in decomposed form ("e\u0301le\u0301ment") is a word exactly when its composed
+//     form is;
+//   - a hyphen (U+002D or U+2010) between two word characters joins the parts of a word
+//     ("well-known"), even where a language lists the hyphen among its characters.
+// Each part of a word is divided with breakPoints() on the composed form of its characters
+// (soft hyphens taken out) and the hyphen string is inserted at each break, except where a
+// soft hyphen already stands, next to a hyphen that joins parts, and between a character
+// and its combining marks. Each part keeps the margins and options.minWordLength (counted in
+// composed characters).
 // Everything else, and every byte that is not well-formed UTF-8, is copied unchanged, so
 // removing the inserted hyphen strings from the output gives back the input byte for byte.
 //
 // HTML. Only text content is divided. Tags with their attributes, comments (<!-- -->),
 // <!DOCTYPE> and other <!...> or <?...?> declarations, CDATA sections, and character
 // references (an '&' with the ASCII letters, digits and '#' after it and an optional ';')
-// are copied unchanged; a character reference ends the word it touches, so no hyphen ever
-// lands inside or beside one (a soft-hyphen or no-break-space reference is the exception
-// described above, it joins or separates as the character would). The contents of script,
+// are copied unchanged, and no hyphen ever lands inside a character reference. A reference
+// that stands for a word character (numeric, or a named letter such as &eacute;) joins the
+// word as that character would ("inter&#x6E;ational" is one word); a soft-hyphen or
+// no-break-space reference joins or separates as the character would; any other reference
+// ends the word it touches. The contents of script,
 // style, textarea and title (up to their end tag: no line of a page is broken there) and of
 // pre and code (counting nested pre and code elements) are copied unchanged. Tag names are
 // matched without regard to case; a '/' before a tag's '>' closes nothing, as in HTML. A
@@ -66,9 +77,14 @@ struct TextOptions {
   // Leave words in capitals as they are: words with an upper-case letter and no lower-case
   // one ("NASA", "UNESCO", "HTML5"), by the Unicode letter case.
   bool skipCapitals = false;
-  // Leave tokens that are URLs or e-mail addresses as they are. A token counts as one when
-  // it contains "://", or "www." (in any letter case) not preceded by a letter, digit or
-  // word character, or an '@' with a letter, digit or word character on both sides.
+  // Leave tokens that a writer keeps whole as they are: URLs, e-mail addresses, domain
+  // names and paths, and program identifiers. A token counts as one when it contains
+  // "://"; or "www." (in any letter case) not preceded by a letter, digit or word
+  // character; or an '@', '_' or '\\' with a letter, digit or word character on both sides;
+  // or a '.' between such a character and an ASCII letter ("example.com", "index.html");
+  // or a '/' before such a character at the token's start or after one of ~ . ( [ { " '
+  // ("/usr", "~/notes"), or two '/' between such characters ("a/b/c", not "and/or"); or a
+  // capital word character right after a small one ("camelCase", "JavaScript").
   bool skipUrls = true;
   // Plain text or HTML.
   TextMarkup markup = TextMarkup::Plain;

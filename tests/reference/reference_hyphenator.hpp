@@ -342,11 +342,17 @@ inline std::string showExceptions(const ExceptionMap& table, int precedence = 0)
 
 using CharMap = std::map<char32_t, char32_t>;
 
+// A two-character line maps its second character to its first, the last such line for a
+// character deciding. A longer line spells a multi-character capital form: its characters
+// map to nothing, but each one that no two-character line maps is listed as itself.
 inline CharMap parseCharClasses(std::u32string_view text) {
   CharMap map;
-  for (const Text& line : splitLines(text)) {
-    if (line.size() < 2) continue;
-    for (std::size_t k = 1; k < line.size(); ++k) map[line[k]] = line[0];
+  const std::vector<Text> lines = splitLines(text);
+  for (const Text& line : lines)
+    if (line.size() == 2) map[line[1]] = line[0];
+  for (const Text& line : lines) {
+    if (line.size() <= 2) continue;
+    for (char32_t c : line) map.emplace(c, c);  // keeps a two-character line's entry
   }
   return map;
 }

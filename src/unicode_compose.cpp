@@ -1,0 +1,124 @@
+#include "unicode_compose.hpp"
+
+#include <algorithm>
+#include <iterator>
+
+namespace quellix::detail {
+namespace {
+
+struct Decomposition {
+  char32_t code;
+  char32_t first;
+  char32_t second;  // 0: a decomposition into one character
+};
+
+struct Composition {
+  char32_t first;
+  char32_t second;
+  char32_t composite;
+};
+
+#include "unicode_compose.inc"
+
+// Hangul syllables, composed and decomposed by arithmetic.
+constexpr char32_t kSBase = 0xAC00, kLBase = 0x1100, kVBase = 0x1161, kTBase = 0x11A7;
+constexpr char32_t kLCount = 19, kVCount = 21, kTCount = 28;
+constexpr char32_t kNCount = kVCount * kTCount, kSCount = kLCount * kNCount;
+
+// Appends the full canonical decomposition of c to out, each piece from source index at.
+void decompose(char32_t c, std::size_t at, std::vector<ComposedChar>& out) {
+  if (c >= kSBase && c < kSBase + kSCount) {
+    const char32_t index = c - kSBase;
+    out.push_back({kLBase + index / kNCount, at, at});
+    out.push_back({kVBase + index % kNCount / kTCount, at, at});
+    if (index % kTCount != 0) out.push_back({kTBase + index % kTCount, at, at});
+    return;
+  }
+  const auto* found = std::lower_bound(
+      std::begin(kDecompositions), std::end(kDecompositions), c,
+      [](const Decomposition& entry, char32_t key) { return entry.code < key; });
+  if (found == std::end(kDecompositions) || found->code != c) {
+    out.push_back({c, at, at});
+    return;
+  }
+  decompose(found->first, at, out);
+  if (found->second != 0) decompose(found->second, at, out);
+}
+
+// The primary composite of first and second, or 0.
+char32_t compose(char32_t first, char32_t second) noexcept {
+  if (first >= kLBase && first < kLBase + kLCount && second >= kVBase && second < kVBase + kVCount)
+    return kSBase + ((first - kLBase) * kVCount + (second - kVBase)) * kTCount;
+  if (first >= kSBase && first < kSBase + kSCount && (first - kSBase) % kTCount == 0 &&
+      second > kTBase && second < kTBase + kTCount)
+    return first + (second - kTBase);
+  const auto* found = std::lower_bound(
+      std::begin(kCompositions), std::end(kCompositions), std::pair{first, second},
+      [](const Composition& entry, const std::pair<char32_t, char32_t>& key) {
+        return entry.first != key.first ? entry.first < key.first : entry.second < key.second;
+      });
+  if (found == std::end(kCompositions) || found->first != first || found->second != second)
+    return 0;
+  return found->composite;
+}
+
+}  // namespace
+
+std::uint8_t combiningClass(char32_t c) noexcept {
+  if (c < 0x300) return 0;
+  const std::uint32_t key = static_cast<std::uint32_t>(c) << 8 | 0xFF;
+  const auto* next = std::upper_bound(std::begin(kCombiningClasses), std::end(kCombiningClasses), key);
+  if (next == std::begin(kCombiningClasses) || (next[-1] >> 8) != c) return 0;
+  return static_cast<std::uint8_t>(next[-1] & 0xFF);
+}
+
+bool mayChangeInComposition(char32_t c) noexcept {
+  if (c < 0x300) return false;
+  if ((c >= kVBase && c < kVBase + kVCount) || (c > kTBase && c < kTBase + kTCount)) return true;
+  return std::binary_search(std::begin(kUnstable), std::end(kUnstable), c);
+}
+
+void composeTracked(std::span<const char32_t> source, std::vector<ComposedChar>& out) {
+  out.clear();
+  for (std::size_t i = 0; i < source.size(); ++i) decompose(source[i], i, out);
+
+  // Canonical order: each run of non-starters sorted by class, stably.
+  for (std::size_t i = 0; i < out.size();) {
+    if (combiningClass(out[i].code) == 0) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < out.size() && combiningClass(out[end].code) != 0) ++end;
+    std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(i),
+                     out.begin() + static_cast<std::ptrdiff_t>(end),
+                     [](const ComposedChar& a, const ComposedChar& b) {
+                       return combiningClass(a.code) < combiningClass(b.code);
+                     });
+    i = end;
+  }
+
+  // Composition: each character joins the last starter unless something between them
+  // blocks it (a starter, or a mark of the same or a higher class).
+  if (out.empty()) return;
+  std::size_t starter = 0;
+  int lastClass = combiningClass(out[0].code) == 0 ? 0 : 256;  // a leading mark never composes
+  std::size_t kept = 1;
+  for (std::size_t i = 1; i < out.size(); ++i) {
+    const ComposedChar c = out[i];
+    const int cls = combiningClass(c.code);
+    const char32_t composite = lastClass == 256 ? 0 : compose(out[starter].code, c.code);
+    if (composite != 0 && (lastClass < cls || lastClass == 0)) {
+      out[starter].code = composite;
+      out[starter].first = std::min(out[starter].first, c.first);
+      out[starter].last = std::max(out[starter].last, c.last);
+      continue;
+    }
+    if (cls == 0) starter = kept;
+    lastClass = cls;
+    out[kept++] = c;
+  }
+  out.resize(kept);
+}
+
+}  // namespace quellix::detail

@@ -1,0 +1,16 @@
+# Runs the table generators of tools/gen and fails if a committed table differs from what
+# its generator writes now. Used by ctest: cmake -DPYTHON=... -DSOURCE=... -P this file.
+foreach(pair "unicode_compose.py;unicode_compose.inc" "text_entities.py;text_entities.inc")
+  list(GET pair 0 generator)
+  list(GET pair 1 table)
+  execute_process(COMMAND ${PYTHON} ${SOURCE}/tools/gen/${generator}
+                  OUTPUT_VARIABLE generated RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "tools/gen/${generator} failed")
+  endif()
+  file(READ ${SOURCE}/src/${table} committed)
+  if(NOT generated STREQUAL committed)
+    message(FATAL_ERROR "src/${table} differs from what tools/gen/${generator} writes; "
+                        "regenerate it: python3 tools/gen/${generator} > src/${table}")
+  endif()
+endforeach()
