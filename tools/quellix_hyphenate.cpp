@@ -24,8 +24,10 @@
 #include <utility>
 #include <vector>
 
+#include "quellix/custom.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/language_tag.hpp"
 #include "quellix/text.hpp"
 #include "quellix/version.hpp"
 #include "utf8_text.hpp"
@@ -155,23 +157,28 @@ class LineReader {
 // the handlers in applyOption() all work from it, so a new option is one row and one case.
 
 enum class OptionId {
-  Language, Separator, Exact, Text, Html, MinLength, List, Licence, Version, Help
+  Language, Separator, Exact, Text, Html, MinLength, Exceptions, Patterns, Left, Right, List,
+  Format, Licence, License, Version, Help
 };
 
 struct OptionSpec {
   OptionId id;
   std::string_view name;      // without the leading "--"
   std::string_view argument;  // name of the value in --help; empty: the option takes none
-  std::string_view help;      // lines of at most 58 characters
+  std::string_view help;      // lines of at most 58 characters; empty: not listed
+  char shortName = '\0';      // the one-letter form ("-l"), if any
 };
 
 constexpr OptionSpec kOptions[] = {
     {OptionId::Language, "language", "NAME",
-     "divide in language NAME: a name (English_US) or an affix\n"
-     "(en-us); default en-us"},
+     "divide in language NAME: an affix (en-us), a name\n"
+     "(English_US), a language tag (de-AT, pt-BR) or a locale\n"
+     "(de_DE.UTF-8); default en-us",
+     'l'},
     {OptionId::Separator, "separator", "SEP",
      "join the pieces of a word with SEP; default -, and with\n"
-     "--text or --html the soft hyphen U+00AD"},
+     "--text or --html the soft hyphen U+00AD",
+     's'},
     {OptionId::Exact, "exact", "",
      "take each WORD or line whole as one word, whatever it\n"
      "holds, and divide it exactly as the library's hyphenate"},
@@ -184,18 +191,37 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::MinLength, "min-length", "N",
      "leave words of fewer than N characters whole; default 5\n"
      "with --text or --html, 0 otherwise"},
+    {OptionId::Exceptions, "exceptions", "FILE",
+     "also use the words of FILE, one per line with - at each\n"
+     "break (# or % starts a comment line); they replace the\n"
+     "language's own entries for the same words; may repeat"},
+    {OptionId::Patterns, "patterns", "FILE",
+     "divide with the patterns of FILE (a TeX pattern text)\n"
+     "instead of the language's own"},
+    {OptionId::Left, "left", "N", "make the first piece at least N characters long"},
+    {OptionId::Right, "right", "N", "make the last piece at least N characters long"},
     {OptionId::List, "list", "",
      "list every language: number, name, affix, left and right\n"
-     "margin (the shortest first and last piece)"},
+     "margin (the shortest first and last piece), whether it is\n"
+     "built in, and the short tags that also name it"},
+    {OptionId::Format, "format", "FORMAT",
+     "with --list: table (the default) or tsv, tab-separated\n"
+     "number, name, affix, left, right, built in (yes or no)"},
     {OptionId::Licence, "licence", "LANGUAGE", "print the licence of LANGUAGE's pattern data"},
-    {OptionId::Version, "version", "", "print the version and exit"},
-    {OptionId::Help, "help", "", "print this help and exit"},
+    {OptionId::License, "license", "LANGUAGE", ""},
+    {OptionId::Version, "version", "", "print the version and exit", 'V'},
+    {OptionId::Help, "help", "", "print this help and exit", 'h'},
 };
 
 enum class Mode { Divide, Text, List, Licence };
 
 struct Settings {
   quellix::Language language = quellix::Language::English_US;
+  std::vector<std::string_view> exceptionFiles;
+  std::optional<std::string_view> patternFile;
+  std::optional<std::size_t> leftMin;
+  std::optional<std::size_t> rightMin;
+  bool tsv = false;
   std::optional<std::string> separator;  // default: "-", or the soft hyphen for Mode::Text
   std::optional<std::size_t> minLength;  // default: 0, or 5 for Mode::Text
   bool html = false;
@@ -215,9 +241,14 @@ std::string quoted(std::string_view text) {
 }
 
 quellix::Language parseLanguage(std::string_view name) {
-  if (const auto language = quellix::languageFromName(name)) return *language;
-  throw UsageError{"unknown language " + quoted(name) +
-                   "; run quellix-hyphenate --list for the names and affixes"};
+  if (const auto language = quellix::findLanguage(name)) return *language;
+  std::string message = "unknown language " + quoted(name);
+  const std::vector<std::string_view> close = quellix::closeLanguageAffixes(name);
+  for (std::size_t i = 0; i < close.size(); ++i)
+    message.append(i == 0 ? " (did you mean " : ", ").append(close[i]);
+  if (!close.empty()) message.append("?)");
+  message.append("; run quellix-hyphenate --list for the languages and their names");
+  throw UsageError{message};
 }
 
 void chooseMode(Settings& settings, Mode mode, std::string_view option) {
@@ -244,13 +275,22 @@ void applyOption(Settings& settings, const OptionSpec& option, std::string_view 
     case OptionId::Exact: settings.exact = true; break;
     case OptionId::Text:
     case OptionId::Html:
-      // --html is --text for HTML: the two go together.
-      if (settings.mode != Mode::Text) chooseMode(settings, Mode::Text, option.name);
-      settings.html = settings.html || option.id == OptionId::Html;
+      chooseMode(settings, Mode::Text, option.name);
+      settings.html = option.id == OptionId::Html;
       break;
     case OptionId::MinLength: settings.minLength = parseCount(option.name, value); break;
+    case OptionId::Exceptions: settings.exceptionFiles.push_back(value); break;
+    case OptionId::Patterns: settings.patternFile = value; break;
+    case OptionId::Left: settings.leftMin = parseCount(option.name, value); break;
+    case OptionId::Right: settings.rightMin = parseCount(option.name, value); break;
     case OptionId::List: chooseMode(settings, Mode::List, option.name); break;
+    case OptionId::Format:
+      if (value != "table" && value != "tsv")
+        throw UsageError{"option --format takes table or tsv, not " + quoted(value)};
+      settings.tsv = value == "tsv";
+      break;
     case OptionId::Licence:
+    case OptionId::License:
       settings.licenceLanguage = parseLanguage(value);
       chooseMode(settings, Mode::Licence, option.name);
       break;
@@ -265,8 +305,15 @@ const OptionSpec* findOption(std::string_view name) {
   return nullptr;
 }
 
-// Options are long only: "--name", "--name=value" or "--name value". "--" ends the
-// options; every other argument, "-" included, is a word. Throws UsageError.
+const OptionSpec* findShortOption(char name) {
+  for (const OptionSpec& option : kOptions)
+    if (option.shortName != '\0' && option.shortName == name) return &option;
+  return nullptr;
+}
+
+// Options: "--name", "--name=value" or "--name value"; the short forms "-x", "-xVALUE" or
+// "-x VALUE". "--" ends the options; every other argument, "-" included, is a word.
+// Throws UsageError.
 Settings parseCommandLine(int argc, char** argv) {
   Settings settings;
   bool optionsEnded = false;
@@ -280,8 +327,26 @@ Settings parseCommandLine(int argc, char** argv) {
       optionsEnded = true;
       continue;
     }
-    if (arg[1] != '-')
-      throw UsageError{"unknown option " + quoted(arg) + " (options are long, such as --help)"};
+    if (arg[1] != '-') {
+      const OptionSpec* option = findShortOption(arg[1]);
+      if (option == nullptr)
+        throw UsageError{"unknown option " + quoted(arg.substr(0, 2)) +
+                         "; run quellix-hyphenate --help for the options"};
+      std::string_view value;
+      if (option->argument.empty()) {
+        if (arg.size() > 2)
+          throw UsageError{"option -" + std::string(1, arg[1]) + " takes no value"};
+      } else if (arg.size() > 2) {
+        value = arg.substr(2);
+      } else if (i + 1 < argc) {
+        value = argv[++i];
+      } else {
+        throw UsageError{"option -" + std::string(1, arg[1]) + " needs a value (" +
+                         std::string(option->argument) + ")"};
+      }
+      applyOption(settings, *option, value);
+      continue;
+    }
     const std::size_t equals = arg.find('=');
     const std::string_view name = arg.substr(2, equals == std::string_view::npos ? arg.npos
                                                                                  : equals - 2);
@@ -303,6 +368,8 @@ Settings parseCommandLine(int argc, char** argv) {
     }
     applyOption(settings, *option, value);
   }
+  if (settings.tsv && settings.mode != Mode::List)
+    throw UsageError{"--format goes with --list only"};
   if (settings.exact && settings.mode != Mode::Divide && !settings.help && !settings.version)
     throw UsageError{"--exact and --" + std::string(settings.modeOption) +
                      " cannot be used together"};
@@ -319,7 +386,7 @@ std::string helpText() {
       "                         [--exact] [WORD...]\n"
       "       quellix-hyphenate --text | --html [--language NAME] [--separator SEP]\n"
       "                         [--min-length N] [FILE...]\n"
-      "       quellix-hyphenate --list | --licence LANGUAGE | --version | --help\n"
+      "       quellix-hyphenate --list [--format tsv] | --licence LANGUAGE | --version | --help\n"
       "\n"
       "Divides every word of each WORD argument at its permitted break points and\n"
       "prints one line per argument, the pieces joined by SEP; spaces, punctuation,\n"
@@ -337,10 +404,12 @@ std::string helpText() {
       "Options (--name=VALUE works as well as --name VALUE; -- ends the options):\n";
   std::size_t width = 0;
   for (const OptionSpec& option : kOptions)
-    width = std::max(width, option.name.size() + 3 + option.argument.size());
+    width = std::max(width, option.name.size() + 7 + option.argument.size());
   for (const OptionSpec& option : kOptions) {
-    std::string left = "--";
-    left.append(option.name);
+    if (option.help.empty()) continue;
+    std::string left = option.shortName != '\0' ? std::string{'-', option.shortName, ',', ' '}
+                                                 : std::string(4, ' ');
+    left.append("--").append(option.name);
     if (!option.argument.empty()) left.append(" ").append(option.argument);
     text.append("  ").append(left).append(width + 2 - left.size(), ' ');
     // Continuation lines of an option's help start in the help column too.
@@ -351,6 +420,8 @@ std::string helpText() {
     text.push_back('\n');
   }
   text.append(
+      "\n"
+      "--license is --licence.\n"
       "\n"
       "Examples:\n"
       "  $ quellix-hyphenate associate 'well-known computer'\n"
@@ -375,15 +446,29 @@ std::string helpText() {
 // ---------------------------------------------------------------------------------------
 // The modes.
 
-void listLanguages(Output& out) {
+void listLanguages(Output& out, bool tsv) {
   const quellix::LanguageRange all = quellix::enumFrom(quellix::languageMinBound);
+  std::string line;
+  if (tsv) {
+    out.write("number\tname\taffix\tleft\tright\tbuilt in\n");
+    for (const quellix::Language language : all) {
+      const quellix::Hyphenator& h = quellix::languageHyphenator(language);
+      line = std::to_string(quellix::fromEnum(language));
+      line.append("\t").append(quellix::languageName(language));
+      line.append("\t").append(quellix::languageAffix(language));
+      line.append("\t").append(std::to_string(quellix::hyphenatorLeftMin(h)));
+      line.append("\t").append(std::to_string(quellix::hyphenatorRightMin(h)));
+      line.append("\tyes\n");
+      out.write(line);
+    }
+    return;
+  }
   std::size_t nameWidth = 0;
   std::size_t affixWidth = 0;
   for (const quellix::Language language : all) {
     nameWidth = std::max(nameWidth, quellix::languageName(language).size());
     affixWidth = std::max(affixWidth, quellix::languageAffix(language).size());
   }
-  std::string line;
   for (const quellix::Language language : all) {
     // Reading the margins builds none of the language's tables.
     const quellix::Hyphenator& h = quellix::languageHyphenator(language);
@@ -394,7 +479,11 @@ void listLanguages(Output& out) {
     line.append("  ").append(name).append(nameWidth - name.size(), ' ');
     line.append("  ").append(affix).append(affixWidth - affix.size(), ' ');
     line.append("  ").append(std::to_string(quellix::hyphenatorLeftMin(h)));
-    line.append(" ").append(std::to_string(quellix::hyphenatorRightMin(h))).push_back('\n');
+    line.append(" ").append(std::to_string(quellix::hyphenatorRightMin(h)));
+    const std::vector<std::string_view> aliases = quellix::languageAliases(language);
+    for (std::size_t i = 0; i < aliases.size(); ++i)
+      line.append(i == 0 ? "  also " : ", ").append(aliases[i]);
+    line.push_back('\n');
     out.write(line);
   }
 }
@@ -582,13 +671,12 @@ class Progress {
 // Copies each input (a file, or "-" for standard input; none: standard input) to out with
 // the separator inserted at every break of every word. An input that cannot be opened or
 // read is reported and the next one taken. Returns the exit status.
-int hyphenateInputs(const Settings& settings, Output& out) {
+int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
   quellix::TextOptions options;
   options.hyphen = settings.separator.value_or("\u00AD");
   options.minWordLength = settings.minLength.value_or(5);
   options.markup = settings.html ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
-  quellix::TextHyphenator hyphenator(quellix::languageHyphenator(settings.language),
-                                     std::move(options));
+  quellix::TextHyphenator hyphenator(h, std::move(options));
   Progress progress(Progress::wanted());
   std::vector<std::string_view> inputs = settings.words;
   if (inputs.empty()) inputs.push_back("-");
@@ -639,21 +727,65 @@ int hyphenateInputs(const Settings& settings, Output& out) {
   return status;
 }
 
+// The whole of a file given on the command line. Throws UsageError naming it when it cannot
+// be read.
+std::string readWholeFile(std::string_view path) {
+  const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw UsageError{"cannot open " + quoted(path) + ": " + std::strerror(errno)};
+  std::string text;
+  std::string chunk(64 * 1024, '\0');
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      throw UsageError{"cannot read " + quoted(path) + ": " + std::strerror(error)};
+    }
+    if (n == 0) break;
+    text.append(chunk.data(), static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return text;
+}
+
+// The language's hyphenator with the command line's own patterns, exception words and
+// margins. Every file is read and checked before anything is divided. Throws UsageError.
+quellix::Hyphenator chosenHyphenator(const Settings& settings) {
+  quellix::Hyphenator h = quellix::languageHyphenator(settings.language);
+  try {
+    if (settings.patternFile)
+      h = quellix::withPatternText(h, readWholeFile(*settings.patternFile), *settings.patternFile);
+    for (const std::string_view file : settings.exceptionFiles)
+      h = quellix::withExceptions(h, readWholeFile(file), file);
+  } catch (const quellix::ArgumentError& error) {
+    throw UsageError{error.what()};
+  }
+  if (settings.leftMin || settings.rightMin) {
+    // Counts past any word's length behave alike; the cap keeps them in range.
+    const auto margin = [](std::optional<std::size_t> given, std::int64_t own) {
+      return given ? static_cast<std::int64_t>(std::min<std::size_t>(*given, INT64_MAX)) : own;
+    };
+    h = quellix::withMargins(h, margin(settings.leftMin, quellix::hyphenatorLeftMin(h)),
+                             margin(settings.rightMin, quellix::hyphenatorRightMin(h)));
+  }
+  return h;
+}
+
 // Does what the command line asks, writing to out; the exit status.
-int act(const Settings& settings, Output& out) {
+int act(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
   if (settings.help) {
     out.write(helpText());
   } else if (settings.version) {
     out.write(std::string(kProgram) + " " + QUELLIX_VERSION_STRING + "\n");
   } else if (settings.mode == Mode::List) {
-    listLanguages(out);
+    listLanguages(out, settings.tsv);
   } else if (settings.mode == Mode::Licence) {
     out.write(quellix::languageLicence(settings.licenceLanguage));
   } else if (settings.mode == Mode::Text) {
-    return hyphenateInputs(settings, out);
+    return hyphenateInputs(settings, h, out);
   } else if (settings.exact) {
-    Divider divider(quellix::languageHyphenator(settings.language),
-                    settings.separator.value_or("-"), settings.minLength.value_or(0), out);
+    Divider divider(h, settings.separator.value_or("-"), settings.minLength.value_or(0), out);
     if (!settings.words.empty()) {
       for (const std::string_view word : settings.words) divider.divide(word);
     } else {
@@ -662,8 +794,7 @@ int act(const Settings& settings, Output& out) {
       while (reader.next(line)) divider.divideLine(line);
     }
   } else {
-    WordDivider divider(quellix::languageHyphenator(settings.language),
-                        settings.separator.value_or("-"), settings.minLength.value_or(0), out);
+    WordDivider divider(h, settings.separator.value_or("-"), settings.minLength.value_or(0), out);
     if (!settings.words.empty()) {
       for (const std::string_view word : settings.words) divider.divideArgument(word);
     } else {
@@ -676,8 +807,10 @@ int act(const Settings& settings, Output& out) {
 // Parses the command line and does what it asks; the exit status, or an exception.
 int run(int argc, char** argv) {
   Settings settings;
+  std::optional<quellix::Hyphenator> h;
   try {
     settings = parseCommandLine(argc, argv);
+    h = chosenHyphenator(settings);
   } catch (const UsageError& error) {
     printError(error.message);
     return 2;
@@ -685,7 +818,7 @@ int run(int argc, char** argv) {
   Output out(STDOUT_FILENO);
   int status = 0;
   try {
-    status = act(settings, out);
+    status = act(settings, *h, out);
   } catch (...) {
     // Whatever failed, the lines already divided are still delivered.
     try {
