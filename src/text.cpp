@@ -3,6 +3,8 @@
 #include "quellix/text.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -78,9 +80,11 @@ char32_t namedReference(std::string_view body) noexcept {
 constexpr std::size_t kMaxReference = 32;
 
 // The elements whose contents are left alone, and the longest of their names.
-constexpr std::size_t kMaxTagName = 8;
+constexpr std::size_t kMaxTagName = 9;  // plaintext
 bool isRawTextElement(std::string_view name) {
-  return name == "script" || name == "style" || name == "textarea" || name == "title";
+  return name == "script" || name == "style" || name == "textarea" || name == "title" ||
+         name == "xmp" || name == "iframe" || name == "noembed" || name == "noframes" ||
+         name == "plaintext";
 }
 bool isVerbatimElement(std::string_view name) { return name == "pre" || name == "code"; }
 
@@ -139,7 +143,7 @@ struct TextHyphenator::State {
   Mode mode = Mode::Text;
   std::string tagName;       // lower case, at most kMaxTagName + 1 characters
   bool endTag = false;
-  int verbatimDepth = 0;     // open pre and code elements
+  std::uint64_t verbatimDepth = 0;  // open pre and code elements, saturating
   std::string rawEnd;        // in RawText: "</" + the element's name
   std::size_t rawMatched = 0;  // how much of rawEnd the last characters matched
   std::size_t count = 0;     // dashes in Comment, ']' in Cdata, matched bytes in CdataOpen
@@ -243,10 +247,12 @@ void TextHyphenator::State::endOfTag() {
     // As in HTML, a '/' before '>' does not close these elements, and their contents hold
     // no tags.
     mode = Mode::RawText;
-    rawEnd = "</" + tagName;
+    // plaintext has no end tag: everything after it is its contents.
+    rawEnd = tagName == "plaintext" ? std::string() : "</" + tagName;
     rawMatched = 0;
   } else if (isVerbatimElement(tagName)) {
-    ++verbatimDepth;
+    // Saturates: so many open elements can never be closed again anyway.
+    if (verbatimDepth != std::numeric_limits<std::uint64_t>::max()) ++verbatimDepth;
   }
 }
 
@@ -484,6 +490,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
 
     case Mode::RawText:
       out->append(c.bytes);
+      if (rawEnd.empty()) return false;  // plaintext
       if (rawMatched == rawEnd.size()) {
         // "</script" matched: a space, '/' or '>' makes it the end tag.
         if (isHtmlSpace(code) || code == '/' || code == '>') {

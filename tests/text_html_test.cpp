@@ -353,3 +353,23 @@ TEST(TextHtml, OptionsApplyToTextContent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextHtmlRawText, EveryRawTextElementIsLeftAlone) {
+  const TextOptions options{.hyphen = "&shy;"};
+  for (const std::string name : {"xmp", "iframe", "noembed", "noframes", "XMP"}) {
+    SCOPED_TRACE(name);
+    const std::string page = "<" + name + ">hyphenation <b>hyphenation</b></" + name + ">";
+    EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, page + "hyphenation", options),
+              page + "hy&shy;phen&shy;ation");
+  }
+  // plaintext never ends; noscript is markup a browser without scripts shows.
+  EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US,
+                                   "<plaintext>hyphenation</plaintext>hyphenation", options),
+            "<plaintext>hyphenation</plaintext>hyphenation");
+  EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, "<noscript>hyphenation</noscript>", options),
+            "<noscript>hy&shy;phen&shy;ation</noscript>");
+}
+
+}  // namespace

@@ -873,6 +873,30 @@ TEST(ToolHelp, ShowsEveryOptionAndAnExample) {
 // ---------------------------------------------------------------------------------------
 // Errors.
 
+TEST(ToolErrors, EchoedTextIsEscapedAndCut) {
+  // A terminal escape sequence, a C1 control and a malformed byte come out as \xHH.
+  const RunResult escaped = runTool({"--language", "x\x1B[31mred\xC2\x9B\xFF", "a"});
+  EXPECT_EQ(escaped.status, 2);
+  EXPECT_NE(escaped.err.find("'x\\x1B[31mred\\xC2\\x9B\\xFF'"), std::string::npos) << escaped.err;
+  EXPECT_EQ(escaped.err.find('\x1B'), std::string::npos);
+  // A huge name is cut; its length is told instead.
+  const RunResult huge = runTool({"--language", std::string(100000, 'y'), "a"});
+  EXPECT_EQ(huge.status, 2);
+  EXPECT_LT(huge.err.size(), 500u);
+  EXPECT_NE(huge.err.find("(100000 bytes)"), std::string::npos) << huge.err;
+  const RunResult file = runTool({"--text", "/nonexistent/\x07" "bell"});
+  EXPECT_NE(file.err.find("\\x07bell"), std::string::npos) << file.err;
+  // Letters of any script are shown as they are.
+  EXPECT_NE(runTool({"--language", "\u00E9t\u00E9"}).err.find("'\u00E9t\u00E9'"), std::string::npos);
+}
+
+TEST(ToolErrors, ATooLargeNumberIsNamedSo) {
+  const RunResult result = runTool({"--min-length", "99999999999999999999999", "a"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("too large"), std::string::npos) << result.err;
+  expectUsageError(runTool({"--min-length", "9x"}), "'9x'");
+}
+
 TEST(ToolErrors, UnknownLanguageSuggestsTheList) {
   const RunResult byOption = runTool({"--language", "klingon", "associate"});
   expectUsageError(byOption, "'klingon'");

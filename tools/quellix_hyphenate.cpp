@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,11 @@ constexpr std::string_view kProgram = "quellix-hyphenate";
 // A command line the tool cannot act on; main() prints the message and exits with 2.
 struct UsageError {
   std::string message;
+};
+
+// Memory ran out; what says where.
+struct OutOfMemory {
+  std::string what;
 };
 
 // A failed read or write of a standard stream; errorNumber is the errno of the failure.
@@ -208,9 +214,42 @@ struct Settings {
   std::vector<std::string_view> words;  // for Mode::Text, the files
 };
 
+// User text as a message shows it: in quotes, with control characters (C0, DEL, C1) and
+// bytes that are not UTF-8 written as \xHH, so that no terminal escape sequence passes
+// through, and cut after kShownBytes bytes.
 std::string quoted(std::string_view text) {
+  constexpr std::size_t kShownBytes = 200;
+  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string result = "'";
-  result.append(text).push_back('\'');
+  const auto escape = [&result](unsigned char b) {
+    result.append("\\x").push_back(kHex[b >> 4]);
+    result.push_back(kHex[b & 15]);
+  };
+  std::size_t i = 0;
+  while (i < text.size() && i < kShownBytes) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      if (b < 0x20 || b == 0x7F) escape(b); else result.push_back(static_cast<char>(b));
+      ++i;
+      continue;
+    }
+    std::u32string one;
+    std::size_t length = 1;
+    while (length < 4 && i + length < text.size() &&
+           (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
+      ++length;
+    quellix::tool::decodeUtf8Lossless(text.substr(i, length), one);
+    // A well-formed sequence decodes to one character; C1 controls are escaped too.
+    if (one.size() == 1 && !quellix::tool::isEscapedByte(one[0]) && !(one[0] >= 0x80 && one[0] < 0xA0)) {
+      result.append(text.substr(i, length));
+      i += length;
+    } else {
+      escape(b);
+      ++i;
+    }
+  }
+  result.push_back('\'');
+  if (i < text.size()) result.append("... (" + std::to_string(text.size()) + " bytes)");
   return result;
 }
 
@@ -231,6 +270,9 @@ void chooseMode(Settings& settings, Mode mode, std::string_view option) {
 std::size_t parseCount(std::string_view option, std::string_view value) {
   std::size_t count = 0;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
+  if (error == std::errc::result_out_of_range && end == value.data() + value.size())
+    throw UsageError{"option --" + std::string(option) + ": the number " + quoted(value) +
+                     " is too large"};
   if (value.empty() || error != std::errc() || end != value.data() + value.size())
     throw UsageError{"option --" + std::string(option) + " needs a number of characters, not " +
                      quoted(value)};
@@ -659,7 +701,15 @@ int act(const Settings& settings, Output& out) {
     } else {
       LineReader reader(STDIN_FILENO, out);
       std::string line;
-      while (reader.next(line)) divider.divideLine(line);
+      std::uint64_t number = 0;
+      try {
+        while (reader.next(line)) {
+          ++number;
+          divider.divideLine(line);
+        }
+      } catch (const std::bad_alloc&) {
+        throw OutOfMemory{"out of memory while reading line " + std::to_string(number + 1)};
+      }
     }
   } else {
     WordDivider divider(quellix::languageHyphenator(settings.language),
@@ -709,6 +759,12 @@ int main(int argc, char** argv) {
     // A closed pipe means the reader has all it wanted, as with `| head`: no message.
     if (error.errorNumber != EPIPE)
       printError(error.what + ": " + std::strerror(error.errorNumber));
+    return 1;
+  } catch (const OutOfMemory& error) {
+    printError(error.what);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    printError("out of memory");
     return 1;
   } catch (const std::exception& error) {
     printError(error.what());
