@@ -35,9 +35,11 @@
 // that stands for a word character (numeric, or a named letter such as &eacute;) joins the
 // word as that character would ("inter&#x6E;ational" is one word); a soft-hyphen or
 // no-break-space reference joins or separates as the character would; any other reference
-// ends the word it touches. The contents of script,
-// style, textarea and title (up to their end tag: no line of a page is broken there) and of
-// pre and code (counting nested pre and code elements) are copied unchanged. Tag names are
+// ends the word it touches. The contents of script, style, textarea, title, xmp, iframe,
+// noembed and noframes (up to their end tag, found as a browser finds it, including the
+// escaped "<!-- <script>...</script> -->" forms inside a script: no line of a page is
+// broken there), everything after a plaintext start tag, and the contents of pre and code
+// (counting nested pre and code elements) are copied unchanged; noscript is divided. Tag names are
 // matched without regard to case; a '/' before a tag's '>' closes nothing, as in HTML. A
 // '<' not followed by a letter, '/', '!' or '?' is text, as in HTML.
 //
