@@ -46,9 +46,16 @@
 // Memory. Hyphenation works on a window: TextHyphenator holds back only what cannot be
 // decided yet (a partial UTF-8 sequence, a partial character reference, a '<', and the
 // current word, or the current token when URLs are skipped, since "://" may still come).
-// A held word or token that grows past kMaxHeldBytes (4 KiB) is copied unhyphenated, as is
-// the rest of it: no real word is that long, and memory stays bounded whatever the input.
-// hyphenateText() applies the same rule, so whole-text and chunked output are identical.
+// A held token that grows past kMaxHeldBytes (4 KiB) is no longer kept whole: if what is
+// held looks like a URL (see skipUrls) the rest of it is copied as it is; otherwise its
+// words are written out as they are decided. A run of letters of any length (Thai, Lao
+// and other scripts written without spaces) is divided window by window with exactly the
+// breaks the whole run gets: a break depends only on the letters within the patterns'
+// reach and on the margins at the run's ends, so each window keeps only that much context.
+// For a part longer than the window, skipSoftHyphenated and skipCapitals look at its first
+// window only; a hyphenator whose patterns or margins reach beyond 65,536 characters has
+// such a part copied undivided. Memory stays bounded whatever the input, and
+// hyphenateText() applies the same rules, so whole-text and chunked output are identical.
 #ifndef QUELLIX_TEXT_HPP
 #define QUELLIX_TEXT_HPP
 
@@ -96,7 +103,8 @@ struct TextOptions {
   std::function<bool(char32_t)> isWordCharacter = {};
 };
 
-// The longest word (or token, with skipUrls) that is still hyphenated, in bytes.
+// The longest token that is held whole, in bytes: with skipUrls, a longer one counts as
+// a URL only if what was held of it did; and the window in which long runs are divided.
 inline constexpr std::size_t kMaxHeldBytes = 4096;
 
 // text with options.hyphen inserted at every permitted break of every word, as described
