@@ -701,14 +701,11 @@ int act(const Settings& settings, Output& out) {
     } else {
       LineReader reader(STDIN_FILENO, out);
       std::string line;
-      std::uint64_t number = 0;
+      std::uint64_t number = 0;  // of the line being read or divided
       try {
-        while (reader.next(line)) {
-          ++number;
-          divider.divideLine(line);
-        }
+        for (++number; reader.next(line); ++number) divider.divideLine(line);
       } catch (const std::bad_alloc&) {
-        throw OutOfMemory{"out of memory while reading line " + std::to_string(number + 1)};
+        throw OutOfMemory{"out of memory while reading line " + std::to_string(number)};
       }
     }
   } else {
