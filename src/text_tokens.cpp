@@ -43,6 +43,14 @@ TokenWriter::TokenWriter(const Hyphenator& h, const TextOptions& options,
                          const WordCharacters& isWord)
     : h_(h), options_(options), isWord_(isWord) {}
 
+namespace {
+LetterClass asciiLetterClass(char32_t c) noexcept {
+  if (c >= 'a' && c <= 'z') return LetterClass::Lower;
+  if (c >= 'A' && c <= 'Z') return LetterClass::Upper;
+  return LetterClass::None;
+}
+}  // namespace
+
 TokenWriter::Unit TokenWriter::unitOf(char32_t code, std::size_t length) const {
   Unit unit{code, static_cast<std::uint8_t>(length), Kind::Other, LetterClass::None};
   if (code == 0) return unit;
@@ -50,12 +58,12 @@ TokenWriter::Unit TokenWriter::unitOf(char32_t code, std::size_t length) const {
     unit.kind = Kind::SoftHyphen;
   } else if (code == U'-' || code == 0x2010) {
     unit.kind = Kind::Hyphen;
-  } else {
+  } else if (isWord_(code)) {
+    unit.kind = Kind::Word;
+    unit.letter = code < 0x80 ? asciiLetterClass(code) : letterClass(code);
+  } else if (code >= 0x300) {  // the combining marks start there
     unit.letter = letterClass(code);
-    if (isWord_(code))
-      unit.kind = Kind::Word;
-    else if (unit.letter == LetterClass::Mark)
-      unit.kind = Kind::Mark;
+    if (unit.letter == LetterClass::Mark) unit.kind = Kind::Mark;
   }
   return unit;
 }
