@@ -54,9 +54,50 @@ struct StreamError {
   int errorNumber;
 };
 
+// Appends the first bytes of text, up to limit, to out with control characters (C0, DEL,
+// C1) and bytes that are not UTF-8 written as \xHH, so that no terminal escape sequence
+// passes through. Returns how many bytes of text it took.
+std::size_t appendPrintable(std::string_view text, std::size_t limit, std::string& out) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const auto escape = [&out](unsigned char b) {
+    out.append("\\x").push_back(kHex[b >> 4]);
+    out.push_back(kHex[b & 15]);
+  };
+  std::size_t i = 0;
+  std::u32string one;
+  while (i < text.size() && i < limit) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      if (b < 0x20 || b == 0x7F) escape(b); else out.push_back(static_cast<char>(b));
+      ++i;
+      continue;
+    }
+    std::size_t length = 1;
+    while (length < 4 && i + length < text.size() &&
+           (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
+      ++length;
+    quellix::tool::decodeUtf8Lossless(text.substr(i, length), one);
+    const bool printable = one.size() == 1 && !quellix::tool::isEscapedByte(one[0]) &&
+                           !(one[0] >= 0x80 && one[0] < 0xA0);
+    if (printable) {
+      out.append(text.substr(i, length));
+      i += length;
+    } else {
+      escape(b);
+      ++i;
+    }
+  }
+  return i;
+}
+
+// Every message goes through appendPrintable: library messages may quote a word or a
+// file name too.
 void printError(std::string_view message) {
+  constexpr std::size_t kLongestMessage = 1000;
   std::string line;
-  line.append(kProgram).append(": ").append(message).push_back('\n');
+  line.append(kProgram).append(": ");
+  if (appendPrintable(message, kLongestMessage, line) < message.size()) line.append("...");
+  line.push_back('\n');
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
@@ -214,42 +255,13 @@ struct Settings {
   std::vector<std::string_view> words;  // for Mode::Text, the files
 };
 
-// User text as a message shows it: in quotes, with control characters (C0, DEL, C1) and
-// bytes that are not UTF-8 written as \xHH, so that no terminal escape sequence passes
-// through, and cut after kShownBytes bytes.
+// User text as a message shows it: in quotes, made printable and cut (see printable()).
 std::string quoted(std::string_view text) {
   constexpr std::size_t kShownBytes = 200;
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string result = "'";
-  const auto escape = [&result](unsigned char b) {
-    result.append("\\x").push_back(kHex[b >> 4]);
-    result.push_back(kHex[b & 15]);
-  };
-  std::size_t i = 0;
-  while (i < text.size() && i < kShownBytes) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      if (b < 0x20 || b == 0x7F) escape(b); else result.push_back(static_cast<char>(b));
-      ++i;
-      continue;
-    }
-    std::u32string one;
-    std::size_t length = 1;
-    while (length < 4 && i + length < text.size() &&
-           (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
-      ++length;
-    quellix::tool::decodeUtf8Lossless(text.substr(i, length), one);
-    // A well-formed sequence decodes to one character; C1 controls are escaped too.
-    if (one.size() == 1 && !quellix::tool::isEscapedByte(one[0]) && !(one[0] >= 0x80 && one[0] < 0xA0)) {
-      result.append(text.substr(i, length));
-      i += length;
-    } else {
-      escape(b);
-      ++i;
-    }
-  }
+  const std::size_t shown = appendPrintable(text, kShownBytes, result);
   result.push_back('\'');
-  if (i < text.size()) result.append("... (" + std::to_string(text.size()) + " bytes)");
+  if (shown < text.size()) result.append("... (" + std::to_string(text.size()) + " bytes)");
   return result;
 }
 
