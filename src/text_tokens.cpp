@@ -152,7 +152,7 @@ void TokenWriter::clear() noexcept {
   longToken_ = false;
   longPart_ = false;
   written_ = 0;
-  partOffset_ = 0;
+  hyphenBefore_ = false;
   shrinkAt_ = kMaxHeldBytes;
 }
 
@@ -523,7 +523,6 @@ bool TokenWriter::writeWindow(std::size_t partEnd, std::size_t context, std::siz
   emitPart(emitFrom, cutUnit, false, bytesBefore(emitFrom), out);
 
   const std::size_t keepUnit = keep == 0 ? 0 : sources_[codeBoundary(keep)];
-  partOffset_ += keep;
   dropWritten(keepUnit);
   longPart_ = true;
   written_ = cutUnit - keepUnit;

@@ -127,10 +127,10 @@ class TokenWriter {
   bool copyRun_ = false;    // an overlong part left whole is being copied to its end
   bool longToken_ = false;  // the token outgrew the limit without looking like a URL
   // units_ starts inside a part whose beginning is written: units_[0, written_) are
-  // written already and kept as context; partOffset_ characters of the part came before.
+  // written already and kept as context (at least as many characters as the left margin
+  // and the patterns' reach back, so the margin is met by every later break).
   bool longPart_ = false;
   std::size_t written_ = 0;
-  std::size_t partOffset_ = 0;
   bool hyphenBefore_ = false;  // a joining hyphen was written right before units_[0]
   std::optional<Reach> reach_;
   // Scratch space.
