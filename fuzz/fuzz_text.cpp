@@ -1,6 +1,8 @@
 // Running text, plain and HTML: hyphenateText against its own promises. Removing the
 // inserted hyphen strings gives the input back byte for byte, and TextHyphenator gives
-// the same output however the text is cut into chunks.
+// the same output however the text is cut into chunks. A run of letters far longer than
+// the held window divides exactly as the whole word does, and nothing inside a raw-text
+// element (with a script's escaped forms) gets a hyphen.
 //
 // Input: a byte choosing the hyphenator (a built-in language, or one that may break
 // after every character), a byte of option flags, a byte seeding the chunk sizes, then
@@ -83,5 +85,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t at = 0; at < text.size(); at += 7) softStream.write(text.substr(at, 7), softChunked);
   softStream.finish(softChunked);
   FUZZ_CHECK(softChunked == soft);
+
+  // The input's ASCII letters repeated into a run three times the held window.
+  std::string letters;
+  for (char c : text)
+    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') letters += c;
+  if (!letters.empty()) {
+    const Hyphenator& runHyphenator = data[0] == 0xFF ? everywhere() : english_US.get();
+    std::string run;
+    while (run.size() < 3 * kMaxHeldBytes) run += letters;
+    std::string whole;
+    for (const std::string_view piece : hyphenate(runHyphenator, std::string_view(run))) {
+      if (!whole.empty()) whole += '|';
+      whole += piece;
+    }
+    const TextOptions bars{.hyphen = "|", .minWordLength = 0, .skipUrls = false};
+    FUZZ_CHECK(hyphenateText(runHyphenator, run, bars) == whole);
+  }
+
+  // Raw text stays as it is, whatever it holds short of its own end tag.
+  std::string raw;
+  for (char c : text)
+    if (c != '<') raw += c;
+  for (const char* element : {"script", "style", "textarea", "title", "xmp", "iframe", "noembed",
+                              "noframes"}) {
+    const std::string page = std::string("<") + element + ">" + raw + "</" + element + ">";
+    FUZZ_CHECK(hyphenateHtml(h, page, options) == page);
+  }
+  const std::string nested = "<script><!--<script>" + raw + "</script>" + raw + "--></script>";
+  if (raw.find("-->") == std::string::npos)  // which would end the nested script early
+    FUZZ_CHECK(hyphenateHtml(h, nested, options) == nested);
   return 0;
 }

@@ -3,6 +3,8 @@
 #include "quellix/text.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -78,9 +80,11 @@ char32_t namedReference(std::string_view body) noexcept {
 constexpr std::size_t kMaxReference = 32;
 
 // The elements whose contents are left alone, and the longest of their names.
-constexpr std::size_t kMaxTagName = 8;
+constexpr std::size_t kMaxTagName = 9;  // plaintext
 bool isRawTextElement(std::string_view name) {
-  return name == "script" || name == "style" || name == "textarea" || name == "title";
+  return name == "script" || name == "style" || name == "textarea" || name == "title" ||
+         name == "xmp" || name == "iframe" || name == "noembed" || name == "noframes" ||
+         name == "plaintext";
 }
 bool isVerbatimElement(std::string_view name) { return name == "pre" || name == "code"; }
 
@@ -128,6 +132,8 @@ struct TextHyphenator::State {
   void markup(std::string_view bytes);
   void endOfTag();
   void endReference();
+  bool scriptChar(char32_t code);
+  void endRawText(char32_t code);
 
   const Hyphenator& h;
   const TextOptions options;
@@ -139,9 +145,20 @@ struct TextHyphenator::State {
   Mode mode = Mode::Text;
   std::string tagName;       // lower case, at most kMaxTagName + 1 characters
   bool endTag = false;
-  int verbatimDepth = 0;     // open pre and code elements
+  std::uint64_t verbatimDepth = 0;  // open pre and code elements, saturating
   std::string rawEnd;        // in RawText: "</" + the element's name
   std::size_t rawMatched = 0;  // how much of rawEnd the last characters matched
+  // Where a script's contents are, as the HTML parser tracks them: inside "<!--" a
+  // "<script" starts a nested (double-escaped) part in which "</script" does not end it.
+  enum class Script {
+    Data, LessThan, EndTagOpen, EndTagName,
+    EscapeStart, EscapeStartDash, Escaped, EscapedDash, EscapedDashDash, EscapedLessThan,
+    DoubleEscapeStart, DoubleEscaped, DoubleEscapedDash, DoubleEscapedDashDash,
+    DoubleEscapedLessThan, DoubleEscapeEnd,
+  };
+  Script script = Script::Data;
+  Script scriptReturn = Script::Data;  // where a failed end tag goes back to
+  std::string scriptName;              // the tag name being read, lower case, cut at 7
   std::size_t count = 0;     // dashes in Comment, ']' in Cdata, matched bytes in CdataOpen
   bool bang = false;         // "--!" in a comment
   std::string reference;
@@ -210,6 +227,8 @@ void TextHyphenator::State::reset() noexcept {
   verbatimDepth = 0;
   rawEnd.clear();
   rawMatched = 0;
+  script = Script::Data;
+  scriptName.clear();
   count = 0;
   bang = false;
   reference.clear();
@@ -243,10 +262,13 @@ void TextHyphenator::State::endOfTag() {
     // As in HTML, a '/' before '>' does not close these elements, and their contents hold
     // no tags.
     mode = Mode::RawText;
-    rawEnd = "</" + tagName;
+    // plaintext has no end tag: everything after it is its contents.
+    rawEnd = tagName == "plaintext" ? std::string() : "</" + tagName;
     rawMatched = 0;
+    script = Script::Data;
   } else if (isVerbatimElement(tagName)) {
-    ++verbatimDepth;
+    // Saturates: so many open elements can never be closed again anyway.
+    if (verbatimDepth != std::numeric_limits<std::uint64_t>::max()) ++verbatimDepth;
   }
 }
 
@@ -484,13 +506,17 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
 
     case Mode::RawText:
       out->append(c.bytes);
+      if (rawEnd.empty()) return false;  // plaintext
+      if (rawEnd == "</script") {
+        while (scriptChar(code)) {
+          // the character switched the script state: read it again in the new one
+        }
+        return false;
+      }
       if (rawMatched == rawEnd.size()) {
-        // "</script" matched: a space, '/' or '>' makes it the end tag.
+        // "</style" matched: a space, '/' or '>' makes it the end tag.
         if (isHtmlSpace(code) || code == '/' || code == '>') {
-          tagName = rawEnd.substr(2);
-          endTag = true;
-          mode = Mode::InTag;
-          if (code == '>') endOfTag();
+          endRawText(code);
           return false;
         }
         rawMatched = 0;
@@ -501,6 +527,122 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
       else
         rawMatched = code == '<' ? 1 : 0;
       return false;
+  }
+  return false;
+}
+
+// The end tag of a raw-text element has been read up to code, a space, '/' or '>'.
+void TextHyphenator::State::endRawText(char32_t code) {
+  tagName = rawEnd.substr(2);
+  endTag = true;
+  mode = Mode::InTag;
+  if (code == '>') endOfTag();
+}
+
+// Reads one character of a script's contents (already copied out). Returns true when the
+// character must be read again in the state it switched to.
+bool TextHyphenator::State::scriptChar(char32_t code) {
+  const bool letter = isAsciiLetter(code);
+  const bool endsName = isHtmlSpace(code) || code == '/' || code == '>';
+  const auto addToName = [this, code] {
+    if (scriptName.size() < 7) scriptName.push_back(static_cast<char>(asciiLower(code)));
+  };
+  switch (script) {
+    case Script::Data:
+      if (code == '<') script = Script::LessThan;
+      return false;
+    case Script::LessThan:
+      if (code == '/') {
+        scriptName.clear();
+        scriptReturn = Script::Data;
+        script = Script::EndTagOpen;
+        return false;
+      }
+      if (code == '!') {
+        script = Script::EscapeStart;
+        return false;
+      }
+      script = Script::Data;
+      return true;
+    case Script::EndTagOpen:
+      script = letter ? Script::EndTagName : scriptReturn;
+      return true;
+    case Script::EndTagName:
+      if (letter) {
+        addToName();
+        return false;
+      }
+      if (endsName && scriptName == "script") {
+        script = Script::Data;
+        endRawText(code);
+        return false;
+      }
+      script = scriptReturn;
+      return true;
+    case Script::EscapeStart:
+    case Script::EscapeStartDash:
+      if (code == '-') {
+        script = script == Script::EscapeStart ? Script::EscapeStartDash : Script::EscapedDashDash;
+        return false;
+      }
+      script = Script::Data;
+      return true;
+    case Script::Escaped:
+    case Script::EscapedDash:
+    case Script::EscapedDashDash:
+      if (code == '-') {
+        script = script == Script::Escaped ? Script::EscapedDash : Script::EscapedDashDash;
+      } else if (code == '<') {
+        script = Script::EscapedLessThan;
+      } else if (code == '>' && script == Script::EscapedDashDash) {
+        script = Script::Data;
+      } else {
+        script = Script::Escaped;
+      }
+      return false;
+    case Script::EscapedLessThan:
+      scriptName.clear();
+      if (code == '/') {
+        scriptReturn = Script::Escaped;
+        script = Script::EndTagOpen;
+        return false;
+      }
+      script = letter ? Script::DoubleEscapeStart : Script::Escaped;
+      return true;
+    case Script::DoubleEscapeStart:
+    case Script::DoubleEscapeEnd: {
+      const bool start = script == Script::DoubleEscapeStart;
+      if (letter) {
+        addToName();
+        return false;
+      }
+      const Script inside = start ? Script::Escaped : Script::DoubleEscaped;
+      const Script outside = start ? Script::DoubleEscaped : Script::Escaped;
+      script = endsName && scriptName == "script" ? outside : inside;
+      return !endsName;
+    }
+    case Script::DoubleEscaped:
+    case Script::DoubleEscapedDash:
+    case Script::DoubleEscapedDashDash:
+      if (code == '-') {
+        script = script == Script::DoubleEscaped ? Script::DoubleEscapedDash
+                                                 : Script::DoubleEscapedDashDash;
+      } else if (code == '<') {
+        script = Script::DoubleEscapedLessThan;
+      } else if (code == '>' && script == Script::DoubleEscapedDashDash) {
+        script = Script::Data;
+      } else {
+        script = Script::DoubleEscaped;
+      }
+      return false;
+    case Script::DoubleEscapedLessThan:
+      if (code == '/') {
+        scriptName.clear();
+        script = Script::DoubleEscapeEnd;
+        return false;
+      }
+      script = Script::DoubleEscaped;
+      return true;
   }
   return false;
 }

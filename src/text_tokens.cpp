@@ -43,6 +43,14 @@ TokenWriter::TokenWriter(const Hyphenator& h, const TextOptions& options,
                          const WordCharacters& isWord)
     : h_(h), options_(options), isWord_(isWord) {}
 
+namespace {
+LetterClass asciiLetterClass(char32_t c) noexcept {
+  if (c >= 'a' && c <= 'z') return LetterClass::Lower;
+  if (c >= 'A' && c <= 'Z') return LetterClass::Upper;
+  return LetterClass::None;
+}
+}  // namespace
+
 TokenWriter::Unit TokenWriter::unitOf(char32_t code, std::size_t length) const {
   Unit unit{code, static_cast<std::uint8_t>(length), Kind::Other, LetterClass::None};
   if (code == 0) return unit;
@@ -50,12 +58,12 @@ TokenWriter::Unit TokenWriter::unitOf(char32_t code, std::size_t length) const {
     unit.kind = Kind::SoftHyphen;
   } else if (code == U'-' || code == 0x2010) {
     unit.kind = Kind::Hyphen;
-  } else {
+  } else if (isWord_(code)) {
+    unit.kind = Kind::Word;
+    unit.letter = code < 0x80 ? asciiLetterClass(code) : letterClass(code);
+  } else if (code >= 0x300) {  // the combining marks start there
     unit.letter = letterClass(code);
-    if (isWord_(code))
-      unit.kind = Kind::Word;
-    else if (unit.letter == LetterClass::Mark)
-      unit.kind = Kind::Mark;
+    if (unit.letter == LetterClass::Mark) unit.kind = Kind::Mark;
   }
   return unit;
 }
@@ -69,14 +77,16 @@ void TokenWriter::appendReference(std::string_view bytes, char32_t code, std::st
 }
 
 void TokenWriter::append(std::string_view bytes, Unit unit, std::string& out) {
-  if (passThrough_) {
-    // With URL skipping the whole overlong token is copied; without, only the run of word
-    // characters and soft hyphens that overflowed.
-    if (options_.skipUrls || unit.kind != Kind::Other) {
+  if (copyToken_) {
+    out.append(bytes);
+    return;
+  }
+  if (copyRun_) {
+    if (unit.kind != Kind::Other) {
       out.append(bytes);
       return;
     }
-    passThrough_ = false;
+    copyRun_ = false;
   }
   // A run holds everything a word may be made of; a mark's word is decided when written.
   if (unit.kind == Kind::Other)
@@ -85,30 +95,47 @@ void TokenWriter::append(std::string_view bytes, Unit unit, std::string& out) {
     runStart_ = units_.size();
   bytes_.append(bytes);
   units_.push_back(unit);
-  if (bytes_.size() > kMaxHeldBytes) shrink(out);
+  if (bytes_.size() > shrinkAt_) shrink(out);
 }
 
-// The token has outgrown kMaxHeldBytes: write out what is decided, copy what cannot be.
+// The token has outgrown what is held: write out what is decided. A token that is a URL
+// (or the like) is copied whole; a run of letters is divided window by window.
 void TokenWriter::shrink(std::string& out) {
-  if (!options_.skipUrls && runStart_ != 0) {
+  if (options_.skipUrls && !longToken_) {
+    if (leftWhole()) {
+      out.append(bytes_);
+      clear();
+      copyToken_ = true;
+      return;
+    }
+    longToken_ = true;  // too long to be kept whole: divided whatever follows
+  }
+  if (runStart_ != 0) {
     // Everything before the trailing run is complete words and separators.
     const std::size_t keep = runStart_ == npos ? units_.size() : runStart_;
-    std::size_t at = 0;
-    for (std::size_t k = 0; k < keep; ++k) at += units_[k].length;
     writeUnits(keep, out);
-    bytes_.erase(0, at);
-    units_.erase(units_.begin(), units_.begin() + static_cast<std::ptrdiff_t>(keep));
+    dropWritten(keep);
     runStart_ = units_.empty() ? npos : 0;
-    if (bytes_.size() <= kMaxHeldBytes) return;
   }
-  out.append(bytes_);
-  clear();
-  passThrough_ = true;
+  if (bytes_.size() > kMaxHeldBytes) divideLongRun(out);
+  if (bytes_.size() <= kMaxHeldBytes) shrinkAt_ = kMaxHeldBytes;
+}
+
+// Forgets units_[0, count), which have been written.
+void TokenWriter::dropWritten(std::size_t count) {
+  std::size_t bytes = 0;
+  for (std::size_t k = 0; k < count; ++k) bytes += units_[k].length;
+  bytes_.erase(0, bytes);
+  units_.erase(units_.begin(), units_.begin() + static_cast<std::ptrdiff_t>(count));
+  if (count > 0) {
+    longPart_ = longPart_ && count <= written_;
+    written_ = count <= written_ ? written_ - count : 0;
+  }
 }
 
 void TokenWriter::end(std::string& out) {
-  if (!passThrough_) {
-    if (options_.skipUrls && leftWhole())
+  if (!copyToken_ && !copyRun_) {
+    if (options_.skipUrls && !longToken_ && leftWhole())
       out.append(bytes_);
     else
       writeUnits(units_.size(), out);
@@ -120,7 +147,102 @@ void TokenWriter::clear() noexcept {
   bytes_.clear();
   units_.clear();
   runStart_ = npos;
-  passThrough_ = false;
+  copyToken_ = false;
+  copyRun_ = false;
+  longToken_ = false;
+  longPart_ = false;
+  written_ = 0;
+  hyphenBefore_ = false;
+  shrinkAt_ = kMaxHeldBytes;
+}
+
+// How far the hyphenator's patterns reach, in characters: a break depends on at most
+// before characters before it and after characters after it.
+const TokenWriter::Reach& TokenWriter::reach() {
+  if (reach_) return *reach_;
+  Reach result;
+  std::vector<std::pair<const PatternNode*, std::size_t>> stack;
+  if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h_))) stack.emplace_back(root, 0);
+  while (!stack.empty()) {
+    const auto [node, depth] = stack.back();
+    stack.pop_back();
+    if (node->scoreCount > 0) {
+      result.before = std::max<std::size_t>(result.before, node->scoreCount);
+      result.after = std::max(result.after, depth + 1);
+    }
+    for (const PatternChild& child : node->childSpan()) stack.emplace_back(child.node, depth + 1);
+  }
+  reach_ = result;
+  return *reach_;
+}
+
+// The held run has outgrown kMaxHeldBytes: writes its complete parts, and of its last part,
+// which may go on, everything whose breaks are decided, keeping the characters the next
+// breaks depend on.
+void TokenWriter::divideLongRun(std::string& out) {
+  const std::size_t n = units_.size();
+  markLetters(n);
+  // The start of the last part when the run ends in it (or in a hyphen after it).
+  std::size_t open = n;
+  for (std::size_t i = 0; i < n;) {
+    if (!isLetter_[i]) {
+      ++i;
+      continue;
+    }
+    std::size_t j = i;
+    while (j < n && (isLetter_[j] || (units_[j].kind == Kind::SoftHyphen && j + 1 < n &&
+                                      isLetter_[j + 1])))
+      ++j;
+    const bool joiner = j < n && (units_[j].kind == Kind::SoftHyphen || units_[j].kind == Kind::Hyphen);
+    if (j == n || (j + 1 == n && joiner)) open = i;
+    i = j;
+  }
+  if (open > 0) {
+    writeUnits(open, out);
+    dropWritten(open);
+  }
+  if (units_.empty()) {
+    runStart_ = npos;
+    return;
+  }
+  runStart_ = 0;
+  std::size_t partEnd = units_.size();
+  if (!isLetter_.empty()) {
+    markLetters(units_.size());
+    while (partEnd > 0 && !isLetter_[partEnd - 1]) --partEnd;  // a trailing joiner waits
+  }
+  if (bytes_.size() <= kMaxHeldBytes / 2 || partEnd == 0) return;
+
+  const Reach& r = reach();
+  const std::int64_t leftMin = hyphenatorLeftMin(h_);
+  const std::int64_t rightMin = hyphenatorRightMin(h_);
+  const std::size_t context = std::max<std::size_t>(
+      {r.before + 1, static_cast<std::size_t>(std::clamp<std::int64_t>(leftMin, 0, kMaxReach)), 1});
+  const std::size_t guard = std::max<std::size_t>(
+      {r.after, static_cast<std::size_t>(std::clamp<std::int64_t>(rightMin, 0, kMaxReach)), 1});
+  if (context > kMaxReach || guard > kMaxReach) {
+    // A hyphenator that reaches this far cannot be followed in bounded memory.
+    out.append(bytes_, bytesBefore(written_));
+    clear();
+    copyRun_ = true;
+    return;
+  }
+  if (!writeWindow(partEnd, context, guard, out)) {
+    // Not yet enough characters to decide any break: hold more (up to a limit).
+    if (bytes_.size() > 64 * (kMaxHeldBytes + 4 * (context + guard))) {
+      out.append(bytes_, bytesBefore(written_));
+      clear();
+      copyRun_ = true;
+      return;
+    }
+    shrinkAt_ = 2 * bytes_.size();
+  }
+}
+
+std::size_t TokenWriter::bytesBefore(std::size_t unit) const {
+  std::size_t bytes = 0;
+  for (std::size_t k = 0; k < unit; ++k) bytes += units_[k].length;
+  return bytes;
 }
 
 bool TokenWriter::wordLike(const Unit& unit) const {
@@ -188,12 +310,13 @@ void TokenWriter::markLetters(std::size_t count) {
 
 // Writes units_[0, count) to out, dividing each word among them. A word is a run of
 // letters in which a soft hyphen or a hyphen may stand between two letters; the hyphens
-// cut it into parts that are divided one by one.
+// cut it into parts that are divided one by one. count ends a part or falls outside one.
 void TokenWriter::writeUnits(std::size_t count, std::string& out) {
-  markLetters(count);
+  const std::size_t n = units_.size();
+  markLetters(n);
   const auto joins = [&](std::size_t k) {
     return (units_[k].kind == Kind::SoftHyphen || units_[k].kind == Kind::Hyphen) &&
-           k + 1 < count && isLetter_[k + 1];
+           k + 1 < n && isLetter_[k + 1];
   };
   std::size_t at = 0;  // byte offset of units_[i]
   std::size_t i = 0;
@@ -204,7 +327,7 @@ void TokenWriter::writeUnits(std::size_t count, std::string& out) {
       ++i;
       continue;
     }
-    bool hyphenBefore = false;
+    bool hyphenBefore = i == 0 && hyphenBefore_;
     for (;;) {
       // One part: letters, and soft hyphens between letters.
       std::size_t j = i;
@@ -213,99 +336,97 @@ void TokenWriter::writeUnits(std::size_t count, std::string& out) {
         end += units_[j].length;
         ++j;
       }
-      const bool hyphenAfter = j < count && units_[j].kind == Kind::Hyphen && joins(j);
+      const bool hyphenAfter = j < n && units_[j].kind == Kind::Hyphen && joins(j);
       writePart(i, j, at, hyphenBefore, hyphenAfter, out);
       at = end;
       i = j;
-      if (!hyphenAfter) break;
+      if (!hyphenAfter || i >= count) break;
       out.append(bytes_, at, units_[i].length);  // the hyphen: the break at its place
       at += units_[i].length;
       ++i;
       hyphenBefore = true;
+      if (i >= count) break;
     }
   }
+  // What stays held starts a new part, unless a joining hyphen was just written.
+  hyphenBefore_ = count > 0 && count < n && units_[count - 1].kind == Kind::Hyphen && joins(count - 1);
 }
 
-// Writes the part of a word made of units_[first, last), starting at byte at, with the
-// hyphen string at its breaks, or unchanged when the options leave it whole. The part is
-// divided as its composed form would be, and never between a letter and its marks; next to
-// a hyphen that joins it to another part nothing is inserted.
-void TokenWriter::writePart(std::size_t first, std::size_t last, std::size_t at,
-                            bool hyphenBefore, bool hyphenAfter, std::string& out) {
+// Collects the characters of the part units_[first, last) into codes_ (soft hyphens left
+// out; sources_ holds each one's unit) and their composed form into letters_ (with
+// composed_ when composing changes anything). Returns what the options need to know.
+TokenWriter::PartFacts TokenWriter::collectPart(std::size_t first, std::size_t last) {
   codes_.clear();
   sources_.clear();
-  bool softHyphen = false;
-  bool upper = false;
-  bool lower = false;
-  bool compose = false;
-  std::size_t length = 0;
+  PartFacts facts;
   for (std::size_t k = first; k < last; ++k) {
     const Unit& unit = units_[k];
-    length += unit.length;
     if (unit.kind == Kind::SoftHyphen) {
-      softHyphen = true;
+      facts.softHyphen = true;
       continue;
     }
     codes_.push_back(unit.code);
     sources_.push_back(k);
-    upper = upper || unit.letter == LetterClass::Upper;
-    lower = lower || unit.letter == LetterClass::Lower;
-    compose = compose || mayChangeInComposition(unit.code);
+    facts.upper = facts.upper || unit.letter == LetterClass::Upper;
+    facts.lower = facts.lower || unit.letter == LetterClass::Lower;
+    facts.compose = facts.compose || mayChangeInComposition(unit.code);
   }
-  const std::string_view part(bytes_.data() + at, length);
-  std::u32string_view letters = codes_;
-  if (compose) {
+  if (facts.compose) {
     composeTracked(codes_, composed_);
     letters_.clear();
     for (const ComposedChar& c : composed_) letters_.push_back(c.code);
-    letters = letters_;
-  }
-  if (letters.size() < options_.minWordLength || (softHyphen && options_.skipSoftHyphenated) ||
-      (options_.skipCapitals && upper && !lower)) {
-    out.append(part);
-    return;
-  }
-
-  // A part of n characters has at most n + 1 breaks.
-  if (breaks_.size() < letters.size() + 1) breaks_.resize(letters.size() + 1);
-  const std::size_t count = std::min(breakPoints(h_, letters, breaks_), breaks_.size());
-
-  // Each break as the index in codes_ of the character it stands before. A composed
-  // character may gather several source characters: a break between composed characters
-  // b - 1 and b stands in the source only if every source of the first b comes first.
-  const std::size_t n = codes_.size();
-  breakBefore_.assign(n + 1, 0);
-  if (compose) {
-    suffixFirst_.assign(composed_.size() + 1, n);
+    suffixFirst_.assign(composed_.size() + 1, codes_.size());
     for (std::size_t r = composed_.size(); r-- > 0;)
       suffixFirst_[r] = std::min(suffixFirst_[r + 1], composed_[r].first);
+    prefixEnd_.assign(composed_.size() + 1, 0);
+    for (std::size_t r = 0; r < composed_.size(); ++r)
+      prefixEnd_[r + 1] = std::max(prefixEnd_[r], composed_[r].last + 1);
+  } else {
+    letters_.assign(codes_.begin(), codes_.end());
   }
-  std::size_t prefixLast = 0;  // the last source of composed_[0, done)
-  std::size_t done = 0;
+  compose_ = facts.compose;
+  return facts;
+}
+
+// Where the boundary before composed character p stands in codes_, or npos when marks
+// reordered across it make it no boundary of the source.
+std::size_t TokenWriter::codeBoundary(std::size_t p) const {
+  if (!compose_ || p == 0 || p >= letters_.size()) return p >= letters_.size() ? codes_.size() : p;
+  return prefixEnd_[p] == suffixFirst_[p] ? suffixFirst_[p] : npos;
+}
+
+// Divides letters_ and marks in breakBefore_ (by index in codes_) the breaks at composed
+// positions [from, to), leaving out those next to a joining hyphen and those that would
+// part a letter from its marks.
+void TokenWriter::markBreaks(std::size_t from, std::size_t to, bool hyphenBefore,
+                             bool hyphenAfter) {
+  const std::size_t n = codes_.size();
+  breakBefore_.assign(n + 1, 0);
+  if (breaks_.size() < letters_.size() + 1) breaks_.resize(letters_.size() + 1);
+  const std::size_t count = std::min(breakPoints(h_, letters_, breaks_), breaks_.size());
   for (std::size_t k = 0; k < count; ++k) {
     const std::size_t found = breaks_[k];
-    std::size_t before = found;
-    if (compose) {
-      for (; done < found && done < composed_.size(); ++done)
-        prefixLast = std::max(prefixLast, composed_[done].last);
-      if (found == 0 || found >= composed_.size()) {
-        before = found == 0 ? 0 : n;
-      } else {
-        if (prefixLast + 1 != suffixFirst_[found]) continue;  // marks reordered across it
-        before = suffixFirst_[found];
-      }
-    }
+    if (found < from || found >= to) continue;
+    const std::size_t before = codeBoundary(found);
+    if (before == npos) continue;  // marks reordered across it
     if ((before == 0 && hyphenBefore) || (before == n && hyphenAfter)) continue;
     if (before > 0 && before < n &&
         (units_[sources_[before]].kind == Kind::Mark || combiningClass(codes_[before]) != 0))
       continue;
     breakBefore_[before] = 1;
   }
+}
 
-  std::size_t index = 0;      // in codes_
-  bool softBefore = false;    // a soft hyphen stands right before the next character
+// Writes units_[from, to) of a part whose first code is units_[sources_[0]], starting at
+// byte at, with the hyphen string before each marked character; the break after the last
+// character too when to ends the part.
+void TokenWriter::emitPart(std::size_t from, std::size_t to, bool partEnds, std::size_t at,
+                           std::string& out) {
+  std::size_t index = 0;  // in codes_ of the next character
+  while (index < sources_.size() && sources_[index] < from) ++index;
+  bool softBefore = false;  // a soft hyphen stands right before the next character
   std::size_t pos = at;
-  for (std::size_t k = first; k < last; ++k) {
+  for (std::size_t k = from; k < to; ++k) {
     const Unit& unit = units_[k];
     if (unit.kind == Kind::SoftHyphen) {
       softBefore = true;
@@ -318,7 +439,95 @@ void TokenWriter::writePart(std::size_t first, std::size_t last, std::size_t at,
     pos += unit.length;
   }
   // A break at the very end, which a right margin of 0 or less allows.
-  if (breakBefore_[n]) out.append(options_.hyphen);
+  if (partEnds && breakBefore_[codes_.size()]) out.append(options_.hyphen);
+}
+
+// Writes the part of a word made of units_[first, last), starting at byte at, with the
+// hyphen string at its breaks, or unchanged when the options leave it whole. The part is
+// divided as its composed form would be, and never between a letter and its marks; next to
+// a hyphen that joins it to another part nothing is inserted. A part that continues one
+// written window by window (longPart_) writes only what follows its written context.
+void TokenWriter::writePart(std::size_t first, std::size_t last, std::size_t at,
+                            bool hyphenBefore, bool hyphenAfter, std::string& out) {
+  const bool continued = first == 0 && longPart_;
+  const PartFacts facts = collectPart(first, last);
+  if (!continued &&
+      (letters_.size() < options_.minWordLength ||
+       (facts.softHyphen && options_.skipSoftHyphenated) ||
+       (options_.skipCapitals && facts.upper && !facts.lower))) {
+    std::size_t length = 0;
+    for (std::size_t k = first; k < last; ++k) length += units_[k].length;
+    out.append(bytes_, at, length);
+    return;
+  }
+  std::size_t from = 0;
+  std::size_t emitFrom = first;
+  if (continued) {
+    emitFrom = written_;
+    from = composedBefore(written_);
+    at += bytesBefore(written_);
+  }
+  markBreaks(from, letters_.size() + 1, hyphenBefore && !continued, hyphenAfter);
+  emitPart(emitFrom, last, true, at, out);
+  if (continued) {
+    longPart_ = false;
+    written_ = 0;
+  }
+}
+
+// How many composed characters come from the units before unit (at a boundary).
+std::size_t TokenWriter::composedBefore(std::size_t unit) const {
+  std::size_t code = 0;
+  while (code < sources_.size() && sources_[code] < unit) ++code;
+  if (!compose_) return code;
+  std::size_t p = 0;
+  while (p < composed_.size() && composed_[p].first < code) ++p;
+  return p;
+}
+
+// Divides a window of the long part units_[0, partEnd), which may go on: writes its units
+// up to a cut before which every break is decided (they depend on at most context
+// characters before and guard characters after them), and keeps the context the next
+// window needs. False when the window is too short to decide anything yet.
+bool TokenWriter::writeWindow(std::size_t partEnd, std::size_t context, std::size_t guard,
+                              std::string& out) {
+  const bool continued = longPart_;
+  const PartFacts facts = collectPart(0, partEnd);
+  if (!continued && ((facts.softHyphen && options_.skipSoftHyphenated) ||
+                     (options_.skipCapitals && facts.upper && !facts.lower))) {
+    // Decided on its first window: the whole part is left as it is.
+    out.append(bytes_);
+    clear();
+    copyRun_ = true;
+    return true;
+  }
+  const std::size_t m = letters_.size();
+  const std::size_t from = continued ? composedBefore(written_) : 0;
+  // A cut before a character that nothing composes with, and no mark.
+  const auto cuttable = [this](std::size_t p) {
+    const std::size_t code = codeBoundary(p);
+    return code != npos && code < codes_.size() && !mayChangeInComposition(codes_[code]) &&
+           units_[sources_[code]].kind != Kind::Mark;
+  };
+  if (m < guard + context + 1) return false;
+  std::size_t cut = m - guard;
+  while (cut > from && cut >= context && !cuttable(cut)) --cut;
+  if (cut <= from || cut < context) return false;
+  std::size_t keep = cut - context;
+  while (keep > 0 && !cuttable(keep)) --keep;
+
+  markBreaks(from, cut, hyphenBefore_ && !continued, false);
+  const std::size_t cutCode = codeBoundary(cut);
+  const std::size_t cutUnit = sources_[cutCode - 1] + 1;  // soft hyphens after it wait
+  const std::size_t emitFrom = continued ? written_ : 0;
+  emitPart(emitFrom, cutUnit, false, bytesBefore(emitFrom), out);
+
+  const std::size_t keepUnit = keep == 0 ? 0 : sources_[codeBoundary(keep)];
+  dropWritten(keepUnit);
+  longPart_ = true;
+  written_ = cutUnit - keepUnit;
+  hyphenBefore_ = false;
+  return true;
 }
 
 }  // namespace quellix::detail

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,8 +44,9 @@ struct TextChar {
 
 // The characters of the current token, collected until the token ends, then divided word by
 // word and appended to an output string. Without URL skipping a token need not be seen
-// whole, so only the trailing run of word characters is kept once the token grows large.
-// Holds at most kMaxHeldBytes bytes (plus one character or character reference).
+// whole, so only the trailing run of word characters is kept once the token grows large,
+// and a long run only a window of it with the context its next breaks depend on. Holds
+// about kMaxHeldBytes bytes plus that context (more only for a hyphenator that reaches far).
 class TokenWriter {
  public:
   // h and options must outlive the writer.
@@ -76,15 +78,42 @@ class TokenWriter {
     LetterClass letter;
   };
 
+  struct PartFacts {
+    bool softHyphen = false;
+    bool upper = false;
+    bool lower = false;
+    bool compose = false;
+  };
+  // How far a break's dependence reaches, in characters before and after it.
+  struct Reach {
+    std::size_t before = 0;
+    std::size_t after = 0;
+  };
+  // A hyphenator whose patterns or margins reach further than this is not followed
+  // through a long run: the run is copied.
+  static constexpr std::size_t kMaxReach = std::size_t{1} << 16;
+
   Unit unitOf(char32_t code, std::size_t length) const;
   void append(std::string_view bytes, Unit unit, std::string& out);
   void shrink(std::string& out);
+  void dropWritten(std::size_t count);
+  std::size_t bytesBefore(std::size_t unit) const;
+  const Reach& reach();
+  void divideLongRun(std::string& out);
+  bool writeWindow(std::size_t partEnd, std::size_t context, std::size_t guard,
+                   std::string& out);
   bool leftWhole() const;
   bool wordLike(const Unit& unit) const;
   void markLetters(std::size_t count);
   void writeUnits(std::size_t count, std::string& out);
   void writePart(std::size_t first, std::size_t last, std::size_t at, bool hyphenBefore,
                  bool hyphenAfter, std::string& out);
+  PartFacts collectPart(std::size_t first, std::size_t last);
+  std::size_t codeBoundary(std::size_t p) const;
+  std::size_t composedBefore(std::size_t unit) const;
+  void markBreaks(std::size_t from, std::size_t to, bool hyphenBefore, bool hyphenAfter);
+  void emitPart(std::size_t from, std::size_t to, bool partEnds, std::size_t at,
+                std::string& out);
 
   const Hyphenator& h_;
   const TextOptions& options_;
@@ -93,14 +122,26 @@ class TokenWriter {
   std::vector<Unit> units_;
   // Start (unit index) of the trailing run of word characters and soft hyphens, or npos.
   std::size_t runStart_ = npos;
-  bool passThrough_ = false;  // an overlong token (or run) is being copied as it comes
+  std::size_t shrinkAt_ = kMaxHeldBytes;  // held bytes beyond which shrink() runs
+  bool copyToken_ = false;  // an overlong URL (or the like) is being copied to its end
+  bool copyRun_ = false;    // an overlong part left whole is being copied to its end
+  bool longToken_ = false;  // the token outgrew the limit without looking like a URL
+  // units_ starts inside a part whose beginning is written: units_[0, written_) are
+  // written already and kept as context (at least as many characters as the left margin
+  // and the patterns' reach back, so the margin is met by every later break).
+  bool longPart_ = false;
+  std::size_t written_ = 0;
+  bool hyphenBefore_ = false;  // a joining hyphen was written right before units_[0]
+  std::optional<Reach> reach_;
   // Scratch space.
   std::vector<std::uint8_t> isLetter_;  // per unit: part of a word
+  bool compose_ = false;                // composed_ and suffixFirst_ describe letters_
   std::u32string codes_;
   std::vector<ComposedChar> composed_;
   std::u32string letters_;
   std::vector<std::size_t> sources_;  // unit index of each character of codes_
-  std::vector<std::size_t> suffixFirst_;
+  std::vector<std::size_t> suffixFirst_;  // the first source of composed_[p, end)
+  std::vector<std::size_t> prefixEnd_;    // one past the last source of composed_[0, p)
   std::vector<std::uint8_t> breakBefore_;
   std::vector<std::size_t> breaks_;
 };

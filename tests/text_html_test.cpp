@@ -353,3 +353,52 @@ TEST(TextHtml, OptionsApplyToTextContent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextHtmlRawText, EveryRawTextElementIsLeftAlone) {
+  const TextOptions options{.hyphen = "&shy;"};
+  for (const std::string name : {"xmp", "iframe", "noembed", "noframes", "XMP"}) {
+    SCOPED_TRACE(name);
+    const std::string page = "<" + name + ">hyphenation <b>hyphenation</b></" + name + ">";
+    EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, page + "hyphenation", options),
+              page + "hy&shy;phen&shy;ation");
+  }
+  // plaintext never ends; noscript is markup a browser without scripts shows.
+  EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US,
+                                   "<plaintext>hyphenation</plaintext>hyphenation", options),
+            "<plaintext>hyphenation</plaintext>hyphenation");
+  EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, "<noscript>hyphenation</noscript>", options),
+            "<noscript>hy&shy;phen&shy;ation</noscript>");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextHtmlRawText, ScriptsFollowTheEscapedStatesOfHtml) {
+  const TextOptions options{.hyphen = "|"};
+  const auto en = [&](std::string_view page) {
+    return quellix::hyphenateHtml(quellix::english_US, page, options);
+  };
+  // Whole scripts, as a browser reads them: nothing inside gets a hyphen.
+  for (const std::string script : {
+           "<script><!-- document.write(\"<script>var a=1;</script>\"); var representation = 1; --></script>",
+           "<script><!--<script></script>representation--></script>",
+           "<SCRIPT><!-- <Script >x</SCRIPT\t> representation --></script >",
+           "<script><!-- <script/>--> representation</script>",
+           "<script><!--<scripts></script>",
+           "<script><!-- <script></script><script> representation --></script>",
+           "<script>a<!-b</script>",
+       }) {
+    SCOPED_TRACE(script);
+    EXPECT_EQ(en(script + "representation"), script + "rep|re|sen|ta|tion");
+  }
+  // A comment closed before the script tag leaves ordinary script data.
+  EXPECT_EQ(en("<script><!-- --><script></script>representation"),
+            "<script><!-- --><script></script>rep|re|sen|ta|tion");
+  // An escaped script still ends at its end tag: "</script" is not nested there.
+  EXPECT_EQ(en("<script><!-- </script>representation"), "<script><!-- </script>rep|re|sen|ta|tion");
+}
+
+}  // namespace

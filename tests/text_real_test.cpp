@@ -4,6 +4,7 @@
 // and the C API.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -171,6 +172,86 @@ TEST(RealText, TheCApiTextFunctionsAgree) {
             QUELLIX_OK);
   EXPECT_EQ(std::string(buffer, length), "porte-mon-naie e\u0301le\u0301-men-taire");
   quellix_hyphenator_close(h);
+}
+
+// word divided by the code-point hyphenate, the pieces joined by separator.
+std::string wholeWord(const Hyphenator& h, std::string_view word, std::string_view separator) {
+  std::string joined;
+  for (const std::string_view piece : hyphenate(h, word)) {
+    if (!joined.empty()) joined += separator;
+    joined += piece;
+  }
+  return joined;
+}
+
+TEST(LongRuns, AreDividedExactlyAsTheWholeRun) {
+  // Thai is written without spaces between words: runs of thousands of letters.
+  const std::string thaiWords =
+      "\u0E20\u0E32\u0E29\u0E32\u0E44\u0E17\u0E22\u0E40\u0E1B\u0E47\u0E19\u0E20\u0E32\u0E29\u0E32"
+      "\u0E23\u0E32\u0E0A\u0E01\u0E32\u0E23\u0E1B\u0E23\u0E30\u0E40\u0E17\u0E28\u0E44\u0E17\u0E22";
+  std::string run;
+  while (run.size() < 9000) run += thaiWords;
+  const TextOptions bars{.hyphen = "|", .minWordLength = 0};
+  const std::string divided = hyphenateText(thai, run, bars);
+  EXPECT_EQ(divided, wholeWord(thai, run, "|"));
+  EXPECT_GT(divided.size() - run.size(), 300u);
+  EXPECT_EQ(streamed(thai, run, bars), divided);
+  // In running text, with URL skipping and the default options.
+  EXPECT_EQ(hyphenateText(thai, "(" + run + ")", TextOptions{.hyphen = "|"}),
+            "(" + wholeWord(thai, run, "|") + ")");
+}
+
+TEST(LongRuns, RandomPatternsReachingFarAgreeWithTheWholeRun) {
+  // Patterns over a, b and \u00E9 with long score lists and word-edge anchors, margins from
+  // -2 to 6, runs of up to 6,000 letters: every window cut must be invisible. The same
+  // run with \u00E9 decomposed divides at the same places.
+  std::mt19937 rng(18);
+  const std::u32string letters = U"ab\u00E9";
+  for (int round = 0; round < 40; ++round) {
+    std::u32string patterns;
+    for (int k = 0; k < 30; ++k) {
+      std::u32string line;
+      if (rng() % 5 == 0) line += U'.';
+      const int length = 1 + static_cast<int>(rng() % 6);
+      for (int i = 0; i < length; ++i) {
+        if (rng() % 2) line += static_cast<char32_t>(U'0' + rng() % 10);
+        line += letters[rng() % letters.size()];
+      }
+      for (int i = static_cast<int>(rng() % 12); i > 0; --i) line += U"1a";  // reaches on
+      if (rng() % 5 == 0) line += U'.';
+      if (rng() % 2) line += static_cast<char32_t>(U'0' + rng() % 10);
+      patterns += line + U"\n";
+    }
+    const auto margin = [&rng] { return static_cast<std::int64_t>(rng() % 9) - 2; };
+    const Hyphenator h = testing::makeHyphenator(parsePatterns(patterns), {}, margin(), margin());
+    std::string word;
+    std::string decomposed;
+    const std::size_t length = 1000 + rng() % 5000;
+    for (std::size_t i = 0; i < length; ++i) {
+      const char32_t c = letters[rng() % letters.size()];
+      word += c == U'a' ? "a" : c == U'b' ? "b" : "\u00E9";
+      decomposed += c == U'a' ? "a" : c == U'b' ? "b" : "e\u0301";
+    }
+    SCOPED_TRACE(round);
+    const TextOptions bars{.hyphen = "|", .minWordLength = 0, .skipUrls = false};
+    const std::string divided = hyphenateText(h, word, bars);
+    ASSERT_TRUE(divided == wholeWord(h, word, "|"));
+    std::string expected;
+    for (std::size_t at = 0; at < divided.size();) {
+      if (divided.compare(at, 2, "\u00E9") == 0) {
+        expected += "e\u0301";
+        at += 2;
+      } else {
+        expected += divided[at++];
+      }
+    }
+    ASSERT_TRUE(hyphenateText(h, decomposed, bars) == expected);
+    TextHyphenator stream(h, bars);
+    std::string chunked;
+    for (std::size_t at = 0; at < decomposed.size(); at += 777) stream.write(std::string_view(decomposed).substr(at, 777), chunked);
+    stream.finish(chunked);
+    ASSERT_TRUE(chunked == expected);
+  }
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ class ToolProcess {
   explicit ToolProcess(const std::vector<std::string>& args,
                        StdoutKind stdoutKind = StdoutKind::Pipe,
                        const char* stdinPath = nullptr,
-                       StderrKind stderrKind = StderrKind::Pipe) {
+                       StderrKind stderrKind = StderrKind::Pipe,
+                       const char* program = QUELLIX_HYPHENATE) {
     // Writing to a child that has exited must give EPIPE here, not kill the test.
     signal(SIGPIPE, SIG_IGN);
     int in[2], out[2], err[2];
@@ -109,7 +110,7 @@ class ToolProcess {
     for (std::string& s : argvStrings) argv.push_back(s.data());
     argv.push_back(nullptr);
     const int spawned =
-        posix_spawn(&pid_, QUELLIX_HYPHENATE, &actions, &attributes, argv.data(), environ);
+        posix_spawn(&pid_, program, &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     close(in[0]);
@@ -725,26 +726,51 @@ TEST(ToolText, AnswersEachLineBeforeTheInputEnds) {
 }
 
 TEST(ToolText, MemoryStaysBoundedEvenForAnEndlessWord) {
-  ToolProcess process({"--text"});
-  const auto feed = [&process](const std::string& input) {
-    RunResult result;
-    // All but the last held bytes come back before the input ends.
-    process.exchange(input, input.size() - quellix::kMaxHeldBytes - 16, false, result);
-    EXPECT_GE(result.out.size(), input.size() - quellix::kMaxHeldBytes - 16);
-    return process.peakResidentKiB();
-  };
-  std::string prose;
-  while (prose.size() < 100000) prose += "associate computer ";
-  const long afterProse = feed(prose);
-  if (afterProse < 0) GTEST_SKIP() << "no /proc/PID/status here";
-  // A word of 4 MB, which can never be divided: held whole, it would cost megabytes.
-  std::string endless;
-  while (endless.size() < 4000000) endless += "hyphenation";
-  const long afterWord = feed(endless);
-  EXPECT_LT(afterWord - afterProse, 1024)
-      << afterProse << " KiB before the word, " << afterWord << " KiB after";
-  const RunResult rest = process.finish({});
-  EXPECT_EQ(rest.status, 0);
+  // Running text, and word mode, which streams its lines the same way.
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--text"},
+                                               std::vector<std::string>{}}) {
+    SCOPED_TRACE(args.empty() ? "word mode" : "--text");
+    ToolProcess process(args);
+    const auto feed = [&process](const std::string& input) {
+      RunResult result;
+      // All but the last held bytes come back before the input ends.
+      process.exchange(input, input.size() - quellix::kMaxHeldBytes - 16, false, result);
+      EXPECT_GE(result.out.size(), input.size() - quellix::kMaxHeldBytes - 16);
+      return process.peakResidentKiB();
+    };
+    std::string prose;
+    while (prose.size() < 100000) prose += "associate computer ";
+    const long afterProse = feed(prose);
+    if (afterProse < 0) GTEST_SKIP() << "no /proc/PID/status here";
+    // A word (and line) of 4 MB, divided window by window: held whole, it would cost
+    // megabytes.
+    std::string endless;
+    while (endless.size() < 4000000) endless += "hyphenation";
+    const long afterWord = feed(endless);
+    EXPECT_LT(afterWord - afterProse, 1024)
+        << afterProse << " KiB before the word, " << afterWord << " KiB after";
+    const RunResult rest = process.finish({});
+    EXPECT_EQ(rest.status, 0);
+  }
+}
+
+TEST(ToolInput, RunningOutOfMemoryIsToldByLine) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "sanitizer runtimes need more address space than the limit leaves";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+  GTEST_SKIP() << "sanitizer runtimes need more address space than the limit leaves";
+#endif
+#endif
+  // --exact holds a line whole; under a 150 MB address-space limit a 160 MB line cannot be.
+  std::string input = "associate\ncomputer\n";
+  input += std::string(160u << 20, 'a');
+  ToolProcess process({"-c", "ulimit -v 150000 && exec \"$0\" --exact", QUELLIX_HYPHENATE},
+                      StdoutKind::Pipe, nullptr, StderrKind::Pipe, "/bin/sh");
+  const RunResult result = process.finish(input);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("out of memory while reading line 3"), std::string::npos) << result.err;
+  EXPECT_EQ(result.out, "as-so-ciate\ncom-puter\n");
 }
 
 TEST(ToolText, ProgressOnlyOnATerminal) {
@@ -928,6 +954,30 @@ TEST(ToolOptions, ShortFormsTagsAndLicenseSpelling) {
   EXPECT_EQ(runTool({"-V"}).out, runTool({"--version"}).out);
   EXPECT_EQ(runTool({"-h"}).out, runTool({"--help"}).out);
   EXPECT_EQ(runTool({"--license", "fr"}).out, quellix::languageLicence(Language::French));
+}
+
+TEST(ToolErrors, EchoedTextIsEscapedAndCut) {
+  // A terminal escape sequence, a C1 control and a malformed byte come out as \xHH.
+  const RunResult escaped = runTool({"--language", "x\x1B[31mred\xC2\x9B\xFF", "a"});
+  EXPECT_EQ(escaped.status, 2);
+  EXPECT_NE(escaped.err.find("'x\\x1B[31mred\\xC2\\x9B\\xFF'"), std::string::npos) << escaped.err;
+  EXPECT_EQ(escaped.err.find('\x1B'), std::string::npos);
+  // A huge name is cut; its length is told instead.
+  const RunResult huge = runTool({"--language", std::string(100000, 'y'), "a"});
+  EXPECT_EQ(huge.status, 2);
+  EXPECT_LT(huge.err.size(), 500u);
+  EXPECT_NE(huge.err.find("(100000 bytes)"), std::string::npos) << huge.err;
+  const RunResult file = runTool({"--text", "/nonexistent/\x07" "bell"});
+  EXPECT_NE(file.err.find("\\x07bell"), std::string::npos) << file.err;
+  // Letters of any script are shown as they are.
+  EXPECT_NE(runTool({"--language", "\u00E9t\u00E9"}).err.find("'\u00E9t\u00E9'"), std::string::npos);
+}
+
+TEST(ToolErrors, ATooLargeNumberIsNamedSo) {
+  const RunResult result = runTool({"--min-length", "99999999999999999999999", "a"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("too large"), std::string::npos) << result.err;
+  expectUsageError(runTool({"--min-length", "9x"}), "'9x'");
 }
 
 TEST(ToolErrors, UnknownLanguageSuggestsTheList) {

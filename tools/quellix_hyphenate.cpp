@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,15 +45,61 @@ struct UsageError {
   std::string message;
 };
 
+// Memory ran out; what says where.
+struct OutOfMemory {
+  std::string what;
+};
+
 // A failed read or write of a standard stream; errorNumber is the errno of the failure.
 struct StreamError {
   std::string what;
   int errorNumber;
 };
 
+// Appends the first bytes of text, up to limit, to out with control characters (C0, DEL,
+// C1) and bytes that are not UTF-8 written as \xHH, so that no terminal escape sequence
+// passes through. Returns how many bytes of text it took.
+std::size_t appendPrintable(std::string_view text, std::size_t limit, std::string& out) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const auto escape = [&out](unsigned char b) {
+    out.append("\\x").push_back(kHex[b >> 4]);
+    out.push_back(kHex[b & 15]);
+  };
+  std::size_t i = 0;
+  std::u32string one;
+  while (i < text.size() && i < limit) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      if (b < 0x20 || b == 0x7F) escape(b); else out.push_back(static_cast<char>(b));
+      ++i;
+      continue;
+    }
+    std::size_t length = 1;
+    while (length < 4 && i + length < text.size() &&
+           (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
+      ++length;
+    quellix::tool::decodeUtf8Lossless(text.substr(i, length), one);
+    const bool printable = one.size() == 1 && !quellix::tool::isEscapedByte(one[0]) &&
+                           !(one[0] >= 0x80 && one[0] < 0xA0);
+    if (printable) {
+      out.append(text.substr(i, length));
+      i += length;
+    } else {
+      escape(b);
+      ++i;
+    }
+  }
+  return i;
+}
+
+// Every message goes through appendPrintable: library messages may quote a word or a
+// file name too.
 void printError(std::string_view message) {
+  constexpr std::size_t kLongestMessage = 1000;
   std::string line;
-  line.append(kProgram).append(": ").append(message).push_back('\n');
+  line.append(kProgram).append(": ");
+  if (appendPrintable(message, kLongestMessage, line) < message.size()) line.append("...");
+  line.push_back('\n');
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
@@ -234,9 +281,13 @@ struct Settings {
   std::vector<std::string_view> words;  // for Mode::Text, the files
 };
 
+// User text as a message shows it: in quotes, made printable and cut (see printable()).
 std::string quoted(std::string_view text) {
+  constexpr std::size_t kShownBytes = 200;
   std::string result = "'";
-  result.append(text).push_back('\'');
+  const std::size_t shown = appendPrintable(text, kShownBytes, result);
+  result.push_back('\'');
+  if (shown < text.size()) result.append("... (" + std::to_string(text.size()) + " bytes)");
   return result;
 }
 
@@ -262,6 +313,9 @@ void chooseMode(Settings& settings, Mode mode, std::string_view option) {
 std::size_t parseCount(std::string_view option, std::string_view value) {
   std::size_t count = 0;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
+  if (error == std::errc::result_out_of_range && end == value.data() + value.size())
+    throw UsageError{"option --" + std::string(option) + ": the number " + quoted(value) +
+                     " is too large"};
   if (value.empty() || error != std::errc() || end != value.data() + value.size())
     throw UsageError{"option --" + std::string(option) + " needs a number of characters, not " +
                      quoted(value)};
@@ -791,7 +845,12 @@ int act(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
     } else {
       LineReader reader(STDIN_FILENO, out);
       std::string line;
-      while (reader.next(line)) divider.divideLine(line);
+      std::uint64_t number = 0;  // of the line being read or divided
+      try {
+        for (++number; reader.next(line); ++number) divider.divideLine(line);
+      } catch (const std::bad_alloc&) {
+        throw OutOfMemory{"out of memory while reading line " + std::to_string(number)};
+      }
     }
   } else {
     WordDivider divider(h, settings.separator.value_or("-"), settings.minLength.value_or(0), out);
@@ -842,6 +901,12 @@ int main(int argc, char** argv) {
     // A closed pipe means the reader has all it wanted, as with `| head`: no message.
     if (error.errorNumber != EPIPE)
       printError(error.what + ": " + std::strerror(error.errorNumber));
+    return 1;
+  } catch (const OutOfMemory& error) {
+    printError(error.what);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    printError("out of memory");
     return 1;
   } catch (const std::exception& error) {
     printError(error.what());

@@ -35,18 +35,27 @@
 // that stands for a word character (numeric, or a named letter such as &eacute;) joins the
 // word as that character would ("inter&#x6E;ational" is one word); a soft-hyphen or
 // no-break-space reference joins or separates as the character would; any other reference
-// ends the word it touches. The contents of script,
-// style, textarea and title (up to their end tag: no line of a page is broken there) and of
-// pre and code (counting nested pre and code elements) are copied unchanged. Tag names are
+// ends the word it touches. The contents of script, style, textarea, title, xmp, iframe,
+// noembed and noframes (up to their end tag, found as a browser finds it, including the
+// escaped "<!-- <script>...</script> -->" forms inside a script: no line of a page is
+// broken there), everything after a plaintext start tag, and the contents of pre and code
+// (counting nested pre and code elements) are copied unchanged; noscript is divided. Tag names are
 // matched without regard to case; a '/' before a tag's '>' closes nothing, as in HTML. A
 // '<' not followed by a letter, '/', '!' or '?' is text, as in HTML.
 //
 // Memory. Hyphenation works on a window: TextHyphenator holds back only what cannot be
 // decided yet (a partial UTF-8 sequence, a partial character reference, a '<', and the
 // current word, or the current token when URLs are skipped, since "://" may still come).
-// A held word or token that grows past kMaxHeldBytes (4 KiB) is copied unhyphenated, as is
-// the rest of it: no real word is that long, and memory stays bounded whatever the input.
-// hyphenateText() applies the same rule, so whole-text and chunked output are identical.
+// A held token that grows past kMaxHeldBytes (4 KiB) is no longer kept whole: if what is
+// held looks like a URL (see skipUrls) the rest of it is copied as it is; otherwise its
+// words are written out as they are decided. A run of letters of any length (Thai, Lao
+// and other scripts written without spaces) is divided window by window with exactly the
+// breaks the whole run gets: a break depends only on the letters within the patterns'
+// reach and on the margins at the run's ends, so each window keeps only that much context.
+// For a part longer than the window, skipSoftHyphenated and skipCapitals look at its first
+// window only; a hyphenator whose patterns or margins reach beyond 65,536 characters has
+// such a part copied undivided. Memory stays bounded whatever the input, and
+// hyphenateText() applies the same rules, so whole-text and chunked output are identical.
 #ifndef QUELLIX_TEXT_HPP
 #define QUELLIX_TEXT_HPP
 
@@ -94,7 +103,8 @@ struct TextOptions {
   std::function<bool(char32_t)> isWordCharacter = {};
 };
 
-// The longest word (or token, with skipUrls) that is still hyphenated, in bytes.
+// The longest token that is held whole, in bytes: with skipUrls, a longer one counts as
+// a URL only if what was held of it did; and the window in which long runs are divided.
 inline constexpr std::size_t kMaxHeldBytes = 4096;
 
 // text with options.hyphen inserted at every permitted break of every word, as described
