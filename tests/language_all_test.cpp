@@ -2,6 +2,7 @@
 // every word of every exception file is divided at its hyphens, within the margins.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "embedded_files.hpp"
 #include "language_loading.hpp"
 #include "quellix/language.hpp"
+#include "test_support.hpp"
 #include "text_lines.hpp"
 
 namespace quellix {
@@ -17,6 +19,7 @@ namespace {
 
 TEST(AllLanguages, EveryLanguageBuildsItsTables) {
   for (const Language language : enumFrom(languageMinBound)) {
+    if (!languageBuiltIn(language)) continue;  // this build left it out
     SCOPED_TRACE(show(language));
     const Hyphenator& h = languageHyphenator(language);
     EXPECT_FALSE(hyphenatorPatterns(h).empty());
@@ -39,6 +42,7 @@ TEST(AllLanguages, ExceptionWordsBreakAtTheirHyphensWithinTheMargins) {
   std::size_t words = 0;
   std::size_t unreachable = 0;
   for (const Language language : enumFrom(languageMinBound)) {
+    if (!languageBuiltIn(language)) continue;  // this build left it out
     SCOPED_TRACE(show(language));
     const Hyphenator& h = languageHyphenator(language);
     const std::u32string text = detail::readDataFile(
@@ -77,8 +81,13 @@ TEST(AllLanguages, ExceptionWordsBreakAtTheirHyphensWithinTheMargins) {
       EXPECT_EQ(hyphenate(h, word), expected) << detail::dataFileName(language, ".hyp.txt.gz");
     });
   }
-  EXPECT_EQ(words, 1000u);
-  EXPECT_EQ(unreachable, 1u);  // War-sza-wa
+  if (languageBuiltIn(Language::Uppersorbian)) {
+    EXPECT_GE(unreachable, 1u);  // War-sza-wa
+  }
+  if (std::ranges::all_of(enumFrom(languageMinBound), languageBuiltIn)) {
+    EXPECT_EQ(words, 1000u);
+    EXPECT_EQ(unreachable, 1u);
+  }
 }
 
 }  // namespace

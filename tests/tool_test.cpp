@@ -335,6 +335,7 @@ TEST(ToolWords, OtherScriptsMatchTheLibrary) {
       {"hu", Language::Hungarian, "megszentségteleníthetetlenség"},
   };
   for (const Case& c : cases) {
+    if (!quellix::languageBuiltIn(c.value)) continue;  // this build left it out
     SCOPED_TRACE(c.language + " " + c.word);
     // Only words the library really divides: a word left whole would prove little.
     EXPECT_GT(pieceCount(c.value, c.word), 1u);
@@ -348,7 +349,12 @@ TEST(ToolWords, EveryLanguageDividesAsTheLibrary) {
   std::string input;
   for (const std::string& word : kMixedWords) input += word + "\n";
   std::size_t divided = 0;
+  bool all = true;
   for (const Language language : quellix::enumFrom(Language::Afrikaans)) {
+    if (!quellix::languageBuiltIn(language)) {  // this build left it out
+      all = false;
+      continue;
+    }
     // Alternate the two ways of naming a language and the two option forms.
     const bool byName = quellix::fromEnum(language) % 2 == 0;
     const std::string name = byName ? quellix::show(language)
@@ -364,7 +370,9 @@ TEST(ToolWords, EveryLanguageDividesAsTheLibrary) {
     EXPECT_EQ(result.out, expected);
   }
   // Sanity of the word list: it exercises real divisions in many languages.
-  EXPECT_GT(divided, 73u);
+  if (all) {
+    EXPECT_GT(divided, 73u);
+  }
 }
 
 TEST(ToolWords, SeparatorJoinsThePieces) {
@@ -747,37 +755,50 @@ TEST(ToolList, PrintsEveryLanguageAligned) {
   ASSERT_EQ(rows.size(), 73u);
   const std::vector<std::size_t> starts = fieldStarts(rows[0]);
   const std::vector<std::size_t> ends = fieldEnds(rows[0]);
-  ASSERT_EQ(starts.size(), 5u);
+  ASSERT_GE(starts.size(), 5u);
   for (const Language language : quellix::enumFrom(Language::Afrikaans)) {
     const auto number = quellix::fromEnum(language);
     const std::string& row = rows[static_cast<std::size_t>(number)];
     SCOPED_TRACE(row);
     const quellix::Hyphenator& h = quellix::languageHyphenator(language);
-    const std::vector<std::string> expected{
+    std::vector<std::string> expected{
         std::to_string(number), quellix::show(language),
         std::string(quellix::languageAffix(language)),
         std::to_string(quellix::hyphenatorLeftMin(h)),
         std::to_string(quellix::hyphenatorRightMin(h))};
+    // A language the build left out is listed all the same, and marked.
+    if (!quellix::languageBuiltIn(language)) expected.insert(expected.end(), {"(not", "built", "in)"});
     EXPECT_EQ(fields(row), expected);
     // Numbers end in one column; names, affixes and margins start in one column each.
     EXPECT_EQ(fieldEnds(row)[0], ends[0]);
     const std::vector<std::size_t> rowStarts = fieldStarts(row);
-    EXPECT_EQ(std::vector<std::size_t>(rowStarts.begin() + 1, rowStarts.end()),
-              std::vector<std::size_t>(starts.begin() + 1, starts.end()));
+    ASSERT_GE(rowStarts.size(), 5u);
+    EXPECT_EQ(std::vector<std::size_t>(rowStarts.begin() + 1, rowStarts.begin() + 5),
+              std::vector<std::size_t>(starts.begin() + 1, starts.begin() + 5));
   }
-  EXPECT_EQ(fields(rows[13]), (std::vector<std::string>{"13", "English_US", "en-us", "2", "3"}));
+  if (quellix::languageBuiltIn(Language::English_US)) {
+    EXPECT_EQ(fields(rows[13]), (std::vector<std::string>{"13", "English_US", "en-us", "2", "3"}));
+  }
 }
 
 TEST(ToolLicence, PrintsTheEmbeddedText) {
   for (const std::string& name : {std::string("en-us"), std::string("German_1996")}) {
     SCOPED_TRACE(name);
     const Language language = *quellix::languageFromName(name);
+    if (!quellix::languageBuiltIn(language)) continue;  // this build left it out
     const RunResult result = runTool({"--licence", name});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, quellix::languageLicence(language));
     EXPECT_GT(result.out.size(), 100u);
   }
-  EXPECT_EQ(runTool({"--licence=ru"}).out, quellix::languageLicence(Language::Russian));
+  if (quellix::languageBuiltIn(Language::Russian)) {
+    EXPECT_EQ(runTool({"--licence=ru"}).out, quellix::languageLicence(Language::Russian));
+  } else {
+    // A language the build left out has no licence text to print: a data failure.
+    const RunResult result = runTool({"--licence=ru"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Could not find hyph-ru.lic.txt.gz"), std::string::npos) << result.err;
+  }
 }
 
 TEST(ToolVersion, PrintsTheProjectVersion) {

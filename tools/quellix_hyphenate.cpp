@@ -381,7 +381,9 @@ void listLanguages(Output& out) {
     line.append("  ").append(name).append(nameWidth - name.size(), ' ');
     line.append("  ").append(affix).append(affixWidth - affix.size(), ' ');
     line.append("  ").append(std::to_string(quellix::hyphenatorLeftMin(h)));
-    line.append(" ").append(std::to_string(quellix::hyphenatorRightMin(h))).push_back('\n');
+    line.append(" ").append(std::to_string(quellix::hyphenatorRightMin(h)));
+    if (!quellix::languageBuiltIn(language)) line.append("  (not built in)");
+    line.push_back('\n');
     out.write(line);
   }
 }
