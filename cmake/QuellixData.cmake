@@ -1,13 +1,20 @@
 # Embeds the language data set into the library image.
 #
-# quellix_embed_data(target): for every affix of src/languages.inc, the four files
+# QUELLIX_LANGUAGES chooses the languages to embed: "all" (the default) or a ;-list of
+# affixes ("en-us;de-1996;fr"); QUELLIX_LANGUAGES_EXCLUDE names affixes to leave out of
+# that choice ("cs;ga"). A language left out keeps its Language value, name and margins;
+# its files are simply not embedded, so its tables fail at first use with "Could not find".
+#
+# quellix_embed_data(target): for every chosen affix, the four files
 # "hyph-<affix>.<kind>.txt.gz" (kinds chr, hyp, lic, pat) of QUELLIX_DATA_DIR become part of
 # target:
 #   - embedded_data.S     one .incbin per file in .rodata, each under a hidden symbol;
 #   - embedded_files.inc  the sorted name table for src/embedded_files.cpp, one line
 #                         QUELLIX_EMBEDDED_FILE(index, "name", size) per file.
 # The bytes are taken unchanged and assembled, never turned into a source literal.
-# Configuring fails when the directory or one of the expected files is missing. A change
+# Configuring fails on an unknown affix and when the directory or one of the expected
+# files is missing. QUELLIX_EMBEDDED_AFFIXES (a global property) holds the chosen affixes
+# in table order, for the copyright file and the tests. A change
 # to a data file re-runs the configuration (the sizes live in the table) and re-assembles
 # the data.
 
@@ -40,7 +47,43 @@ function(quellix_embed_data target)
       "(found ${language_count} rows, ${unique_count} distinct affixes)")
   endif()
 
-  # The data directory and the 292 names expected in it.
+  # The languages chosen.
+  if(QUELLIX_LANGUAGES STREQUAL "all")
+    set(chosen ${affixes})
+  else()
+    set(chosen ${QUELLIX_LANGUAGES})
+  endif()
+  set(unknown "")
+  foreach(affix IN LISTS chosen QUELLIX_LANGUAGES_EXCLUDE)
+    if(NOT affix IN_LIST affixes)
+      list(APPEND unknown "\"${affix}\"")
+    endif()
+  endforeach()
+  if(unknown)
+    list(JOIN unknown ", " unknown_text)
+    message(FATAL_ERROR
+      "quellix: QUELLIX_LANGUAGES / QUELLIX_LANGUAGES_EXCLUDE name unknown language affixes: "
+      "${unknown_text}. Use \"all\" or affixes such as \"en-us;de-1996;fr\" (src/languages.inc "
+      "lists them; quellix-hyphenate --list prints them).")
+  endif()
+  set(embedded "")
+  foreach(affix IN LISTS affixes)
+    if(affix IN_LIST chosen AND NOT affix IN_LIST QUELLIX_LANGUAGES_EXCLUDE)
+      list(APPEND embedded "${affix}")
+    endif()
+  endforeach()
+  if(NOT embedded)
+    message(FATAL_ERROR
+      "quellix: QUELLIX_LANGUAGES=\"${QUELLIX_LANGUAGES}\" with QUELLIX_LANGUAGES_EXCLUDE="
+      "\"${QUELLIX_LANGUAGES_EXCLUDE}\" leaves no language to embed.")
+  endif()
+  list(LENGTH embedded embedded_count)
+  if(NOT embedded_count EQUAL language_count)
+    message(STATUS "quellix: embedding ${embedded_count} of ${language_count} languages: ${embedded}")
+  endif()
+  set_property(GLOBAL PROPERTY QUELLIX_EMBEDDED_AFFIXES "${embedded}")
+
+  # The data directory and the names expected in it (292 when every language is chosen).
   get_filename_component(data_dir "${QUELLIX_DATA_DIR}" ABSOLUTE)
   if(NOT IS_DIRECTORY "${data_dir}")
     message(FATAL_ERROR
@@ -48,7 +91,7 @@ function(quellix_embed_data target)
       "Point QUELLIX_DATA_DIR at the directory holding the 292 hyph-utf8 .txt.gz files.")
   endif()
   set(names "")
-  foreach(affix IN LISTS affixes)
+  foreach(affix IN LISTS embedded)
     foreach(kind IN ITEMS chr hyp lic pat)
       list(APPEND names "hyph-${affix}.${kind}.txt.gz")
     endforeach()
@@ -67,12 +110,16 @@ function(quellix_embed_data target)
     list(JOIN missing "\n  " missing_text)
     message(FATAL_ERROR
       "quellix: the language data directory ${data_dir} (QUELLIX_DATA_DIR) lacks "
-      "${missing_count} of the 292 expected files:\n  ${missing_text}")
+      "${missing_count} of the files the chosen languages need:\n  ${missing_text}")
   endif()
 
-  # Files that look like data but are not in the table are left out; say so.
+  # Files that look like data but belong to no language are left out; say so.
   file(GLOB present RELATIVE "${data_dir}" "${data_dir}/hyph-*.txt.gz")
-  list(REMOVE_ITEM present ${names})
+  foreach(affix IN LISTS affixes)
+    foreach(kind IN ITEMS chr hyp lic pat)
+      list(REMOVE_ITEM present "hyph-${affix}.${kind}.txt.gz")
+    endforeach()
+  endforeach()
   if(present)
     list(JOIN present ", " extra_text)
     message(WARNING "quellix: not embedding files of ${data_dir} that no language uses: ${extra_text}")

@@ -6,37 +6,82 @@ include(CMakePackageConfigHelpers)
 set(QUELLIX_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/quellix" CACHE STRING
   "Where quellixConfig.cmake is installed, relative to the prefix")
 
-# The library: libquellix.so.0.8.3 with its SOVERSION link libquellix.so.0.8 and the
-# development link libquellix.so. zlib is linked privately, so consumers need nothing more.
+# Install components, which the Debian packages below follow:
+#   runtime      libquellix.so.VERSION and its SONAME link libquellix.so.MAJOR
+#   development  headers, the libquellix.so link, CMake package files, quellix.pc
+#   tools        quellix-hyphenate and its man page
+# A plain cmake --install installs all of them, plus LICENSE and README.md.
+# zlib is linked privately, so consumers need nothing more.
 install(TARGETS quellix
   EXPORT quellixTargets
-  LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
-  ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
-  RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}"
+  LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT runtime
+    NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT development
+  RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT runtime
   INCLUDES DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/quellix"
-  DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}"
+  DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}" COMPONENT development
   FILES_MATCHING PATTERN "*.hpp" PATTERN "*.h")
 install(FILES "${PROJECT_BINARY_DIR}/include/quellix/version.hpp"
-  DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/quellix")
+  DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/quellix" COMPONENT development)
 
-# The command-line tool, found beside the library wherever the prefix is moved to.
+# The command-line tool, found beside the library wherever the prefix is moved to; a
+# library directory the linker searches anyway (/usr/lib/<triplet>) needs no RPATH, and
+# Debian forbids one there.
 if(TARGET quellix-hyphenate)
-  file(RELATIVE_PATH quellix_bin_to_lib
-    "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${CMAKE_INSTALL_LIBDIR}")
-  set_target_properties(quellix-hyphenate PROPERTIES
-    INSTALL_RPATH "$ORIGIN/${quellix_bin_to_lib}")
-  install(TARGETS quellix-hyphenate RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+  set(QUELLIX_TOOL_RPATH "")
+  if(NOT CMAKE_INSTALL_FULL_LIBDIR IN_LIST CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES)
+    file(RELATIVE_PATH quellix_bin_to_lib
+      "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${CMAKE_INSTALL_LIBDIR}")
+    set(QUELLIX_TOOL_RPATH "$ORIGIN/${quellix_bin_to_lib}")
+  endif()
+  set_target_properties(quellix-hyphenate PROPERTIES INSTALL_RPATH "${QUELLIX_TOOL_RPATH}")
+  install(TARGETS quellix-hyphenate RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT tools)
+
+  # The man page, made from --help by help2man.
+  find_program(QUELLIX_HELP2MAN help2man)
+  find_program(QUELLIX_GZIP gzip)
+  if(NOT QUELLIX_HELP2MAN OR NOT QUELLIX_GZIP)
+    message(FATAL_ERROR
+      "quellix: help2man and gzip make the man page of quellix-hyphenate; install them "
+      "(Debian: apt-get install help2man gzip), or configure with -DQUELLIX_BUILD_TOOLS=OFF "
+      "or -DQUELLIX_INSTALL=OFF")
+  endif()
+  # help2man runs the tool through a wrapper that puts the usage block in its form.
+  set(quellix_man "${PROJECT_BINARY_DIR}/man/quellix-hyphenate.1")
+  set(quellix_tool "$<TARGET_FILE:quellix-hyphenate>")
+  configure_file("${PROJECT_SOURCE_DIR}/cmake/help2man-help.sh.in"
+    "${PROJECT_BINARY_DIR}/man/help2man-help.sh.in" @ONLY)
+  file(GENERATE OUTPUT "${PROJECT_BINARY_DIR}/man/wrapper/quellix-hyphenate"
+    INPUT "${PROJECT_BINARY_DIR}/man/help2man-help.sh.in"
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+      WORLD_READ WORLD_EXECUTE)
+  set(quellix_wrapper "${PROJECT_BINARY_DIR}/man/wrapper/quellix-hyphenate")
+  add_custom_command(OUTPUT "${quellix_man}.gz"
+    COMMAND sh -c "\"$0\" --h2m-include > \"$1\"" "${quellix_wrapper}"
+      "${PROJECT_BINARY_DIR}/man/examples.h2m"
+    COMMAND "${QUELLIX_HELP2MAN}" --no-info --no-discard-stderr
+      "--include=${PROJECT_BINARY_DIR}/man/examples.h2m"
+      "--name=divide words at their permitted break points"
+      "--version-string=${PROJECT_VERSION}" --section=1
+      "--output=${quellix_man}" "${quellix_wrapper}"
+    COMMAND "${QUELLIX_GZIP}" -9nf "${quellix_man}"
+    DEPENDS quellix-hyphenate "${PROJECT_SOURCE_DIR}/cmake/help2man-help.sh.in"
+    COMMENT "Making the man page quellix-hyphenate(1) with help2man"
+    VERBATIM)
+  add_custom_target(quellix-man-page ALL DEPENDS "${quellix_man}.gz")
+  install(FILES "${quellix_man}.gz"
+    DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT tools)
 endif()
 
 # CMake package: find_package(quellix 0.8.3) gives the imported target quellix::quellix.
-# Before 1.0 a new minor version may break the interface (the SOVERSION is MAJOR.MINOR),
-# so only versions with the same major and minor number count as compatible.
+# Before 1.0 a new minor version may break the source interface, so only versions with
+# the same major and minor number count as compatible.
 install(EXPORT quellixTargets
   NAMESPACE quellix::
   FILE quellixTargets.cmake
-  DESTINATION "${QUELLIX_INSTALL_CMAKEDIR}")
+  DESTINATION "${QUELLIX_INSTALL_CMAKEDIR}" COMPONENT development)
 configure_package_config_file("${PROJECT_SOURCE_DIR}/cmake/quellixConfig.cmake.in"
   "${PROJECT_BINARY_DIR}/quellixConfig.cmake"
   INSTALL_DESTINATION "${QUELLIX_INSTALL_CMAKEDIR}")
@@ -46,46 +91,27 @@ write_basic_package_version_file("${PROJECT_BINARY_DIR}/quellixConfigVersion.cma
 install(FILES
   "${PROJECT_BINARY_DIR}/quellixConfig.cmake"
   "${PROJECT_BINARY_DIR}/quellixConfigVersion.cmake"
-  DESTINATION "${QUELLIX_INSTALL_CMAKEDIR}")
+  DESTINATION "${QUELLIX_INSTALL_CMAKEDIR}" COMPONENT development)
 
 # pkg-config: written at install time, so that its prefix is the one installed to
-# (cmake --install --prefix DIR, or /usr inside the Debian package).
-configure_file("${PROJECT_SOURCE_DIR}/cmake/quellix.pc.in"
-  "${PROJECT_BINARY_DIR}/quellix.pc.in" @ONLY)
-install(CODE "
-  file(READ \"${PROJECT_BINARY_DIR}/quellix.pc.in\" quellix_pc)
-  string(REPLACE \"%PREFIX%\" \"\${CMAKE_INSTALL_PREFIX}\" quellix_pc \"\${quellix_pc}\")
-  file(WRITE \"${PROJECT_BINARY_DIR}/quellix.pc\" \"\${quellix_pc}\")
-")
-install(FILES "${PROJECT_BINARY_DIR}/quellix.pc"
-  DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+# (cmake --install --prefix DIR, or /usr inside the Debian package). quellix.pc is for the
+# C++ headers and carries -std=c++20 (a later -std of the consumer's own, given after it,
+# takes precedence with GCC and Clang); quellix-c.pc is for C programs, which include only
+# quellix/quellix.h and must not be handed a C++ option.
+foreach(quellix_pc_name quellix quellix-c)
+  configure_file("${PROJECT_SOURCE_DIR}/cmake/${quellix_pc_name}.pc.in"
+    "${PROJECT_BINARY_DIR}/${quellix_pc_name}.pc.in" @ONLY)
+  install(CODE "
+    file(READ \"${PROJECT_BINARY_DIR}/${quellix_pc_name}.pc.in\" quellix_pc)
+    string(REPLACE \"%PREFIX%\" \"\${CMAKE_INSTALL_PREFIX}\" quellix_pc \"\${quellix_pc}\")
+    file(WRITE \"${PROJECT_BINARY_DIR}/${quellix_pc_name}.pc\" \"\${quellix_pc}\")
+  " COMPONENT development)
+  install(FILES "${PROJECT_BINARY_DIR}/${quellix_pc_name}.pc"
+    DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig" COMPONENT development)
+endforeach()
 
+# Not packaged: each Debian package carries its own copyright file instead.
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${PROJECT_SOURCE_DIR}/README.md"
-  DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+  DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT documentation)
 
-# Debian package: cpack -G DEB in the build directory. It installs under the configured
-# prefix, so configure with -DCMAKE_INSTALL_PREFIX=/usr for a system package; the library's
-# default directories (quellix/paths.hpp) then name the same prefix.
-set(CPACK_PACKAGE_NAME "quellix")
-set(CPACK_PACKAGE_VENDOR "The quellix authors")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Divides words at their permitted break points with Liang's pattern method and\n\
-carries the hyph-utf8 patterns of 73 languages. Contains the shared library, its\n\
-headers, CMake and pkg-config files and the quellix-hyphenate tool.")
-set(CPACK_PACKAGE_CONTACT "The quellix authors <quellix@localhost>")
-set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
-set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
-set(CPACK_GENERATOR "DEB")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION "libs")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The quellix authors <quellix@localhost>")
-find_program(QUELLIX_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(QUELLIX_DPKG_SHLIBDEPS)
-  # Computes libc6, libgcc-s1, libstdc++6 and zlib1g with their minimum versions.
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6, zlib1g")
-endif()
-include(CPack)
+include("${PROJECT_SOURCE_DIR}/cmake/QuellixDebian.cmake")

@@ -31,7 +31,8 @@ constexpr bool namesStrictlyAscending() {
 // The binary search below gives the result of a walk from the first entry only because
 // the names are sorted and distinct.
 static_assert(namesStrictlyAscending(), "embedded file names must be sorted and distinct");
-static_assert(std::size(kEmbeddedFiles) == 292, "the data set has four files per language");
+// 292 with every language; fewer when the build embeds a chosen few.
+static_assert(std::size(kEmbeddedFiles) % 4 == 0, "each embedded language has four files");
 
 }  // namespace
 

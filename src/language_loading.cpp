@@ -85,6 +85,18 @@ const Hyphenator& languageHyphenator(Language language) {
   return *std::launder(reinterpret_cast<const Hyphenator*>(shared.storage));
 }
 
+bool languageBuiltIn(Language language) noexcept {
+  if (!detail::isLanguage(language)) return false;
+  // The build embeds all four files of a language or none of them.
+  char name[64] = "hyph-";
+  const std::string_view affix = detail::kLanguageRows[static_cast<std::size_t>(language)].affix;
+  const std::string_view kind = ".pat.txt.gz";
+  if (5 + affix.size() + kind.size() > sizeof name) return false;
+  affix.copy(name + 5, affix.size());
+  kind.copy(name + 5 + affix.size(), kind.size());
+  return detail::lookupEmbeddedFile(std::string_view(name, 5 + affix.size() + kind.size())).has_value();
+}
+
 std::string languageLicence(Language language) {
   return detail::toUtf8(
       detail::readDataFile(detail::dataFileName(language, ".lic.txt.gz"), &detail::lookupEmbeddedFile));

@@ -17,6 +17,9 @@
 #ifndef QUELLIX_TEST_DATA_DIR
 #error "QUELLIX_TEST_DATA_DIR must name the data directory the library embeds"
 #endif
+#ifndef QUELLIX_TEST_EMBEDDED_AFFIXES
+#error "QUELLIX_TEST_EMBEDDED_AFFIXES must list the affixes the build embeds"
+#endif
 
 namespace quellix::detail {
 namespace {
@@ -37,22 +40,36 @@ std::size_t lineCount(std::string_view text) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
+// Whether the build embeds the language of affix (QUELLIX_LANGUAGES may choose a few).
+bool embedded(std::string_view affix) {
+  const std::string list = "," + std::string(QUELLIX_TEST_EMBEDDED_AFFIXES) + ",";
+  return list.find("," + std::string(affix) + ",") != std::string::npos;
+}
+
+bool allEmbedded() {
+  return std::all_of(kExpectedLanguages.begin(), kExpectedLanguages.end(),
+                     [](const auto& row) { return embedded(row.affix); });
+}
+
 TEST(EmbeddedFiles, HoldsFourFilesPerLanguageInByteOrder) {
   const auto files = embeddedFiles();
-  ASSERT_EQ(files.size(), 292u);
-  EXPECT_EQ(files.front().name, "hyph-af.chr.txt.gz");
-  EXPECT_EQ(files[1].name, "hyph-af.hyp.txt.gz");
-  EXPECT_EQ(files[2].name, "hyph-af.lic.txt.gz");
-  EXPECT_EQ(files[3].name, "hyph-af.pat.txt.gz");
-  EXPECT_EQ(files[4].name, "hyph-as.chr.txt.gz");
-  EXPECT_EQ(files.back().name, "hyph-zh-latn-pinyin.pat.txt.gz");
+  if (allEmbedded()) {
+    ASSERT_EQ(files.size(), 292u);
+    EXPECT_EQ(files.front().name, "hyph-af.chr.txt.gz");
+    EXPECT_EQ(files[1].name, "hyph-af.hyp.txt.gz");
+    EXPECT_EQ(files[2].name, "hyph-af.lic.txt.gz");
+    EXPECT_EQ(files[3].name, "hyph-af.pat.txt.gz");
+    EXPECT_EQ(files[4].name, "hyph-as.chr.txt.gz");
+    EXPECT_EQ(files.back().name, "hyph-zh-latn-pinyin.pat.txt.gz");
+  }
   EXPECT_TRUE(std::adjacent_find(files.begin(), files.end(), [](const auto& a, const auto& b) {
                 return !(a.name < b.name);
               }) == files.end());
 
   std::vector<std::string> expected;
   for (const auto& row : kExpectedLanguages)
-    for (const char* kind : {"chr", "hyp", "lic", "pat"})
+    if (embedded(row.affix))
+      for (const char* kind : {"chr", "hyp", "lic", "pat"})
       expected.push_back("hyph-" + std::string(row.affix) + "." + kind + ".txt.gz");
   std::sort(expected.begin(), expected.end());
   std::vector<std::string> actual;
@@ -88,6 +105,7 @@ TEST(EmbeddedFiles, EveryFileIsOneGzipMemberNamedAfterItsEntry) {
 }
 
 TEST(EmbeddedFiles, LookupMatchesWholeNamesExactly) {
+  if (!embedded("en-us")) GTEST_SKIP() << "en-us is not built in";
   const auto found = lookupEmbeddedFile("hyph-en-us.pat.txt.gz");
   ASSERT_TRUE(found.has_value());
   EXPECT_EQ(asString(*found),
@@ -119,6 +137,7 @@ TEST(EmbeddedFiles, LookupFindsEveryEntryByItsOwnName) {
 
 // Sizes and line counts of the decompressed texts identify the release of the data set.
 TEST(EmbeddedFiles, ContentMatchesTheKnownRelease) {
+  if (!allEmbedded()) GTEST_SKIP() << "the totals are those of all 73 languages";
   std::map<std::string, std::size_t> linesPerKind;
   std::size_t totalBytes = 0;
   std::map<std::string, std::string> texts;
@@ -152,6 +171,7 @@ TEST(EmbeddedFiles, ContentMatchesTheKnownRelease) {
 
 TEST(EmbeddedFiles, ExactlyNineteenExceptionFilesAreNonEmpty) {
   for (const auto& row : kExpectedLanguages) {
+    if (!embedded(row.affix)) continue;
     const std::string name = "hyph-" + std::string(row.affix) + ".hyp.txt.gz";
     SCOPED_TRACE(name);
     const auto bytes = lookupEmbeddedFile(name);
@@ -165,7 +185,9 @@ TEST(EmbeddedFiles, ExactlyNineteenExceptionFilesAreNonEmpty) {
       EXPECT_LE(bytes->size(), 48u);
     }
   }
-  EXPECT_EQ(gunzip(*lookupEmbeddedFile("hyph-fr.hyp.txt.gz"), "hyph-fr.hyp.txt.gz"), "");
+  if (embedded("fr")) {
+    EXPECT_EQ(gunzip(*lookupEmbeddedFile("hyph-fr.hyp.txt.gz"), "hyph-fr.hyp.txt.gz"), "");
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // capitals divide as in small letters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -12,6 +13,7 @@
 #include "embedded_files.hpp"
 #include "language_loading.hpp"
 #include "quellix/language.hpp"
+#include "test_support.hpp"
 #include "text_lines.hpp"
 
 namespace quellix {
@@ -19,6 +21,7 @@ namespace {
 
 TEST(AllLanguages, EveryLanguageBuildsItsTables) {
   for (const Language language : enumFrom(languageMinBound)) {
+    if (!languageBuiltIn(language)) continue;  // this build left it out
     SCOPED_TRACE(show(language));
     const Hyphenator& h = languageHyphenator(language);
     EXPECT_FALSE(hyphenatorPatterns(h).empty());
@@ -45,6 +48,7 @@ TEST(AllLanguages, ExceptionWordsBreakAtTheirHyphensWithinTheMargins) {
   std::size_t words = 0;
   std::size_t unreachable = 0;
   for (const Language language : enumFrom(languageMinBound)) {
+    if (!languageBuiltIn(language)) continue;  // this build left it out
     SCOPED_TRACE(show(language));
     const Hyphenator& h = languageHyphenator(language);
     const std::u32string text = detail::readDataFile(
@@ -83,8 +87,13 @@ TEST(AllLanguages, ExceptionWordsBreakAtTheirHyphensWithinTheMargins) {
       EXPECT_EQ(hyphenate(h, word), expected) << detail::dataFileName(language, ".hyp.txt.gz");
     });
   }
-  EXPECT_EQ(words, 1000u);
-  EXPECT_EQ(unreachable, 1u);  // War-sza-wa
+  if (languageBuiltIn(Language::Uppersorbian)) {
+    EXPECT_GE(unreachable, 1u);  // War-sza-wa
+  }
+  if (std::ranges::all_of(enumFrom(languageMinBound), languageBuiltIn)) {
+    EXPECT_EQ(words, 1000u);
+    EXPECT_EQ(unreachable, 1u);
+  }
 }
 
 TEST(AllLanguages, WordsInCapitalsDivideAsInSmallLetters) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quellix/language.hpp"
+#include "test_support.hpp"
 
 namespace quellix {
 namespace {
@@ -25,6 +26,7 @@ const std::vector<std::u32string> kWords{U"Associate", U"algorithm", U"computer"
                                          U"PROJECT",   U"declination"};
 
 TEST(LanguageThreads, EightThreadsShareOneHyphenatorAndItsTables) {
+  QUELLIX_REQUIRE_LANGUAGES(Language::English_GB);
   constexpr int kThreads = 8;
   std::vector<Seen> seen(kThreads);
   std::latch start(kThreads);

@@ -6,7 +6,19 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "quellix/hyphenator.hpp"
+#include "quellix/language.hpp"
+
+// Skips the calling test (GTEST_SKIP, so it must be called from the test body) unless
+// the library was built with every language named; a build may embed only a few.
+#define QUELLIX_REQUIRE_LANGUAGES(...)                                                  \
+  do {                                                                                \
+    for (const ::quellix::Language required_ : {__VA_ARGS__})                         \
+      if (!::quellix::languageBuiltIn(required_))                                     \
+        GTEST_SKIP() << ::quellix::languageName(required_) << " is not built in";     \
+  } while (false)
 
 namespace quellix::testing {
 

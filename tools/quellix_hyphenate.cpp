@@ -512,7 +512,7 @@ void listLanguages(Output& out, bool tsv) {
       line.append("\t").append(quellix::languageAffix(language));
       line.append("\t").append(std::to_string(quellix::hyphenatorLeftMin(h)));
       line.append("\t").append(std::to_string(quellix::hyphenatorRightMin(h)));
-      line.append("\tyes\n");
+      line.append(quellix::languageBuiltIn(language) ? "\tyes\n" : "\tno\n");
       out.write(line);
     }
     return;
@@ -537,6 +537,7 @@ void listLanguages(Output& out, bool tsv) {
     const std::vector<std::string_view> aliases = quellix::languageAliases(language);
     for (std::size_t i = 0; i < aliases.size(); ++i)
       line.append(i == 0 ? "  also " : ", ").append(aliases[i]);
+    if (!quellix::languageBuiltIn(language)) line.append("  (not built in)");
     line.push_back('\n');
     out.write(line);
   }

@@ -337,6 +337,13 @@ QUELLIX_API const Hyphenator& languageHyphenator(Language language);
 // Thread-safe.
 QUELLIX_API std::string languageLicence(Language language);
 
+// Whether language's data files were embedded when the library was built (the build's
+// QUELLIX_LANGUAGES choice; by default every language is). A language left out keeps its
+// Language value, name, affix and margins, but building any of its tables, or
+// languageLicence, throws DataFileError ("Could not find hyph-" + affix + ...).
+// False for a value outside 0..72. Constant time; never throws; thread-safe.
+QUELLIX_API bool languageBuiltIn(Language language) noexcept;
+
 // A name for the shared Hyphenator of one language, usable wherever a const Hyphenator&
 // is expected: hyphenate(english_US, U"associate"). Holds only the Language; converting
 // calls languageHyphenator, so the first conversion builds the record (margins, unbuilt

@@ -1,12 +1,12 @@
 /* quellix's C interface: word division and running-text hyphenation for C programs and
- * for other languages' foreign-function interfaces. C11 and C++ compatible.
+ * for other languages' foreign-function interfaces. C99, C11 and C++ compatible.
  *
  *   quellix_hyphenator* h;
  *   if (quellix_hyphenator_open("en-us", &h) == QUELLIX_OK) {
  *     char out[64];
  *     size_t length;
  *     quellix_hyphenate(h, "associate", QUELLIX_NUL_TERMINATED, "-", out, sizeof out, &length);
- *     puts(out);  // as-so-ciate
+ *     puts(out);   (prints as-so-ciate)
  *     quellix_hyphenator_close(h);
  *   }
  *
