@@ -1,6 +1,9 @@
 #include "quellix/hyphenator.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <type_traits>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -33,23 +36,87 @@ using detail::PatternIndex;
 
 __extension__ typedef __int128 Wide;  // margins are any int64: their sums need 65 bits
 
-// Stack storage for the usual word, the heap only for very long ones.
+// Buffers this thread keeps for words too long for the stack, so that dividing long words
+// again allocates nothing. Several are in use at once (one call needs a few, and a
+// caller's normaliser may divide words itself); past kBlocks a call takes fresh memory.
+class ThreadBuffers {
+ public:
+  static constexpr std::size_t kBlocks = 8;
+  // Buffers above this size are given back after use rather than kept.
+  static constexpr std::size_t kKeptBytes = std::size_t{32} << 20;
+
+  // A free buffer of at least bytes bytes, or null when all are in use.
+  std::byte* acquire(std::size_t bytes, std::size_t& block) {
+    std::size_t pick = kBlocks;
+    for (std::size_t k = 0; k < kBlocks; ++k) {
+      if (blocks_[k].busy) continue;
+      if (blocks_[k].bytes >= bytes) {
+        pick = k;
+        break;
+      }
+      if (pick == kBlocks || blocks_[k].bytes > blocks_[pick].bytes) pick = k;
+    }
+    if (pick == kBlocks) return nullptr;
+    Block& chosen = blocks_[pick];
+    if (chosen.bytes < bytes) {
+      chosen.data.reset();
+      chosen.bytes = 0;
+      chosen.data.reset(new std::byte[bytes]);
+      chosen.bytes = bytes;
+    }
+    chosen.busy = true;
+    block = pick;
+    return chosen.data.get();
+  }
+  void release(std::size_t block) noexcept {
+    Block& given = blocks_[block];
+    given.busy = false;
+    if (given.bytes > kKeptBytes) {
+      given.data.reset();
+      given.bytes = 0;
+    }
+  }
+
+ private:
+  struct Block {
+    std::unique_ptr<std::byte[]> data;
+    std::size_t bytes = 0;
+    bool busy = false;
+  };
+  std::array<Block, kBlocks> blocks_;
+};
+
+thread_local ThreadBuffers threadBuffers;
+
+// Stack storage for the usual word; for longer ones a buffer of this thread's.
 template <class T, std::size_t N>
 class Scratch {
+  static_assert(std::is_trivially_copyable_v<T> && alignof(T) <= alignof(std::max_align_t));
+
  public:
   explicit Scratch(std::size_t n) {
-    if (n > N) {
+    if (n <= N) return;
+    if (std::byte* kept = threadBuffers.acquire(n * sizeof(T), block_)) {
+      data_ = reinterpret_cast<T*>(kept);
+    } else {
       heap_.reset(new T[n]);
       data_ = heap_.get();
     }
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  ~Scratch() {
+    if (block_ != kNoBlock) threadBuffers.release(block_);
   }
   T* data() noexcept { return data_; }
   T& operator[](std::size_t k) noexcept { return data_[k]; }
 
  private:
+  static constexpr std::size_t kNoBlock = ThreadBuffers::kBlocks;
   T local_[N];
   std::unique_ptr<T[]> heap_;
   T* data_ = local_;
+  std::size_t block_ = kNoBlock;
 };
 
 constexpr std::size_t kStackWord = 256;
@@ -116,13 +183,20 @@ struct ReadyTables {
   const ExceptionTable* exceptions = nullptr;  // null when there are none
   const PatternIndex* index = nullptr;         // null for the empty trie
 
-  // The index's automaton, made once this view has divided kWordsBeforeAutomaton words:
-  // it costs about as much to build as a few ten thousand words gain from it, so a
-  // hyphenator asked for a handful of words never pays for it.
+  // The index's automaton, made once this view has divided wordsBeforeAutomaton(index)
+  // words: it costs about as much to build as some ten thousand words gain from it (more
+  // for a larger table), so a hyphenator asked for a handful of words never pays for it.
   static constexpr std::int32_t kWordsBeforeAutomaton = 4096;
   mutable std::atomic<const PatternAutomaton*> automaton{nullptr};
   mutable std::atomic<std::int32_t> wordsUntilAutomaton{kWordsBeforeAutomaton};  // 0: settled
 
+  // 4,096 words for a transition table of up to 512 KiB, proportionally more beyond.
+  static std::int32_t wordsBeforeAutomaton(const PatternIndex& index) noexcept {
+    const std::size_t tableBytes = index.slots.size() * (index.codes.size() + 1) * 2;
+    const std::size_t words = tableBytes / 128;
+    return static_cast<std::int32_t>(
+        std::clamp<std::size_t>(words, kWordsBeforeAutomaton, std::size_t{1} << 20));
+  }
   const PatternAutomaton* automatonForWord() const noexcept {
     if (const PatternAutomaton* ready = automaton.load(std::memory_order_acquire)) return ready;
     if (!index || wordsUntilAutomaton.load(std::memory_order_relaxed) <= 0) return nullptr;
@@ -171,6 +245,9 @@ const ReadyTables* publishReady(const Hyphenator& h, const CharNormaliser& norma
                                const PatternIndex* index) {
   auto ready = std::make_unique<ReadyTables>();
   gatherTables(*ready, h, normalise, map, exceptions, index);
+  if (ready->index)
+    ready->wordsUntilAutomaton.store(ReadyTables::wordsBeforeAutomaton(*ready->index),
+                                     std::memory_order_relaxed);
   if (ready->index && !ready->custom) {
     const std::size_t reach =
         std::max(ready->index->direct.size(), ready->map ? ready->map->flat().size() : 0);
@@ -239,8 +316,7 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
   const detail::PatternAutomaton* automaton = t.automatonForWord();
   if (automaton && t.margins.cut >= 1) {
     const std::size_t size = m + detail::PatternAutomaton::kWidth;
-    Scratch<std::uint8_t, 2 * kStackWord> lead(size);
-    std::memset(lead.data(), 0, size);
+    Scratch<std::uint8_t, 2 * kStackWord> lead(size);  // match writes every byte
     automaton->match(framed.data(), m, lead.data());
     // The values follow kLead bytes; drop the boundary before the opening dot and the last.
     return emitBreaks(lead.data() + detail::PatternAutomaton::kLead + 1, n, n, t.margins, emit,

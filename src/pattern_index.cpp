@@ -181,19 +181,62 @@ PatternIndex* buildIndex(const PatternNode* root) {
   return index.release();
 }
 
+// Fills the transitions (State wide) and score windows of the automaton whose trie nodes
+// are slotOf (breadth first); false when a score list does not fit its window.
+template <class State>
+bool fillAutomaton(PatternAutomaton& automaton, std::vector<State>& next, const PatternIndex& index,
+                   const std::vector<std::uint32_t>& slotOf,
+                   const std::vector<std::uint32_t>& firstChild,
+                   const std::vector<PatternIndex::Symbol>& symbolOf,
+                   const std::vector<std::uint32_t>& depth) {
+  const std::size_t stride = automaton.stride;
+  const std::size_t states = slotOf.size();
+  next.assign(states * stride, 0);
+  automaton.scoresOf.resize(states);
+  std::vector<std::uint32_t> fail(states, 0);
+  for (std::size_t i = 0; i < states; ++i) {
+    State* row = next.data() + i * stride;
+    auto& scores = automaton.scoresOf[i];
+    if (i == 0) {
+      scores.fill(0);
+    } else {
+      // Where a character has no child, go where the longest proper suffix goes.
+      std::copy_n(next.data() + std::size_t(fail[i]) * stride, stride, row);
+      scores = automaton.scoresOf[fail[i]];
+    }
+    const PatternIndex::Slot& slot = index.slots[slotOf[i]];
+    if (slot.base & PatternIndex::kEndsPattern) {
+      const std::uint32_t list = index.listOf[slotOf[i]];
+      if (list & PatternIndex::kLongList) return false;
+      const std::size_t length = index.shortLength[list];
+      const std::size_t d = depth[i];
+      // The list must end at most one boundary past the pattern's last character.
+      if (d > PatternAutomaton::kWidth - 1 || length > d + 1) return false;
+      for (std::size_t j = 0; j < length; ++j) {
+        std::uint8_t& v = scores[PatternAutomaton::kWidth - 1 - d + j];
+        v = std::max(v, index.shortLists[list][j]);
+      }
+    }
+    for (std::uint32_t child = firstChild[i]; child < firstChild[i + 1]; ++child) {
+      fail[child] = i == 0 ? 0 : static_cast<std::uint32_t>(row[symbolOf[child]]);
+      row[symbolOf[child]] = static_cast<State>(child);
+    }
+  }
+  return true;
+}
+
 // The automaton of index, or null when index's trie does not qualify (see
 // PatternAutomaton).
 std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
-  using Slot = PatternIndex::Slot;
-  const std::vector<Slot>& slots = index.slots;
+  const std::vector<PatternIndex::Slot>& slots = index.slots;
   if (slots[0].base & PatternIndex::kEndsPattern) return nullptr;  // an empty pattern
   auto automaton = std::make_unique<PatternAutomaton>();
   const std::size_t symbols = index.codes.size() + 1;
-  if (symbols > PatternAutomaton::kBudget) return nullptr;
-  const std::size_t stride = symbols;
-  automaton->stride = stride;
-  constexpr std::size_t kMaxStates = 0x10000;  // state numbers are 16 bits
-  const std::size_t stateLimit = std::min(kMaxStates, PatternAutomaton::kBudget / stride);
+  constexpr std::size_t kSmallStates = 0x10000;  // 16-bit state numbers
+  // The most states the budget allows at the narrowest width.
+  const std::size_t stateLimit = PatternAutomaton::kBudgetBytes / sizeof(std::uint16_t) / symbols;
+  if (stateLimit == 0) return nullptr;
+  automaton->stride = symbols;
 
   // The trie's nodes breadth first: the children of state i are states
   // firstChild[i] .. firstChild[i + 1], reached by symbolOf[child].
@@ -216,39 +259,14 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
   }
   const std::size_t states = slotOf.size();
   firstChild.push_back(static_cast<std::uint32_t>(states));
-
-  automaton->next.assign(states * stride, 0);
-  automaton->scoresOf.resize(states);
-  std::vector<std::uint32_t> fail(states, 0);
-  for (std::size_t i = 0; i < states; ++i) {
-    std::uint16_t* row = automaton->next.data() + i * stride;
-    auto& scores = automaton->scoresOf[i];
-    if (i == 0) {
-      scores.fill(0);
-    } else {
-      // Where a character has no child, go where the longest proper suffix goes.
-      std::copy_n(automaton->next.data() + std::size_t(fail[i]) * stride, stride, row);
-      scores = automaton->scoresOf[fail[i]];
-    }
-    const Slot& slot = slots[slotOf[i]];
-    if (slot.base & PatternIndex::kEndsPattern) {
-      const std::uint32_t list = index.listOf[slotOf[i]];
-      if (list & PatternIndex::kLongList) return nullptr;
-      const std::size_t length = index.shortLength[list];
-      const std::size_t d = depth[i];
-      // The list must end at most one boundary past the pattern's last character.
-      if (d > PatternAutomaton::kWidth - 1 || length > d + 1) return nullptr;
-      for (std::size_t j = 0; j < length; ++j) {
-        std::uint8_t& v = scores[PatternAutomaton::kWidth - 1 - d + j];
-        v = std::max(v, index.shortLists[list][j]);
-      }
-    }
-    for (std::uint32_t child = firstChild[i]; child < firstChild[i + 1]; ++child) {
-      fail[child] = i == 0 ? 0 : row[symbolOf[child]];
-      row[symbolOf[child]] = static_cast<std::uint16_t>(child);
-    }
-  }
-  return automaton;
+  if (states <= kSmallStates)
+    return fillAutomaton(*automaton, automaton->next16, index, slotOf, firstChild, symbolOf, depth)
+               ? std::move(automaton)
+               : nullptr;
+  if (states * symbols * sizeof(std::uint32_t) > PatternAutomaton::kBudgetBytes) return nullptr;
+  return fillAutomaton(*automaton, automaton->next32, index, slotOf, firstChild, symbolOf, depth)
+             ? std::move(automaton)
+             : nullptr;
 }
 
 }  // namespace
