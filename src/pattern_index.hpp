@@ -224,45 +224,43 @@ struct PatternIndex {
 
 // The Aho-Corasick automaton of a trie: one table load per character instead of a walk
 // down the trie from every position. A state stands for the longest suffix of the text
-// read so far that begins some pattern; scoresOf[state] holds, aligned to that suffix's
-// end, the largest value each boundary gets from the patterns that end there, its own and
-// those of its shorter suffixes. Made only when every score list fits in 16 bytes, no
-// pattern is empty, and the transition table takes at most kBudgetBytes (16-bit states up
-// to 65,536 of them, 32-bit beyond); other tries divide through the double array. The
-// largest tries of the data set (Hungarian: ~103,000 states of 38 symbols) take ~15 MB.
+// read so far that begins some pattern; its window holds, aligned to that suffix's end,
+// the largest value each boundary gets from the patterns that end there, its own and
+// those of its shorter suffixes.
+//
+// Only the states with children have a row of transitions: from a state without any, each
+// character leads where it leads from the state's longest proper suffix, so such a state
+// uses that suffix's row. An entry names the next row and the next state's window (few
+// distinct windows exist: 545 for Hungarian's 102,669 states), 16 bits each: the table is
+// rows x symbols x 4 bytes (Hungarian: 42,828 rows of 38, 6.5 MB; English 0.4 MB).
+// Made only when every score list fits in 16 bytes, no pattern is empty, rows and windows
+// fit 16 bits and the table kBudgetBytes; other tries divide through the double array.
 struct PatternAutomaton {
   using Symbol = PatternIndex::Symbol;
   static constexpr std::size_t kBudgetBytes = std::size_t{16} << 20;
   static constexpr std::size_t kWidth = PatternIndex::kShortWidth;
+  static constexpr std::size_t kMaxRows = 0x10000;
+  static constexpr std::size_t kMaxWindows = 0x10000;
 
-  std::size_t stride = 0;             // entries per row: one per symbol
-  std::vector<std::uint16_t> next16;  // next[state * stride + symbol]; state 0 is the root
-  std::vector<std::uint32_t> next32;  // used instead when there are more than 65,536 states
-  std::vector<std::array<std::uint8_t, kWidth>> scoresOf;
+  std::size_t stride = 0;           // entries per row: one per symbol
+  std::vector<std::uint32_t> next;  // next[row * stride + symbol]: row | window << 16
+  std::vector<std::array<std::uint8_t, kWidth>> windows;  // windows[0]: all zeros (the root)
 
   // The room match needs before the values it fills.
   static constexpr std::size_t kLead = kWidth - 2;
   // As PatternIndex::match<false>, for values = buffer + kLead, buffer holding
   // m + kWidth bytes (match writes them all).
   void match(const Symbol* framed, std::size_t m, std::uint8_t* buffer) const noexcept {
-    if (next32.empty())
-      run(next16.data(), framed, m, buffer);
-    else
-      run(next32.data(), framed, m, buffer);
-  }
-
- private:
-  template <class State>
-  void run(const State* table, const Symbol* framed, std::size_t m,
-           std::uint8_t* buffer) const noexcept {
-    const std::array<std::uint8_t, kWidth>* const scores = scoresOf.data();
+    const std::uint32_t* const table = next.data();
+    const std::array<std::uint8_t, kWidth>* const scores = windows.data();
     const std::size_t rowLength = stride;
-    std::size_t state = 0;
+    std::size_t row = 0;
     SlidingWindow window;  // boundaries k .. k + 15 of buffer
     for (std::size_t k = 0; k < m; ++k) {
-      state = table[state * rowLength + framed[k]];
+      const std::uint32_t entry = table[row * rowLength + framed[k]];
+      row = entry & 0xffffu;
       // The patterns ending at character k cover boundaries k + 2 - kWidth .. k + 1.
-      window.raise(scores[state].data());
+      window.raise(scores[entry >> 16].data());
       buffer[k] = window.advance();
     }
     window.store(buffer + m);

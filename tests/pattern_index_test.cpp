@@ -85,21 +85,19 @@ TEST(PatternAutomaton, AgreesWithTheDoubleArrayOnRandomTries) {
 }
 
 TEST(PatternAutomaton, AgreesWithTheDoubleArrayForLargeTries) {
-  // English has 16-bit states; Hungarian (over 65,536 states) 32-bit ones.
+  // Hungarian has the largest trie of the data set (over 100,000 states).
   const struct {
     Language language;
     std::u32string_view letters;
-    bool wideStates;
   } cases[] = {
-      {Language::English_US, U"abcdefghijklmnopqrstuvwxyz'", false},
-      {Language::Hungarian, U"aábcdeéfghiíjklmnoóöőpqrstuúüűvwxyz", true},
+      {Language::English_US, U"abcdefghijklmnopqrstuvwxyz'"},
+      {Language::Hungarian, U"aábcdeéfghiíjklmnoóöőpqrstuúüűvwxyz"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(languageName(c.language));
     const PatternIndex& index = indexOf(hyphenatorPatterns(languageHyphenator(c.language)));
     const PatternAutomaton* automaton = index.automaton();
     ASSERT_NE(automaton, nullptr);
-    EXPECT_EQ(automaton->next32.empty(), !c.wideStates);
     std::mt19937 rng(7);
     for (int w = 0; w < 20000; ++w) {
       const std::u32string word = randomWord(rng, c.letters, 14);
