@@ -294,6 +294,26 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
 
   const PatternIndex& index = *t.index;
   const std::size_t m = n + 2;  // the word framed by dots
+  // The exact length of the combined list matters only when a break may follow the last
+  // character (cut 0); the automaton gives the values but not that length.
+  const detail::PatternAutomaton* automaton = t.automatonForWord();
+  if (automaton && t.margins.cut >= 1 && !normal && !anyOpaque) {
+    // The usual word: each character normalised and made a symbol by one load of the
+    // fused table as the automaton reads it.
+    Scratch<std::uint8_t, 2 * kStackWord> lead(m + detail::PatternAutomaton::kWidth);
+    const PatternIndex::Symbol* const fused = t.symbolOfCode.data();
+    const std::size_t fusedSize = t.symbolOfCode.size();
+    automaton->matchWord(
+        index.dot, n,
+        [&](std::size_t k) {
+          const char32_t c = word[k];
+          return c < fusedSize ? fused[c] : t.symbolOf(c);
+        },
+        lead.data());
+    // The values follow kLead bytes; drop the boundary before the opening dot and the last.
+    return emitBreaks(lead.data() + detail::PatternAutomaton::kLead + 1, n, n, t.margins, emit,
+                      quoted);
+  }
   Scratch<PatternIndex::Symbol, kStackWord + 2> framed(m);
   framed[0] = framed[m - 1] = index.dot;
   if (normal) {
@@ -311,9 +331,6 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
     for (std::size_t k = 0; k < n; ++k)
       framed[k + 1] = opaque[k] ? PatternIndex::Symbol{0} : t.symbolOf(word[k]);
   }
-  // The exact length of the combined list matters only when a break may follow the last
-  // character (cut 0); the automaton gives the values but not that length.
-  const detail::PatternAutomaton* automaton = t.automatonForWord();
   if (automaton && t.margins.cut >= 1) {
     const std::size_t size = m + detail::PatternAutomaton::kWidth;
     Scratch<std::uint8_t, 2 * kStackWord> lead(size);  // match writes every byte

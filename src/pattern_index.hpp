@@ -251,13 +251,25 @@ struct PatternAutomaton {
   // As PatternIndex::match<false>, for values = buffer + kLead, buffer holding
   // m + kWidth bytes (match writes them all).
   void match(const Symbol* framed, std::size_t m, std::uint8_t* buffer) const noexcept {
+    run(m, [framed](std::size_t k) { return framed[k]; }, buffer);
+  }
+  // The same for the word of n characters whose symbols symbolAt(0 .. n - 1) gives,
+  // framed by dot: the symbols are found as the automaton reads them, with no framed copy.
+  template <class SymbolAt>
+  void matchWord(Symbol dot, std::size_t n, SymbolAt symbolAt, std::uint8_t* buffer) const {
+    run(n + 2, [&](std::size_t k) { return k == 0 || k == n + 1 ? dot : symbolAt(k - 1); }, buffer);
+  }
+
+ private:
+  template <class SymbolAt>
+  void run(std::size_t m, SymbolAt symbolAt, std::uint8_t* buffer) const {
     const std::uint32_t* const table = next.data();
     const std::array<std::uint8_t, kWidth>* const scores = windows.data();
     const std::size_t rowLength = stride;
     std::size_t row = 0;
     SlidingWindow window;  // boundaries k .. k + 15 of buffer
     for (std::size_t k = 0; k < m; ++k) {
-      const std::uint32_t entry = table[row * rowLength + framed[k]];
+      const std::uint32_t entry = table[row * rowLength + symbolAt(k)];
       row = entry & 0xffffu;
       // The patterns ending at character k cover boundaries k + 2 - kWidth .. k + 1.
       window.raise(scores[entry >> 16].data());
