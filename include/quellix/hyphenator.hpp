@@ -98,7 +98,7 @@ QUELLIX_API std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32s
 // nothing (a caller's own normaliser may): warm means its tables are built, which the
 // first words do, and, for a trie that has an automaton, that automaton too, which h
 // builds when it has divided 4,096 words (proportionally more for a table above 512 KiB;
-// Hungarian's, the largest, after about 120,000). Words of more than 256 characters use scratch
+// Hungarian's, the largest, after about 61,000). Words of more than 256 characters use scratch
 // space the calling thread keeps (up to 32 MiB a buffer) and reuses: the first word that
 // long on a thread allocates it, later ones do not. Throws as hyphenate.
 QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::u32string_view word,
