@@ -144,18 +144,30 @@ Margins marginsOf(std::int64_t left, std::int64_t right) noexcept {
 }
 
 // Calls emit(i) for each break of an n-character word whose score list is s (s[i] for
-// the boundary after character i); a null s (the empty trie) holds only zeros.
+// the boundary after character i); a null s (the empty trie) holds only zeros. padded:
+// s has 16 readable bytes from every position up to the last break candidate, so the
+// breaks are found sixteen positions at a time to the end, without a branch per position.
 template <class Emit, class Quoted>
 std::size_t emitBreaks(const std::uint8_t* s, std::size_t sLength, std::size_t n,
-                       const Margins& margins, Emit& emit, Quoted& quoted) {
+                       const Margins& margins, Emit& emit, Quoted& quoted, bool padded = false) {
   if (!margins.leftPositive && sLength == 0)
     throw ScoreError("Malformed quellix score for " + quoted());
   if (!s || sLength == 0 || n < margins.cut) return 0;
   const std::size_t hi = std::min(n - margins.cut, sLength - 1);
   std::size_t count = 0;
   std::size_t i = margins.lo;
-  // Sixteen scores at a time while they lie inside the list (s has at least 16 readable
-  // bytes past hi only when the caller padded it, so the tail goes one by one).
+  if (padded) {
+    for (; i <= hi; i += 16) {
+      unsigned bits = detail::oddSixteen(s + i);
+      if (hi - i < 15) bits &= (2u << (hi - i)) - 1u;
+      for (; bits; bits &= bits - 1) {
+        emit(i + static_cast<unsigned>(__builtin_ctz(bits)));
+        ++count;
+      }
+    }
+    return count;
+  }
+  // Sixteen scores at a time while they lie inside the list, then the tail one by one.
   for (; hi >= 15 && i <= hi - 15; i += 16) {
     for (unsigned bits = detail::oddSixteen(s + i); bits; bits &= bits - 1) {
       emit(i + static_cast<unsigned>(__builtin_ctz(bits)));
@@ -300,7 +312,10 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
   if (automaton && t.margins.cut >= 1 && !normal && !anyOpaque) {
     // The usual word: each character normalised and made a symbol by one load of the
     // fused table as the automaton reads it.
-    Scratch<std::uint8_t, 2 * kStackWord> lead(m + detail::PatternAutomaton::kWidth);
+    // match fills m + kWidth bytes; 16 zeros more let the breaks be read 16 at a time.
+    constexpr std::size_t kWidth = detail::PatternAutomaton::kWidth;
+    Scratch<std::uint8_t, 2 * kStackWord> lead(m + 2 * kWidth);
+    std::memset(lead.data() + m + kWidth, 0, kWidth);
     const PatternIndex::Symbol* const fused = t.symbolOfCode.data();
     const std::size_t fusedSize = t.symbolOfCode.size();
     automaton->matchWord(
@@ -312,7 +327,7 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
         lead.data());
     // The values follow kLead bytes; drop the boundary before the opening dot and the last.
     return emitBreaks(lead.data() + detail::PatternAutomaton::kLead + 1, n, n, t.margins, emit,
-                      quoted);
+                      quoted, true);
   }
   Scratch<PatternIndex::Symbol, kStackWord + 2> framed(m);
   framed[0] = framed[m - 1] = index.dot;
@@ -345,7 +360,8 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
   const std::size_t length = t.margins.cut >= 1
                                  ? index.match<false>(framed.data(), m, values.data())
                                  : index.match<true>(framed.data(), m, values.data());
-  return emitBreaks(values.data() + 1, length - 2, n, t.margins, emit, quoted);
+  // values holds valuesSize(m) bytes, zeros past what match wrote: padded.
+  return emitBreaks(values.data() + 1, length - 2, n, t.margins, emit, quoted, true);
 }
 
 // Calls emit(i) for every i (ascending) after which hyphenate cuts word; returns how many.
