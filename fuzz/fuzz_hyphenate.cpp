@@ -130,6 +130,12 @@ void checkAutomaton(const Patterns& trie, std::u32string_view word) {
   std::vector<std::uint8_t> lead(m + detail::PatternAutomaton::kWidth, 0);
   automaton->match(framed.data(), m, lead.data());
   FUZZ_CHECK(std::memcmp(walked.data(), lead.data() + detail::PatternAutomaton::kLead, m) == 0);
+  // The same with the symbols found as the automaton reads them (a warm hyphenator's way).
+  std::vector<std::uint8_t> direct(m + detail::PatternAutomaton::kWidth, 0xff);
+  automaton->matchWord(
+      index.dot, word.size(), [&](std::size_t k) { return index.symbolOf(word[k]); },
+      direct.data());
+  FUZZ_CHECK(direct == lead);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "quellix/version.hpp"
 #include "quellix/text.hpp"
 #include "language_table.hpp"
+#include "utf8_decode.hpp"
 
 struct quellix_hyphenator {
   quellix::Language language;
@@ -29,9 +30,41 @@ namespace {
 
 thread_local std::string lastError;
 
-quellix_status fail(quellix_status status, const char* message) noexcept {
+// Messages may quote a caller's text (a language name, a word): they are cut to this many
+// bytes, at a character boundary, and their control characters and malformed bytes are
+// written as \xHH, so that a message stays short and safe to print.
+constexpr std::size_t kMessageLimit = 256;
+
+std::string boundedMessage(std::string_view message) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(message.data());
+  for (std::size_t at = 0; at < message.size();) {
+    char32_t c = 0;
+    std::size_t length = quellix::detail::decodeUtf8Sequence(bytes + at, message.size() - at, c);
+    const bool escaped = length == 0 || c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0);
+    if (length == 0) length = 1;
+    const std::size_t written = escaped ? 4 * length : length;
+    if (out.size() + written > kMessageLimit) {
+      out += "...";
+      break;
+    }
+    if (escaped) {
+      for (std::size_t k = 0; k < length; ++k) {
+        const unsigned char byte = bytes[at + k];
+        out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+      }
+    } else {
+      out.append(message.substr(at, length));
+    }
+    at += length;
+  }
+  return out;
+}
+
+quellix_status fail(quellix_status status, std::string_view message) noexcept {
   try {
-    lastError = message;
+    lastError = boundedMessage(message);
   } catch (...) {
     lastError.clear();  // no memory for the message: an empty one is still true
   }
@@ -103,8 +136,9 @@ quellix_status quellix_hyphenator_open(const char* name, quellix_hyphenator** ou
   return guarded([&] {
     const auto language = quellix::findLanguage(name);
     if (!language) {
-      return fail(QUELLIX_ERROR_UNKNOWN_LANGUAGE,
-                  ("no language is named '" + std::string(name) + "'").c_str());
+      // Only what the message can show is copied: a name may be megabytes long.
+      const std::string_view given(name, strnlen(name, kMessageLimit + 1));
+      return fail(QUELLIX_ERROR_UNKNOWN_LANGUAGE, "no language is named '" + std::string(given) + "'");
     }
     const quellix::Hyphenator& h = quellix::languageHyphenator(*language);
     *out = new quellix_hyphenator{*language, &h, nullptr};
@@ -207,7 +241,7 @@ quellix_status quellix_find_language(const char* tag, size_t tag_length, size_t*
     const auto language = quellix::findLanguage(text);
     if (!language)
       return fail(QUELLIX_ERROR_UNKNOWN_LANGUAGE,
-                  ("no language is named '" + std::string(text) + "'").c_str());
+                  "no language is named '" + std::string(text.substr(0, kMessageLimit)) + "'");
     *index = static_cast<size_t>(*language);
     return QUELLIX_OK;
   });

@@ -1,6 +1,9 @@
 #include "quellix/hyphenator.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <type_traits>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -33,23 +36,87 @@ using detail::PatternIndex;
 
 __extension__ typedef __int128 Wide;  // margins are any int64: their sums need 65 bits
 
-// Stack storage for the usual word, the heap only for very long ones.
+// Buffers this thread keeps for words too long for the stack, so that dividing long words
+// again allocates nothing. Several are in use at once (one call needs a few, and a
+// caller's normaliser may divide words itself); past kBlocks a call takes fresh memory.
+class ThreadBuffers {
+ public:
+  static constexpr std::size_t kBlocks = 8;
+  // Buffers above this size are given back after use rather than kept.
+  static constexpr std::size_t kKeptBytes = std::size_t{32} << 20;
+
+  // A free buffer of at least bytes bytes, or null when all are in use.
+  std::byte* acquire(std::size_t bytes, std::size_t& block) {
+    std::size_t pick = kBlocks;
+    for (std::size_t k = 0; k < kBlocks; ++k) {
+      if (blocks_[k].busy) continue;
+      if (blocks_[k].bytes >= bytes) {
+        pick = k;
+        break;
+      }
+      if (pick == kBlocks || blocks_[k].bytes > blocks_[pick].bytes) pick = k;
+    }
+    if (pick == kBlocks) return nullptr;
+    Block& chosen = blocks_[pick];
+    if (chosen.bytes < bytes) {
+      chosen.data.reset();
+      chosen.bytes = 0;
+      chosen.data.reset(new std::byte[bytes]);
+      chosen.bytes = bytes;
+    }
+    chosen.busy = true;
+    block = pick;
+    return chosen.data.get();
+  }
+  void release(std::size_t block) noexcept {
+    Block& given = blocks_[block];
+    given.busy = false;
+    if (given.bytes > kKeptBytes) {
+      given.data.reset();
+      given.bytes = 0;
+    }
+  }
+
+ private:
+  struct Block {
+    std::unique_ptr<std::byte[]> data;
+    std::size_t bytes = 0;
+    bool busy = false;
+  };
+  std::array<Block, kBlocks> blocks_;
+};
+
+thread_local ThreadBuffers threadBuffers;
+
+// Stack storage for the usual word; for longer ones a buffer of this thread's.
 template <class T, std::size_t N>
 class Scratch {
+  static_assert(std::is_trivially_copyable_v<T> && alignof(T) <= alignof(std::max_align_t));
+
  public:
   explicit Scratch(std::size_t n) {
-    if (n > N) {
+    if (n <= N) return;
+    if (std::byte* kept = threadBuffers.acquire(n * sizeof(T), block_)) {
+      data_ = reinterpret_cast<T*>(kept);
+    } else {
       heap_.reset(new T[n]);
       data_ = heap_.get();
     }
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  ~Scratch() {
+    if (block_ != kNoBlock) threadBuffers.release(block_);
   }
   T* data() noexcept { return data_; }
   T& operator[](std::size_t k) noexcept { return data_[k]; }
 
  private:
+  static constexpr std::size_t kNoBlock = ThreadBuffers::kBlocks;
   T local_[N];
   std::unique_ptr<T[]> heap_;
   T* data_ = local_;
+  std::size_t block_ = kNoBlock;
 };
 
 constexpr std::size_t kStackWord = 256;
@@ -77,18 +144,30 @@ Margins marginsOf(std::int64_t left, std::int64_t right) noexcept {
 }
 
 // Calls emit(i) for each break of an n-character word whose score list is s (s[i] for
-// the boundary after character i); a null s (the empty trie) holds only zeros.
+// the boundary after character i); a null s (the empty trie) holds only zeros. padded:
+// s has 16 readable bytes from every position up to the last break candidate, so the
+// breaks are found sixteen positions at a time to the end, without a branch per position.
 template <class Emit, class Quoted>
 std::size_t emitBreaks(const std::uint8_t* s, std::size_t sLength, std::size_t n,
-                       const Margins& margins, Emit& emit, Quoted& quoted) {
+                       const Margins& margins, Emit& emit, Quoted& quoted, bool padded = false) {
   if (!margins.leftPositive && sLength == 0)
     throw ScoreError("Malformed quellix score for " + quoted());
   if (!s || sLength == 0 || n < margins.cut) return 0;
   const std::size_t hi = std::min(n - margins.cut, sLength - 1);
   std::size_t count = 0;
   std::size_t i = margins.lo;
-  // Sixteen scores at a time while they lie inside the list (s has at least 16 readable
-  // bytes past hi only when the caller padded it, so the tail goes one by one).
+  if (padded) {
+    for (; i <= hi; i += 16) {
+      unsigned bits = detail::oddSixteen(s + i);
+      if (hi - i < 15) bits &= (2u << (hi - i)) - 1u;
+      for (; bits; bits &= bits - 1) {
+        emit(i + static_cast<unsigned>(__builtin_ctz(bits)));
+        ++count;
+      }
+    }
+    return count;
+  }
+  // Sixteen scores at a time while they lie inside the list, then the tail one by one.
   for (; hi >= 15 && i <= hi - 15; i += 16) {
     for (unsigned bits = detail::oddSixteen(s + i); bits; bits &= bits - 1) {
       emit(i + static_cast<unsigned>(__builtin_ctz(bits)));
@@ -116,13 +195,20 @@ struct ReadyTables {
   const ExceptionTable* exceptions = nullptr;  // null when there are none
   const PatternIndex* index = nullptr;         // null for the empty trie
 
-  // The index's automaton, made once this view has divided kWordsBeforeAutomaton words:
-  // it costs about as much to build as a few ten thousand words gain from it, so a
-  // hyphenator asked for a handful of words never pays for it.
+  // The index's automaton, made once this view has divided wordsBeforeAutomaton(index)
+  // words: it costs about as much to build as some ten thousand words gain from it (more
+  // for a larger table), so a hyphenator asked for a handful of words never pays for it.
   static constexpr std::int32_t kWordsBeforeAutomaton = 4096;
   mutable std::atomic<const PatternAutomaton*> automaton{nullptr};
   mutable std::atomic<std::int32_t> wordsUntilAutomaton{kWordsBeforeAutomaton};  // 0: settled
 
+  // 4,096 words for a transition table of up to 512 KiB, proportionally more beyond.
+  static std::int32_t wordsBeforeAutomaton(const PatternIndex& index) noexcept {
+    const std::size_t tableBytes = index.slots.size() * (index.codes.size() + 1) * 2;
+    const std::size_t words = tableBytes / 128;
+    return static_cast<std::int32_t>(
+        std::clamp<std::size_t>(words, kWordsBeforeAutomaton, std::size_t{1} << 20));
+  }
   const PatternAutomaton* automatonForWord() const noexcept {
     if (const PatternAutomaton* ready = automaton.load(std::memory_order_acquire)) return ready;
     if (!index || wordsUntilAutomaton.load(std::memory_order_relaxed) <= 0) return nullptr;
@@ -171,6 +257,9 @@ const ReadyTables* publishReady(const Hyphenator& h, const CharNormaliser& norma
                                const PatternIndex* index) {
   auto ready = std::make_unique<ReadyTables>();
   gatherTables(*ready, h, normalise, map, exceptions, index);
+  if (ready->index)
+    ready->wordsUntilAutomaton.store(ReadyTables::wordsBeforeAutomaton(*ready->index),
+                                     std::memory_order_relaxed);
   if (ready->index && !ready->custom) {
     const std::size_t reach =
         std::max(ready->index->direct.size(), ready->map ? ready->map->flat().size() : 0);
@@ -217,6 +306,29 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
 
   const PatternIndex& index = *t.index;
   const std::size_t m = n + 2;  // the word framed by dots
+  // The exact length of the combined list matters only when a break may follow the last
+  // character (cut 0); the automaton gives the values but not that length.
+  const detail::PatternAutomaton* automaton = t.automatonForWord();
+  if (automaton && t.margins.cut >= 1 && !normal && !anyOpaque) {
+    // The usual word: each character normalised and made a symbol by one load of the
+    // fused table as the automaton reads it.
+    // match fills m + kWidth bytes; 16 zeros more let the breaks be read 16 at a time.
+    constexpr std::size_t kWidth = detail::PatternAutomaton::kWidth;
+    Scratch<std::uint8_t, 2 * kStackWord> lead(m + 2 * kWidth);
+    std::memset(lead.data() + m + kWidth, 0, kWidth);
+    const PatternIndex::Symbol* const fused = t.symbolOfCode.data();
+    const std::size_t fusedSize = t.symbolOfCode.size();
+    automaton->matchWord(
+        index.dot, n,
+        [&](std::size_t k) {
+          const char32_t c = word[k];
+          return c < fusedSize ? fused[c] : t.symbolOf(c);
+        },
+        lead.data());
+    // The values follow kLead bytes; drop the boundary before the opening dot and the last.
+    return emitBreaks(lead.data() + detail::PatternAutomaton::kLead + 1, n, n, t.margins, emit,
+                      quoted, true);
+  }
   Scratch<PatternIndex::Symbol, kStackWord + 2> framed(m);
   framed[0] = framed[m - 1] = index.dot;
   if (normal) {
@@ -234,13 +346,9 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
     for (std::size_t k = 0; k < n; ++k)
       framed[k + 1] = opaque[k] ? PatternIndex::Symbol{0} : t.symbolOf(word[k]);
   }
-  // The exact length of the combined list matters only when a break may follow the last
-  // character (cut 0); the automaton gives the values but not that length.
-  const detail::PatternAutomaton* automaton = t.automatonForWord();
   if (automaton && t.margins.cut >= 1) {
     const std::size_t size = m + detail::PatternAutomaton::kWidth;
-    Scratch<std::uint8_t, 2 * kStackWord> lead(size);
-    std::memset(lead.data(), 0, size);
+    Scratch<std::uint8_t, 2 * kStackWord> lead(size);  // match writes every byte
     automaton->match(framed.data(), m, lead.data());
     // The values follow kLead bytes; drop the boundary before the opening dot and the last.
     return emitBreaks(lead.data() + detail::PatternAutomaton::kLead + 1, n, n, t.margins, emit,
@@ -252,7 +360,8 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
   const std::size_t length = t.margins.cut >= 1
                                  ? index.match<false>(framed.data(), m, values.data())
                                  : index.match<true>(framed.data(), m, values.data());
-  return emitBreaks(values.data() + 1, length - 2, n, t.margins, emit, quoted);
+  // values holds valuesSize(m) bytes, zeros past what match wrote: padded.
+  return emitBreaks(values.data() + 1, length - 2, n, t.margins, emit, quoted, true);
 }
 
 // Calls emit(i) for every i (ascending) after which hyphenate cuts word; returns how many.

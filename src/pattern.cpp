@@ -455,8 +455,8 @@ Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
   std::vector<detail::PatternIndex::Symbol> framed(m);
   framed[0] = framed[m - 1] = index.dot;
   for (std::size_t k = 0; k < word.size(); ++k) framed[k + 1] = index.symbolOf(word[k]);
-  std::vector<std::uint8_t> values(index.valuesSize(m), 0);
-  std::size_t length = index.match<true>(framed.data(), m, values.data());
+  std::vector<std::uint8_t> values(index.wholeValuesSize(m), 0);
+  std::size_t length = index.match<true, true>(framed.data(), m, values.data());
   auto quoted = [&word] { return detail::toUtf8(word); };
   if (length < 1) throw PatternLookupError("lookupPattern.scores0: Impossible (" + quoted() + ")");
   if (length < 2) throw PatternLookupError("lookupPattern.scores1: Impossible (" + quoted() + ")");

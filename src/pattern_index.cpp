@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <limits>
+#include <map>
 #include <memory>
 
 #include "quellix/error.hpp"
@@ -189,63 +190,85 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
   if (slots[0].base & PatternIndex::kEndsPattern) return nullptr;  // an empty pattern
   auto automaton = std::make_unique<PatternAutomaton>();
   const std::size_t symbols = index.codes.size() + 1;
-  if (symbols > PatternAutomaton::kBudget) return nullptr;
   const std::size_t stride = symbols;
   automaton->stride = stride;
-  constexpr std::size_t kMaxStates = 0x10000;  // state numbers are 16 bits
-  const std::size_t stateLimit = std::min(kMaxStates, PatternAutomaton::kBudget / stride);
+  const std::size_t rowLimit =
+      std::min(PatternAutomaton::kMaxRows, PatternAutomaton::kBudgetBytes / 4 / stride);
+  if (rowLimit == 0) return nullptr;
 
-  // The trie's nodes breadth first: the children of state i are states
-  // firstChild[i] .. firstChild[i + 1], reached by symbolOf[child].
-  std::vector<std::uint32_t> slotOf{0};
-  std::vector<std::uint32_t> firstChild;
-  std::vector<PatternIndex::Symbol> symbolOf{0};
-  std::vector<std::uint32_t> depth{0};
-  for (std::size_t i = 0; i < slotOf.size(); ++i) {
-    firstChild.push_back(static_cast<std::uint32_t>(slotOf.size()));
-    const std::uint32_t slot = slotOf[i];
-    const std::size_t base = slots[slot].base & PatternIndex::kBaseMask;
+  auto childSlot = [&](std::uint32_t slot, PatternIndex::Symbol c) -> std::uint32_t {
+    const std::size_t child = (slots[slot].base & PatternIndex::kBaseMask) + c;
+    return child < slots.size() && slots[child].check == slot ? static_cast<std::uint32_t>(child)
+                                                             : PatternIndex::kFree;
+  };
+  auto hasChildren = [&](std::uint32_t slot) {
+    for (PatternIndex::Symbol c = 1; c < symbols; ++c)
+      if (childSlot(slot, c) != PatternIndex::kFree) return true;
+    return false;
+  };
+
+  // Distinct windows, numbered in order of appearance; 0 is the root's (all zeros).
+  std::map<std::array<std::uint8_t, PatternAutomaton::kWidth>, std::uint32_t> windowIds;
+  auto windowId = [&](const std::array<std::uint8_t, PatternAutomaton::kWidth>& w) {
+    auto [it, added] = windowIds.try_emplace(w, static_cast<std::uint32_t>(windowIds.size()));
+    if (added) automaton->windows.push_back(w);
+    return it->second;
+  };
+  windowId({});
+
+  // The trie breadth first. A node's entry (row | window << 16) is settled when its parent
+  // is taken from the queue: its longest proper suffix then has its entry in the parent's
+  // row, copied from the suffix's parent's row, which is complete (it is shallower).
+  struct Node {
+    std::uint32_t slot;
+    std::uint32_t depth;
+    std::uint32_t row;          // its own row, or its suffix's when it has no children
+    std::uint32_t suffixEntry;  // the entry of its longest proper suffix
+    bool ownRow;
+  };
+  std::vector<Node> queue{{0, 0, 0, 0, true}};
+  std::size_t rows = 1;
+  automaton->next.assign(stride, 0);  // the root's row: every character leads to the root
+  for (std::size_t q = 0; q < queue.size(); ++q) {
+    const Node node = queue[q];
+    if (q != 0) {
+      if (!node.ownRow) continue;
+      // Rows are made in the order they were numbered. Where a character has no child, go
+      // where the longest proper suffix goes.
+      const std::size_t from = std::size_t(node.suffixEntry & 0xffffu) * stride;
+      automaton->next.resize((std::size_t(node.row) + 1) * stride);
+      std::copy_n(automaton->next.begin() + static_cast<std::ptrdiff_t>(from), stride,
+                  automaton->next.begin() + static_cast<std::ptrdiff_t>(node.row) *
+                                                static_cast<std::ptrdiff_t>(stride));
+    }
     for (PatternIndex::Symbol c = 1; c < symbols; ++c) {
-      const std::size_t child = base + c;
-      if (child >= slots.size() || slots[child].check != slot) continue;
-      if (slotOf.size() == stateLimit) return nullptr;
-      slotOf.push_back(static_cast<std::uint32_t>(child));
-      symbolOf.push_back(c);
-      depth.push_back(depth[i] + 1);
-    }
-  }
-  const std::size_t states = slotOf.size();
-  firstChild.push_back(static_cast<std::uint32_t>(states));
-
-  automaton->next.assign(states * stride, 0);
-  automaton->scoresOf.resize(states);
-  std::vector<std::uint32_t> fail(states, 0);
-  for (std::size_t i = 0; i < states; ++i) {
-    std::uint16_t* row = automaton->next.data() + i * stride;
-    auto& scores = automaton->scoresOf[i];
-    if (i == 0) {
-      scores.fill(0);
-    } else {
-      // Where a character has no child, go where the longest proper suffix goes.
-      std::copy_n(automaton->next.data() + std::size_t(fail[i]) * stride, stride, row);
-      scores = automaton->scoresOf[fail[i]];
-    }
-    const Slot& slot = slots[slotOf[i]];
-    if (slot.base & PatternIndex::kEndsPattern) {
-      const std::uint32_t list = index.listOf[slotOf[i]];
-      if (list & PatternIndex::kLongList) return nullptr;
-      const std::size_t length = index.shortLength[list];
-      const std::size_t d = depth[i];
-      // The list must end at most one boundary past the pattern's last character.
-      if (d > PatternAutomaton::kWidth - 1 || length > d + 1) return nullptr;
-      for (std::size_t j = 0; j < length; ++j) {
-        std::uint8_t& v = scores[PatternAutomaton::kWidth - 1 - d + j];
-        v = std::max(v, index.shortLists[list][j]);
+      const std::uint32_t child = childSlot(node.slot, c);
+      if (child == PatternIndex::kFree) continue;
+      std::uint32_t& entry = automaton->next[std::size_t(node.row) * stride + c];
+      const std::uint32_t suffixEntry = q == 0 ? 0 : entry;
+      auto window = automaton->windows[suffixEntry >> 16];
+      if (slots[child].base & PatternIndex::kEndsPattern) {
+        const std::uint32_t list = index.listOf[child];
+        if (list & PatternIndex::kLongList) return nullptr;
+        const std::size_t length = index.shortLength[list];
+        const std::size_t d = node.depth + 1;
+        // The list must end at most one boundary past the pattern's last character.
+        if (d > PatternAutomaton::kWidth - 1 || length > d + 1) return nullptr;
+        for (std::size_t j = 0; j < length; ++j) {
+          std::uint8_t& v = window[PatternAutomaton::kWidth - 1 - d + j];
+          v = std::max(v, index.shortLists[list][j]);
+        }
       }
-    }
-    for (std::uint32_t child = firstChild[i]; child < firstChild[i + 1]; ++child) {
-      fail[child] = i == 0 ? 0 : row[symbolOf[child]];
-      row[symbolOf[child]] = static_cast<std::uint16_t>(child);
+      const std::uint32_t id = windowId(window);
+      if (id >= PatternAutomaton::kMaxWindows) return nullptr;
+      std::uint32_t row = suffixEntry & 0xffffu;
+      const bool ownRow = hasChildren(child);
+      if (ownRow) {
+        if (rows == rowLimit) return nullptr;
+        row = static_cast<std::uint32_t>(rows++);
+      }
+      queue.push_back({child, node.depth + 1, row, suffixEntry, ownRow});
+      entry = row | id << 16;
     }
   }
   return automaton;

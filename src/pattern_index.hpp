@@ -26,17 +26,6 @@
 
 namespace quellix::detail {
 
-// values[0 .. 16) = max(values[k], scores[k]) for each k.
-inline void raiseSixteen(std::uint8_t* values, const std::uint8_t* scores) noexcept {
-#if defined(__SSE2__)
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
-  const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scores));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(values), _mm_max_epu8(v, s));
-#else
-  for (std::size_t k = 0; k < 16; ++k) values[k] = std::max(values[k], scores[k]);
-#endif
-}
-
 // Bit k set where values[k] is odd, for k < 16.
 inline unsigned oddSixteen(const std::uint8_t* values) noexcept {
 #if defined(__SSE2__)
@@ -48,6 +37,58 @@ inline unsigned oddSixteen(const std::uint8_t* values) noexcept {
   return bits;
 #endif
 }
+
+// The values of sixteen consecutive boundaries b .. b + 15 held in a register while scores
+// are merged into them: each step finishes boundary b and moves on by one. Merging into
+// memory instead would make every step load sixteen bytes the previous step has just
+// stored one byte off, which the processor cannot forward: a stall per character.
+class SlidingWindow {
+ public:
+  void raise(const std::uint8_t* scores) noexcept {
+#if defined(__SSE2__)
+    values_ = _mm_max_epu8(values_, _mm_loadu_si128(reinterpret_cast<const __m128i*>(scores)));
+#else
+    for (std::size_t k = 0; k < 16; ++k) values_[k] = std::max(values_[k], scores[k]);
+#endif
+  }
+  // The finished value of boundary b; the window then holds b + 1 .. b + 16.
+  std::uint8_t advance() noexcept {
+#if defined(__SSE2__)
+    const auto first = static_cast<std::uint8_t>(_mm_cvtsi128_si32(values_));
+    values_ = _mm_srli_si128(values_, 1);
+    return first;
+#else
+    const std::uint8_t first = values_[0];
+    std::copy(values_.begin() + 1, values_.end(), values_.begin());
+    values_[15] = 0;
+    return first;
+#endif
+  }
+  // Writes the window's values to out[0 .. 16).
+  void store(std::uint8_t* out) const noexcept {
+#if defined(__SSE2__)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), values_);
+#else
+    std::copy(values_.begin(), values_.end(), out);
+#endif
+  }
+  // Raises out[0 .. 16) to the window's values.
+  void raiseInto(std::uint8_t* out) const noexcept {
+#if defined(__SSE2__)
+    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_max_epu8(old, values_));
+#else
+    for (std::size_t k = 0; k < 16; ++k) out[k] = std::max(out[k], values_[k]);
+#endif
+  }
+
+ private:
+#if defined(__SSE2__)
+  __m128i values_ = _mm_setzero_si128();
+#else
+  std::array<std::uint8_t, 16> values_{};
+#endif
+};
 
 struct PatternAutomaton;
 
@@ -114,16 +155,20 @@ struct PatternIndex {
   Symbol symbolPastUnicode(char32_t code) const noexcept;
 
   // The size match needs for its values buffer when the framed word has m symbols.
-  std::size_t valuesSize(std::size_t m) const noexcept {
+  std::size_t valuesSize(std::size_t m) const noexcept { return m + 1 + kShortWidth; }
+  // The size match<true, true> needs: room for the longest score list past the word too.
+  std::size_t wholeValuesSize(std::size_t m) const noexcept {
     return m + 1 + std::max<std::size_t>(kShortWidth, longestScoreList);
   }
 
   // The boundary values of the framed word given as symbols (framed[0] and
   // framed[m - 1] are the dots): values[b] = the largest value any pattern gives
-  // boundary b. values must hold valuesSize(m) zeros. With kLength, returns the length
-  // of the combined list (at least m); without, returns m: a caller that never looks at
-  // values past m need not pay for the length.
-  template <bool kLength>
+  // boundary b, for b <= m. values must hold valuesSize(m) zeros. With kLength, returns
+  // the length of the combined list (at least m); without, returns m: a caller that never
+  // looks at values past m need not pay for the length. Values past m are left alone
+  // (their cost would grow with the longest score list, not with the word) unless
+  // kWholeLists, which needs values of wholeValuesSize(m) zeros and fills them all.
+  template <bool kLength, bool kWholeLists = false>
   std::size_t match(const Symbol* framed, std::size_t m, std::uint8_t* values) const noexcept {
     // Local copies of the array pointers: the byte stores into values may alias anything,
     // which would otherwise make the compiler reload every vector's data each step.
@@ -131,22 +176,24 @@ struct PatternIndex {
     const std::uint32_t* const lists = listOf.data();
     const std::array<std::uint8_t, kShortWidth>* const shorts = shortLists.data();
     std::size_t length = m;
+    // Short lists merge into the window of the current start; long ones into values.
+    SlidingWindow window;
     auto apply = [&](std::uint32_t slot, std::size_t at) {
       const std::uint32_t list = lists[slot];
       if (list < kLongList) [[likely]] {
-        raiseSixteen(values + at, shorts[list].data());
+        window.raise(shorts[list].data());
         if constexpr (kLength) length = std::max<std::size_t>(length, at + shortLength[list]);
         return;
       }
       const LongList& entry = longLists[list & ~kLongList];
       for (std::uint32_t h = entry.hitBegin; h < entry.hitEnd; ++h) {
+        if (!kWholeLists && hitOffsets[h] > m - at) break;  // offsets ascend
         std::uint8_t& v = values[at + hitOffsets[h]];
         v = std::max(v, hitValues[h]);
       }
       if constexpr (kLength) length = std::max<std::size_t>(length, at + entry.length);
     };
     const bool rootScores = (slot0[0].base & kEndsPattern) != 0;
-    if (rootScores) apply(0, m);
     for (std::size_t start = 0; start < m; ++start) {
       if (rootScores) apply(0, start);
       std::uint32_t slot = 0;
@@ -158,7 +205,11 @@ struct PatternIndex {
         base = slot0[slot].base;
         if (base & kEndsPattern) apply(slot, start);
       }
+      // No later start reaches boundary start.
+      values[start] = std::max(values[start], window.advance());
     }
+    if (rootScores) apply(0, m);  // the empty pattern at the end
+    window.raiseInto(values + m);
     return length;
   }
 
@@ -171,36 +222,60 @@ struct PatternIndex {
   mutable std::atomic<bool> noAutomaton_{false};
 };
 
-// The Aho-Corasick automaton of a small trie: one table load per character instead of a
-// walk down the trie from every position. A state stands for the longest suffix of the
-// text read so far that begins some pattern; scoresOf[state] holds, aligned to that
-// suffix's end, the largest value each boundary gets from the patterns that end there,
-// its own and those of its shorter suffixes. Made only when every score list fits in 16
-// bytes, no pattern is empty, and the transition table stays within kBudget entries, so
-// that its transitions take at most 512 KiB; other tries divide through the double array.
+// The Aho-Corasick automaton of a trie: one table load per character instead of a walk
+// down the trie from every position. A state stands for the longest suffix of the text
+// read so far that begins some pattern; its window holds, aligned to that suffix's end,
+// the largest value each boundary gets from the patterns that end there, its own and
+// those of its shorter suffixes.
+//
+// Only the states with children have a row of transitions: from a state without any, each
+// character leads where it leads from the state's longest proper suffix, so such a state
+// uses that suffix's row. An entry names the next row and the next state's window (few
+// distinct windows exist: 545 for Hungarian's 102,669 states), 16 bits each: the table is
+// rows x symbols x 4 bytes (Hungarian: 42,828 rows of 38, 6.5 MB; English 0.4 MB).
+// Made only when every score list fits in 16 bytes, no pattern is empty, rows and windows
+// fit 16 bits and the table kBudgetBytes; other tries divide through the double array.
 struct PatternAutomaton {
   using Symbol = PatternIndex::Symbol;
-  static constexpr std::size_t kBudget = std::size_t{1} << 18;
+  static constexpr std::size_t kBudgetBytes = std::size_t{16} << 20;
   static constexpr std::size_t kWidth = PatternIndex::kShortWidth;
+  static constexpr std::size_t kMaxRows = 0x10000;
+  static constexpr std::size_t kMaxWindows = 0x10000;
 
   std::size_t stride = 0;           // entries per row: one per symbol
-  std::vector<std::uint16_t> next;  // next[state * stride + symbol]; state 0 is the root
-  std::vector<std::array<std::uint8_t, kWidth>> scoresOf;
+  std::vector<std::uint32_t> next;  // next[row * stride + symbol]: row | window << 16
+  std::vector<std::array<std::uint8_t, kWidth>> windows;  // windows[0]: all zeros (the root)
 
   // The room match needs before the values it fills.
   static constexpr std::size_t kLead = kWidth - 2;
   // As PatternIndex::match<false>, for values = buffer + kLead, buffer holding
-  // m + kWidth zeros.
+  // m + kWidth bytes (match writes them all).
   void match(const Symbol* framed, std::size_t m, std::uint8_t* buffer) const noexcept {
-    const std::uint16_t* const table = next.data();
-    const std::array<std::uint8_t, kWidth>* const scores = scoresOf.data();
+    run(m, [framed](std::size_t k) { return framed[k]; }, buffer);
+  }
+  // The same for the word of n characters whose symbols symbolAt(0 .. n - 1) gives,
+  // framed by dot: the symbols are found as the automaton reads them, with no framed copy.
+  template <class SymbolAt>
+  void matchWord(Symbol dot, std::size_t n, SymbolAt symbolAt, std::uint8_t* buffer) const {
+    run(n + 2, [&](std::size_t k) { return k == 0 || k == n + 1 ? dot : symbolAt(k - 1); }, buffer);
+  }
+
+ private:
+  template <class SymbolAt>
+  void run(std::size_t m, SymbolAt symbolAt, std::uint8_t* buffer) const {
+    const std::uint32_t* const table = next.data();
+    const std::array<std::uint8_t, kWidth>* const scores = windows.data();
     const std::size_t rowLength = stride;
-    std::size_t state = 0;
+    std::size_t row = 0;
+    SlidingWindow window;  // boundaries k .. k + 15 of buffer
     for (std::size_t k = 0; k < m; ++k) {
-      state = table[state * rowLength + framed[k]];
+      const std::uint32_t entry = table[row * rowLength + symbolAt(k)];
+      row = entry & 0xffffu;
       // The patterns ending at character k cover boundaries k + 2 - kWidth .. k + 1.
-      raiseSixteen(buffer + k, scores[state].data());
+      window.raise(scores[entry >> 16].data());
+      buffer[k] = window.advance();
     }
+    window.store(buffer + m);
   }
 };
 

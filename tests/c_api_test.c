@@ -54,6 +54,24 @@ static void test_open_and_close(void) {
   CHECK(quellix_hyphenator_language(NULL) == NULL);
 }
 
+/* Messages quoting a caller's text stay short, with control characters escaped. */
+static void test_bounded_messages(void) {
+  quellix_hyphenator* h = NULL;
+  const size_t size = 10u * 1024u * 1024u;
+  char* name = (char*)malloc(size + 1);
+  CHECK(name != NULL);
+  if (name == NULL) return;
+  memset(name, 'x', size);
+  name[0] = '\x1b'; /* an escape sequence must not reach a terminal as it is */
+  name[size] = '\0';
+  CHECK_STATUS(quellix_hyphenator_open(name, &h), QUELLIX_ERROR_UNKNOWN_LANGUAGE);
+  CHECK(strlen(quellix_last_error()) <= 300);
+  CHECK(strstr(quellix_last_error(), "xxxx") != NULL);
+  CHECK(strchr(quellix_last_error(), '\x1b') == NULL);
+  CHECK(strstr(quellix_last_error(), "\\x1b") != NULL);
+  free(name);
+}
+
 static void test_break_points(quellix_hyphenator* en, quellix_hyphenator* ru) {
   size_t positions[8];
   size_t count = 99;
@@ -266,6 +284,7 @@ int main(void) {
   quellix_hyphenator* ru = NULL;
   CHECK(strcmp(quellix_last_error(), "") == 0); /* nothing has failed yet */
   test_open_and_close();
+  test_bounded_messages();
   CHECK_STATUS(quellix_hyphenator_open("en-us", &en), QUELLIX_OK);
   CHECK_STATUS(quellix_hyphenator_open("ru", &ru), QUELLIX_OK);
   if (en != NULL && ru != NULL) {

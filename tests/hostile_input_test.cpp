@@ -197,6 +197,32 @@ TEST(HostileInput, MillionCharacterPatternLine) {
   EXPECT_EQ(rendered, show(again));
 }
 
+TEST(HostileInput, MillionValueScoreListCostsWhatTheWordNeeds) {
+  // "a" followed by a million scores: a word's values past its own end are never looked at,
+  // so dividing a short word must not touch (or allocate) the list's whole reach.
+  Text line = U"a";
+  for (std::size_t k = 0; k < 1000000; ++k) line += k % 2 ? U'0' : U'1';
+  const Patterns trie = parsePatterns(line);
+  ref::Hyphenator reference;
+  reference.patterns = ref::parsePatterns(line);
+  const Text word = U"banana";
+  for (const auto& [left, right] : {std::pair<std::int64_t, std::int64_t>{1, 1}, {1, 0}, {-1, 1}}) {
+    SCOPED_TRACE(std::to_string(left) + "," + std::to_string(right));
+    const Hyphenator h = plain(trie, {}, left, right);
+    std::size_t out[8];
+    breakPoints(h, word, out);  // builds the index
+    const Work work = measure([&] { breakPoints(h, word, out); });
+    EXPECT_EQ(work.bytes, 0u);
+    reference.leftMin = left;
+    reference.rightMin = right;
+    EXPECT_EQ(hyphenate(h, word), *ref::hyphenate(reference, word));
+  }
+  // lookupPattern still gives the whole combined list, which reaches past the word.
+  const Scores whole = lookupPattern(U"ba", trie);
+  EXPECT_GT(whole.size(), 100000u);
+  EXPECT_EQ(whole, ref::lookupPattern(U"ba", reference.patterns));
+}
+
 TEST(HostileInput, MillionCharacterExceptionLine) {
   // "x", 499,999 times "-x", then "x": the word x^500001 with a break before every x but
   // the first and the last.
@@ -746,6 +772,22 @@ TEST(Allocation, BreakPointsAllocatesNothingOnceWarm) {
     });
     EXPECT_EQ(work.allocations, 0u) << languageAffix(c.language);
     EXPECT_GT(breaks, 0u);
+
+    // A long word takes scratch space the thread keeps: dividing it (or a shorter long
+    // word) again allocates nothing.
+    Text longWord;
+    for (const Text& word : list) longWord += word;
+    longWord.resize(std::min<std::size_t>(longWord.size(), 60000));
+    const std::string longUtf8 = utf8(longWord);
+    std::vector<std::size_t> many(longUtf8.size() + 1);
+    breakPoints(h, longWord, many);
+    breakPoints(h, std::string_view(longUtf8), many);
+    const Work again = measure([&] {
+      breaks += breakPoints(h, longWord, many);
+      breaks += breakPoints(h, std::u32string_view(longWord).substr(0, 30000), many);
+      breaks += breakPoints(h, std::string_view(longUtf8), many);
+    });
+    EXPECT_EQ(again.allocations, 0u) << languageAffix(c.language);
   }
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -56,6 +58,55 @@ TEST(Lazy, BuilderThatNeedsItsOwnValueIsAnError) {
   std::shared_ptr<Lazy<int>> self;
   self = std::make_shared<Lazy<int>>(Lazy<int>::deferred([&] { return self->get() + 1; }));
   EXPECT_THROW(self->get(), ArgumentError);
+}
+
+TEST(Lazy, BuildersNeedingEachOtherOnSeveralThreadsFailInsteadOfWaiting) {
+  // Each builder starts, waits until all have started, then asks for the next cell's value:
+  // a cycle of two or three builders on as many threads. Every get() must end, with
+  // ArgumentError (the builder that closes the cycle gets it, the others see it rethrown).
+  for (int size : {2, 3}) {
+    SCOPED_TRACE(size);
+    std::vector<std::shared_ptr<Lazy<int>>> cells(static_cast<std::size_t>(size));
+    std::atomic<int> started{0};
+    for (int k = 0; k < size; ++k) {
+      cells[static_cast<std::size_t>(k)] = std::make_shared<Lazy<int>>(Lazy<int>::deferred([&, k] {
+        ++started;
+        while (started.load() < size) std::this_thread::yield();
+        return cells[static_cast<std::size_t>((k + 1) % size)]->get() + 1;
+      }));
+    }
+    std::atomic<int> argumentErrors{0};
+    std::vector<std::thread> threads;
+    for (int k = 0; k < size; ++k) {
+      threads.emplace_back([&, k] {
+        try {
+          cells[static_cast<std::size_t>(k)]->get();
+        } catch (const ArgumentError&) {
+          ++argumentErrors;
+        }
+      });
+    }
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(argumentErrors.load(), size);
+  }
+}
+
+TEST(Lazy, ThreadsWaitingForOneBuilderAreNotACycle) {
+  // Two cells built on two threads where one waits for the other (no cycle): both succeed.
+  std::atomic<bool> innerStarted{false};
+  auto inner = Lazy<int>::deferred([&] {
+    innerStarted = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return 1;
+  });
+  auto outer = Lazy<int>::deferred([&] {
+    while (!innerStarted) std::this_thread::yield();
+    return inner.get() + 1;
+  });
+  std::thread first([&] { EXPECT_EQ(inner.get(), 1); });
+  std::thread second([&] { EXPECT_EQ(outer.get(), 2); });
+  first.join();
+  second.join();
 }
 
 TEST(Lazy, ConcurrentFirstUseBuildsOnce) {

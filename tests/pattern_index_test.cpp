@@ -84,15 +84,25 @@ TEST(PatternAutomaton, AgreesWithTheDoubleArrayOnRandomTries) {
   }
 }
 
-TEST(PatternAutomaton, AgreesWithTheDoubleArrayForEnglish) {
-  const Patterns& trie = hyphenatorPatterns(english_US);
-  const PatternIndex& index = indexOf(trie);
-  const PatternAutomaton* automaton = index.automaton();
-  ASSERT_NE(automaton, nullptr);
-  std::mt19937 rng(7);
-  for (int w = 0; w < 20000; ++w) {
-    const std::u32string word = randomWord(rng, U"abcdefghijklmnopqrstuvwxyz'", 14);
-    ASSERT_EQ(byAutomaton(*automaton, index, word), byWalking(index, word));
+TEST(PatternAutomaton, AgreesWithTheDoubleArrayForLargeTries) {
+  // Hungarian has the largest trie of the data set (over 100,000 states).
+  const struct {
+    Language language;
+    std::u32string_view letters;
+  } cases[] = {
+      {Language::English_US, U"abcdefghijklmnopqrstuvwxyz'"},
+      {Language::Hungarian, U"aábcdeéfghiíjklmnoóöőpqrstuúüűvwxyz"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(languageName(c.language));
+    const PatternIndex& index = indexOf(hyphenatorPatterns(languageHyphenator(c.language)));
+    const PatternAutomaton* automaton = index.automaton();
+    ASSERT_NE(automaton, nullptr);
+    std::mt19937 rng(7);
+    for (int w = 0; w < 20000; ++w) {
+      const std::u32string word = randomWord(rng, c.letters, 14);
+      ASSERT_EQ(byAutomaton(*automaton, index, word), byWalking(index, word));
+    }
   }
 }
 
@@ -102,9 +112,9 @@ TEST(PatternAutomaton, IsLeftOutWhereItWouldNotBeExact) {
   // A score list of 17 values does not fit the automaton's 16 bytes.
   EXPECT_EQ(indexOf(parsePatterns(U"abcdefghijklmnop1\n")).automaton(), nullptr);
   EXPECT_NE(indexOf(parsePatterns(U"abcdefghijklmno1\n")).automaton(), nullptr);
-  // A trie too large for the table budget.
+  // A trie too large for the table budget (4,000 symbols and 8,000 states: 64 MB).
   std::u32string text;
-  for (char32_t a = 0x4E00; a < 0x4E00 + 800; ++a) {
+  for (char32_t a = 0x4E00; a < 0x4E00 + 4000; ++a) {
     text += a;
     text += U"1x\n";
   }

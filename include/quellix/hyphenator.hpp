@@ -72,9 +72,13 @@ QUELLIX_API const CharNormaliser& hyphenatorChars(const Hyphenator& h);
 QUELLIX_API const Patterns& hyphenatorPatterns(const Hyphenator& h);
 // The exception table, built first if deferred. Throws what its builder throws.
 QUELLIX_API const Exceptions& hyphenatorExceptions(const Hyphenator& h);
-// The left margin: the first piece of a divided word has at least this many characters.
+// The left margin: the first piece of a divided word has at least this many characters,
+// and at least one. Never throws.
 QUELLIX_API std::int64_t hyphenatorLeftMin(const Hyphenator& h) noexcept;
-// The right margin: the last piece of a divided word has at least this many characters.
+// The right margin. With leftMin >= 1, the last piece of a divided word has at least this
+// many characters. With leftMin <= 0 the window for breaks moves leftMin characters closer
+// to the word's end: the last piece has at least leftMin + rightMin characters, and when
+// that is <= 0 it may be empty (a break at the very end; see breakPoints). Never throws.
 QUELLIX_API std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept;
 
 // word cut into pieces at its permitted break points; the pieces concatenate to word,
@@ -91,10 +95,12 @@ QUELLIX_API std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32s
 // character counts from the start of word, ascending (so the end of the word appears only
 // when the last piece is empty, which a right margin <= 0 allows). Writes the first
 // min(count, out.size()) of them to out and returns count. Once h is warm it allocates
-// nothing for words of up to 256 characters (longer ones take scratch space on the heap;
-// a caller's own normaliser may allocate too): warm means its tables are built, which the
-// first words do, and, for a trie small enough to have an automaton, that automaton too,
-// which h builds when it has divided 4,096 words. Throws as hyphenate.
+// nothing (a caller's own normaliser may): warm means its tables are built, which the
+// first words do, and, for a trie that has an automaton, that automaton too, which h
+// builds when it has divided 4,096 words (proportionally more for a table above 512 KiB;
+// Hungarian's, the largest, after about 61,000). Words of more than 256 characters use scratch
+// space the calling thread keeps (up to 32 MiB a buffer) and reuses: the first word that
+// long on a thread allocates it, later ones do not. Throws as hyphenate.
 QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::u32string_view word,
                                     std::span<std::size_t> out);
 
@@ -110,8 +116,8 @@ QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::u32string_view wor
 QUELLIX_API std::vector<std::string_view> hyphenate(const Hyphenator& h, std::string_view word);
 
 // The break positions of the UTF-8 word as byte offsets, ascending: writes the first
-// min(count, out.size()) to out and returns count. Allocates nothing for words of up to
-// 256 bytes once h's tables are built. Throws as hyphenate. Thread-safe.
+// min(count, out.size()) to out and returns count. Allocates nothing once h is warm, as
+// the code-point breakPoints. Throws as hyphenate. Thread-safe.
 QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::string_view word,
                                     std::span<std::size_t> out);
 

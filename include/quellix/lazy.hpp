@@ -13,8 +13,23 @@
 #include <utility>
 
 #include "quellix/error.hpp"
+#include "quellix/export.hpp"
 
 namespace quellix {
+
+namespace detail {
+// Who builds which deferred cell and which cell each thread waits for, process-wide, so
+// that builders needing each other from different threads are found instead of waiting
+// forever. Thread-safe.
+// The calling thread builds cell until lazyBuildEnds(cell). May throw std::bad_alloc.
+QUELLIX_API void lazyBuildStarts(const void* cell);
+QUELLIX_API void lazyBuildEnds(const void* cell) noexcept;
+// The calling thread is about to wait for cell: returns false, recording nothing, when the
+// thread building cell waits (through any chain of builders) for one this thread builds;
+// otherwise records the wait until lazyWaitEnds(). May throw std::bad_alloc.
+QUELLIX_API bool lazyWaitBegins(const void* cell);
+QUELLIX_API void lazyWaitEnds() noexcept;
+}  // namespace detail
 
 // A copyable handle to one shared cell holding a T that is built at most once.
 //
@@ -42,18 +57,30 @@ class Lazy {
   }
 
   // The value, built first if need be. Throws what the builder threw (on this and every
-  // later call), or ArgumentError if the builder asks for the value it is building.
+  // later call), or ArgumentError if the builder asks for the value it is building, or
+  // for one whose builder (on any thread, through any chain of deferred builders) waits
+  // for a value this thread is building: such builders would otherwise wait for each
+  // other forever. In that case the builder that asked last gets the ArgumentError.
   const T& get() const {
     Cell& cell = *cell_;
     if (cell.state.load(std::memory_order_acquire) == kReady) return *cell.value;
     if (cell.builder.load(std::memory_order_relaxed) == std::this_thread::get_id())
       throw ArgumentError("deferred value needed by its own builder");
-    std::lock_guard<std::mutex> lock(cell.mutex);
+    if (!detail::lazyWaitBegins(&cell))
+      throw ArgumentError("deferred values needed by each other's builders");
+    std::unique_lock<std::mutex> lock(cell.mutex, std::defer_lock);
+    {
+      struct WaitEnds {
+        ~WaitEnds() { detail::lazyWaitEnds(); }
+      } ends;
+      lock.lock();
+    }
     switch (cell.state.load(std::memory_order_relaxed)) {
       case kReady: return *cell.value;
       case kFailed: std::rethrow_exception(cell.error);
       default: break;
     }
+    detail::lazyBuildStarts(&cell);
     cell.builder.store(std::this_thread::get_id(), std::memory_order_relaxed);
     try {
       cell.value.emplace(cell.build());
@@ -61,11 +88,13 @@ class Lazy {
       cell.error = std::current_exception();
       cell.build = nullptr;
       cell.builder.store(std::thread::id(), std::memory_order_relaxed);
+      detail::lazyBuildEnds(&cell);
       cell.state.store(kFailed, std::memory_order_release);
       throw;
     }
     cell.build = nullptr;
     cell.builder.store(std::thread::id(), std::memory_order_relaxed);
+    detail::lazyBuildEnds(&cell);
     cell.state.store(kReady, std::memory_order_release);
     return *cell.value;
   }
