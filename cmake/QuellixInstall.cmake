@@ -82,6 +82,7 @@ install(EXPORT quellixTargets
   NAMESPACE quellix::
   FILE quellixTargets.cmake
   DESTINATION "${QUELLIX_INSTALL_CMAKEDIR}" COMPONENT development)
+get_target_property(QUELLIX_LIBRARY_TYPE quellix TYPE)
 configure_package_config_file("${PROJECT_SOURCE_DIR}/cmake/quellixConfig.cmake.in"
   "${PROJECT_BINARY_DIR}/quellixConfig.cmake"
   INSTALL_DESTINATION "${QUELLIX_INSTALL_CMAKEDIR}")

@@ -116,6 +116,27 @@ elseif(STEP STREQUAL "subproject")
   run("${CMAKE_COMMAND}" -S "${here}/parent" -B "${WORK}" -G "${GENERATOR}"
     "-DCMAKE_CXX_COMPILER=${CXX}" "-DQUELLIX_SOURCE_DIR=${SOURCE_DIR}"
     "-DQUELLIX_DATA_DIR=${DATA_DIR}" "-DQUELLIX_CONSUME=${CONSUME}")
+  # The parent chose no build type, and quellix must not have chosen one for it.
+  file(STRINGS "${WORK}/CMakeCache.txt" build_type REGEX "^CMAKE_BUILD_TYPE:")
+  if(NOT build_type MATCHES "^CMAKE_BUILD_TYPE:[A-Z]*=$")
+    message(FATAL_ERROR "quellix changed the parent's build type: ${build_type}")
+  endif()
+
+elseif(STEP STREQUAL "subproject_static")
+  # A static libquellix.a built inside a parent, its embedded data linked into the parent's
+  # program, which divides a word with it.
+  file(REMOVE_RECURSE "${WORK}")
+  run("${CMAKE_COMMAND}" -S "${here}/parent" -B "${WORK}" -G "${GENERATOR}"
+    "-DCMAKE_CXX_COMPILER=${CXX}" "-DQUELLIX_SOURCE_DIR=${SOURCE_DIR}"
+    "-DQUELLIX_DATA_DIR=${DATA_DIR}" -DBUILD_SHARED_LIBS=OFF -DCMAKE_BUILD_TYPE=Release)
+  run("${CMAKE_COMMAND}" --build "${WORK}")
+  if(NOT EXISTS "${WORK}/quellix/src/libquellix.a")
+    message(FATAL_ERROR "no static libquellix.a in ${WORK}/quellix/src")
+  endif()
+  if(EN_US)
+    run("${WORK}/app")
+    expect_output_has(": as-so-ciate")
+  endif()
 
 else()
   message(FATAL_ERROR "unknown STEP \"${STEP}\"")
