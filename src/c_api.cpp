@@ -11,6 +11,8 @@
 #include "quellix/error.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/version.hpp"
+#include "language_table.hpp"
 #include "quellix/text.hpp"
 
 struct quellix_hyphenator {
@@ -169,5 +171,31 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
     return deliver(result, buffer, capacity, length);
   });
 }
+
+// The built-in languages and the version.
+
+size_t quellix_language_count(void) { return quellix::languageCount; }
+
+const char* quellix_language_name(size_t index) {
+  if (index >= quellix::languageCount) return nullptr;
+  // Names and affixes are NUL-terminated in static storage.
+  return quellix::languageName(static_cast<quellix::Language>(index)).data();
+}
+
+const char* quellix_language_affix(size_t index) {
+  if (index >= quellix::languageCount) return nullptr;
+  return quellix::languageAffix(static_cast<quellix::Language>(index)).data();
+}
+
+quellix_status quellix_language_margins(size_t index, int* left, int* right) {
+  if (index >= quellix::languageCount || left == nullptr || right == nullptr)
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "no language has this number, or a pointer is NULL");
+  const quellix::detail::LanguageRow& row = quellix::detail::kLanguageRows[index];
+  *left = static_cast<int>(row.leftMin);
+  *right = static_cast<int>(row.rightMin);
+  return QUELLIX_OK;
+}
+
+const char* quellix_version(void) { return QUELLIX_VERSION_STRING; }
 
 }  // extern "C"

@@ -128,6 +128,29 @@ QUELLIX_API quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyph
                                                   char* buffer, size_t capacity,
                                                   size_t* length);
 
+/* ---------------------------------------------------------------------------------------
+ * The built-in languages and the library's version, for bindings that list them.
+ * They read constant data only and are safe from any thread. */
+
+/* How many built-in languages there are (73). */
+QUELLIX_API size_t quellix_language_count(void);
+
+/* The name ("English_US") of the language numbered index, 0 to quellix_language_count() - 1
+ * in the library's order, as a static string; NULL for any other index. */
+QUELLIX_API const char* quellix_language_name(size_t index);
+
+/* The affix ("en-us") of the language numbered index, as a static string; NULL for any
+ * other index. quellix_hyphenator_open accepts both the name and the affix. */
+QUELLIX_API const char* quellix_language_affix(size_t index);
+
+/* The built-in margins of the language numbered index into *left and *right (the fewest
+ * characters before the first and after the last break). Returns
+ * QUELLIX_ERROR_INVALID_ARGUMENT for an index out of range or a NULL pointer. */
+QUELLIX_API quellix_status quellix_language_margins(size_t index, int* left, int* right);
+
+/* The library's version, such as "0.8.3", as a static string. */
+QUELLIX_API const char* quellix_version(void);
+
 #ifdef __cplusplus
 }
 #endif
