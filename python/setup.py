@@ -2,8 +2,9 @@
 
     python3 -m pip install --no-build-isolation ./python
 
-Needs cmake, ninja-build (or make), a C++20 compiler, zlib1g-dev, pybind11-dev and the
-headers of the Python that runs pip (python3-dev on Debian).
+Needs cmake, ninja-build (or make), a C++20 compiler, zlib1g-dev, pybind11-dev, and the
+headers, setuptools and wheel of the Python that runs pip (Debian: python3-dev,
+python3-setuptools, python3-wheel, which python3-pip brings).
 """
 
 import os
