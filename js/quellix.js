@@ -60,6 +60,15 @@ function reserve(bytes, keep = 0) {
   return scratch.pointer;
 }
 
+// Gives back scratch memory a large text needed, so that one big call does not keep it.
+function releaseLargeScratch() {
+  if (scratch.size > 16 << 20) {
+    wasm._free(scratch.pointer);
+    scratch.pointer = 0;
+    scratch.size = 0;
+  }
+}
+
 // Writes `text` as UTF-8 at `at` (which must have room for 3 bytes per UTF-16 unit) and
 // a NUL after it; returns the byte length. Lone surrogates become U+FFFD.
 function writeUtf8(text, at) {
@@ -262,7 +271,9 @@ function hyphenate(handle, text, options, html) {
       continue;
     }
     if (status !== OK) fail(status);
-    return decoder.decode(wasm.HEAPU8.subarray(buffer, buffer + length));
+    const result = decoder.decode(wasm.HEAPU8.subarray(buffer, buffer + length));
+    releaseLargeScratch();
+    return result;
   }
 }
 
