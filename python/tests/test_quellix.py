@@ -6,6 +6,8 @@ import os
 import pathlib
 import pickle
 import re
+import threading
+import time
 from concurrent.futures import ThreadPoolExecutor
 
 import pytest
@@ -206,3 +208,25 @@ def test_stubs_describe_the_module():
 
 def test_the_package_docstring_examples_hold():
     assert doctest.testmod(quellix).failed == 0
+
+
+def test_the_gil_is_released_while_a_text_is_divided():
+    """Another Python thread runs while one thread divides a long text."""
+    text = "associate professors compute hyphenation algorithms " * 40000
+    started = threading.Event()
+    times = {}
+
+    def divide():
+        started.set()
+        times["start"] = time.perf_counter()
+        quellix.hyphenate_text(text, "en-us")
+        times["end"] = time.perf_counter()
+
+    worker = threading.Thread(target=divide)
+    worker.start()
+    started.wait()
+    first_run = time.perf_counter()  # needs the GIL
+    worker.join()
+    call = times["end"] - times["start"]
+    # Held through the call, the GIL would let this thread on only once the call is over.
+    assert first_run - times["start"] < call / 2, (first_run - times["start"], call)
