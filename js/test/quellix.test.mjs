@@ -121,3 +121,10 @@ test("the version is the library's and the package's", () => {
   assert.equal(pkg.version, version);
   if (process.env.QUELLIX_EXPECTED_VERSION) assert.equal(version, process.env.QUELLIX_EXPECTED_VERSION);
 });
+
+test("the type declarations name exactly the module's exports", async () => {
+  const declarations = readFileSync(new URL("../quellix.d.ts", import.meta.url), "utf8");
+  const declared = [...declarations.matchAll(/^export (?:class|function|const) (\w+)/gm)].map((m) => m[1]);
+  const module = await import("../quellix.js");
+  assert.deepEqual(declared.sort(), Object.keys(module).sort());
+});

@@ -4,8 +4,8 @@
 #   every object is compiled with WebAssembly's own exception handling.
 # - zlib: there is none for this target, so ZLIB::ZLIB is the library's own gzip reader
 #   (gzip_inflate.cpp behind the zlib.h subset in zlib/) and src/ builds unchanged.
-add_compile_options(-fwasm-exceptions)
-add_link_options(-fwasm-exceptions)
+add_compile_options(-fwasm-exceptions -flto)
+add_link_options(-fwasm-exceptions -flto)
 
 add_library(quellix_wasm_inflate STATIC "${CMAKE_CURRENT_LIST_DIR}/gzip_inflate.cpp")
 target_include_directories(quellix_wasm_inflate PUBLIC "${CMAKE_CURRENT_LIST_DIR}/zlib")
