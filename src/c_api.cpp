@@ -14,8 +14,8 @@
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
-#include "quellix/version.hpp"
 #include "quellix/text.hpp"
+#include "quellix/version.hpp"
 #include "language_table.hpp"
 #include "utf8_decode.hpp"
 
@@ -223,13 +223,14 @@ const char* quellix_language_affix(size_t index) {
                                         : nullptr;
 }
 
-quellix_status quellix_language_margins(size_t index, int64_t* left_min, int64_t* right_min) {
+quellix_status quellix_language_margins(size_t index, int* left_min, int* right_min) {
   if (left_min == nullptr || right_min == nullptr)
     return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
   if (index >= quellix::languageCount)
     return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "no language has this index");
-  *left_min = quellix::detail::kLanguageRows[index].leftMin;
-  *right_min = quellix::detail::kLanguageRows[index].rightMin;
+  // The table's margins are single digits.
+  *left_min = static_cast<int>(quellix::detail::kLanguageRows[index].leftMin);
+  *right_min = static_cast<int>(quellix::detail::kLanguageRows[index].rightMin);
   return QUELLIX_OK;
 }
 

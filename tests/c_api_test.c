@@ -215,7 +215,7 @@ static void test_hyphenate_text(quellix_hyphenator* en) {
 
 static void test_languages(void) {
   size_t index = 0;
-  int64_t left = 0, right = 0;
+  int left = 0, right = 0;
   CHECK(quellix_language_count() == 73);
   CHECK(strcmp(quellix_language_name(13), "English_US") == 0);
   CHECK(strcmp(quellix_language_affix(13), "en-us") == 0);

@@ -139,10 +139,10 @@ QUELLIX_API size_t quellix_language_count(void);
 QUELLIX_API const char* quellix_language_name(size_t index);
 QUELLIX_API const char* quellix_language_affix(size_t index);
 
-/* The margins of language index. Returns QUELLIX_ERROR_INVALID_ARGUMENT for an index out of
- * range or a NULL pointer. */
-QUELLIX_API quellix_status quellix_language_margins(size_t index, int64_t* left_min,
-                                                    int64_t* right_min);
+/* The built-in margins of language index (the fewest characters before the first and after
+ * the last break). Returns QUELLIX_ERROR_INVALID_ARGUMENT for an index out of range or a
+ * NULL pointer. */
+QUELLIX_API quellix_status quellix_language_margins(size_t index, int* left_min, int* right_min);
 
 /* The index of the language that tag names: an affix ("en-us"), a name ("English_US"), a
  * BCP 47 tag ("pt-BR", "sr-Latn-RS") or a POSIX locale ("de_DE.UTF-8"), resolved by the

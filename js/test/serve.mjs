@@ -1,0 +1,30 @@
+// A static file server for the package directory on 127.0.0.1 (browsers load ES modules
+// over HTTP, not from file: URLs). serve(root) resolves to { url, close }.
+import { createServer } from "node:http";
+import { readFile } from "node:fs/promises";
+import { extname, join, normalize, sep } from "node:path";
+
+const types = { ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".mjs": "text/javascript",
+  ".json": "application/json", ".css": "text/css" };
+
+export function serve(root) {
+  const base = normalize(root) + sep;
+  const server = createServer(async (request, response) => {
+    const path = normalize(join(base, decodeURIComponent(new URL(request.url, "http://x").pathname)));
+    if (!path.startsWith(base)) {
+      response.writeHead(403).end();
+      return;
+    }
+    try {
+      const body = await readFile(path);
+      response.writeHead(200, { "content-type": types[extname(path)] ?? "application/octet-stream" }).end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  return new Promise((resolve) => {
+    server.listen(0, "127.0.0.1", () => {
+      resolve({ url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() });
+    });
+  });
+}

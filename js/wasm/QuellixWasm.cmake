@@ -1,0 +1,16 @@
+# Settings of WebAssembly (emscripten) builds, included before src/.
+#
+# - Exceptions: the library reports errors by throwing and the C API catches them, so
+#   every object is compiled with WebAssembly's own exception handling.
+# - zlib: there is none for this target, so ZLIB::ZLIB is the library's own gzip reader
+#   (gzip_inflate.cpp behind the zlib.h subset in zlib/) and src/ builds unchanged.
+add_compile_options(-fwasm-exceptions -flto)
+add_link_options(-fwasm-exceptions -flto)
+
+add_library(quellix_wasm_inflate STATIC "${CMAKE_CURRENT_LIST_DIR}/gzip_inflate.cpp")
+target_include_directories(quellix_wasm_inflate PUBLIC "${CMAKE_CURRENT_LIST_DIR}/zlib")
+target_compile_features(quellix_wasm_inflate PRIVATE cxx_std_20)
+add_library(ZLIB::ZLIB ALIAS quellix_wasm_inflate)
+# find_package(ZLIB) then counts zlib as found and keeps the target above.
+set(ZLIB_INCLUDE_DIR "${CMAKE_CURRENT_LIST_DIR}/zlib" CACHE PATH "zlib.h of the WebAssembly build" FORCE)
+set(ZLIB_LIBRARY quellix_wasm_inflate CACHE STRING "zlib of the WebAssembly build" FORCE)
