@@ -144,7 +144,7 @@ struct LangValue {
     text.clear();
   }
   void append(std::string_view bytes) {
-    if (text.size() + bytes.size() <= kMaxLangValue)
+    if (!cut && text.size() + bytes.size() <= kMaxLangValue)
       text.append(bytes);
     else
       cut = true;
