@@ -2,7 +2,10 @@
 // inserted hyphen strings gives the input back byte for byte, and TextHyphenator gives
 // the same output however the text is cut into chunks. A run of letters far longer than
 // the held window divides exactly as the whole word does, and nothing inside a raw-text
-// element (with a script's escaped forms) gets a hyphen.
+// element (with a script's escaped forms) gets a hyphen. In HTML, an element whose lang
+// names a language is divided as that language's hyphenator divides the same text alone,
+// one whose lang names none is copied, and a stream of such elements divides the same
+// however it is cut.
 //
 // Input: a byte choosing the hyphenator (a built-in language, or one that may break
 // after every character), a byte of option flags, a byte seeding the chunk sizes, then
@@ -115,5 +118,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string nested = "<script><!--<script>" + raw + "</script>" + raw + "--></script>";
   if (raw.find("-->") == std::string::npos)  // which would end the nested script early
     FUZZ_CHECK(hyphenateHtml(h, nested, options) == nested);
+
+  // lang= picks the hyphenator of an element's text, and an unknown one leaves it alone.
+  const Language other = toEnum(data[2] % languageCount);
+  const std::string affix(languageAffix(other));
+  const TextOptions html{.hyphen = options.hyphen, .minWordLength = options.minWordLength,
+                         .skipSoftHyphenated = options.skipSoftHyphenated,
+                         .skipCapitals = options.skipCapitals, .skipUrls = options.skipUrls,
+                         .markup = TextMarkup::Html};
+  const std::string inner = hyphenateHtml(languageHyphenator(other), raw, html);
+  FUZZ_CHECK(hyphenateHtml(h, "<div lang=\"" + affix + "\">" + raw + "</div>", html) ==
+             "<div lang=\"" + affix + "\">" + inner + "</div>");
+  FUZZ_CHECK(hyphenateHtml(h, "<p lang=" + affix + "><b lang=''>" + raw + "</b>", html) ==
+             "<p lang=" + affix + "><b lang=''>" + raw + "</b>");
+  // Elements nested, closed and implied around the text, streamed in small chunks.
+  const std::string page = "<ul lang=" + affix + "><li>" + raw + "<li lang=xx>" + raw +
+                           "</ul><p xml:lang=" + affix + ">" + raw + "<div>" + raw;
+  const std::string pageOut = hyphenateHtml(h, page, html);
+  TextHyphenator pageStream(h, html);
+  std::string pageChunked;
+  for (std::size_t at = 0; at < page.size(); at += 3) pageStream.write(page.substr(at, 3), pageChunked);
+  pageStream.finish(pageChunked);
+  FUZZ_CHECK(pageChunked == pageOut);
   return 0;
 }

@@ -187,7 +187,7 @@ quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const cha
 }
 
 quellix_text_options quellix_text_options_default(void) {
-  return quellix_text_options{nullptr, 5, 1, 0, 1, 0};
+  return quellix_text_options{nullptr, 5, 1, 0, 1, 0, 1};
 }
 
 quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
@@ -205,6 +205,7 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
     settings.skipCapitals = given.skip_capitals != 0;
     settings.skipUrls = given.skip_urls != 0;
     settings.markup = given.html != 0 ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
+    settings.followLang = given.follow_lang != 0;
     const std::string result =
         quellix::hyphenateText(*hyphenator->hyphenator, textOf(text, text_length), settings);
     return deliver(result, buffer, capacity, length);

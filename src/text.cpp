@@ -3,12 +3,20 @@
 #include "quellix/text.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
-#include <limits>
+#include <initializer_list>
 #include <iterator>
+#include <limits>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "char_classes.hpp"
+#include "quellix/language.hpp"
+#include "quellix/language_tag.hpp"
 #include "text_tokens.hpp"
 #include "unicode_letters.hpp"
 #include "utf8_decode.hpp"
@@ -88,6 +96,77 @@ bool isRawTextElement(std::string_view name) {
 }
 bool isVerbatimElement(std::string_view name) { return name == "pre" || name == "code"; }
 
+bool isOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Elements that have no contents and no end tag.
+bool isVoidElement(std::string_view name) {
+  return isOneOf(name, {"area", "base", "br", "col", "embed", "hr", "img", "input", "link",
+                        "meta", "param", "source", "track", "wbr"});
+}
+
+// Start tags that end an open p element, as in HTML.
+bool closesParagraph(std::string_view name) {
+  return isOneOf(name, {"address", "article", "aside", "blockquote", "center", "details",
+                        "dialog", "dir", "div", "dl", "fieldset", "figcaption", "figure",
+                        "footer", "form", "h1", "h2", "h3", "h4", "h5", "h6", "header",
+                        "hgroup", "hr", "main", "menu", "nav", "ol", "p", "pre", "listing",
+                        "section", "search", "summary", "table", "ul", "li", "dd", "dt",
+                        "xmp", "plaintext"});
+}
+
+// Elements that an implied end tag never looks beyond (HTML's scope boundaries).
+bool isScopeBoundary(std::string_view name) {
+  return isOneOf(name, {"applet", "caption", "html", "table", "td", "th", "marquee", "object",
+                        "template", "button"});
+}
+
+// Tag and element names longer than this are compared by their first kMaxElementName + 1
+// bytes.
+constexpr std::size_t kMaxElementName = 32;
+// Attribute names longer than this are none that matter ("xml:lang").
+constexpr std::size_t kMaxAttributeName = 8;
+// A lang value is kept up to this many bytes: a longer one resolves as its leading subtags
+// that fit, which is what the language lookup would come down to anyway (no name, affix or
+// alias is nearly this long).
+constexpr std::size_t kMaxLangValue = 64;
+
+// A lang attribute's value, collected as it streams through.
+struct LangValue {
+  bool present = false;
+  bool cut = false;  // longer than kMaxLangValue
+  std::string text;
+
+  void clear() {
+    present = false;
+    cut = false;
+    text.clear();
+  }
+  void append(std::string_view bytes) {
+    if (!cut && text.size() + bytes.size() <= kMaxLangValue)
+      text.append(bytes);
+    else
+      cut = true;
+  }
+  // The value as the lookup should see it.
+  std::string_view tag() const {
+    std::string_view value = text;
+    if (cut && value.find_first_of(".@") == std::string_view::npos) {
+      const std::size_t dash = value.find_last_of("-_");
+      value = dash == std::string_view::npos ? std::string_view() : value.substr(0, dash);
+    }
+    return value;
+  }
+};
+
+// The character map of a built-in language's hyphenator (shared with the hyphenators
+// derived from it), or null for any other.
+const detail::CharMap* builtinCharMap(const Hyphenator& h) {
+  const auto* builtin = hyphenatorChars(h).target<detail::CharClassNormaliser>();
+  return builtin != nullptr ? &builtin->map.get() : nullptr;
+}
+
 }  // namespace
 
 struct TextHyphenator::State {
@@ -114,13 +193,11 @@ struct TextHyphenator::State {
   };
 
   State(const Hyphenator& hyphenator, TextOptions textOptions)
-      : h(hyphenator),
-        options(std::move(textOptions)),
-        isWord(h, options.isWordCharacter),
-        token(h, options, isWord) {
-    hyphenatorPatterns(h);
-    hyphenatorExceptions(h);
-  }
+      : options(std::move(textOptions)),
+        callerLanguage(hyphenator, options.isWordCharacter),
+        callerMap(builtinCharMap(hyphenator)),
+        token(options, callerLanguage),
+        followLang(options.markup == TextMarkup::Html && options.followLang) {}
 
   void write(std::string_view chunk, std::string& out);
   void finish(std::string& out);
@@ -134,16 +211,46 @@ struct TextHyphenator::State {
   void endReference();
   bool scriptChar(char32_t code);
   void endRawText(char32_t code);
+  void beginTag(bool end);
+  void tagChar(char32_t code, bool wellFormed);
+  void endAttributeValue();
+  void openElement();
+  void closeElement();
+  void closeImplied();
+  void popTo(std::size_t depth);
+  void scopeChanged();
+  detail::TextLanguage* languageOf(const LangValue& value);
+  bool copying() const noexcept { return verbatimDepth > 0 || current == nullptr; }
 
-  const Hyphenator& h;
   const TextOptions options;
-  const detail::WordCharacters isWord;
+  detail::TextLanguage callerLanguage;
+  const detail::CharMap* callerMap;  // when the caller's hyphenator is a built-in one's
   detail::TokenWriter token;
   std::string* out = nullptr;
 
+  // Languages named by lang attributes. resolved[L]: the one that divides language L, made
+  // on first use (the caller's own when it is L's built-in hyphenator or derived from it).
+  const bool followLang;
+  std::array<std::unique_ptr<detail::TextLanguage>, languageCount> builtins;
+  std::array<detail::TextLanguage*, languageCount> resolved{};
+  struct OpenElement {
+    std::string name;
+    detail::TextLanguage* language;  // null: its contents are copied undivided
+  };
+  std::vector<OpenElement> open;   // at most kMaxLangDepth
+  std::uint64_t untracked = 0;     // elements opened beyond kMaxLangDepth, saturating
+  detail::TextLanguage* current = &callerLanguage;  // for the text here; null: undivided
+  // The attributes of the tag being read.
+  std::string attributeName;   // lower case, at most kMaxAttributeName + 1 bytes
+  bool attributeNameEnded = false;
+  LangValue* valueTarget = nullptr;  // where the attribute value being read goes, if any
+  LangValue lang;
+  LangValue xmlLang;
+  bool slash = false;  // the tag's last character was a '/' outside a value
+
   std::string carry;  // the start of a UTF-8 sequence that the chunk cut short
   Mode mode = Mode::Text;
-  std::string tagName;       // lower case, at most kMaxTagName + 1 characters
+  std::string tagName;       // lower case, at most kMaxElementName + 1 characters
   bool endTag = false;
   std::uint64_t verbatimDepth = 0;  // open pre and code elements, saturating
   std::string rawEnd;        // in RawText: "</" + the element's name
@@ -232,12 +339,16 @@ void TextHyphenator::State::reset() noexcept {
   count = 0;
   bang = false;
   reference.clear();
+  open.clear();
+  untracked = 0;
+  scopeChanged();
+  beginTag(false);
 }
 
-// Text content: white space ends the token, everything else joins it; inside pre and code
-// it is copied.
+// Text content: white space ends the token, everything else joins it; inside pre and code,
+// and where no language is in scope, it is copied.
 void TextHyphenator::State::textChar(const TextChar& c) {
-  if (verbatimDepth > 0) {
+  if (copying()) {
     out->append(c.bytes);
   } else if (c.wellFormed && detail::isWhiteSpace(c.code)) {
     token.end(*out);
@@ -255,6 +366,12 @@ void TextHyphenator::State::markup(std::string_view bytes) {
 
 void TextHyphenator::State::endOfTag() {
   mode = Mode::Text;
+  if (followLang) {
+    if (endTag)
+      closeElement();
+    else
+      openElement();
+  }
   if (tagName.size() > kMaxTagName) return;
   if (endTag) {
     if (isVerbatimElement(tagName) && verbatimDepth > 0) --verbatimDepth;
@@ -278,7 +395,7 @@ void TextHyphenator::State::endReference() {
   std::string_view body = std::string_view(reference).substr(1);
   if (!body.empty() && body.back() == ';') body.remove_suffix(1);
   const long value = referenceValue(body);
-  if (verbatimDepth > 0) {
+  if (copying()) {
     out->append(reference);
   } else if (body == "shy" || value == 0xAD) {
     token.appendReference(reference, 0xAD, *out);
@@ -325,8 +442,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
       if (isAsciiLetter(code)) {
         markup("<");
         mode = Mode::TagName;
-        endTag = false;
-        tagName.clear();
+        beginTag(false);
         return true;
       } else if (code == '/') {
         markup("</");
@@ -347,8 +463,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
     case Mode::EndTagOpen:
       if (isAsciiLetter(code)) {
         mode = Mode::TagName;
-        endTag = true;
-        tagName.clear();
+        beginTag(true);
         return true;
       } else if (code == '>') {
         out->append(c.bytes);  // "</>" is nothing
@@ -363,45 +478,56 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
       out->append(c.bytes);
       if (isHtmlSpace(code) || code == '/') {
         mode = Mode::InTag;
+        slash = code == '/';
       } else if (code == '>') {
         endOfTag();
-      } else if (tagName.size() <= kMaxTagName) {
+      } else if (tagName.size() <= kMaxElementName) {
         tagName.push_back(static_cast<char>(c.wellFormed && code < 0x80 ? asciiLower(code) : 0));
       }
       return false;
 
     case Mode::InTag:
       out->append(c.bytes);
-      if (code == '>')
-        endOfTag();
-      else if (code == '=')
-        mode = Mode::AfterEquals;
+      tagChar(code, c.wellFormed);
       return false;
 
     case Mode::AfterEquals:
       out->append(c.bytes);
-      if (code == '"')
+      if (code == '"') {
         mode = Mode::ValueDouble;
-      else if (code == '\'')
+      } else if (code == '\'') {
         mode = Mode::ValueSingle;
-      else if (code == '>')
+      } else if (code == '>') {
+        endAttributeValue();
         endOfTag();
-      else if (!isHtmlSpace(code))
+      } else if (!isHtmlSpace(code)) {
         mode = Mode::ValueUnquoted;
+        if (valueTarget != nullptr) valueTarget->append(c.bytes);
+      }
       return false;
 
     case Mode::ValueDouble:
     case Mode::ValueSingle:
       out->append(c.bytes);
-      if (code == (mode == Mode::ValueDouble ? U'"' : U'\'')) mode = Mode::InTag;
+      if (code == (mode == Mode::ValueDouble ? U'"' : U'\'')) {
+        mode = Mode::InTag;
+        endAttributeValue();
+      } else if (valueTarget != nullptr) {
+        valueTarget->append(c.bytes);
+      }
       return false;
 
     case Mode::ValueUnquoted:
       out->append(c.bytes);
-      if (isHtmlSpace(code))
+      if (isHtmlSpace(code)) {
         mode = Mode::InTag;
-      else if (code == '>')
+        endAttributeValue();
+      } else if (code == '>') {
+        endAttributeValue();
         endOfTag();
+      } else if (valueTarget != nullptr) {
+        valueTarget->append(c.bytes);
+      }
       return false;
 
     case Mode::Declaration:
@@ -475,7 +601,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
       if (isAsciiLetter(code) || isAsciiDigit(code) || code == '#') {
         reference.append(c.bytes);
         if (reference.size() > kMaxReference) {
-          if (verbatimDepth > 0)
+          if (copying())
             out->append(reference);
           else
             token.appendReference(reference, 0, *out);
@@ -493,7 +619,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
 
     case Mode::LongReference:
       if (isAsciiLetter(code) || isAsciiDigit(code) || code == '#' || code == ';') {
-        if (verbatimDepth > 0)
+        if (copying())
           out->append(c.bytes);
         else
           token.appendReference(c.bytes, 0, *out);
@@ -533,10 +659,183 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
 
 // The end tag of a raw-text element has been read up to code, a space, '/' or '>'.
 void TextHyphenator::State::endRawText(char32_t code) {
+  beginTag(true);
   tagName = rawEnd.substr(2);
-  endTag = true;
   mode = Mode::InTag;
   if (code == '>') endOfTag();
+}
+
+// A start or end tag begins: nothing of its attributes is known yet.
+void TextHyphenator::State::beginTag(bool end) {
+  endTag = end;
+  tagName.clear();
+  attributeName.clear();
+  attributeNameEnded = false;
+  valueTarget = nullptr;
+  lang.clear();
+  xmlLang.clear();
+  slash = false;
+}
+
+// One character between a tag's attributes (already copied out): attribute names are
+// collected to find lang and xml:lang. As in HTML, a repeated attribute counts only the
+// first time, and one without a value has the empty value.
+void TextHyphenator::State::tagChar(char32_t code, bool wellFormed) {
+  const auto nameEnds = [this] {
+    if (attributeNameEnded || attributeName.empty()) return;
+    attributeNameEnded = true;
+    valueTarget = nullptr;
+    LangValue* target = attributeName == "lang" ? &lang : attributeName == "xml:lang" ? &xmlLang : nullptr;
+    if (target != nullptr && !target->present) {
+      target->present = true;
+      valueTarget = target;
+    }
+  };
+  if (code == '>') {
+    nameEnds();
+    endOfTag();
+    return;
+  }
+  if (isHtmlSpace(code) || code == '/') {
+    nameEnds();
+    slash = code == '/';
+    return;
+  }
+  slash = false;
+  if (code == '=' && !attributeName.empty()) {
+    nameEnds();
+    mode = Mode::AfterEquals;
+    return;
+  }
+  if (attributeNameEnded) {
+    attributeName.clear();
+    attributeNameEnded = false;
+    valueTarget = nullptr;
+  }
+  if (attributeName.size() <= kMaxAttributeName)
+    attributeName.push_back(static_cast<char>(wellFormed && code < 0x80 ? asciiLower(code) : 0));
+}
+
+// An attribute's value is complete; what follows is a new attribute.
+void TextHyphenator::State::endAttributeValue() {
+  valueTarget = nullptr;
+  attributeName.clear();
+  attributeNameEnded = false;
+}
+
+// The language that divides the contents of an element whose lang attribute has value:
+// the one the value names, or null (undivided) when it names none the library has.
+detail::TextLanguage* TextHyphenator::State::languageOf(const LangValue& langValue) {
+  const std::optional<Language> found = findLanguage(langValue.tag());
+  if (!found) return nullptr;
+  const auto index = static_cast<std::size_t>(fromEnum(*found));
+  if (resolved[index] == nullptr) {
+    const Hyphenator& builtin = languageHyphenator(*found);
+    if (callerMap != nullptr && builtinCharMap(builtin) == callerMap) {
+      // The caller's hyphenator is this language's, maybe with its own exceptions or margins.
+      resolved[index] = &callerLanguage;
+    } else {
+      builtins[index] = std::make_unique<detail::TextLanguage>(builtin, options.isWordCharacter);
+      resolved[index] = builtins[index].get();
+    }
+  }
+  return resolved[index];
+}
+
+// A start tag is complete: closes what it implies and opens the element, in the language
+// of its lang (or else xml:lang) attribute or of the element around it.
+void TextHyphenator::State::openElement() {
+  const bool empty = slash || isVoidElement(tagName) || isRawTextElement(tagName);
+  if (untracked == 0) closeImplied();
+  if (empty) return;
+  if (untracked > 0 || open.size() >= kMaxLangDepth) {
+    if (untracked != std::numeric_limits<std::uint64_t>::max()) ++untracked;
+    return;
+  }
+  detail::TextLanguage* language = current;
+  if (lang.present)
+    language = languageOf(lang);
+  else if (xmlLang.present)
+    language = languageOf(xmlLang);
+  open.push_back(OpenElement{tagName, language});
+  scopeChanged();
+}
+
+// An end tag is complete: closes the nearest open element of its name and all opened
+// after it; one with no open element of its name is ignored.
+void TextHyphenator::State::closeElement() {
+  if (untracked > 0) {
+    if (untracked != std::numeric_limits<std::uint64_t>::max()) --untracked;
+    return;
+  }
+  for (std::size_t i = open.size(); i-- > 0;) {
+    if (open[i].name == tagName) {
+      popTo(i);
+      return;
+    }
+  }
+}
+
+// The end tags HTML implies before a start tag: a p ends at the next block, a list item at
+// the next item, a cell at the next cell or row, so that siblings do not inherit each
+// other's language.
+void TextHyphenator::State::closeImplied() {
+  const std::string_view name = tagName;
+  // The nearest open element that matches, unless one that stops the search comes first.
+  const auto closeNearest = [this](auto matches, auto stops) {
+    for (std::size_t i = open.size(); i-- > 0;) {
+      if (matches(open[i].name)) {
+        popTo(i);
+        return;
+      }
+      if (stops(open[i].name)) return;
+    }
+  };
+  // The outermost open element that matches, above the nearest one that stops the search.
+  const auto closeOutermost = [this](auto matches, auto stops) {
+    std::size_t found = open.size();
+    for (std::size_t i = open.size(); i-- > 0;) {
+      if (matches(open[i].name))
+        found = i;
+      else if (stops(open[i].name))
+        break;
+    }
+    if (found < open.size()) popTo(found);
+  };
+  const auto tableEdge = [](std::string_view n) { return isOneOf(n, {"table", "html", "template"}); };
+  if (closesParagraph(name))
+    closeNearest([](std::string_view n) { return n == "p"; }, isScopeBoundary);
+  if (name == "li") {
+    closeNearest([](std::string_view n) { return n == "li"; },
+                 [](std::string_view n) { return n == "ol" || n == "ul" || isScopeBoundary(n); });
+  } else if (name == "dd" || name == "dt") {
+    closeNearest([](std::string_view n) { return n == "dd" || n == "dt"; },
+                 [](std::string_view n) { return n == "dl" || isScopeBoundary(n); });
+  } else if (name == "option" || name == "optgroup") {
+    if (!open.empty() && open.back().name == "option") popTo(open.size() - 1);
+    if (name == "optgroup" && !open.empty() && open.back().name == "optgroup") popTo(open.size() - 1);
+  } else if (name == "td" || name == "th") {
+    closeOutermost([](std::string_view n) { return n == "td" || n == "th"; },
+                   [&](std::string_view n) { return n == "tr" || tableEdge(n); });
+  } else if (name == "tr") {
+    closeOutermost([](std::string_view n) { return isOneOf(n, {"tr", "td", "th"}); }, tableEdge);
+  } else if (isOneOf(name, {"tbody", "thead", "tfoot"})) {
+    closeOutermost(
+        [](std::string_view n) { return isOneOf(n, {"tbody", "thead", "tfoot", "tr", "td", "th"}); },
+        tableEdge);
+  }
+}
+
+void TextHyphenator::State::popTo(std::size_t depth) {
+  open.erase(open.begin() + static_cast<std::ptrdiff_t>(depth), open.end());
+  scopeChanged();
+}
+
+// The innermost open element decides the language of what follows (the token is empty:
+// every tag ends one).
+void TextHyphenator::State::scopeChanged() {
+  current = open.empty() ? &callerLanguage : open.back().language;
+  if (current != nullptr) token.use(*current);
 }
 
 // Reads one character of a script's contents (already copied out). Returns true when the

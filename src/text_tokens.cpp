@@ -39,9 +39,14 @@ bool WordCharacters::operator()(char32_t c) const {
   return isLetterOrMark(c);
 }
 
-TokenWriter::TokenWriter(const Hyphenator& h, const TextOptions& options,
-                         const WordCharacters& isWord)
-    : h_(h), options_(options), isWord_(isWord) {}
+TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom)
+    : h_(h), isWord_(h, custom) {
+  hyphenatorPatterns(h);
+  hyphenatorExceptions(h);
+}
+
+TokenWriter::TokenWriter(const TextOptions& options, TextLanguage& language)
+    : options_(options), language_(&language) {}
 
 namespace {
 LetterClass asciiLetterClass(char32_t c) noexcept {
@@ -58,7 +63,7 @@ TokenWriter::Unit TokenWriter::unitOf(char32_t code, std::size_t length) const {
     unit.kind = Kind::SoftHyphen;
   } else if (code == U'-' || code == 0x2010) {
     unit.kind = Kind::Hyphen;
-  } else if (isWord_(code)) {
+  } else if (language_->isWord()(code)) {
     unit.kind = Kind::Word;
     unit.letter = code < 0x80 ? asciiLetterClass(code) : letterClass(code);
   } else if (code >= 0x300) {  // the combining marks start there
@@ -158,7 +163,7 @@ void TokenWriter::clear() noexcept {
 
 // How far the hyphenator's patterns reach, in characters: a break depends on at most
 // before characters before it and after characters after it.
-const TokenWriter::Reach& TokenWriter::reach() {
+const TextLanguage::Reach& TextLanguage::reach() {
   if (reach_) return *reach_;
   Reach result;
   std::vector<std::pair<const PatternNode*, std::size_t>> stack;
@@ -213,9 +218,9 @@ void TokenWriter::divideLongRun(std::string& out) {
   }
   if (bytes_.size() <= kMaxHeldBytes / 2 || partEnd == 0) return;
 
-  const Reach& r = reach();
-  const std::int64_t leftMin = hyphenatorLeftMin(h_);
-  const std::int64_t rightMin = hyphenatorRightMin(h_);
+  const TextLanguage::Reach& r = language_->reach();
+  const std::int64_t leftMin = hyphenatorLeftMin(language_->hyphenator());
+  const std::int64_t rightMin = hyphenatorRightMin(language_->hyphenator());
   const std::size_t context = std::max<std::size_t>(
       {r.before + 1, static_cast<std::size_t>(std::clamp<std::int64_t>(leftMin, 0, kMaxReach)), 1});
   const std::size_t guard = std::max<std::size_t>(
@@ -300,7 +305,7 @@ void TokenWriter::markLetters(std::size_t count) {
       codes_.clear();
       for (std::size_t k = i; k < end; ++k) codes_.push_back(units_[k].code);
       composeTracked(codes_, composed_);
-      letter = isWord_(composed_.front().code);
+      letter = language_->isWord()(composed_.front().code);
     }
     if (letter) std::fill(isLetter_.begin() + static_cast<std::ptrdiff_t>(i),
                           isLetter_.begin() + static_cast<std::ptrdiff_t>(end), 1);
@@ -403,7 +408,7 @@ void TokenWriter::markBreaks(std::size_t from, std::size_t to, bool hyphenBefore
   const std::size_t n = codes_.size();
   breakBefore_.assign(n + 1, 0);
   if (breaks_.size() < letters_.size() + 1) breaks_.resize(letters_.size() + 1);
-  const std::size_t count = std::min(breakPoints(h_, letters_, breaks_), breaks_.size());
+  const std::size_t count = std::min(breakPoints(language_->hyphenator(), letters_, breaks_), breaks_.size());
   for (std::size_t k = 0; k < count; ++k) {
     const std::size_t found = breaks_[k];
     if (found < from || found >= to) continue;

@@ -34,6 +34,30 @@ class WordCharacters {
   std::vector<char32_t> known_;  // sorted, without duplicates
 };
 
+// A hyphenator as the text layer divides with it: its word characters and, once a long run
+// needed it, how far a break depends on the characters around it. Building it builds the
+// hyphenator's tables and throws what that throws.
+class TextLanguage {
+ public:
+  // How far a break's dependence reaches, in characters before and after it.
+  struct Reach {
+    std::size_t before = 0;
+    std::size_t after = 0;
+  };
+
+
+  TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom);
+
+  const Hyphenator& hyphenator() const noexcept { return h_; }
+  const WordCharacters& isWord() const noexcept { return isWord_; }
+  const Reach& reach();
+
+ private:
+  const Hyphenator& h_;
+  WordCharacters isWord_;
+  std::optional<Reach> reach_;
+};
+
 // One character of a text as the scanner hands it over: its bytes, and its code point if
 // the bytes are a well-formed UTF-8 sequence (a malformed byte comes alone).
 struct TextChar {
@@ -49,8 +73,12 @@ struct TextChar {
 // about kMaxHeldBytes bytes plus that context (more only for a hyphenator that reaches far).
 class TokenWriter {
  public:
-  // h and options must outlive the writer.
-  TokenWriter(const Hyphenator& h, const TextOptions& options, const WordCharacters& isWord);
+  // options and language must outlive the writer.
+  TokenWriter(const TextOptions& options, TextLanguage& language);
+
+  // Divides the tokens that follow with language, which must outlive the writer. Only
+  // between tokens (the writer is empty). Never throws.
+  void use(TextLanguage& language) noexcept { language_ = &language; }
 
   // Adds one character of text to the token. May write to out.
   void appendChar(const TextChar& c, std::string& out);
@@ -84,11 +112,6 @@ class TokenWriter {
     bool lower = false;
     bool compose = false;
   };
-  // How far a break's dependence reaches, in characters before and after it.
-  struct Reach {
-    std::size_t before = 0;
-    std::size_t after = 0;
-  };
   // A hyphenator whose patterns or margins reach further than this is not followed
   // through a long run: the run is copied.
   static constexpr std::size_t kMaxReach = std::size_t{1} << 16;
@@ -98,7 +121,6 @@ class TokenWriter {
   void shrink(std::string& out);
   void dropWritten(std::size_t count);
   std::size_t bytesBefore(std::size_t unit) const;
-  const Reach& reach();
   void divideLongRun(std::string& out);
   bool writeWindow(std::size_t partEnd, std::size_t context, std::size_t guard,
                    std::string& out);
@@ -115,9 +137,8 @@ class TokenWriter {
   void emitPart(std::size_t from, std::size_t to, bool partEnds, std::size_t at,
                 std::string& out);
 
-  const Hyphenator& h_;
   const TextOptions& options_;
-  const WordCharacters& isWord_;
+  TextLanguage* language_;
   std::string bytes_;
   std::vector<Unit> units_;
   // Start (unit index) of the trailing run of word characters and soft hyphens, or npos.
@@ -132,7 +153,6 @@ class TokenWriter {
   bool longPart_ = false;
   std::size_t written_ = 0;
   bool hyphenBefore_ = false;  // a joining hyphen was written right before units_[0]
-  std::optional<Reach> reach_;
   // Scratch space.
   std::vector<std::uint8_t> isLetter_;  // per unit: part of a word
   bool compose_ = false;                // composed_ and suffixFirst_ describe letters_

@@ -172,7 +172,8 @@ static void test_hyphenate_text(quellix_hyphenator* en) {
   {
     quellix_text_options options = quellix_text_options_default();
     CHECK(options.hyphen == NULL && options.min_word_length == 5 && options.skip_urls &&
-          options.skip_soft_hyphenated && !options.skip_capitals && !options.html);
+          options.skip_soft_hyphenated && !options.skip_capitals && !options.html &&
+          options.follow_lang);
     options.hyphen = "|";
     options.html = 1;
     CHECK_STATUS(quellix_hyphenate_text(en, "<p title=\"hyphenation\">hyphenation &amp; text</p>",
@@ -180,6 +181,18 @@ static void test_hyphenate_text(quellix_hyphenator* en) {
                                         &length),
                  QUELLIX_OK);
     CHECK(strcmp(buffer, "<p title=\"hyphenation\">hy|phen|ation &amp; text</p>") == 0);
+
+    /* An element's lang attribute names its language; follow_lang 0 ignores it. */
+    const char* page = "<p lang=\"fr\">dictionnaire</p><p lang=xx>dictionnaire</p>";
+    CHECK_STATUS(quellix_hyphenate_text(en, page, QUELLIX_NUL_TERMINATED, &options, buffer,
+                                        sizeof buffer, &length),
+                 QUELLIX_OK);
+    CHECK(strcmp(buffer, "<p lang=\"fr\">dic|tion|naire</p><p lang=xx>dictionnaire</p>") == 0);
+    options.follow_lang = 0;
+    CHECK_STATUS(quellix_hyphenate_text(en, page, QUELLIX_NUL_TERMINATED, &options, buffer,
+                                        sizeof buffer, &length),
+                 QUELLIX_OK);
+    CHECK(strcmp(buffer, "<p lang=\"fr\">dic|tio|n|naire</p><p lang=xx>dic|tio|n|naire</p>") == 0);
 
     options.html = 0;
     options.min_word_length = 12;

@@ -9,7 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "quellix/custom.hpp"
+#include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/language_tag.hpp"
 #include "quellix/text.hpp"
 
 namespace {
@@ -399,6 +402,148 @@ TEST(TextHtmlRawText, ScriptsFollowTheEscapedStatesOfHtml) {
             "<script><!-- --><script></script>rep|re|sen|ta|tion");
   // An escaped script still ends at its end tag: "</script" is not nested there.
   EXPECT_EQ(en("<script><!-- </script>representation"), "<script><!-- </script>rep|re|sen|ta|tion");
+}
+
+}  // namespace
+
+namespace {
+
+// A page template: each "{tag:word}" stands for word divided with '|' by the built-in
+// hyphenator of the language tag names (or of every, when given; "{-:word}": the word as
+// it is), and the rest is copied.
+std::string expand(std::string_view page, std::string_view every = {}) {
+  std::string out;
+  while (!page.empty()) {
+    const std::size_t open = page.find('{');
+    out.append(page.substr(0, open));
+    if (open == std::string_view::npos) break;
+    const std::size_t colon = page.find(':', open);
+    const std::size_t close = page.find('}', colon);
+    const std::string_view tag = every.empty() ? page.substr(open + 1, colon - open - 1) : every;
+    const std::string_view word = page.substr(colon + 1, close - colon - 1);
+    page.remove_prefix(close + 1);
+    if (tag == "-") {  // left undivided
+      out.append(word);
+      continue;
+    }
+    const auto language = quellix::findLanguage(tag);
+    std::string divided;
+    for (std::string_view piece :
+         quellix::hyphenate(quellix::languageHyphenator(language.value()), word))
+      divided.append(divided.empty() ? "" : "|").append(piece);
+    out.append(divided);
+  }
+  return out;
+}
+
+// The page with every "{tag:word}" replaced by the word alone.
+std::string plainPage(std::string_view page) {
+  std::string out;
+  for (std::size_t i = 0; i < page.size(); ++i) {
+    if (page[i] != '{') {
+      out.push_back(page[i]);
+      continue;
+    }
+    const std::size_t colon = page.find(':', i);
+    const std::size_t close = page.find('}', colon);
+    out.append(page.substr(colon + 1, close - colon - 1));
+    i = close;
+  }
+  return out;
+}
+
+struct LangCase {
+  std::string_view what;
+  std::string_view page;  // "{tag:word}": how the word must come out
+};
+
+const LangCase kLangCases[] = {
+    {"a multilingual page",
+     "<p lang=\"de\">{de:Silbentrennung}</p><p>{en:hyphenation}</p><div lang=\"fr\"><span>"
+     "{fr:dictionnaire}</span></div><p lang=\"xx\">{-:hyphenation}</p><p lang=\"\">{-:hyphenation}</p>"},
+    {"nested elements inherit and override",
+     "<div lang=de><p><span>{de:Rechtschreibung}</span> {de:Rechtschreibung}</p>"
+     "<p lang=en-GB>{en-gb:hyphenation}</p>{de:Rechtschreibung}</div>{en:hyphenation}"},
+    {"no language inside a known one, and back",
+     "<div lang=de><p lang=zz>{-:Rechtschreibung} <b>{-:hyphenation}</b></p>{de:Rechtschreibung}</div>"},
+    {"a p ends at the next p or block",
+     "<body lang=fr><p lang=de>{de:Rechtschreibung}<p>{fr:dictionnaire}<p lang=de>"
+     "{de:Rechtschreibung}<div>{fr:dictionnaire}</div></body>"},
+    {"list items, terms and options end at the next one",
+     "<ul><li lang=de>{de:Rechtschreibung}<li>{en:hyphenation}</ul><dl><dt lang=de>"
+     "{de:Rechtschreibung}<dd>{en:hyphenation}<dt lang=fr>{fr:dictionnaire}</dl>"
+     "<select><option lang=de>{de:Rechtschreibung}<option>{en:hyphenation}</select>"},
+    {"cells end at the next cell or row",
+     "<table><tr lang=de><td>{de:Rechtschreibung}<td lang=fr>{fr:dictionnaire}<tr><th>"
+     "{en:hyphenation}<td lang=de><p>{de:Rechtschreibung}<td>{en:hyphenation}</table>"},
+    {"end tags close loosely",
+     "<div lang=de><span lang=fr>{fr:dictionnaire}</div>{en:hyphenation}<p lang=de>"
+     "{de:Rechtschreibung}</span>{de:Rechtschreibung}</p>{en:hyphenation}"},
+    {"void elements and self-closed tags open nothing",
+     "<p lang=de>{de:Rechtschreibung}<br lang=fr>{de:Rechtschreibung}<img lang=\"fr\"/>"
+     "{de:Rechtschreibung}<span lang=\"fr\" />{de:Rechtschreibung}</p>{en:hyphenation}"},
+    {"xml:lang, and lang where both are given",
+     "<p xml:lang=\"de\">{de:Rechtschreibung}</p><p xml:lang=\"de\" lang=\"fr\">"
+     "{fr:dictionnaire}</p><p LANG=fr xml:lang=de>{fr:dictionnaire}</p>"},
+    {"values quoted either way or not, names in any case, tags and locales",
+     "<P LANG='de'>{de:Rechtschreibung}</P><p class=x lang = \"de_DE.UTF-8\">{de:Rechtschreibung}"
+     "</p><p lang=de-AT-1996 id=y>{de:Rechtschreibung}</p><p Lang=FR>{fr:dictionnaire}</p>"},
+    {"the first of repeated attributes, a bare lang, lang in other attributes",
+     "<p lang=de lang=fr>{de:Rechtschreibung}</p><p lang>{-:hyphenation}</p><p title=\"lang=de\" "
+     "data-lang=de>{en:hyphenation}</p><p lang=fr/>{-:dictionnaire}</p>"},
+    {"a long value counts by its leading subtags",
+     "<p lang=\"de-x-aaaaaaaa-bbbbbbbb-cccccccc-dddddddd-eeeeeeee-ffffffff-gggggggg\">"
+     "{de:Rechtschreibung}</p><p lang=\"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
+     "aaaaaaaaaa-de\">{-:hyphenation}</p>"},
+};
+
+TEST(TextHtmlLang, ElementsAreDividedInTheLanguageTheirLangNames) {
+  for (const LangCase& c : kLangCases) {
+    const std::string page = plainPage(c.page);
+    EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, page, {.hyphen = "|"}), expand(c.page))
+        << c.what;
+    // Turned off, the caller's hyphenator divides the words it divided before.
+    EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, page, {.hyphen = "|", .followLang = false}),
+              expand(c.page, "en"))
+        << c.what;
+  }
+}
+
+TEST(TextHtmlLang, TheCallersOwnLanguageKeepsItsExceptions) {
+  const quellix::Hyphenator mine = quellix::withExceptions(quellix::english_US, "hyphen-ation\n");
+  EXPECT_EQ(quellix::hyphenateHtml(mine, "hyphenation <p lang=en-US>hyphenation</p> <p lang=de>"
+                                         "Rechtschreibung</p> <p lang=en-GB>hyphenation</p>",
+                                   {.hyphen = "|"}),
+            expand("hyphen|ation <p lang=en-US>hyphen|ation</p> <p lang=de>{de:Rechtschreibung}"
+                   "</p> <p lang=en-GB>{en-gb:hyphenation}</p>"));
+}
+
+TEST(TextHtmlLang, ChunkingAndDeepNestingChangeNothing) {
+  std::string page;
+  for (const LangCase& c : kLangCases) page += plainPage(c.page);
+  const std::string whole = quellix::hyphenateHtml(quellix::english_US, page);
+  for (const std::size_t size : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{13}}) {
+    quellix::TextHyphenator stream(quellix::english_US, {.markup = quellix::TextMarkup::Html});
+    std::string out;
+    for (std::size_t at = 0; at < page.size(); at += size) stream.write(page.substr(at, size), out);
+    stream.finish(out);
+    EXPECT_EQ(out, whole) << size;
+  }
+  // Past the tracked depth, elements are counted: their text keeps the language at the cap,
+  // and each end tag closes one of them.
+  std::string deep = "<div lang=de>";
+  std::string deepExpected = deep;
+  for (std::size_t k = 0; k < quellix::kMaxLangDepth + 10; ++k) deep += "<span>";
+  deepExpected += deep.substr(13);
+  deep += "<b lang=fr>Rechtschreibung</b>";
+  deepExpected += expand("<b lang=fr>{de:Rechtschreibung}</b>");
+  for (std::size_t k = 0; k < quellix::kMaxLangDepth + 10; ++k) {
+    deep += "</span>";
+    deepExpected += "</span>";
+  }
+  deep += "</div>hyphenation";
+  deepExpected += expand("</div>{en:hyphenation}");
+  EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, deep, {.hyphen = "|"}), deepExpected);
 }
 
 }  // namespace

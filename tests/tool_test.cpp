@@ -688,6 +688,22 @@ TEST(ToolText, HtmlModeLeavesTheMarkup) {
   expectUsageError(runTool({"--text", "--html"}, page), "--text and --html");
 }
 
+TEST(ToolText, HtmlFollowsLangUnlessTold) {
+  const std::string page =
+      "<html lang=de><p>Rechtschreibung</p><p lang=fr>dictionnaire</p><p lang=xx>dictionnaire"
+      "</p></html>\n";
+  const RunResult result = runTool({"--html", "--separator", "|"}, page);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "<html lang=de><p>Recht|schrei|bung</p><p lang=fr>dic|tion|naire</p>"
+                        "<p lang=xx>dictionnaire</p></html>\n");
+  const RunResult ignoring = runTool({"--html", "--ignore-lang", "-s", "|", "-l", "de"}, page);
+  EXPECT_EQ(ignoring.status, 0);
+  EXPECT_EQ(ignoring.out, quellix::hyphenateHtml(quellix::german_1996, page,
+                                                 {.hyphen = "|", .followLang = false}));
+  EXPECT_NE(ignoring.out.find(">dic|tion|nai|re</p><p lang=xx>dic|tion|nai|re"), std::string::npos)
+      << ignoring.out;
+}
+
 TEST(ToolText, FilesAreReadInOrderAndEachIsOneText) {
   // The first file ends inside a word: that word is not joined with the next file's start.
   const TempFile first("Hyphenation of running text, hyphen");
@@ -935,7 +951,7 @@ TEST(ToolHelp, ShowsEveryOptionAndAnExample) {
   const RunResult result = runTool({"--help"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
-  for (const char* option : {"--language NAME", "--separator SEP", "--text", "--html",
+  for (const char* option : {"--language NAME", "--separator SEP", "--text", "--html", "--ignore-lang",
                              "--min-length N", "--list", "--licence LANGUAGE", "--version",
                              "--help", "--exact", "WORD...", "FILE..."})
     EXPECT_NE(result.out.find(option), std::string::npos) << option;

@@ -204,8 +204,8 @@ class LineReader {
 // the handlers in applyOption() all work from it, so a new option is one row and one case.
 
 enum class OptionId {
-  Language, Separator, Exact, Text, Html, MinLength, Exceptions, Patterns, Left, Right, List,
-  Format, Licence, License, Version, Help
+  Language, Separator, Exact, Text, Html, IgnoreLang, MinLength, Exceptions, Patterns, Left,
+  Right, List, Format, Licence, License, Version, Help
 };
 
 struct OptionSpec {
@@ -234,7 +234,11 @@ constexpr OptionSpec kOptions[] = {
      "input) with SEP inserted at every break of every word"},
     {OptionId::Html, "html", "",
      "as --text for HTML: only text content is hyphenated, not\n"
-     "tags, comments, entities, script, style, pre, code, ..."},
+     "tags, comments, entities, script, style, pre, code, ...;\n"
+     "an element's text in the language its lang= names"},
+    {OptionId::IgnoreLang, "ignore-lang", "",
+     "with --html, divide all text in the --language, whatever\n"
+     "lang= attributes say"},
     {OptionId::MinLength, "min-length", "N",
      "leave words of fewer than N characters whole; default 5\n"
      "with --text or --html, 0 otherwise"},
@@ -272,6 +276,7 @@ struct Settings {
   std::optional<std::string> separator;  // default: "-", or the soft hyphen for Mode::Text
   std::optional<std::size_t> minLength;  // default: 0, or 5 for Mode::Text
   bool html = false;
+  bool ignoreLang = false;
   bool exact = false;
   Mode mode = Mode::Divide;
   std::string_view modeOption;  // the option that chose mode, for conflict messages
@@ -332,6 +337,7 @@ void applyOption(Settings& settings, const OptionSpec& option, std::string_view 
       chooseMode(settings, Mode::Text, option.name);
       settings.html = option.id == OptionId::Html;
       break;
+    case OptionId::IgnoreLang: settings.ignoreLang = true; break;
     case OptionId::MinLength: settings.minLength = parseCount(option.name, value); break;
     case OptionId::Exceptions: settings.exceptionFiles.push_back(value); break;
     case OptionId::Patterns: settings.patternFile = value; break;
@@ -438,8 +444,8 @@ std::string helpText() {
   std::string text =
       "Usage: quellix-hyphenate [--language NAME] [--separator SEP] [--min-length N]\n"
       "                         [--exact] [WORD...]\n"
-      "       quellix-hyphenate --text | --html [--language NAME] [--separator SEP]\n"
-      "                         [--min-length N] [FILE...]\n"
+      "       quellix-hyphenate --text | --html [--ignore-lang] [--language NAME]\n"
+      "                         [--separator SEP] [--min-length N] [FILE...]\n"
       "       quellix-hyphenate --list [--format tsv] | --licence LANGUAGE | --version | --help\n"
       "\n"
       "Divides every word of each WORD argument at its permitted break points and\n"
@@ -731,6 +737,7 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   options.hyphen = settings.separator.value_or("\u00AD");
   options.minWordLength = settings.minLength.value_or(5);
   options.markup = settings.html ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
+  options.followLang = !settings.ignoreLang;
   quellix::TextHyphenator hyphenator(h, std::move(options));
   Progress progress(Progress::wanted());
   std::vector<std::string_view> inputs = settings.words;

@@ -114,10 +114,13 @@ typedef struct quellix_text_options {
   int skip_urls;
   /* Non-zero: the text is HTML; only its text content is hyphenated. */
   int html;
+  /* Non-zero (the default): in HTML, each element's text is divided in the language its
+   * lang attribute names, and left undivided where that names none the library has. */
+  int follow_lang;
 } quellix_text_options;
 
 /* The defaults: soft hyphen, 5 characters, skip soft-hyphenated words and URLs, do not
- * skip capitals, plain text. */
+ * skip capitals, plain text, follow lang attributes. */
 QUELLIX_API quellix_text_options quellix_text_options_default(void);
 
 /* text with the hyphen string inserted at every permitted break of every word, into

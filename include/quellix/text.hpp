@@ -43,6 +43,25 @@
 // matched without regard to case; a '/' before a tag's '>' closes nothing, as in HTML. A
 // '<' not followed by a letter, '/', '!' or '?' is text, as in HTML.
 //
+// Languages in HTML (unless TextOptions::followLang is false). The text inside an element is
+// divided in the language that the nearest lang attribute in scope names, resolved with
+// findLanguage() (quellix/language_tag.hpp), with that language's word characters; where
+// no attribute is in scope, the hyphenator given divides it. An element with both lang and
+// xml:lang follows lang; one with only xml:lang follows that. Where the attribute names no
+// language the library has, or is empty (lang=""), the text is copied undivided. A language
+// whose built-in hyphenator the given one is, or was derived from (withExceptions(), ...),
+// is divided with the given one, so its own exceptions and margins serve; any other with
+// its shared languageHyphenator(). Attribute values are taken as written (character
+// references in them are not decoded); names without regard to case; a repeated attribute
+// counts the first time only. Elements are followed as HTML nests them, loosely: an end tag
+// closes the nearest open element of its name and all opened after it (one with no such
+// open element is ignored); void elements (br, img, ...), self-closed tags ("<span/>") and
+// the raw-text elements open nothing; a start tag of p, li, dt, dd, option, optgroup, tr,
+// td, th, tbody, thead or tfoot closes an open sibling of its kind, and a block start tag
+// (div, p, ul, table, h1, ...) an open p. At most kMaxLangDepth elements are tracked: past
+// that, further elements are only counted, each end tag closes one of them until none is
+// left, and their text keeps the language of the deepest tracked element.
+//
 // Memory. Hyphenation works on a window: TextHyphenator holds back only what cannot be
 // decided yet (a partial UTF-8 sequence, a partial character reference, a '<', and the
 // current word, or the current token when URLs are skipped, since "://" may still come).
@@ -97,6 +116,9 @@ struct TextOptions {
   bool skipUrls = true;
   // Plain text or HTML.
   TextMarkup markup = TextMarkup::Plain;
+  // In HTML, divide each element's text in the language its lang attribute names (see the
+  // top of this header). False: the hyphenator given divides all the text.
+  bool followLang = true;
   // The word characters for a hyphenator that is not a built-in language's; when set, used
   // for every hyphenator, built-in ones included. Empty: see the top of this header. Called
   // from the thread that hyphenates; must not throw.
@@ -106,6 +128,9 @@ struct TextOptions {
 // The longest token that is held whole, in bytes: with skipUrls, a longer one counts as
 // a URL only if what was held of it did; and the window in which long runs are divided.
 inline constexpr std::size_t kMaxHeldBytes = 4096;
+
+// In HTML, the most open elements whose languages are tracked; see the top of this header.
+inline constexpr std::size_t kMaxLangDepth = 512;
 
 // text with options.hyphen inserted at every permitted break of every word, as described
 // at the top of this header. Builds h's tables first, and throws what that throws
@@ -140,7 +165,8 @@ class QUELLIX_API TextHyphenator {
 
   // Takes the next chunk of the text and appends to out what it can decide. A chunk may
   // end anywhere, inside a UTF-8 sequence, a word or a tag. Throws ScoreError as
-  // hyphenate() does, and std::bad_alloc.
+  // hyphenate() does, and std::bad_alloc; in HTML, where a lang attribute first names a
+  // language, what building its tables throws (DataFileError, DecompressionError).
   void write(std::string_view chunk, std::string& out);
 
   // Ends the text: appends everything still held back to out and makes the object ready
