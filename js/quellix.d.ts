@@ -31,6 +31,8 @@ export interface TextOptions {
   skipCapitals?: boolean;
   /** Leave URLs and e-mail addresses as they are. Default true. */
   skipUrls?: boolean;
+  /** HTML: divide an element's text in the language its lang attribute names. Default true. */
+  followLang?: boolean;
 }
 
 /** Divides the words of one built-in language. Immutable. */

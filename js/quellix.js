@@ -227,7 +227,7 @@ export async function createHyphenator(lang) {
 }
 
 // quellix_text_options: const char* hyphen; size_t min_word_length; int skip_soft_hyphenated;
-// int skip_capitals; int skip_urls; int html (wasm32: six 4-byte fields).
+// int skip_capitals; int skip_urls; int html; int follow_lang (wasm32: seven 4-byte fields).
 function hyphenate(handle, text, options, html) {
   if (typeof text !== "string") throw new TypeError("text must be a string");
   if (options === null || typeof options !== "object") throw new TypeError("options must be an object");
@@ -237,12 +237,13 @@ function hyphenate(handle, text, options, html) {
     skipSoftHyphenated = true,
     skipCapitals = false,
     skipUrls = true,
+    followLang = true,
   } = options;
   if (typeof hyphen !== "string") throw new TypeError("options.hyphen must be a string");
   if (!Number.isInteger(minWordLength) || minWordLength < 0 || minWordLength > 0xffffffff) {
     throw new RangeError("options.minWordLength must be a whole number from 0");
   }
-  // Layout: text, NUL, hyphen, NUL, options (six 4-byte fields), result length, result.
+  // Layout: text, NUL, hyphen, NUL, options (seven 4-byte fields), result length, result.
   // The result gets room for a hyphen at every other character; in the rare case that is
   // not enough the call is repeated with the size it reported.
   reserve(3 * text.length + 1);
@@ -261,7 +262,8 @@ function hyphenate(handle, text, options, html) {
     heap32[fields + 3] = skipCapitals ? 1 : 0;
     heap32[fields + 4] = skipUrls ? 1 : 0;
     heap32[fields + 5] = html ? 1 : 0;
-    const lengthAt = base + fixed + 24;
+    heap32[fields + 6] = followLang ? 1 : 0;
+    const lengthAt = base + fixed + 28;
     const buffer = base + fixed + 32;
     const status = wasm._quellix_hyphenate_text(handle, base, textLength, base + fixed, buffer, capacity,
       lengthAt);
