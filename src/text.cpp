@@ -169,7 +169,8 @@ const detail::CharMap* builtinCharMap(const Hyphenator& h) {
 
 }  // namespace
 
-struct TextHyphenator::State {
+// Hidden: the state is the library's own, however public TextHyphenator is.
+struct __attribute__((visibility("hidden"))) TextHyphenator::State {
   // Where the scanner is. Text is the only state in plain mode.
   enum class Mode {
     Text,             // text content
