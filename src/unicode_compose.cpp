@@ -1,6 +1,7 @@
 #include "unicode_compose.hpp"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 namespace quellix::detail {
@@ -26,23 +27,31 @@ constexpr char32_t kLCount = 19, kVCount = 21, kTCount = 28;
 constexpr char32_t kNCount = kVCount * kTCount, kSCount = kLCount * kNCount;
 
 // Appends the full canonical decomposition of c to out, each piece from source index at.
+// Iterative: a work stack in source order (a canonical decomposition has two parts at
+// most and nests a few levels deep, far below the stack's size).
 void decompose(char32_t c, std::size_t at, std::vector<ComposedChar>& out) {
-  if (c >= kSBase && c < kSBase + kSCount) {
-    const char32_t index = c - kSBase;
-    out.push_back({kLBase + index / kNCount, at, at});
-    out.push_back({kVBase + index % kNCount / kTCount, at, at});
-    if (index % kTCount != 0) out.push_back({kTBase + index % kTCount, at, at});
-    return;
+  std::array<char32_t, 32> pending{};
+  std::size_t size = 0;
+  pending[size++] = c;
+  while (size > 0) {
+    const char32_t next = pending[--size];
+    if (next >= kSBase && next < kSBase + kSCount) {
+      const char32_t index = next - kSBase;
+      out.push_back({kLBase + index / kNCount, at, at});
+      out.push_back({kVBase + index % kNCount / kTCount, at, at});
+      if (index % kTCount != 0) out.push_back({kTBase + index % kTCount, at, at});
+      continue;
+    }
+    const auto* found = std::lower_bound(
+        std::begin(kDecompositions), std::end(kDecompositions), next,
+        [](const Decomposition& entry, char32_t key) { return entry.code < key; });
+    if (found == std::end(kDecompositions) || found->code != next || size + 2 > pending.size()) {
+      out.push_back({next, at, at});
+      continue;
+    }
+    if (found->second != 0) pending[size++] = found->second;
+    pending[size++] = found->first;
   }
-  const auto* found = std::lower_bound(
-      std::begin(kDecompositions), std::end(kDecompositions), c,
-      [](const Decomposition& entry, char32_t key) { return entry.code < key; });
-  if (found == std::end(kDecompositions) || found->code != c) {
-    out.push_back({c, at, at});
-    return;
-  }
-  decompose(found->first, at, out);
-  if (found->second != 0) decompose(found->second, at, out);
 }
 
 // The primary composite of first and second, or 0.
