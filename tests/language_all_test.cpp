@@ -97,6 +97,7 @@ TEST(AllLanguages, ExceptionWordsBreakAtTheirHyphensWithinTheMargins) {
 }
 
 TEST(AllLanguages, WordsInCapitalsDivideAsInSmallLetters) {
+  QUELLIX_REQUIRE_ALL_LANGUAGES();
   std::mt19937 rng(13);
   std::size_t languagesWithCapitals = 0;
   std::size_t dividedWords = 0;

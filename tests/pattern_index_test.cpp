@@ -8,6 +8,7 @@
 
 #include "pattern_index.hpp"
 #include "pattern_node.hpp"
+#include "test_support.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
 #include "quellix/pattern.hpp"
@@ -85,6 +86,7 @@ TEST(PatternAutomaton, AgreesWithTheDoubleArrayOnRandomTries) {
 }
 
 TEST(PatternAutomaton, AgreesWithTheDoubleArrayForLargeTries) {
+  QUELLIX_REQUIRE_ALL_LANGUAGES();
   // Hungarian has the largest trie of the data set (over 100,000 states).
   const struct {
     Language language;

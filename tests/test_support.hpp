@@ -20,6 +20,15 @@
         GTEST_SKIP() << ::quellix::languageName(required_) << " is not built in";     \
   } while (false)
 
+// Skips the calling test unless every language is built in: for tests that range over
+// many languages.
+#define QUELLIX_REQUIRE_ALL_LANGUAGES()                                                 \
+  do {                                                                                \
+    for (const ::quellix::Language language_ : ::quellix::enumFrom(::quellix::languageMinBound)) \
+      if (!::quellix::languageBuiltIn(language_))                                     \
+        GTEST_SKIP() << "not every language is built in";                            \
+  } while (false)
+
 namespace quellix::testing {
 
 inline std::u32string u32(std::string_view ascii) { return std::u32string(ascii.begin(), ascii.end()); }

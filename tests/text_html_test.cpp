@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "test_support.hpp"
 #include "quellix/custom.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
@@ -498,6 +499,7 @@ const LangCase kLangCases[] = {
 };
 
 TEST(TextHtmlLang, ElementsAreDividedInTheLanguageTheirLangNames) {
+  QUELLIX_REQUIRE_ALL_LANGUAGES();
   for (const LangCase& c : kLangCases) {
     const std::string page = plainPage(c.page);
     EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, page, {.hyphen = "|"}), expand(c.page))
@@ -510,6 +512,7 @@ TEST(TextHtmlLang, ElementsAreDividedInTheLanguageTheirLangNames) {
 }
 
 TEST(TextHtmlLang, TheCallersOwnLanguageKeepsItsExceptions) {
+  QUELLIX_REQUIRE_ALL_LANGUAGES();
   const quellix::Hyphenator mine = quellix::withExceptions(quellix::english_US, "hyphen-ation\n");
   EXPECT_EQ(quellix::hyphenateHtml(mine, "hyphenation <p lang=en-US>hyphenation</p> <p lang=de>"
                                          "Rechtschreibung</p> <p lang=en-GB>hyphenation</p>",
@@ -519,6 +522,7 @@ TEST(TextHtmlLang, TheCallersOwnLanguageKeepsItsExceptions) {
 }
 
 TEST(TextHtmlLang, ChunkingAndDeepNestingChangeNothing) {
+  QUELLIX_REQUIRE_ALL_LANGUAGES();
   std::string page;
   for (const LangCase& c : kLangCases) page += plainPage(c.page);
   const std::string whole = quellix::hyphenateHtml(quellix::english_US, page);
