@@ -97,13 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Hyphenator& runHyphenator = data[0] == 0xFF ? everywhere() : english_US.get();
     std::string run;
     while (run.size() < 3 * kMaxHeldBytes) run += letters;
-    std::string whole;
+    std::string runDivided;
     for (const std::string_view piece : hyphenate(runHyphenator, std::string_view(run))) {
-      if (!whole.empty()) whole += '|';
-      whole += piece;
+      if (!runDivided.empty()) runDivided += '|';
+      runDivided += piece;
     }
     const TextOptions bars{.hyphen = "|", .minWordLength = 0, .skipUrls = false};
-    FUZZ_CHECK(hyphenateText(runHyphenator, run, bars) == whole);
+    FUZZ_CHECK(hyphenateText(runHyphenator, run, bars) == runDivided);
   }
 
   // Raw text stays as it is, whatever it holds short of its own end tag.
