@@ -13,10 +13,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "quellix/custom.hpp"
 #include "quellix/error.hpp"
 #include "quellix/exception.hpp"
 #include "quellix/hyphenator.hpp"
@@ -24,6 +24,7 @@
 #include "quellix/language_tag.hpp"
 #include "quellix/paths.hpp"
 #include "quellix/text.hpp"
+#include "utf8_encode.hpp"
 
 namespace py = pybind11;
 
@@ -78,31 +79,6 @@ py::str strFromUtf8(const std::string& bytes) {
   return py::reinterpret_steal<py::str>(object);
 }
 
-// An exception entry ("as-so-ciate") with its letters normalised as the language's words
-// are before lookup, so that "As-so-ciate" and "as-so-ciate" mean the same word.
-std::u32string normalisedEntry(std::u32string_view entry, const quellix::CharNormaliser& chars) {
-  std::u32string out(entry);
-  if (chars) {
-    for (char32_t& c : out)
-      if (c != U'-') c = chars(c);
-  }
-  return out;
-}
-
-// The entry text of a stored (word, scores) pair: a hyphen-minus before each character
-// whose boundary score is odd, and at the end when the last score is. The inverse of
-// scoreException for the 0/1 lists an exception table holds.
-std::u32string entryText(const std::u32string& word, const quellix::Scores& scores) {
-  std::u32string out;
-  out.reserve(word.size() * 2 + 1);
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (i < scores.size() && scores[i] % 2 != 0) out += U'-';
-    out += word[i];
-  }
-  if (word.size() < scores.size() && scores[word.size()] % 2 != 0) out += U'-';
-  return out;
-}
-
 // One of the library's hyphenators as Python sees it: the shared hyphenator of a
 // built-in language, or one with the caller's margins and exception words whose tables
 // are the language's own, shared, built on first use. Immutable and thread-safe.
@@ -119,21 +95,22 @@ class PyHyphenator {
       hyphenator_ = std::shared_ptr<const quellix::Hyphenator>(&base, [](const quellix::Hyphenator*) {});
       return;
     }
-    const quellix::Hyphenator* shared = &base;  // lives until the process ends
-    auto chars = quellix::Lazy<quellix::CharNormaliser>::deferred(
-        [shared] { return quellix::hyphenatorChars(*shared); });
-    auto patterns = quellix::Lazy<quellix::Patterns>::deferred(
-        [shared] { return quellix::hyphenatorPatterns(*shared); });
-    quellix::Lazy<quellix::Exceptions> table = quellix::Lazy<quellix::Exceptions>::deferred(
-        [shared] { return quellix::hyphenatorExceptions(*shared); });
+    // Derived as the library derives any hyphenator: the caller's entries take the place of
+    // the language's own for the same words, and every other table is the language's.
+    quellix::Hyphenator derived = base;
     if (exceptions_) {
-      table = quellix::Lazy<quellix::Exceptions>::deferred(
-          [shared, entries = *exceptions_] { return mergedExceptions(*shared, entries); });
+      std::string list;
+      for (const std::u32string& entry : *exceptions_) {
+        list += quellix::detail::toUtf8(entry);
+        list += '\n';
+      }
+      derived = quellix::withExceptions(derived, list, "exceptions");
     }
-    hyphenator_ = std::make_shared<const quellix::Hyphenator>(
-        std::move(chars), std::move(patterns), std::move(table),
-        left_.value_or(quellix::hyphenatorLeftMin(base)),
-        right_.value_or(quellix::hyphenatorRightMin(base)));
+    if (left_ || right_) {
+      derived = quellix::withMargins(derived, left_.value_or(quellix::hyphenatorLeftMin(base)),
+                                     right_.value_or(quellix::hyphenatorRightMin(base)));
+    }
+    hyphenator_ = std::make_shared<const quellix::Hyphenator>(std::move(derived));
   }
 
   const quellix::Hyphenator& get() const { return *hyphenator_; }
@@ -191,31 +168,6 @@ class PyHyphenator {
   }
 
  private:
-  // The language's exception table with the caller's entries taking the place of the
-  // language's own for the same words (the library's merge would keep only the breaks
-  // both allow). Built once, on first use.
-  static quellix::Exceptions mergedExceptions(const quellix::Hyphenator& base,
-                                             const std::vector<std::u32string>& entries) {
-    const quellix::CharNormaliser& chars = quellix::hyphenatorChars(base);
-    std::u32string text;
-    std::unordered_set<std::u32string> given;
-    for (const std::u32string& entry : entries) {
-      std::u32string normal = normalisedEntry(entry, chars);
-      std::u32string word;
-      for (char32_t c : normal)
-        if (c != U'-') word += c;
-      given.insert(std::move(word));
-      text += normal;
-      text += U'\n';
-    }
-    for (const auto& [word, scores] : quellix::hyphenatorExceptions(base).entries()) {
-      if (given.count(word) != 0) continue;
-      text += entryText(word, scores);
-      text += U'\n';
-    }
-    return quellix::parseExceptions(text);
-  }
-
   quellix::Language language_;
   std::optional<std::int64_t> left_;
   std::optional<std::int64_t> right_;
