@@ -9,7 +9,7 @@
 # "hyph-<affix>.<kind>.txt.gz" (kinds chr, hyp, lic, pat) of QUELLIX_DATA_DIR become part of
 # target:
 #   - embedded_data.S     one .incbin per file in .rodata, each under a hidden symbol;
-#   - embedded_files.inc  the sorted name table for src/embedded_files.cpp, one line
+#   - embedded_files.inc  the sorted name table for src/languages/embedded_files.cpp, one line
 #                         QUELLIX_EMBEDDED_FILE(index, "name", size) per file.
 # The bytes are taken unchanged and assembled, never turned into a source literal.
 # Configuring fails on an unknown affix and when the directory or one of the expected
@@ -19,7 +19,7 @@
 # the data.
 
 function(quellix_embed_data target)
-  set(table_file "${PROJECT_SOURCE_DIR}/src/languages.inc")
+  set(table_file "${PROJECT_SOURCE_DIR}/src/languages/languages.inc")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${table_file}")
 
   # The affixes, in table order, checked for the shape the C++ side expects.
@@ -63,7 +63,7 @@ function(quellix_embed_data target)
     list(JOIN unknown ", " unknown_text)
     message(FATAL_ERROR
       "quellix: QUELLIX_LANGUAGES / QUELLIX_LANGUAGES_EXCLUDE name unknown language affixes: "
-      "${unknown_text}. Use \"all\" or affixes such as \"en-us;de-1996;fr\" (src/languages.inc "
+      "${unknown_text}. Use \"all\" or affixes such as \"en-us;de-1996;fr\" (src/languages/languages.inc "
       "lists them; quellix-hyphenate --list prints them).")
   endif()
   set(embedded "")

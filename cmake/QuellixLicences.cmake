@@ -14,7 +14,7 @@ endif()
 
 get_filename_component(QUELLIX_LICENCES_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(QUELLIX_LICENCES_TABLE "${QUELLIX_LICENCES_ROOT}/data/licences.tsv")
-set(QUELLIX_LANGUAGE_TABLE "${QUELLIX_LICENCES_ROOT}/src/languages.inc")
+set(QUELLIX_LANGUAGE_TABLE "${QUELLIX_LICENCES_ROOT}/src/languages/languages.inc")
 
 # Semicolons in the texts would split CMake lists; they travel as this marker.
 set(_quellix_semicolon "<quellix-semicolon>")

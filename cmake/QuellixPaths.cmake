@@ -6,7 +6,7 @@ set(QUELLIX_PACKAGE_FAMILY "debian" CACHE STRING
   "Packaging family that names the default data directory, PREFIX/share/FAMILY-quellix")
 
 # quellix_add_paths_unit(target): generates version.hpp and the private paths_config.hpp
-# and adds src/paths.cpp to target.
+# and adds src/base/paths.cpp to target.
 function(quellix_add_paths_unit target)
   configure_file("${PROJECT_SOURCE_DIR}/cmake/version.hpp.in"
     "${PROJECT_BINARY_DIR}/include/quellix/version.hpp" @ONLY)
@@ -41,9 +41,9 @@ function(quellix_add_paths_unit target)
     string(REPLACE "\"" "\\\"" literal "${literal}")
     set(QUELLIX_DEFAULT_${dir}_C "${literal}")
   endforeach()
-  configure_file("${PROJECT_SOURCE_DIR}/src/paths_config.hpp.in"
+  configure_file("${PROJECT_SOURCE_DIR}/src/base/paths_config.hpp.in"
     "${PROJECT_BINARY_DIR}/src/paths_config.hpp" @ONLY)
 
-  target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/src/paths.cpp")
+  target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/src/base/paths.cpp")
   target_include_directories(${target} PRIVATE "${PROJECT_BINARY_DIR}/src")
 endfunction()

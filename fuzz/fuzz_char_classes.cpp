@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "char_classes.hpp"
+#include "hyphenator_internal.hpp"
 #include "fuzz_support.hpp"
 #include "quellix/hyphenator.hpp"
 
@@ -13,7 +14,7 @@ using namespace quellix::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Text text = decode(asBytes(data, size));
-  const detail::CharMap map(text);
+  const detail::CharMap map = detail::charClassMap(text);
   const ref::CharMap expected = ref::parseCharClasses(text);
   FUZZ_CHECK(map.size() == expected.size());
   std::size_t k = 0;
@@ -50,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // A hyphen in the normal form would be read as a break mark: skip such words.
     if (std::none_of(word.begin(), word.end(), [&](char32_t c) { return ref::normalise(expected, c) == U'-'; })) {
-      const CharNormaliser chars(detail::CharClassNormaliser{Lazy<detail::CharMap>(map)});
-      const Hyphenator h(chars, Patterns(), addException(entry, Exceptions()), 1, 1);
+      const Hyphenator h = detail::hyphenatorWithCharMap(Lazy<detail::CharMap>(map), Patterns(),
+                                                         addException(entry, Exceptions()), 1, 1);
       const std::vector<Text> pieces = hyphenate(h, word);
       FUZZ_CHECK(pieces.size() == std::max<std::size_t>(word.size(), 1));
       for (std::size_t j = 0; j < word.size(); ++j) FUZZ_CHECK(pieces[j] == word.substr(j, 1));

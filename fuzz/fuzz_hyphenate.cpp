@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "char_classes.hpp"
+#include "hyphenator_internal.hpp"
 #include "fuzz_support.hpp"
 #include "pattern_index.hpp"
 #include "pattern_node.hpp"
@@ -147,16 +148,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Text patternText = decode(parts[0]), exceptionText = decode(parts[1]),
              classText = decode(parts[2]);
 
-  const detail::CharMap map(classText);
+  const detail::CharMap map = detail::charClassMap(classText);
   const ref::CharMap refChars = ref::parseCharClasses(classText);
-  CharNormaliser chars;
-  if (header.plainNormaliser) {
-    chars = [map](char32_t c) { return map(c); };
-  } else {
-    chars = detail::CharClassNormaliser{Lazy<detail::CharMap>(map)};
-  }
-  const Hyphenator h(chars, parsePatterns(patternText), parseExceptions(exceptionText), header.left,
-                     header.right);
+  // Through a plain function, or through the table the division reads directly.
+  const Hyphenator h =
+      header.plainNormaliser
+          ? Hyphenator([map](char32_t c) { return map(c); }, parsePatterns(patternText),
+                       parseExceptions(exceptionText), header.left, header.right)
+          : detail::hyphenatorWithCharMap(Lazy<detail::CharMap>(map), parsePatterns(patternText),
+                                          parseExceptions(exceptionText), header.left, header.right);
   const ref::Hyphenator reference{[&refChars](char32_t c) { return ref::normalise(refChars, c); },
                                   ref::parsePatterns(patternText), ref::parseExceptions(exceptionText),
                                   header.left, header.right};

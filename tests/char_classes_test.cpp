@@ -1,5 +1,6 @@
 // The character map built from a character-class text, and the deferred normaliser.
 #include "char_classes.hpp"
+#include "hyphenator_internal.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ using Entries = std::vector<std::pair<char32_t, char32_t>>;
 Entries entriesOf(const CharMap& map) { return Entries(map.entries().begin(), map.entries().end()); }
 
 TEST(CharMap, EachLaterCharacterOfALineMapsToItsFirst) {
-  const CharMap map(U"aA\nbB\n");
+  const CharMap map = charClassMap(U"aA\nbB\n");
   EXPECT_EQ(map(U'A'), U'a');
   EXPECT_EQ(map(U'B'), U'b');
   EXPECT_EQ(entriesOf(map), (Entries{{U'A', U'a'}, {U'B', U'b'}}));
@@ -34,51 +35,51 @@ TEST(CharMap, ALongerLineSpellsACapitalAndMapsNothing) {
   // The multi-character capitals of the built-in files: German "\u00DFSS", Armenian
   // "\u0587\u0535\u0552", Greek "\u0390\u0399\u0308\u0301": the pieces keep the mapping
   // of their own two-character lines, whichever line comes first.
-  const CharMap german(U"sS\n\u00DFSS\n");
+  const CharMap german = charClassMap(U"sS\n\u00DFSS\n");
   EXPECT_EQ(german(U'S'), U's');
   EXPECT_EQ(german(U'\u00DF'), U'\u00DF');
-  const CharMap armenian(U"\u0587\u0535\u0552\n\u0565\u0535\n\u0582\u0552\n");
+  const CharMap armenian = charClassMap(U"\u0587\u0535\u0552\n\u0565\u0535\n\u0582\u0552\n");
   EXPECT_EQ(armenian(U'\u0535'), U'\u0565');
   EXPECT_EQ(armenian(U'\u0552'), U'\u0582');
   // A piece no two-character line maps is listed as its own normal form, so it still
   // counts as a character of the language.
-  const CharMap greek(U"\u0390\u0399\u0308\u0301\n\u03B9\u0399\n");
+  const CharMap greek = charClassMap(U"\u0390\u0399\u0308\u0301\n\u03B9\u0399\n");
   EXPECT_EQ(greek(U'\u0399'), U'\u03B9');
   EXPECT_EQ(entriesOf(greek), (Entries{{U'\u0301', U'\u0301'},
                                        {U'\u0308', U'\u0308'},
                                        {U'\u0390', U'\u0390'},
                                        {U'\u0399', U'\u03B9'}}));
-  EXPECT_EQ(CharMap(U"xAyA\n").size(), 3u);
-  EXPECT_EQ(CharMap(U"xAyA\n")(U'A'), U'A');
+  EXPECT_EQ(charClassMap(U"xAyA\n").size(), 3u);
+  EXPECT_EQ(charClassMap(U"xAyA\n")(U'A'), U'A');
 }
 
 TEST(CharMap, LastTwoCharacterLineOfAVariantDecides) {
   // Turkish: "iI" then "\u0131I" maps I to dotless \u0131.
-  const CharMap turkish(U"iI\n\u0131I\n");
+  const CharMap turkish = charClassMap(U"iI\n\u0131I\n");
   EXPECT_EQ(turkish(U'I'), U'\u0131');
   EXPECT_EQ(turkish(U'i'), U'i');
   // Greek: "\u03C2\u03A3" before "\u03C3\u03A3".
-  const CharMap greek(U"\u03C2\u03A3\n\u03C3\u03A3\n");
+  const CharMap greek = charClassMap(U"\u03C2\u03A3\n\u03C3\u03A3\n");
   EXPECT_EQ(greek(U'\u03A3'), U'\u03C3');
-  const CharMap later(U"aB\nbB\ncA\naA\n");
+  const CharMap later = charClassMap(U"aB\nbB\ncA\naA\n");
   EXPECT_EQ(later(U'A'), U'a');
   EXPECT_EQ(later(U'B'), U'b');
   EXPECT_EQ(later.size(), 2u);
 }
 
 TEST(CharMap, ShortLinesAddNothing) {
-  const CharMap map(U"a\n\nbB\n\n\nc\n");
+  const CharMap map = charClassMap(U"a\n\nbB\n\n\nc\n");
   EXPECT_EQ(entriesOf(map), (Entries{{U'B', U'b'}}));
   EXPECT_EQ(map(U'a'), U'a');
-  EXPECT_EQ(CharMap(U"").size(), 0u);
-  EXPECT_EQ(CharMap(U"\n\n").size(), 0u);
-  EXPECT_EQ(CharMap(U"a").size(), 0u);
+  EXPECT_EQ(charClassMap(U"").size(), 0u);
+  EXPECT_EQ(charClassMap(U"\n\n").size(), 0u);
+  EXPECT_EQ(charClassMap(U"a").size(), 0u);
 }
 
 TEST(CharMap, NoCharacterIsSpecial) {
   // Carriage return, space, tab and digits are characters like any other (so "aA\r" is
   // a line of three), and a last line without a line feed still counts.
-  const CharMap map(U"aA\r\nb \n\t\t\n01\nzZ");
+  const CharMap map = charClassMap(U"aA\r\nb \n\t\t\n01\nzZ");
   EXPECT_EQ(map(U'A'), U'A');
   EXPECT_EQ(map(U'\r'), U'\r');
   EXPECT_EQ(map.entries().front(), (std::pair<char32_t, char32_t>{U'\t', U'\t'}));
@@ -88,7 +89,7 @@ TEST(CharMap, NoCharacterIsSpecial) {
   EXPECT_EQ(map(U'\n'), U'\n');
   // A line may even map a character to itself, or to a character that maps elsewhere:
   // a single lookup, no chains.
-  const CharMap chain(U"aa\nbA\nAB\n");
+  const CharMap chain = charClassMap(U"aa\nbA\nAB\n");
   EXPECT_EQ(chain(U'a'), U'a');
   EXPECT_EQ(chain(U'A'), U'b');
   EXPECT_EQ(chain(U'B'), U'A');
@@ -102,7 +103,7 @@ TEST(CharMap, FlatTableAndSparseEntriesAgree) {
   text += U"\ny";
   text += static_cast<char32_t>(CharMap::kFlatLimit);
   text += U"\nz\U0001F600\nz\U0010FFFF\n";
-  const CharMap map(text);
+  const CharMap map = charClassMap(text);
   EXPECT_EQ(map.flat().size(), CharMap::kFlatLimit);
   EXPECT_EQ(map(CharMap::kFlatLimit - 1), U'x');
   EXPECT_EQ(map(CharMap::kFlatLimit), U'y');
@@ -114,7 +115,7 @@ TEST(CharMap, FlatTableAndSparseEntriesAgree) {
   for (const auto& [variant, normal] : map.entries()) EXPECT_EQ(map(variant), normal);
 
   // The flat table ends after the largest variant when that is below the limit.
-  const CharMap small(U"aA\n\u2019'\n");
+  const CharMap small = charClassMap(U"aA\n\u2019'\n");
   EXPECT_EQ(small.flat().size(), 0x42u);  // up to and including A
   EXPECT_EQ(small(U'\''), U'\u2019');
   EXPECT_EQ(small(U'\u2019'), U'\u2019');
@@ -122,34 +123,36 @@ TEST(CharMap, FlatTableAndSparseEntriesAgree) {
   EXPECT_EQ(CharMap()(U'A'), U'A');
 }
 
-TEST(CharClassNormaliser, BuildsTheMapOnFirstCallAndSharesItBetweenCopies) {
+TEST(HyphenatorWithCharMap, BuildsTheMapOnFirstUseAndSharesItBetweenCopies) {
   std::atomic<int> builds{0};
-  const CharClassNormaliser normaliser{Lazy<CharMap>::deferred([&builds] {
+  const Hyphenator h = hyphenatorWithCharMap(Lazy<CharMap>::deferred([&builds] {
     ++builds;
-    return CharMap(U"aA\n");
-  })};
-  const CharClassNormaliser copy = normaliser;
+    return charClassMap(U"aA\n");
+  }), Patterns(), Exceptions(), 1, 1);
+  const Hyphenator copy = h;
   EXPECT_EQ(builds, 0);
-  EXPECT_EQ(copy(U'A'), U'a');
-  EXPECT_EQ(normaliser(U'A'), U'a');
-  EXPECT_EQ(normaliser(U'b'), U'b');
+  EXPECT_EQ(hyphenatorChars(copy)(U'A'), U'a');
+  EXPECT_EQ(hyphenatorChars(h)(U'A'), U'a');
+  EXPECT_EQ(hyphenatorChars(h)(U'b'), U'b');
   EXPECT_EQ(builds, 1);
-  EXPECT_EQ(&normaliser.map.get(), &copy.map.get());
+  EXPECT_EQ(hyphenatorCharMap(h), hyphenatorCharMap(copy));
+  EXPECT_EQ(hyphenatorCharMap(Hyphenator(CharNormaliser(), Patterns(), Exceptions(), 1, 1)), nullptr);
 }
 
-TEST(CharClassNormaliser, FailedBuildFailsEveryCall) {
+TEST(HyphenatorWithCharMap, FailedBuildFailsEveryUse) {
   int builds = 0;
-  const CharClassNormaliser normaliser{Lazy<CharMap>::deferred([&builds]() -> CharMap {
+  const Hyphenator h = hyphenatorWithCharMap(Lazy<CharMap>::deferred([&builds]() -> CharMap {
     ++builds;
     throw std::runtime_error("Could not find hyph-xx.chr.txt.gz");
-  })};
+  }), Patterns(), Exceptions(), 1, 1);
   for (int i = 0; i < 3; ++i) {
     try {
-      normaliser(U'A');
+      (void)hyphenate(h, std::u32string_view(U"word"));
       FAIL() << "no error";
     } catch (const std::runtime_error& e) {
       EXPECT_STREQ(e.what(), "Could not find hyph-xx.chr.txt.gz");
     }
+    EXPECT_THROW(hyphenatorChars(h)(U'A'), std::runtime_error);
   }
   EXPECT_EQ(builds, 1);
 }

@@ -18,6 +18,9 @@ using testing::makeHyphenator;
 using testing::u32;
 using Pieces = std::vector<std::string>;
 
+// A handle: its layout is the library's ABI, so nothing of the record may show in it.
+static_assert(sizeof(Hyphenator) <= 2 * sizeof(void*));
+
 const Patterns& programTrie() {
   static const Patterns trie = parsePatterns(U"pr2\n1gr");
   return trie;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "char_classes.hpp"
+#include "hyphenator_internal.hpp"
 #include "embedded_files.hpp"
 #include "language_rows.hpp"
 #include "quellix/language.hpp"
@@ -237,13 +238,13 @@ TEST(Normaliser, CapitalsMapToTheirSmallLetters) {
 
 TEST(Normaliser, IsTheCharacterClassNormaliserWithTheLanguagesMap) {
   QUELLIX_REQUIRE_LANGUAGES(L::Sanskrit, L::English_US);
-  const auto* sanskritChars = hyphenatorChars(sanskrit).target<detail::CharClassNormaliser>();
+  const detail::CharMap* sanskritChars = detail::hyphenatorCharMap(sanskrit);
   ASSERT_NE(sanskritChars, nullptr);
-  EXPECT_EQ(sanskritChars->map.get().size(), 483u);  // with \u1E96 and U+0331 of "\u1E96H\u0331"
-  const auto* englishChars = hyphenatorChars(english_US).target<detail::CharClassNormaliser>();
+  EXPECT_EQ(sanskritChars->size(), 483u);  // with \u1E96 and U+0331 of "\u1E96H\u0331"
+  const detail::CharMap* englishChars = detail::hyphenatorCharMap(english_US);
   ASSERT_NE(englishChars, nullptr);
-  EXPECT_EQ(englishChars->map.get().size(), 26u);
-  EXPECT_EQ(englishChars->map.get().flat().size(), std::size_t{'Z'} + 1);
+  EXPECT_EQ(englishChars->size(), 26u);
+  EXPECT_EQ(englishChars->flat().size(), std::size_t{'Z'} + 1);
 }
 
 TEST(Exceptions, OnlyNineteenLanguagesHaveAny) {

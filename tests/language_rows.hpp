@@ -1,5 +1,5 @@
 // The per-language table as the library documents it, written out independently of
-// src/languages.inc so that the tests check the library against it.
+// src/languages/languages.inc so that the tests check the library against it.
 #ifndef QUELLIX_TESTS_LANGUAGE_ROWS_HPP
 #define QUELLIX_TESTS_LANGUAGE_ROWS_HPP
 

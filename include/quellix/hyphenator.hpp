@@ -2,13 +2,14 @@
 #ifndef QUELLIX_HYPHENATOR_HPP
 #define QUELLIX_HYPHENATOR_HPP
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "quellix/exception.hpp"
@@ -20,8 +21,8 @@ namespace quellix {
 
 namespace detail {
 struct HyphenatorAccess;
-struct ReadyTables;
-}
+struct HyphenatorCore;
+}  // namespace detail
 
 // Maps one character to its normal form before the tables are consulted. An empty
 // function maps every character to itself.
@@ -30,40 +31,32 @@ using CharNormaliser = std::function<char32_t(char32_t)>;
 // Everything needed to divide the words of one language: a character normaliser, a
 // pattern trie, an exception table and the two margins.
 //
-// Immutable. The first three fields may be given as values or as deferred builders
-// (Lazy<T>::deferred) run once on first use; copies of a Hyphenator share those cells, so
-// a table built through one copy is built for all. Any number of threads may use one
-// Hyphenator at once. Once its tables are built, each Hyphenator object also keeps a
-// small lookup view of them for hyphenate (made by its first word that needs the
-// patterns); a copy makes its own.
+// Immutable, and a handle: a Hyphenator is a pointer to a shared record of those five
+// fields, so copying one is cheap and copies are the same hyphenator. The first three
+// fields may be given as values or as deferred builders (Lazy<T>::deferred) run once on
+// first use; a table built through one copy is built for all, and so is the small lookup
+// view of the built tables that hyphenate reads. Any number of threads may use one
+// Hyphenator, and its copies, at once.
 class QUELLIX_API Hyphenator {
  public:
   // The record of the five fields. leftMin and rightMin may be any value, negative
-  // included; hyphenate() defines the result for all of them. Never throws.
+  // included; hyphenate() defines the result for all of them. Throws std::bad_alloc.
   Hyphenator(Lazy<CharNormaliser> chars, Lazy<Patterns> patterns, Lazy<Exceptions> exceptions,
-             std::int64_t leftMin, std::int64_t rightMin) noexcept;
-  // Copies share the tables (see above). Never throw. Not thread-safe for the object
-  // assigned to or moved from, as for any value.
-  Hyphenator(const Hyphenator& other) noexcept;
+             std::int64_t leftMin, std::int64_t rightMin);
+  // Copies share the record. Never throw; a moved-from Hyphenator stays the same
+  // hyphenator. Not thread-safe for the object assigned to, as for any value.
+  Hyphenator(const Hyphenator& other) noexcept = default;
   Hyphenator(Hyphenator&& other) noexcept;
-  Hyphenator& operator=(const Hyphenator& other) noexcept;
+  Hyphenator& operator=(const Hyphenator& other) noexcept = default;
   Hyphenator& operator=(Hyphenator&& other) noexcept;
   ~Hyphenator();
 
  private:
-  friend const CharNormaliser& hyphenatorChars(const Hyphenator& h);
-  friend const Patterns& hyphenatorPatterns(const Hyphenator& h);
-  friend const Exceptions& hyphenatorExceptions(const Hyphenator& h);
-  friend std::int64_t hyphenatorLeftMin(const Hyphenator& h) noexcept;
-  friend std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept;
   friend struct detail::HyphenatorAccess;
+  explicit Hyphenator(std::shared_ptr<const detail::HyphenatorCore> core) noexcept
+      : core_(std::move(core)) {}
 
-  Lazy<CharNormaliser> chars_;
-  Lazy<Patterns> patterns_;
-  Lazy<Exceptions> exceptions_;
-  std::int64_t leftMin_;
-  std::int64_t rightMin_;
-  mutable std::atomic<const detail::ReadyTables*> ready_{nullptr};
+  std::shared_ptr<const detail::HyphenatorCore> core_;
 };
 
 // The normaliser, built first if deferred. Throws what its builder throws. Thread-safe.

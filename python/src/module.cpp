@@ -24,7 +24,6 @@
 #include "quellix/language_tag.hpp"
 #include "quellix/paths.hpp"
 #include "quellix/text.hpp"
-#include "utf8_encode.hpp"
 
 namespace py = pybind11;
 
@@ -101,7 +100,7 @@ class PyHyphenator {
     if (exceptions_) {
       std::string list;
       for (const std::u32string& entry : *exceptions_) {
-        list += quellix::detail::toUtf8(entry);
+        list += py::cast(entry).cast<std::string>();  // UTF-8
         list += '\n';
       }
       derived = quellix::withExceptions(derived, list, "exceptions");

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Writes src/text_entities.inc: the named HTML character references that stand for a
+"""Writes src/text/text_entities.inc: the named HTML character references that stand for a
 letter (the HTML 4 set Python carries in html.entities), sorted by name, so that a word
 written with them ("&eacute;l&eacute;ment") stays one word.
 
 Run from the repository root and commit the result:
-    python3 tools/gen/text_entities.py > src/text_entities.inc
+    python3 tools/gen/text_entities.py > src/text/text_entities.inc
 """
 import html.entities
 import sys

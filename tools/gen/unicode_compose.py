@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Writes src/unicode_compose.inc: the canonical combining classes, canonical decompositions
+"""Writes src/base/unicode_compose.inc: the canonical combining classes, canonical decompositions
 and primary compositions of Unicode, for composing decomposed text (NFC) without a run-time
 dependency. Reads the Unicode character database as Debian's unicode-data package installs it.
 
 Run from the repository root and commit the result:
-    python3 tools/gen/unicode_compose.py > src/unicode_compose.inc
+    python3 tools/gen/unicode_compose.py > src/base/unicode_compose.inc
 A different database directory may be given as the first argument.
 
 Hangul syllables compose and decompose by arithmetic and are not listed.

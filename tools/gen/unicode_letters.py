@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""Writes src/unicode_letters.inc: the letter, case and mark classes of every code point,
+"""Writes src/base/unicode_letters.inc: the letter, case and mark classes of every code point,
 as a sorted table of runs, from the Unicode character database that Python carries.
 
 Run from the repository root and commit the result:
-    python3 tools/gen/unicode_letters.py > src/unicode_letters.inc
+    python3 tools/gen/unicode_letters.py > src/base/unicode_letters.inc
 
 Each entry starts a run of code points that share one class and is (first << 3) | class;
 a run lasts until the next entry starts. The classes are the values of
-quellix::detail::LetterClass (src/unicode_letters.hpp).
+quellix::detail::LetterClass (src/base/unicode_letters.hpp).
 """
 import sys
 import unicodedata

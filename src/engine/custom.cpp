@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "exception_table.hpp"
+#include "hyphenator_internal.hpp"
 #include "quellix/error.hpp"
 #include "quellix/exception.hpp"
 #include "utf8_decode.hpp"
@@ -66,18 +67,6 @@ Exceptions replaceEntries(const Exceptions& base, const Exceptions& replacements
   return detail::ExceptionAccess::adopt(std::move(merged));
 }
 
-// Lazy cells that take base's tables when first asked, so a derived hyphenator shares
-// what base has built (or builds it for both).
-Lazy<CharNormaliser> charsOf(const Hyphenator& base) {
-  return Lazy<CharNormaliser>::deferred([base] { return hyphenatorChars(base); });
-}
-Lazy<Patterns> patternsOf(const Hyphenator& base) {
-  return Lazy<Patterns>::deferred([base] { return hyphenatorPatterns(base); });
-}
-Lazy<Exceptions> exceptionsOf(const Hyphenator& base) {
-  return Lazy<Exceptions>::deferred([base] { return hyphenatorExceptions(base); });
-}
-
 }  // namespace
 
 Hyphenator withExceptions(const Hyphenator& h, std::string_view list, std::string_view source) {
@@ -91,13 +80,13 @@ Hyphenator withExceptions(const Hyphenator& h, std::string_view list, std::strin
     }
     return replaceEntries(hyphenatorExceptions(h), parseExceptions(text));
   });
-  return Hyphenator(charsOf(h), patternsOf(h), std::move(exceptions), hyphenatorLeftMin(h),
-                    hyphenatorRightMin(h));
+  return detail::hyphenatorLike(h, detail::patternsCell(h), std::move(exceptions),
+                                hyphenatorLeftMin(h), hyphenatorRightMin(h));
 }
 
 Hyphenator withPatterns(const Hyphenator& h, Patterns patterns) {
-  return Hyphenator(charsOf(h), std::move(patterns), exceptionsOf(h), hyphenatorLeftMin(h),
-                    hyphenatorRightMin(h));
+  return detail::hyphenatorLike(h, std::move(patterns), detail::exceptionsCell(h),
+                                hyphenatorLeftMin(h), hyphenatorRightMin(h));
 }
 
 Hyphenator withPatternText(const Hyphenator& h, std::string_view text, std::string_view source) {
@@ -105,7 +94,8 @@ Hyphenator withPatternText(const Hyphenator& h, std::string_view text, std::stri
 }
 
 Hyphenator withMargins(const Hyphenator& h, std::int64_t leftMin, std::int64_t rightMin) {
-  return Hyphenator(charsOf(h), patternsOf(h), exceptionsOf(h), leftMin, rightMin);
+  return detail::hyphenatorLike(h, detail::patternsCell(h), detail::exceptionsCell(h), leftMin,
+                                rightMin);
 }
 
 }  // namespace quellix

@@ -1,13 +1,14 @@
 #include "char_classes.hpp"
 
 #include <algorithm>
-#include <numeric>
+#include <utility>
+#include <vector>
 
 #include "text_lines.hpp"
 
 namespace quellix::detail {
 
-CharMap::CharMap(std::u32string_view text) {
+CharMap charClassMap(std::u32string_view text) {
   // Every character of a longer line as its own normal form, then every (variant, normal
   // form) pair of a two-character line in text order: the last pair of each variant is
   // kept, so a two-character line always wins over a longer one.
@@ -27,27 +28,12 @@ CharMap::CharMap(std::u32string_view text) {
   // Sort by variant, keeping text order among equal variants, and keep the last of each.
   std::stable_sort(pairs.begin(), pairs.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::pair<char32_t, char32_t>> entries;
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     if (i + 1 < pairs.size() && pairs[i + 1].first == pairs[i].first) continue;
-    entries_.push_back(pairs[i]);
+    entries.push_back(pairs[i]);
   }
-  entries_.shrink_to_fit();
-  if (entries_.empty()) return;
-
-  largestKey_ = entries_.back().first;
-  const std::size_t flatSize = std::min<std::size_t>(largestKey_, kFlatLimit - 1) + 1;
-  flat_.resize(flatSize);
-  std::iota(flat_.begin(), flat_.end(), char32_t{0});
-  for (const auto& [variant, normal] : entries_) {
-    if (variant >= flatSize) break;
-    flat_[variant] = normal;
-  }
-}
-
-char32_t CharMap::lookupBeyondFlat(char32_t c) const noexcept {
-  const auto found = std::lower_bound(entries_.begin(), entries_.end(), c,
-                                      [](const auto& entry, char32_t key) { return entry.first < key; });
-  return found != entries_.end() && found->first == c ? found->second : c;
+  return CharMap(std::move(entries));
 }
 
 }  // namespace quellix::detail

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "char_classes.hpp"
+#include "hyphenator_internal.hpp"
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
 #include "text_tokens.hpp"
@@ -162,10 +162,7 @@ struct LangValue {
 
 // The character map of a built-in language's hyphenator (shared with the hyphenators
 // derived from it), or null for any other.
-const detail::CharMap* builtinCharMap(const Hyphenator& h) {
-  const auto* builtin = hyphenatorChars(h).target<detail::CharClassNormaliser>();
-  return builtin != nullptr ? &builtin->map.get() : nullptr;
-}
+const detail::CharMap* builtinCharMap(const Hyphenator& h) { return detail::hyphenatorCharMap(h); }
 
 }  // namespace
 

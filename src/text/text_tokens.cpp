@@ -3,34 +3,15 @@
 #include <algorithm>
 #include <utility>
 
-#include "char_classes.hpp"
-#include "pattern_index.hpp"
-#include "pattern_node.hpp"
+#include "hyphenator_internal.hpp"
 
 namespace quellix::detail {
 
 WordCharacters::WordCharacters(const Hyphenator& h, std::function<bool(char32_t)> custom)
     : custom_(std::move(custom)) {
   if (custom_) return;
-  if (const auto* builtin = hyphenatorChars(h).target<CharClassNormaliser>()) {
-    // Every character the classes mention, as a variant or as a normal form.
-    const CharMap& map = builtin->map.get();
-    known_.reserve(2 * map.size());
-    for (const auto& [variant, normal] : map.entries()) {
-      known_.push_back(variant);
-      known_.push_back(normal);
-    }
-    // The map forgets a normal form all of whose variants a later line takes over (Turkish
-    // "iI" then "ıI" leaves no entry for i). Every such character occurs in the
-    // language's patterns, whose characters all come from its classes: add those.
-    if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h))) {
-      for (char32_t c : indexOf(root).codes)
-        if (c != U'.') known_.push_back(c);
-    }
-    std::sort(known_.begin(), known_.end());
-    known_.erase(std::unique(known_.begin(), known_.end()), known_.end());
-    listed_ = true;
-  }
+  known_ = knownCharacters(h);
+  listed_ = hyphenatorCharMap(h) != nullptr;
 }
 
 bool WordCharacters::operator()(char32_t c) const {
@@ -165,18 +146,8 @@ void TokenWriter::clear() noexcept {
 // before characters before it and after characters after it.
 const TextLanguage::Reach& TextLanguage::reach() {
   if (reach_) return *reach_;
-  Reach result;
-  std::vector<std::pair<const PatternNode*, std::size_t>> stack;
-  if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h_))) stack.emplace_back(root, 0);
-  while (!stack.empty()) {
-    const auto [node, depth] = stack.back();
-    stack.pop_back();
-    if (node->scoreCount > 0) {
-      result.before = std::max<std::size_t>(result.before, node->scoreCount);
-      result.after = std::max(result.after, depth + 1);
-    }
-    for (const PatternChild& child : node->childSpan()) stack.emplace_back(child.node, depth + 1);
-  }
+  const PatternReach found = patternReach(h_);
+  const Reach result{found.before, found.after};
   reach_ = result;
   return *reach_;
 }

@@ -216,6 +216,10 @@ struct PatternIndex {
   // The trie's automaton, built on the first call, or null when the trie does not make
   // one (see PatternAutomaton). Thread-safe.
   const PatternAutomaton* automaton() const;
+  // The automaton if a call of automaton() has made it already, else null. Never throws.
+  const PatternAutomaton* builtAutomaton() const noexcept {
+    return automaton_.load(std::memory_order_acquire);
+  }
 
  private:
   mutable std::atomic<const PatternAutomaton*> automaton_{nullptr};

@@ -10,6 +10,7 @@
 
 #include "char_classes.hpp"
 #include "embedded_files.hpp"
+#include "hyphenator_internal.hpp"
 #include "language_table.hpp"
 #include "quellix/exception.hpp"
 #include "quellix/pattern.hpp"
@@ -33,7 +34,7 @@ Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup) {
   auto files = std::make_shared<const FileLookup>(std::move(lookup));
 
   auto map = Lazy<CharMap>::deferred([files, name = dataFileName(language, ".chr.txt.gz")] {
-    return CharMap(readDataFile(name, *files));
+    return charClassMap(readDataFile(name, *files));
   });
   auto patterns = Lazy<Patterns>::deferred([files, name = dataFileName(language, ".pat.txt.gz")] {
     return parsePatterns(readDataFile(name, *files));
@@ -42,8 +43,8 @@ Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup) {
       Lazy<Exceptions>::deferred([files, name = dataFileName(language, ".hyp.txt.gz")] {
         return parseExceptions(readDataFile(name, *files));
       });
-  return Hyphenator(Lazy<CharNormaliser>(CharNormaliser(CharClassNormaliser{std::move(map)})),
-                    std::move(patterns), std::move(exceptions), row.leftMin, row.rightMin);
+  return hyphenatorWithCharMap(std::move(map), std::move(patterns), std::move(exceptions),
+                               row.leftMin, row.rightMin);
 }
 
 namespace {

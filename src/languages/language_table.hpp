@@ -1,4 +1,4 @@
-// The per-language table (src/languages.inc) as a constant array indexed by number.
+// The per-language table (src/languages/languages.inc) as a constant array indexed by number.
 // Internal to the library.
 #ifndef QUELLIX_SRC_LANGUAGE_TABLE_HPP
 #define QUELLIX_SRC_LANGUAGE_TABLE_HPP

@@ -9,9 +9,11 @@
 #include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
-#include "char_classes.hpp"
+#include "char_map.hpp"
 #include "exception_table.hpp"
+#include "hyphenator_internal.hpp"
 #include "pattern_index.hpp"
 #include "pattern_node.hpp"
 #include "utf8_decode.hpp"
@@ -20,12 +22,40 @@
 namespace quellix {
 
 namespace detail {
+struct ReadyTables;
+
+// The shared record a Hyphenator is a handle to. The five fields never change; the ready
+// view is made once, by the first word that finds every table built, and kept for every
+// copy of the handle.
+struct HyphenatorCore {
+  Lazy<CharNormaliser> chars;
+  Lazy<CharMap> map;  // the table chars applies, when made from one (hasMap)
+  bool hasMap = false;
+  Lazy<Patterns> patterns;
+  Lazy<Exceptions> exceptions;
+  std::int64_t leftMin = 0;
+  std::int64_t rightMin = 0;
+  mutable std::atomic<const ReadyTables*> ready{nullptr};
+
+  HyphenatorCore(Lazy<CharNormaliser> c, Lazy<CharMap> m, bool withMap, Lazy<Patterns> p,
+                 Lazy<Exceptions> e, std::int64_t left, std::int64_t right)
+      : chars(std::move(c)),
+        map(std::move(m)),
+        hasMap(withMap),
+        patterns(std::move(p)),
+        exceptions(std::move(e)),
+        leftMin(left),
+        rightMin(right) {}
+  HyphenatorCore(const HyphenatorCore&) = delete;
+  HyphenatorCore& operator=(const HyphenatorCore&) = delete;
+  ~HyphenatorCore();
+};
 
 struct HyphenatorAccess {
-  static const Lazy<CharNormaliser>& chars(const Hyphenator& h) noexcept { return h.chars_; }
-  static const Lazy<Patterns>& patterns(const Hyphenator& h) noexcept { return h.patterns_; }
-  static const Lazy<Exceptions>& exceptions(const Hyphenator& h) noexcept { return h.exceptions_; }
-  static std::atomic<const ReadyTables*>& ready(const Hyphenator& h) noexcept { return h.ready_; }
+  static const HyphenatorCore& core(const Hyphenator& h) noexcept { return *h.core_; }
+  static Hyphenator make(std::shared_ptr<const HyphenatorCore> core) noexcept {
+    return Hyphenator(std::move(core));
+  }
 };
 
 }  // namespace detail
@@ -240,10 +270,10 @@ using detail::ReadyTables;
 // The codes the fused table covers at most (16 KiB of table).
 constexpr std::size_t kFusedLimit = 0x1000;
 
-void gatherTables(ReadyTables& t, const Hyphenator& h, const CharNormaliser& normalise,
+void gatherTables(ReadyTables& t, const detail::HyphenatorCore& h, const CharNormaliser& normalise,
                   const detail::CharMap* map, const Exceptions* exceptions,
                   const PatternIndex* index) {
-  t.margins = marginsOf(hyphenatorLeftMin(h), hyphenatorRightMin(h));
+  t.margins = marginsOf(h.leftMin, h.rightMin);
   t.map = map;
   if (!map && normalise) t.custom = &normalise;
   const detail::ExceptionTable* table = exceptions ? detail::ExceptionAccess::table(*exceptions) : nullptr;
@@ -252,14 +282,21 @@ void gatherTables(ReadyTables& t, const Hyphenator& h, const CharNormaliser& nor
 }
 
 // Publishes h's ready view, made of tables that are all built; returns the one published.
-const ReadyTables* publishReady(const Hyphenator& h, const CharNormaliser& normalise,
+const ReadyTables* publishReady(const detail::HyphenatorCore& h, const CharNormaliser& normalise,
                                const detail::CharMap* map, const Exceptions* exceptions,
                                const PatternIndex* index) {
   auto ready = std::make_unique<ReadyTables>();
   gatherTables(*ready, h, normalise, map, exceptions, index);
-  if (ready->index)
-    ready->wordsUntilAutomaton.store(ReadyTables::wordsBeforeAutomaton(*ready->index),
-                                     std::memory_order_relaxed);
+  if (ready->index) {
+    // Another hyphenator sharing these patterns may have made the automaton already.
+    if (const detail::PatternAutomaton* made = ready->index->builtAutomaton()) {
+      ready->automaton.store(made, std::memory_order_relaxed);
+      ready->wordsUntilAutomaton.store(0, std::memory_order_relaxed);
+    } else {
+      ready->wordsUntilAutomaton.store(ReadyTables::wordsBeforeAutomaton(*ready->index),
+                                       std::memory_order_relaxed);
+    }
+  }
   if (ready->index && !ready->custom) {
     const std::size_t reach =
         std::max(ready->index->direct.size(), ready->map ? ready->map->flat().size() : 0);
@@ -268,7 +305,7 @@ const ReadyTables* publishReady(const Hyphenator& h, const CharNormaliser& norma
       ready->symbolOfCode[c] = ready->index->symbolOf(ready->normalOf(static_cast<char32_t>(c)));
   }
   const ReadyTables* expected = nullptr;
-  if (detail::HyphenatorAccess::ready(h).compare_exchange_strong(
+  if (h.ready.compare_exchange_strong(
           expected, ready.get(), std::memory_order_acq_rel, std::memory_order_acquire))
     return ready.release();
   return expected;  // another thread published an equal view first
@@ -374,21 +411,20 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
 // nor a word of the exception table needs); once all three are built, a ready view of
 // them serves every later word.
 template <class Emit, class Quoted>
-std::size_t forEachBreak(const Hyphenator& h, std::u32string_view word,
+std::size_t forEachBreak(const Hyphenator& handle, std::u32string_view word,
                          const std::uint8_t* opaque, Emit&& emit, Quoted&& quoted) {
-  if (const ReadyTables* ready = detail::HyphenatorAccess::ready(h).load(std::memory_order_acquire))
+  const detail::HyphenatorCore& h = detail::HyphenatorAccess::core(handle);
+  if (const ReadyTables* ready = h.ready.load(std::memory_order_acquire))
     [[likely]] return divide(*ready, word, opaque, nullptr, emit, quoted);
 
   const std::size_t n = word.size();
-  const Margins margins = marginsOf(hyphenatorLeftMin(h), hyphenatorRightMin(h));
+  const Margins margins = marginsOf(h.leftMin, h.rightMin);
   if (n < margins.minLength) return 0;  // short word: no table is consulted
-  const CharNormaliser& normalise = detail::HyphenatorAccess::chars(h).get();
-  const detail::CharMap* map = nullptr;
-  if (const auto* builtin = normalise.target<detail::CharClassNormaliser>()) map = &builtin->map.get();
+  const CharNormaliser& normalise = h.chars.get();
+  const detail::CharMap* map = h.hasMap ? &h.map.get() : nullptr;
   // A word with malformed bytes looks up no exception, so it does not build the table.
   const bool anyOpaque = opaque && std::find(opaque, opaque + n, 1) != opaque + n;
-  const Exceptions* exceptions =
-      anyOpaque ? nullptr : &detail::HyphenatorAccess::exceptions(h).get();
+  const Exceptions* exceptions = anyOpaque ? nullptr : &h.exceptions.get();
   Scratch<char32_t, kStackWord> normal(exceptions ? n : 0);
   if (exceptions) {
     ReadyTables t;
@@ -398,8 +434,7 @@ std::size_t forEachBreak(const Hyphenator& h, std::u32string_view word,
             detail::ExceptionAccess::find(*exceptions, std::u32string_view(normal.data(), n)))
       return emitBreaks(listed->data(), listed->size(), n, margins, emit, quoted);
   }
-  const detail::PatternNode* root =
-      detail::PatternAccess::root(detail::HyphenatorAccess::patterns(h).get());
+  const detail::PatternNode* root = detail::PatternAccess::root(h.patterns.get());
   const PatternIndex* index = root ? &detail::indexOf(root) : nullptr;
   if (!exceptions) {
     ReadyTables t;
@@ -413,57 +448,118 @@ std::size_t forEachBreak(const Hyphenator& h, std::u32string_view word,
 
 }  // namespace
 
-Hyphenator::Hyphenator(Lazy<CharNormaliser> chars, Lazy<Patterns> patterns,
-                       Lazy<Exceptions> exceptions, std::int64_t leftMin,
-                       std::int64_t rightMin) noexcept
-    : chars_(std::move(chars)),
-      patterns_(std::move(patterns)),
-      exceptions_(std::move(exceptions)),
-      leftMin_(leftMin),
-      rightMin_(rightMin) {}
+namespace detail {
 
-Hyphenator::Hyphenator(const Hyphenator& other) noexcept
-    : chars_(other.chars_),
-      patterns_(other.patterns_),
-      exceptions_(other.exceptions_),
-      leftMin_(other.leftMin_),
-      rightMin_(other.rightMin_) {}
+HyphenatorCore::~HyphenatorCore() { delete ready.load(std::memory_order_acquire); }
 
-// The cells are copied, not moved, so that a moved-from Hyphenator stays usable; only the
-// ready view changes hands.
-// NOLINTBEGIN(performance-move-constructor-init)
-Hyphenator::Hyphenator(Hyphenator&& other) noexcept
-    : chars_(other.chars_),
-      patterns_(other.patterns_),
-      exceptions_(other.exceptions_),
-      leftMin_(other.leftMin_),
-      rightMin_(other.rightMin_),
-      ready_(other.ready_.exchange(nullptr, std::memory_order_acq_rel)) {}
-// NOLINTEND(performance-move-constructor-init)
+Hyphenator hyphenatorWithCharMap(Lazy<CharMap> map, Lazy<Patterns> patterns,
+                                 Lazy<Exceptions> exceptions, std::int64_t leftMin,
+                                 std::int64_t rightMin) {
+  CharNormaliser apply = [map](char32_t c) { return map.get()(c); };
+  return HyphenatorAccess::make(std::make_shared<const HyphenatorCore>(
+      std::move(apply), std::move(map), true, std::move(patterns), std::move(exceptions),
+      leftMin, rightMin));
+}
 
-Hyphenator& Hyphenator::operator=(const Hyphenator& other) noexcept {
-  if (this != &other) {
-    chars_ = other.chars_;
-    patterns_ = other.patterns_;
-    exceptions_ = other.exceptions_;
-    leftMin_ = other.leftMin_;
-    rightMin_ = other.rightMin_;
-    delete ready_.exchange(nullptr, std::memory_order_acq_rel);
+Hyphenator hyphenatorLike(const Hyphenator& base, Lazy<Patterns> patterns,
+                          Lazy<Exceptions> exceptions, std::int64_t leftMin,
+                          std::int64_t rightMin) {
+  const HyphenatorCore& from = HyphenatorAccess::core(base);
+  return HyphenatorAccess::make(std::make_shared<const HyphenatorCore>(
+      from.chars, from.map, from.hasMap, std::move(patterns), std::move(exceptions), leftMin,
+      rightMin));
+}
+
+const Lazy<Patterns>& patternsCell(const Hyphenator& h) noexcept {
+  return HyphenatorAccess::core(h).patterns;
+}
+const Lazy<Exceptions>& exceptionsCell(const Hyphenator& h) noexcept {
+  return HyphenatorAccess::core(h).exceptions;
+}
+
+std::vector<char32_t> knownCharacters(const Hyphenator& h) {
+  const CharMap* map = hyphenatorCharMap(h);
+  std::vector<char32_t> known;
+  if (map == nullptr) return known;
+  known.reserve(2 * map->size());
+  for (const auto& [variant, normal] : map->entries()) {
+    known.push_back(variant);
+    known.push_back(normal);
   }
+  if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h))) {
+    for (char32_t c : indexOf(root).codes)
+      if (c != U'.') known.push_back(c);
+  }
+  std::sort(known.begin(), known.end());
+  known.erase(std::unique(known.begin(), known.end()), known.end());
+  return known;
+}
+
+PatternReach patternReach(const Hyphenator& h) {
+  PatternReach reach;
+  std::vector<std::pair<const PatternNode*, std::size_t>> stack;
+  if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h))) stack.emplace_back(root, 0);
+  while (!stack.empty()) {
+    const auto [node, depth] = stack.back();
+    stack.pop_back();
+    if (node->scoreCount > 0) {
+      reach.before = std::max<std::size_t>(reach.before, node->scoreCount);
+      reach.after = std::max(reach.after, depth + 1);
+    }
+    for (const PatternChild& child : node->childSpan()) stack.emplace_back(child.node, depth + 1);
+  }
+  return reach;
+}
+
+const CharMap* hyphenatorCharMap(const Hyphenator& h) {
+  const HyphenatorCore& core = HyphenatorAccess::core(h);
+  return core.hasMap ? &core.map.get() : nullptr;
+}
+
+}  // namespace detail
+
+namespace {
+// The map cell of every hyphenator given a normaliser function: never read.
+const Lazy<detail::CharMap>& noCharMap() {
+  static const Lazy<detail::CharMap> none{detail::CharMap()};
+  return none;
+}
+}  // namespace
+
+Hyphenator::Hyphenator(Lazy<CharNormaliser> chars, Lazy<Patterns> patterns,
+                       Lazy<Exceptions> exceptions, std::int64_t leftMin, std::int64_t rightMin)
+    : core_(std::make_shared<const detail::HyphenatorCore>(
+          std::move(chars), noCharMap(), false, std::move(patterns),
+          std::move(exceptions), leftMin, rightMin)) {}
+
+// Copied, not moved, so that a moved-from Hyphenator stays the same usable hyphenator.
+// NOLINTNEXTLINE(performance-move-constructor-init)
+Hyphenator::Hyphenator(Hyphenator&& other) noexcept : core_(other.core_) {}
+
+Hyphenator& Hyphenator::operator=(Hyphenator&& other) noexcept {
+  core_ = other.core_;
   return *this;
 }
 
-Hyphenator& Hyphenator::operator=(Hyphenator&& other) noexcept {
-  return *this = std::as_const(other);
+Hyphenator::~Hyphenator() = default;
+
+using detail::HyphenatorAccess;
+
+const CharNormaliser& hyphenatorChars(const Hyphenator& h) {
+  return HyphenatorAccess::core(h).chars.get();
 }
-
-Hyphenator::~Hyphenator() { delete ready_.load(std::memory_order_acquire); }
-
-const CharNormaliser& hyphenatorChars(const Hyphenator& h) { return h.chars_.get(); }
-const Patterns& hyphenatorPatterns(const Hyphenator& h) { return h.patterns_.get(); }
-const Exceptions& hyphenatorExceptions(const Hyphenator& h) { return h.exceptions_.get(); }
-std::int64_t hyphenatorLeftMin(const Hyphenator& h) noexcept { return h.leftMin_; }
-std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept { return h.rightMin_; }
+const Patterns& hyphenatorPatterns(const Hyphenator& h) {
+  return HyphenatorAccess::core(h).patterns.get();
+}
+const Exceptions& hyphenatorExceptions(const Hyphenator& h) {
+  return HyphenatorAccess::core(h).exceptions.get();
+}
+std::int64_t hyphenatorLeftMin(const Hyphenator& h) noexcept {
+  return HyphenatorAccess::core(h).leftMin;
+}
+std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept {
+  return HyphenatorAccess::core(h).rightMin;
+}
 
 std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view word) {
   // Breaks first, so that the pieces are made in a vector of the right size.

@@ -1,0 +1,54 @@
+// What the layers above the engine may know of a Hyphenator beyond its public interface.
+// Internal to the library.
+#ifndef QUELLIX_SRC_ENGINE_HYPHENATOR_INTERNAL_HPP
+#define QUELLIX_SRC_ENGINE_HYPHENATOR_INTERNAL_HPP
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "char_map.hpp"
+#include "quellix/hyphenator.hpp"
+#include "quellix/lazy.hpp"
+
+namespace quellix::detail {
+
+// A hyphenator whose normaliser is a character table (built on its first use): the
+// division reads the table directly, and hyphenatorChars(h) gives a function applying it
+// that throws, on every call, what building the table threw. Throws std::bad_alloc.
+Hyphenator hyphenatorWithCharMap(Lazy<CharMap> map, Lazy<Patterns> patterns,
+                                 Lazy<Exceptions> exceptions, std::int64_t leftMin,
+                                 std::int64_t rightMin);
+
+// A hyphenator with base's normaliser (its character table too, if it has one) and the
+// given other fields. Throws std::bad_alloc.
+Hyphenator hyphenatorLike(const Hyphenator& base, Lazy<Patterns> patterns,
+                          Lazy<Exceptions> exceptions, std::int64_t leftMin, std::int64_t rightMin);
+
+// h's tables as Lazy cells, for deriving hyphenators that share them. Never throw.
+const Lazy<Patterns>& patternsCell(const Hyphenator& h) noexcept;
+const Lazy<Exceptions>& exceptionsCell(const Hyphenator& h) noexcept;
+
+// h's character table, built first, or null when h was given a normaliser function.
+// Throws what building the table throws. Thread-safe.
+const CharMap* hyphenatorCharMap(const Hyphenator& h);
+
+// The characters h's table knows, sorted and unique, when h has a character table: every
+// character it lists as a variant or a normal form, and every character of h's patterns
+// (a normal form may be listed by the patterns alone when later variants took over all
+// of its entries). Empty for a hyphenator given a normaliser function. Builds the table
+// and the patterns first; throws what building them throws. Thread-safe.
+std::vector<char32_t> knownCharacters(const Hyphenator& h);
+
+// How far h's patterns reach, in characters: a break depends on at most `before`
+// characters before it and `after` characters after it. Builds the patterns first;
+// throws what building them throws. Thread-safe.
+struct PatternReach {
+  std::size_t before = 0;
+  std::size_t after = 0;
+};
+PatternReach patternReach(const Hyphenator& h);
+
+}  // namespace quellix::detail
+
+#endif
