@@ -143,8 +143,8 @@ int childAllLanguages() {
     const Hyphenator& h = all.emplace_back(loadHyphenator(language));
     try {
       hyphenatorChars(h)(U'a');  // builds the character map
-      hyphenatorPatterns(h);
-      hyphenatorExceptions(h);
+      (void)hyphenatorPatterns(h);
+      (void)hyphenatorExceptions(h);
     } catch (const std::exception&) {
       ++failures;
     }
@@ -154,7 +154,7 @@ int childAllLanguages() {
   const double indexStart = processCpuNs();
   for (const Hyphenator& h : all) {
     try {
-      lookupPattern(U"a", hyphenatorPatterns(h));
+      (void)lookupPattern(U"a", hyphenatorPatterns(h));
     } catch (const std::exception&) {
       ++failures;
     }
@@ -431,7 +431,7 @@ int compare(const Options& options) {
     const std::optional<Language> language = languageFromName(corpus.tag);
     if (!language) throw std::runtime_error(std::string("no language ") + corpus.tag);
     run.h = &languageHyphenator(*language);
-    hyphenate(*run.h, U"hyphenation");  // builds every table before anything is timed
+    (void)hyphenate(*run.h, U"hyphenation");  // builds every table before anything is timed
     const std::vector<std::u32string> list = readWords(corpus, *run.h, options.maxWords);
     if (list.empty()) {
       skipped.push_back(std::string(corpus.tag) + " (no words: install " + corpus.package + ")");

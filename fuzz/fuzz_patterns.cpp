@@ -4,7 +4,9 @@
 #include <cstdint>
 
 #include "fuzz_support.hpp"
+#include "quellix/algebra.hpp"
 #include "quellix/pattern.hpp"
+#include "quellix/show.hpp"
 
 using namespace quellix;
 using namespace quellix::fuzz;

@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "quellix/algebra.hpp"
+#include "quellix/show.hpp"
 #include "test_support.hpp"
 
 namespace quellix {

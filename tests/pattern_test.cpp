@@ -5,6 +5,8 @@
 #include <sstream>
 #include <thread>
 
+#include "quellix/algebra.hpp"
+#include "quellix/show.hpp"
 #include "test_support.hpp"
 
 namespace quellix {

@@ -8,13 +8,15 @@
 #include <string_view>
 #include <vector>
 
-#include "quellix/error.hpp"
-#include "quellix/language.hpp"
-#include "quellix/pattern.hpp"
-#include "quellix/text.hpp"
 #include "data_file.hpp"
 #include "embedded_files.hpp"
 #include "language_loading.hpp"
+#include "quellix/algebra.hpp"
+#include "quellix/error.hpp"
+#include "quellix/language.hpp"
+#include "quellix/pattern.hpp"
+#include "quellix/show.hpp"
+#include "quellix/text.hpp"
 #include "test_support.hpp"
 #include "text_tokens.hpp"
 #include "unicode_letters.hpp"

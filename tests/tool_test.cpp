@@ -22,10 +22,12 @@
 #include <string_view>
 #include <vector>
 
-#include "test_support.hpp"
+#include "quellix/algebra.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/show.hpp"
 #include "quellix/text.hpp"
+#include "test_support.hpp"
 #include "utf8_text.hpp"
 
 extern char** environ;

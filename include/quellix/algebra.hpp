@@ -1,14 +1,20 @@
-// The table algebra shared by Patterns and Exceptions: mempty, sconcat, mconcat, stimes.
-// Written once for any T with a default constructor (the empty value) and operator+.
+// The table algebra: merging Patterns and Exceptions (operator+, zipMin), and mempty,
+// sconcat, mconcat, stimes, written once for any T with a default constructor (the empty
+// value) and operator+; unsnoc for sequences.
 #ifndef QUELLIX_ALGEBRA_HPP
 #define QUELLIX_ALGEBRA_HPP
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "quellix/error.hpp"
+#include "quellix/exception.hpp"
+#include "quellix/export.hpp"
+#include "quellix/pattern.hpp"
 
 namespace quellix {
 
@@ -73,6 +79,34 @@ T stimes(std::int64_t n, const T& x) {
     }
     return result;
   }
+}
+
+template <>
+inline constexpr bool is_idempotent_monoid<Patterns> = true;
+
+// The union of two tries; where both hold a score list, the element-wise maximum
+// followed by the longer list's tail. Symmetric, associative, idempotent.
+[[nodiscard]] QUELLIX_API Patterns operator+(const Patterns& a, const Patterns& b);
+
+template <>
+inline constexpr bool is_idempotent_monoid<Exceptions> = true;
+
+// The position-wise minimum of two lists, as long as the shorter one.
+[[nodiscard]] QUELLIX_API Scores zipMin(std::span<const std::int64_t> a, std::span<const std::int64_t> b);
+
+// The union of two tables; a word both hold gets zipMin of its lists. Symmetric,
+// associative, idempotent.
+[[nodiscard]] QUELLIX_API Exceptions operator+(const Exceptions& a, const Exceptions& b);
+
+// Nothing for an empty sequence, else (all elements but the last, the last element).
+template <class T>
+std::optional<std::pair<std::vector<T>, T>> unsnoc(std::span<const T> xs) {
+  if (xs.empty()) return std::nullopt;
+  return std::pair<std::vector<T>, T>(std::vector<T>(xs.begin(), xs.end() - 1), xs.back());
+}
+template <class T>
+std::optional<std::pair<std::vector<T>, T>> unsnoc(const std::vector<T>& xs) {
+  return unsnoc(std::span<const T>(xs));
 }
 
 }  // namespace quellix

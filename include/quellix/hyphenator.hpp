@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -60,19 +61,19 @@ class QUELLIX_API Hyphenator {
 };
 
 // The normaliser, built first if deferred. Throws what its builder throws. Thread-safe.
-QUELLIX_API const CharNormaliser& hyphenatorChars(const Hyphenator& h);
+[[nodiscard]] QUELLIX_API const CharNormaliser& hyphenatorChars(const Hyphenator& h);
 // The pattern trie, built first if deferred. Throws what its builder throws. Thread-safe.
-QUELLIX_API const Patterns& hyphenatorPatterns(const Hyphenator& h);
+[[nodiscard]] QUELLIX_API const Patterns& hyphenatorPatterns(const Hyphenator& h);
 // The exception table, built first if deferred. Throws what its builder throws.
-QUELLIX_API const Exceptions& hyphenatorExceptions(const Hyphenator& h);
+[[nodiscard]] QUELLIX_API const Exceptions& hyphenatorExceptions(const Hyphenator& h);
 // The left margin: the first piece of a divided word has at least this many characters,
 // and at least one. Never throws.
-QUELLIX_API std::int64_t hyphenatorLeftMin(const Hyphenator& h) noexcept;
+[[nodiscard]] QUELLIX_API std::int64_t hyphenatorLeftMin(const Hyphenator& h) noexcept;
 // The right margin. With leftMin >= 1, the last piece of a divided word has at least this
 // many characters. With leftMin <= 0 the window for breaks moves leftMin characters closer
 // to the word's end: the last piece has at least leftMin + rightMin characters, and when
 // that is <= 0 it may be empty (a break at the very end; see breakPoints). Never throws.
-QUELLIX_API std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept;
+[[nodiscard]] QUELLIX_API std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept;
 
 // word cut into pieces at its permitted break points; the pieces concatenate to word,
 // with word's own characters. A word shorter than leftMin + rightMin is returned whole
@@ -82,7 +83,7 @@ QUELLIX_API std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept;
 // Throws ScoreError ("Malformed quellix score for " + word) when a left margin <= 0
 // leaves no score at all, and passes on what the normaliser or a deferred builder throws.
 // Thread-safe.
-QUELLIX_API std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view word);
+[[nodiscard]] QUELLIX_API std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view word);
 
 // The places where hyphenate(h, word) ends a piece that another piece follows, as
 // character counts from the start of word, ascending (so the end of the word appears only
@@ -94,7 +95,7 @@ QUELLIX_API std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32s
 // Hungarian's, the largest, after about 61,000). Words of more than 256 characters use scratch
 // space the calling thread keeps (up to 32 MiB a buffer) and reuses: the first word that
 // long on a thread allocates it, later ones do not. Throws as hyphenate.
-QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::u32string_view word,
+[[nodiscard]] QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::u32string_view word,
                                     std::span<std::size_t> out);
 
 // UTF-8 forms. A word given as UTF-8 bytes is divided like its code points, with one
@@ -106,12 +107,17 @@ QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::u32string_view wor
 // word's pieces as views into word: they always concatenate to word byte for byte, even
 // when it is not valid UTF-8. Throws as the code-point hyphenate (the ScoreError message
 // quotes word's bytes as they are). Thread-safe.
-QUELLIX_API std::vector<std::string_view> hyphenate(const Hyphenator& h, std::string_view word);
+[[nodiscard]] QUELLIX_API std::vector<std::string_view> hyphenate(const Hyphenator& h, std::string_view word);
+// Not for a temporary std::string: the pieces would point into a string already gone.
+// Divide a named string, or use the code-point form, whose pieces own their characters.
+template <class S>
+  requires std::is_same_v<S, std::string>
+std::vector<std::string_view> hyphenate(const Hyphenator& h, S&& word) = delete;
 
 // The break positions of the UTF-8 word as byte offsets, ascending: writes the first
 // min(count, out.size()) to out and returns count. Allocates nothing once h is warm, as
 // the code-point breakPoints. Throws as hyphenate. Thread-safe.
-QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::string_view word,
+[[nodiscard]] QUELLIX_API std::size_t breakPoints(const Hyphenator& h, std::string_view word,
                                     std::span<std::size_t> out);
 
 }  // namespace quellix

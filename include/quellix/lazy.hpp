@@ -27,7 +27,7 @@ QUELLIX_API void lazyBuildEnds(const void* cell) noexcept;
 // The calling thread is about to wait for cell: returns false, recording nothing, when the
 // thread building cell waits (through any chain of builders) for one this thread builds;
 // otherwise records the wait until lazyWaitEnds(). May throw std::bad_alloc.
-QUELLIX_API bool lazyWaitBegins(const void* cell);
+[[nodiscard]] QUELLIX_API bool lazyWaitBegins(const void* cell);
 QUELLIX_API void lazyWaitEnds() noexcept;
 }  // namespace detail
 

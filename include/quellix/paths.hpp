@@ -44,29 +44,29 @@ namespace quellix {
 
 // The value of quellix_bindir when it is set (even to the empty string), else the
 // configured default, prefix + "/bin". Throws only std::bad_alloc.
-QUELLIX_API std::string getBinDir();
+[[nodiscard]] QUELLIX_API std::string getBinDir();
 
 // The value of quellix_libdir when it is set, else the configured default,
 // prefix + "/lib/" + TOOLCHAIN + "/site-local/quellix-" + version.
 // Throws only std::bad_alloc.
-QUELLIX_API std::string getLibDir();
+[[nodiscard]] QUELLIX_API std::string getLibDir();
 
 // The value of quellix_dynlibdir when it is set, else the configured default,
 // prefix + "/lib". Throws only std::bad_alloc.
-QUELLIX_API std::string getDynLibDir();
+[[nodiscard]] QUELLIX_API std::string getDynLibDir();
 
 // The value of quellix_datadir when it is set, else the configured default,
 // prefix + "/share/" + FAMILY + "-quellix". Throws only std::bad_alloc.
-QUELLIX_API std::string getDataDir();
+[[nodiscard]] QUELLIX_API std::string getDataDir();
 
 // The value of quellix_libexecdir when it is set, else the configured default,
 // prefix + "/libexec/" + PLATFORM + "-" + TOOLCHAIN + "/quellix-" + version.
 // Throws only std::bad_alloc.
-QUELLIX_API std::string getLibexecDir();
+[[nodiscard]] QUELLIX_API std::string getLibexecDir();
 
 // The value of quellix_sysconfdir when it is set, else the configured default,
 // prefix + "/etc". Throws only std::bad_alloc.
-QUELLIX_API std::string getSysconfDir();
+[[nodiscard]] QUELLIX_API std::string getSysconfDir();
 
 // The path of the data file name: getDataDir() joined with name, by the first rule
 // that applies:
@@ -77,7 +77,7 @@ QUELLIX_API std::string getSysconfDir();
 //   5. otherwise: the directory, "/", name.
 // Only "/" is a separator; a name beginning with "/" is still appended, and "." or ".."
 // components pass through. Throws only std::bad_alloc.
-QUELLIX_API std::string getDataFileName(std::string_view name);
+[[nodiscard]] QUELLIX_API std::string getDataFileName(std::string_view name);
 
 // A version number: its numeric components, most significant first. quellix's versions
 // carry no tags, so the record has none; ordering is by components, lexicographically.
@@ -93,14 +93,14 @@ inline constexpr Version version{
     {QUELLIX_VERSION_MAJOR, QUELLIX_VERSION_MINOR, QUELLIX_VERSION_PATCH}};
 
 // The components joined by ".": "0.8.3" for version. Throws only std::bad_alloc.
-QUELLIX_API std::string showVersion(const Version& v);
+[[nodiscard]] QUELLIX_API std::string showVersion(const Version& v);
 
 // Debug rendering of the record, with the empty tag list every quellix version has:
 // Version {versionBranch = [0,8,3], versionTags = []}, in parentheses when d >= 11,
 // followed by tail. Throws only std::bad_alloc.
-QUELLIX_API std::string showsPrec(int d, const Version& v, std::string_view tail = {});
+[[nodiscard]] QUELLIX_API std::string showsPrec(int d, const Version& v, std::string_view tail = {});
 // showsPrec(0, v, "").
-QUELLIX_API std::string show(const Version& v);
+[[nodiscard]] QUELLIX_API std::string show(const Version& v);
 // Writes show(v).
 QUELLIX_API std::ostream& operator<<(std::ostream& out, const Version& v);
 

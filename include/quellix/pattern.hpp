@@ -3,15 +3,12 @@
 #define QUELLIX_PATTERN_HPP
 
 #include <cstdint>
-#include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include "quellix/algebra.hpp"
 #include "quellix/export.hpp"
 
 namespace quellix {
@@ -63,21 +60,18 @@ class QUELLIX_API Patterns {
   const detail::PatternNode* root_;
 };
 
-template <>
-inline constexpr bool is_idempotent_monoid<Patterns> = true;
-
 // The score list of one pattern line: a value per boundary, 0 where no digit stands.
 // "a1b" gives [0, 1, 0], ".ach4" [0, 0, 0, 0, 4], "4" [4], "" [0]. A digit consumes the
 // character after it, so "a12b" gives [0, 1, 0, 0]. Never throws (beyond bad_alloc).
-QUELLIX_API Scores scorePattern(std::u32string_view line);
+[[nodiscard]] QUELLIX_API Scores scorePattern(std::u32string_view line);
 
 // trie with the pattern of line inserted: the node for the line's letters (the line
 // without its digits) gets scorePattern(line), replacing what it held. Thread-safe.
-QUELLIX_API Patterns insertPattern(std::u32string_view line, const Patterns& trie);
+[[nodiscard]] QUELLIX_API Patterns insertPattern(std::u32string_view line, const Patterns& trie);
 
 // The trie of every line of text (split at U+000A; a final line feed opens no line).
 // When several lines have the same letters, the first one's values are kept.
-QUELLIX_API Patterns parsePatterns(std::u32string_view text);
+[[nodiscard]] QUELLIX_API Patterns parsePatterns(std::u32string_view text);
 
 // The score list the patterns give word: the maximum value any pattern laid anywhere on
 // ".word." gives each boundary, without the boundary before the first dot and the last
@@ -85,32 +79,7 @@ QUELLIX_API Patterns parsePatterns(std::u32string_view text);
 // empty trie gives n zeros. Thread-safe; the first lookup on a trie builds a compact
 // index that later lookups share. Throws PatternLookupError only if an internal
 // invariant is broken.
-QUELLIX_API Scores lookupPattern(std::u32string_view word, const Patterns& trie);
-
-// The union of two tries; where both hold a score list, the element-wise maximum
-// followed by the longer list's tail. Symmetric, associative, idempotent.
-QUELLIX_API Patterns operator+(const Patterns& a, const Patterns& b);
-
-// Debug rendering: Patterns [0,1,0] (fromList [(97,Patterns ...)]), with children in
-// ascending code order; in parentheses when d >= 11. Followed by tail.
-QUELLIX_API std::string showsPrec(int d, const Patterns& trie, std::string_view tail = {});
-// showsPrec(0, trie, "").
-QUELLIX_API std::string show(const Patterns& trie);
-// "[" + each trie at precedence 0, separated by "," + "]" + tail.
-QUELLIX_API std::string showList(std::span<const Patterns> tries, std::string_view tail = {});
-// Writes show(trie).
-QUELLIX_API std::ostream& operator<<(std::ostream& out, const Patterns& trie);
-
-// Nothing for an empty sequence, else (all elements but the last, the last element).
-template <class T>
-std::optional<std::pair<std::vector<T>, T>> unsnoc(std::span<const T> xs) {
-  if (xs.empty()) return std::nullopt;
-  return std::pair<std::vector<T>, T>(std::vector<T>(xs.begin(), xs.end() - 1), xs.back());
-}
-template <class T>
-std::optional<std::pair<std::vector<T>, T>> unsnoc(const std::vector<T>& xs) {
-  return unsnoc(std::span<const T>(xs));
-}
+[[nodiscard]] QUELLIX_API Scores lookupPattern(std::u32string_view word, const Patterns& trie);
 
 }  // namespace quellix
 

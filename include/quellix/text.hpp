@@ -136,12 +136,12 @@ inline constexpr std::size_t kMaxLangDepth = 512;
 // at the top of this header. Builds h's tables first, and throws what that throws
 // (DataFileError, DecompressionError), ScoreError in the case hyphenate() documents, and
 // std::bad_alloc. Thread-safe.
-QUELLIX_API std::string hyphenateText(const Hyphenator& h, std::string_view text,
+[[nodiscard]] QUELLIX_API std::string hyphenateText(const Hyphenator& h, std::string_view text,
                                       const TextOptions& options = {});
 
 // hyphenateText() with options.markup = TextMarkup::Html. Throws as hyphenateText.
 // Thread-safe.
-QUELLIX_API std::string hyphenateHtml(const Hyphenator& h, std::string_view html,
+[[nodiscard]] QUELLIX_API std::string hyphenateHtml(const Hyphenator& h, std::string_view html,
                                       TextOptions options = {});
 
 // Hyphenates one text that arrives in chunks, producing output as it goes: after each

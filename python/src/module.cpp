@@ -133,7 +133,7 @@ class PyHyphenator {
     if (count <= small.size()) return {small.begin(), small.begin() + static_cast<std::ptrdiff_t>(count)};
     std::vector<std::size_t> all(count);
     py::gil_scoped_release release;
-    quellix::breakPoints(*hyphenator_, word, all);
+    (void)quellix::breakPoints(*hyphenator_, word, all);
     return all;
   }
 

@@ -4,6 +4,9 @@
 #include <ostream>
 
 #include "exception_table.hpp"
+#include "quellix/algebra.hpp"
+#include "quellix/error.hpp"
+#include "quellix/show.hpp"
 #include "text_lines.hpp"
 
 namespace quellix {

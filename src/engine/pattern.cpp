@@ -10,6 +10,9 @@
 
 #include "pattern_index.hpp"
 #include "pattern_node.hpp"
+#include "quellix/algebra.hpp"
+#include "quellix/error.hpp"
+#include "quellix/show.hpp"
 #include "text_lines.hpp"
 #include "utf8_encode.hpp"
 

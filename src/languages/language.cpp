@@ -1,6 +1,8 @@
 // Language: numbers, names, text forms and the checks that tie the public enumeration and
 // the per-language values to the table in languages.inc.
 #include "quellix/language.hpp"
+#include "quellix/language_enum.hpp"
+#include "quellix/show.hpp"
 
 #include <ostream>
 #include <string>

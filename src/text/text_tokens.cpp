@@ -22,8 +22,8 @@ bool WordCharacters::operator()(char32_t c) const {
 
 TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom)
     : h_(h), isWord_(h, custom) {
-  hyphenatorPatterns(h);
-  hyphenatorExceptions(h);
+  (void)hyphenatorPatterns(h);
+  (void)hyphenatorExceptions(h);
 }
 
 TokenWriter::TokenWriter(const TextOptions& options, TextLanguage& language)
