@@ -21,28 +21,16 @@
 namespace quellix {
 namespace {
 
+// Each table is compared with the reference's reading of the same file in
+// differential_test; here only that every one builds.
 TEST(AllLanguages, EveryLanguageBuildsItsTables) {
   for (const Language language : enumFrom(languageMinBound)) {
     if (!languageBuiltIn(language)) continue;  // this build left it out
     SCOPED_TRACE(show(language));
     const Hyphenator& h = languageHyphenator(language);
     EXPECT_FALSE(hyphenatorPatterns(h).empty());
-    (void)hyphenatorExceptions(h);
-    const std::u32string chars = detail::readDataFile(
-        detail::dataFileName(language, ".chr.txt.gz"), &detail::lookupEmbeddedFile);
-    // The normal form of a variant is the first character of the last two-character
-    // line that lists it; the characters of a longer line are otherwise their own.
-    std::map<char32_t, char32_t> lastNormal;
-    detail::forEachLine(chars, [&](std::u32string_view line) {
-      if (line.size() > 2)
-        for (char32_t c : line) lastNormal.emplace(c, c);
-    });
-    detail::forEachLine(chars, [&](std::u32string_view line) {
-      if (line.size() == 2) lastNormal[line[1]] = line[0];
-    });
-    EXPECT_FALSE(lastNormal.empty());
-    for (const auto& [variant, normal] : lastNormal)
-      EXPECT_EQ(hyphenatorChars(h)(variant), normal) << static_cast<std::uint32_t>(variant);
+    EXPECT_NO_THROW((void)hyphenatorExceptions(h));
+    EXPECT_NO_THROW((void)hyphenatorChars(h)(U'a'));
   }
 }
 

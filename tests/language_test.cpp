@@ -22,12 +22,6 @@ std::vector<std::int64_t> numbers(const LanguageRange& range) {
   return out;
 }
 
-std::vector<std::int64_t> progression(std::int64_t from, std::int64_t step, std::int64_t to) {
-  std::vector<std::int64_t> out;
-  for (std::int64_t n = from; step > 0 ? n <= to : n >= to; n += step) out.push_back(n);
-  return out;
-}
-
 std::string messageOf(auto&& call) {
   try {
     call();
@@ -150,58 +144,64 @@ TEST(LanguageText, ValueOutsideTheRangeIsRejected) {
   EXPECT_EQ(succ(L::Ukrainian), L::Uppersorbian);
 }
 
-TEST(LanguageEnumeration, EnumFromRunsToTheLastValue) {
-  EXPECT_EQ(numbers(enumFrom(languageMinBound)), progression(0, 1, 72));
-  EXPECT_EQ(numbers(enumFrom(L::Uppersorbian)), (std::vector<std::int64_t>{71, 72}));
-  EXPECT_EQ(numbers(enumFrom(L::Welsh)), std::vector<std::int64_t>{72});
-}
-
-TEST(LanguageEnumeration, EnumFromToIsInclusiveAndEmptyWhenReversed) {
-  EXPECT_TRUE(enumFromTo(L::Welsh, L::Afrikaans).empty());
-  EXPECT_EQ(enumFromTo(L::Thai, L::Thai).toVector(), std::vector<Language>{L::Thai});
-  EXPECT_EQ(numbers(enumFromTo(L::English_US, L::Estonian)),
-            (std::vector<std::int64_t>{13, 14, 15, 16}));
-}
-
-TEST(LanguageEnumeration, EnumFromThenRunsToTheEndInTheStepsDirection) {
-  const std::vector<Language> up = enumFromThen(L::Afrikaans, L::Assamese);
-  ASSERT_EQ(up.size(), 37u);
-  EXPECT_EQ(numbers(enumFromThen(L::Afrikaans, L::Assamese)), progression(0, 2, 72));
-  EXPECT_EQ(up.back(), L::Welsh);
-
-  const std::vector<Language> down = enumFromThen(L::Welsh, L::Ukrainian);
-  ASSERT_EQ(down.size(), 37u);
-  EXPECT_EQ(numbers(enumFromThen(L::Welsh, L::Ukrainian)), progression(72, -2, 0));
-  EXPECT_EQ(down.back(), L::Afrikaans);
-
-  const std::vector<Language> odd = enumFromThen(L::Armenian, L::Basque);
-  ASSERT_EQ(odd.size(), 36u);
-  EXPECT_EQ(numbers(enumFromThen(L::Armenian, L::Basque)), progression(1, 2, 71));
-  EXPECT_EQ(odd.back(), L::Uppersorbian);
-
-  EXPECT_EQ(numbers(enumFromThen(L::Thai, L::Welsh)), (std::vector<std::int64_t>{67, 72}));
-  EXPECT_EQ(numbers(enumFromThen(L::Basque, L::Afrikaans)), (std::vector<std::int64_t>{3, 0}));
-}
-
-TEST(LanguageEnumeration, EnumFromThenToStopRules) {
-  EXPECT_EQ(enumFromThenTo(L::Afrikaans, L::Armenian, L::Afrikaans).toVector(),
-            std::vector<Language>{L::Afrikaans});
-  EXPECT_TRUE(enumFromThenTo(L::Armenian, L::Assamese, L::Afrikaans).empty());
-  const std::vector<Language> falling = enumFromThenTo(L::Welsh, L::Turkish, L::Afrikaans);
-  EXPECT_EQ(falling.size(), 19u);
-  EXPECT_EQ(numbers(enumFromThenTo(L::Welsh, L::Turkish, L::Afrikaans)), progression(72, -4, 0));
-  // Falling with the limit above the second element: x alone, or nothing above x.
-  EXPECT_EQ(enumFromThenTo(L::Basque, L::Afrikaans, L::Armenian).toVector(),
-            std::vector<Language>{L::Basque});
-  EXPECT_TRUE(enumFromThenTo(L::Basque, L::Afrikaans, L::Bengali).empty());
-  // Rising, stopping before the limit when the step overshoots it.
-  EXPECT_EQ(numbers(enumFromThenTo(L::Afrikaans, L::Basque, L::Catalan)),
-            (std::vector<std::int64_t>{0, 3, 6}));
-  EXPECT_EQ(numbers(enumFromThenTo(L::Afrikaans, L::Basque, L::Bulgarian)),
-            (std::vector<std::int64_t>{0, 3}));
-  // A zero step below the start is empty, not endless.
-  EXPECT_TRUE(enumFromThenTo(L::Thai, L::Thai, L::Tamil).empty());
-  EXPECT_FALSE(enumFromThenTo(L::Thai, L::Thai, L::Tamil).endless());
+// Each range written out as its size, first numbers and last number; the numbers between
+// follow in steps of the first two.
+TEST(LanguageEnumeration, RangesHoldTheNumbersTheirBoundsName) {
+  struct Case {
+    const char* call;
+    LanguageRange range;
+    std::size_t size;
+    std::vector<std::int64_t> first;
+    std::int64_t last;
+  };
+  const Case cases[] = {
+      {"enumFrom(Afrikaans)", enumFrom(languageMinBound), 73, {0, 1, 2}, 72},
+      {"enumFrom(Uppersorbian)", enumFrom(L::Uppersorbian), 2, {71, 72}, 72},
+      {"enumFrom(Welsh)", enumFrom(L::Welsh), 1, {72}, 72},
+      {"enumFromTo(English_US, Estonian)", enumFromTo(L::English_US, L::Estonian), 4,
+       {13, 14, 15, 16}, 16},
+      {"enumFromTo(Thai, Thai)", enumFromTo(L::Thai, L::Thai), 1, {67}, 67},
+      {"enumFromTo(Welsh, Afrikaans)", enumFromTo(L::Welsh, L::Afrikaans), 0, {}, 0},
+      {"enumFromThen(Afrikaans, Assamese)", enumFromThen(L::Afrikaans, L::Assamese), 37,
+       {0, 2, 4}, 72},
+      {"enumFromThen(Welsh, Ukrainian)", enumFromThen(L::Welsh, L::Ukrainian), 37,
+       {72, 70, 68}, 0},
+      {"enumFromThen(Armenian, Basque)", enumFromThen(L::Armenian, L::Basque), 36, {1, 3, 5}, 71},
+      {"enumFromThen(Thai, Welsh)", enumFromThen(L::Thai, L::Welsh), 2, {67, 72}, 72},
+      {"enumFromThen(Basque, Afrikaans)", enumFromThen(L::Basque, L::Afrikaans), 2, {3, 0}, 0},
+      {"enumFromThenTo(Afrikaans, Armenian, Afrikaans)",
+       enumFromThenTo(L::Afrikaans, L::Armenian, L::Afrikaans), 1, {0}, 0},
+      {"enumFromThenTo(Armenian, Assamese, Afrikaans)",
+       enumFromThenTo(L::Armenian, L::Assamese, L::Afrikaans), 0, {}, 0},
+      {"enumFromThenTo(Welsh, Turkish, Afrikaans)",
+       enumFromThenTo(L::Welsh, L::Turkish, L::Afrikaans), 19, {72, 68, 64}, 0},
+      // Falling with the limit above the second element: x alone, or nothing above x.
+      {"enumFromThenTo(Basque, Afrikaans, Armenian)",
+       enumFromThenTo(L::Basque, L::Afrikaans, L::Armenian), 1, {3}, 3},
+      {"enumFromThenTo(Basque, Afrikaans, Bengali)",
+       enumFromThenTo(L::Basque, L::Afrikaans, L::Bengali), 0, {}, 0},
+      // Rising, stopping before the limit when the step overshoots it.
+      {"enumFromThenTo(Afrikaans, Basque, Catalan)",
+       enumFromThenTo(L::Afrikaans, L::Basque, L::Catalan), 3, {0, 3, 6}, 6},
+      {"enumFromThenTo(Afrikaans, Basque, Bulgarian)",
+       enumFromThenTo(L::Afrikaans, L::Basque, L::Bulgarian), 2, {0, 3}, 3},
+      // A zero step below the start is empty, not endless.
+      {"enumFromThenTo(Thai, Thai, Tamil)", enumFromThenTo(L::Thai, L::Thai, L::Tamil), 0, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.call);
+    EXPECT_FALSE(c.range.endless());
+    EXPECT_EQ(c.range.size(), c.size);
+    EXPECT_EQ(c.range.empty(), c.size == 0);
+    const std::vector<std::int64_t> got = numbers(c.range);
+    ASSERT_EQ(got.size(), c.size);
+    EXPECT_EQ(c.range.toVector().size(), c.size);
+    if (c.size == 0) continue;
+    EXPECT_TRUE(std::equal(c.first.begin(), c.first.end(), got.begin()));
+    EXPECT_EQ(got.back(), c.last);
+    for (std::size_t k = 2; k < got.size(); ++k)
+      EXPECT_EQ(got[k] - got[k - 1], got[1] - got[0]) << "at " << k;
+  }
 }
 
 TEST(LanguageEnumeration, ZeroStepIsEndlessAndRefusesToMaterialise) {

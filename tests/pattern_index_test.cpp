@@ -2,6 +2,8 @@
 // automaton. Both must give every boundary the same value for every framed word.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 #include <string>
 #include <vector>
@@ -53,6 +55,38 @@ std::u32string randomWord(std::mt19937& rng, std::u32string_view alphabet, std::
   std::u32string word(rng() % (maxLength + 1), U'a');
   for (char32_t& c : word) c = alphabet[rng() % alphabet.size()];
   return word;
+}
+
+// The sixteen-byte steps (SSE2, or the plain loops of a QUELLIX_SIMD=OFF build) against
+// their one-byte-at-a-time meaning.
+TEST(SixteenByteSteps, MatchTheirBytewiseMeaning) {
+  std::mt19937 rng(16);
+  for (int trial = 0; trial < 2000; ++trial) {
+    std::array<std::uint8_t, 48> scores{};
+    for (std::uint8_t& v : scores) v = static_cast<std::uint8_t>(rng() % 4 == 0 ? rng() : rng() % 10);
+    unsigned odd = 0;
+    for (unsigned k = 0; k < 16; ++k) odd |= unsigned(scores[k] & 1u) << k;
+    ASSERT_EQ(detail::oddSixteen(scores.data()), odd);
+
+    // Raise by two score lists offset by one, advance three boundaries, then write out.
+    detail::SlidingWindow window;
+    std::array<std::uint8_t, 19> expected{};  // boundaries 0 .. 18
+    window.raise(scores.data());
+    for (std::size_t k = 0; k < 16; ++k) expected[k] = std::max(expected[k], scores[k]);
+    ASSERT_EQ(window.advance(), expected[0]);
+    window.raise(scores.data() + 16);
+    for (std::size_t k = 0; k < 16; ++k) expected[k + 1] = std::max(expected[k + 1], scores[16 + k]);
+    ASSERT_EQ(window.advance(), expected[1]);
+    ASSERT_EQ(window.advance(), expected[2]);
+    std::array<std::uint8_t, 16> stored{};
+    window.store(stored.data());
+    ASSERT_TRUE(std::equal(stored.begin(), stored.end(), expected.begin() + 3));
+    std::array<std::uint8_t, 16> raised{};
+    std::copy(scores.begin() + 32, scores.end(), raised.begin());
+    window.raiseInto(raised.data());
+    for (std::size_t k = 0; k < 16; ++k)
+      ASSERT_EQ(raised[k], std::max(scores[32 + k], expected[3 + k])) << k;
+  }
 }
 
 TEST(PatternAutomaton, AgreesWithTheDoubleArrayOnRandomTries) {

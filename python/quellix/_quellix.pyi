@@ -76,8 +76,10 @@ def hyphenate_html(
     skip_soft_hyphenated: bool = True,
     skip_capitals: bool = False,
     skip_urls: bool = True,
+    follow_lang: bool = True,
 ) -> _Text:
     """As hyphenate_text, for the text content of HTML only (markup, references, script,
-    style, textarea, title, pre and code are kept)."""
+    style, textarea, title, pre and code are kept). Each element's text is divided in the
+    language its lang attribute names; follow_lang=False divides all of it with ``lang``."""
 
 def _languages() -> List[Tuple[str, str, int, int]]: ...

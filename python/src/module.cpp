@@ -193,7 +193,7 @@ std::optional<std::vector<std::u32string>> exceptionEntries(const py::object& gi
 
 quellix::TextOptions textOptions(const py::str& hyphen, std::int64_t minWordLength,
                                  bool skipSoftHyphenated, bool skipCapitals, bool skipUrls,
-                                 quellix::TextMarkup markup) {
+                                 quellix::TextMarkup markup, bool followLang) {
   if (minWordLength < 0) throw py::value_error("min_word_length must not be negative");
   quellix::TextOptions options;
   options.hyphen = std::string(utf8Of(hyphen));
@@ -202,6 +202,7 @@ quellix::TextOptions textOptions(const py::str& hyphen, std::int64_t minWordLeng
   options.skipCapitals = skipCapitals;
   options.skipUrls = skipUrls;
   options.markup = markup;
+  options.followLang = followLang;
   return options;
 }
 
@@ -217,12 +218,13 @@ std::shared_ptr<PyHyphenator> hyphenatorFor(const py::object& lang) {
 // text as str gives str; as bytes (UTF-8, other bytes kept as they are) gives bytes.
 py::object hyphenateAny(const py::object& text, const py::object& lang, const py::str& hyphen,
                         std::int64_t minWordLength, bool skipSoftHyphenated, bool skipCapitals,
-                        bool skipUrls, quellix::TextMarkup markup) {
+                        bool skipUrls, quellix::TextMarkup markup, bool followLang) {
   const bool isBytes = py::isinstance<py::bytes>(text);
   if (!isBytes && !py::isinstance<py::str>(text)) throw py::type_error("text must be str or bytes");
   const std::shared_ptr<PyHyphenator> h = hyphenatorFor(lang);
   const quellix::TextOptions options =
-      textOptions(hyphen, minWordLength, skipSoftHyphenated, skipCapitals, skipUrls, markup);
+      textOptions(hyphen, minWordLength, skipSoftHyphenated, skipCapitals, skipUrls, markup,
+                  followLang);
   std::string_view input;
   if (isBytes) {
     char* data = nullptr;
@@ -379,14 +381,17 @@ PYBIND11_MODULE(_quellix, m) {
   const std::string htmlDoc =
       std::string("Hyphenates the text content of HTML: tags, attributes, comments, character\n"
                   "    references and the contents of script, style, textarea, title, pre and\n"
-                  "    code are kept as they are.\n") +
+                  "    code are kept as they are. Each element's text is divided in the language\n"
+                  "    its lang (or xml:lang) attribute names, ``lang`` dividing the text no\n"
+                  "    attribute covers; an attribute naming no language the library has leaves\n"
+                  "    its text undivided. ``follow_lang=False``: ``lang`` divides all the text.\n") +
       kTextDoc;
   m.def(
       "hyphenate_text",
       [](const py::object& text, const py::object& lang, const py::str& hyphen, std::int64_t minWordLength,
          bool skipSoftHyphenated, bool skipCapitals, bool skipUrls) {
         return hyphenateAny(text, lang, hyphen, minWordLength, skipSoftHyphenated, skipCapitals,
-                            skipUrls, quellix::TextMarkup::Plain);
+                            skipUrls, quellix::TextMarkup::Plain, true);
       },
       py::arg("text"), py::arg("lang"), py::arg("hyphen") = "\u00AD", py::kw_only(),
       py::arg("min_word_length") = 5, py::arg("skip_soft_hyphenated") = true,
@@ -394,13 +399,14 @@ PYBIND11_MODULE(_quellix, m) {
   m.def(
       "hyphenate_html",
       [](const py::object& text, const py::object& lang, const py::str& hyphen, std::int64_t minWordLength,
-         bool skipSoftHyphenated, bool skipCapitals, bool skipUrls) {
+         bool skipSoftHyphenated, bool skipCapitals, bool skipUrls, bool followLang) {
         return hyphenateAny(text, lang, hyphen, minWordLength, skipSoftHyphenated, skipCapitals,
-                            skipUrls, quellix::TextMarkup::Html);
+                            skipUrls, quellix::TextMarkup::Html, followLang);
       },
       py::arg("html"), py::arg("lang"), py::arg("hyphen") = "\u00AD", py::kw_only(),
       py::arg("min_word_length") = 5, py::arg("skip_soft_hyphenated") = true,
-      py::arg("skip_capitals") = false, py::arg("skip_urls") = true, htmlDoc.c_str());
+      py::arg("skip_capitals") = false, py::arg("skip_urls") = true, py::arg("follow_lang") = true,
+      htmlDoc.c_str());
 
   m.def(
       "_languages",

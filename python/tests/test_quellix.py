@@ -159,6 +159,24 @@ def test_hyphenate_html_divides_text_content_only():
     assert quellix.hyphenate_html(html, "en-us", "&shy;") == expected
 
 
+def test_hyphenate_html_follows_lang_attributes_unless_told_not_to():
+    html = ('<p>Gesellschaft <span lang="de-1996">Gesellschaft</span> '
+            '<span lang="xx">hyphenation</span></p>')
+    followed = ('<p>Gesellschaft <span lang="de-1996">Ge|sell|schaft</span> '
+                '<span lang="xx">hyphenation</span></p>')
+    assert quellix.hyphenate_html(html, "en-us", "|") == followed
+    assert quellix.hyphenate_html(html, "en-us", "|", follow_lang=True) == followed
+    # English divides everything, the unknown language's text as well.
+    assert quellix.hyphenate_html(html, "en-us", "|", follow_lang=False) == (
+        '<p>Gesellschaft <span lang="de-1996">Gesellschaft</span> '
+        '<span lang="xx">hy|phen|ation</span></p>')
+    assert quellix.hyphenate_html(html.encode(), "en-us", "|", follow_lang=False) == (
+        quellix.hyphenate_html(html, "en-us", "|", follow_lang=False).encode())
+    # Plain text has no attributes to follow.
+    with pytest.raises(TypeError):
+        quellix.hyphenate_text("Gesellschaft", "en-us", follow_lang=False)
+
+
 def test_languages_lists_every_built_in_language_usable_by_tag_and_name():
     languages = quellix.languages()
     assert len(languages) == 73

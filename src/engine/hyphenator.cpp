@@ -346,22 +346,21 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
   // The exact length of the combined list matters only when a break may follow the last
   // character (cut 0); the automaton gives the values but not that length.
   const detail::PatternAutomaton* automaton = t.automatonForWord();
-  if (automaton && t.margins.cut >= 1 && !normal && !anyOpaque) {
+  const PatternIndex::Symbol* const fused = t.symbolOfCode.data();
+  const std::size_t fusedSize = t.symbolOfCode.size();
+  if (automaton && t.margins.cut >= 1 && !normal && !anyOpaque &&
+      std::all_of(word.begin(), word.end(), [fusedSize](char32_t c) { return c < fusedSize; })) {
     // The usual word: each character normalised and made a symbol by one load of the
-    // fused table as the automaton reads it.
+    // fused table as the automaton reads it. Only words wholly inside the table come
+    // here: a call for the others would make the automaton's loop keep its registers
+    // in memory around it.
     // match fills m + kWidth bytes; 16 zeros more let the breaks be read 16 at a time.
     constexpr std::size_t kWidth = detail::PatternAutomaton::kWidth;
     Scratch<std::uint8_t, 2 * kStackWord> lead(m + 2 * kWidth);
     std::memset(lead.data() + m + kWidth, 0, kWidth);
-    const PatternIndex::Symbol* const fused = t.symbolOfCode.data();
-    const std::size_t fusedSize = t.symbolOfCode.size();
+    const char32_t* const text = word.data();
     automaton->matchWord(
-        index.dot, n,
-        [&](std::size_t k) {
-          const char32_t c = word[k];
-          return c < fusedSize ? fused[c] : t.symbolOf(c);
-        },
-        lead.data());
+        index.dot, n, [fused, text](std::size_t k) { return fused[text[k]]; }, lead.data());
     // The values follow kLead bytes; drop the boundary before the opening dot and the last.
     return emitBreaks(lead.data() + detail::PatternAutomaton::kLead + 1, n, n, t.margins, emit,
                       quoted, true);
@@ -373,8 +372,6 @@ std::size_t divide(const ReadyTables& t, std::u32string_view word, const std::ui
       framed[k + 1] = anyOpaque && opaque[k] ? PatternIndex::Symbol{0} : index.symbolOf(normal[k]);
   } else if (!anyOpaque) {
     // Plain locals: the stores into framed would otherwise reload the table's bounds.
-    const PatternIndex::Symbol* const fused = t.symbolOfCode.data();
-    const std::size_t fusedSize = t.symbolOfCode.size();
     for (std::size_t k = 0; k < n; ++k) {
       const char32_t c = word[k];
       framed[k + 1] = c < fusedSize ? fused[c] : t.symbolOf(c);
@@ -564,17 +561,19 @@ std::int64_t hyphenatorRightMin(const Hyphenator& h) noexcept {
 std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view word) {
   // Breaks first, so that the pieces are made in a vector of the right size.
   Scratch<std::size_t, kStackWord> breaks(word.size() + 1);
+  std::size_t* next = breaks.data();
   const std::size_t count = forEachBreak(
-      h, word, nullptr, [&, written = std::size_t{0}](std::size_t at) mutable { breaks[written++] = at; },
+      h, word, nullptr, [&next](std::size_t at) { *next++ = at; },
       [word] { return detail::toUtf8(word); });
   std::vector<std::u32string> pieces;
   pieces.reserve(count + 1);
+  const char32_t* const text = word.data();
   std::size_t begin = 0;
   for (std::size_t k = 0; k < count; ++k) {
-    pieces.emplace_back(word.substr(begin, breaks[k] - begin));
+    pieces.emplace_back(text + begin, breaks[k] - begin);
     begin = breaks[k];
   }
-  pieces.emplace_back(word.substr(begin));
+  pieces.emplace_back(text + begin, word.size() - begin);
   return pieces;
 }
 
@@ -591,41 +590,59 @@ std::size_t breakPoints(const Hyphenator& h, std::u32string_view word,
 
 namespace {
 
-// Calls emit(byte offset) for every break of the UTF-8 word; see forEachBreak.
+// Calls emit(byte offset) for every break of the UTF-8 word; see forEachBreak. Byte
+// offsets and malformed-byte marks are kept only for words that need them: in an ASCII
+// word character k starts at byte k, and a well-formed word has no opaque character.
 template <class Emit>
 std::size_t forEachUtf8Break(const Hyphenator& h, std::string_view utf8, Emit&& emit) {
   const std::size_t size = utf8.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+  const auto quoted = [utf8] { return std::string(utf8); };
   Scratch<char32_t, kStackWord> chars(size);
+  std::size_t ascii = 0;
+  for (; ascii < size && bytes[ascii] < 0x80; ++ascii) chars[ascii] = bytes[ascii];
+  if (ascii == size) return forEachBreak(h, std::u32string_view(chars.data(), size), nullptr, emit, quoted);
+
   Scratch<std::uint8_t, kStackWord> opaque(size);
   Scratch<std::size_t, kStackWord + 1> start(size + 1);  // byte offset of each character
-  const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
-  std::size_t n = 0;
-  for (std::size_t at = 0; at < size; ++n) {
+  for (std::size_t k = 0; k < ascii; ++k) {
+    opaque[k] = 0;
+    start[k] = k;
+  }
+  bool anyOpaque = false;
+  std::size_t n = ascii;
+  for (std::size_t at = ascii; at < size; ++n) {
     std::size_t length = detail::decodeUtf8Sequence(bytes + at, size - at, chars[n]);
     opaque[n] = length == 0;
     if (length == 0) {
       chars[n] = bytes[at];
       length = 1;
+      anyOpaque = true;
     }
     start[n] = at;
     at += length;
   }
   start[n] = size;
   return forEachBreak(
-      h, std::u32string_view(chars.data(), n), opaque.data(),
-      [&](std::size_t at) { emit(start[at]); }, [utf8] { return std::string(utf8); });
+      h, std::u32string_view(chars.data(), n), anyOpaque ? opaque.data() : nullptr,
+      [&](std::size_t at) { emit(start[at]); }, quoted);
 }
 
 }  // namespace
 
 std::vector<std::string_view> hyphenate(const Hyphenator& h, std::string_view utf8) {
+  // Breaks first, so that the pieces are made in a vector of the right size.
+  Scratch<std::size_t, kStackWord> breaks(utf8.size() + 1);
+  std::size_t* next = breaks.data();
+  const std::size_t count = forEachUtf8Break(h, utf8, [&next](std::size_t at) { *next++ = at; });
   std::vector<std::string_view> pieces;
+  pieces.reserve(count + 1);
   std::size_t begin = 0;
-  forEachUtf8Break(h, utf8, [&](std::size_t at) {
-    pieces.push_back(utf8.substr(begin, at - begin));
-    begin = at;
-  });
-  pieces.push_back(utf8.substr(begin));
+  for (std::size_t k = 0; k < count; ++k) {
+    pieces.emplace_back(utf8.data() + begin, breaks[k] - begin);
+    begin = breaks[k];
+  }
+  pieces.emplace_back(utf8.data() + begin, utf8.size() - begin);
   return pieces;
 }
 

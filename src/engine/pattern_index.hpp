@@ -18,7 +18,10 @@
 #include <utility>
 #include <vector>
 
-#if defined(__SSE2__)
+// QUELLIX_NO_SIMD (the CMake option QUELLIX_SIMD=OFF) builds the plain loops below instead
+// of the SSE2 ones, so that CI compiles and tests them on a machine that has SSE2.
+#if defined(__SSE2__) && !defined(QUELLIX_NO_SIMD)
+#define QUELLIX_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -28,7 +31,7 @@ namespace quellix::detail {
 
 // Bit k set where values[k] is odd, for k < 16.
 inline unsigned oddSixteen(const std::uint8_t* values) noexcept {
-#if defined(__SSE2__)
+#if defined(QUELLIX_SSE2)
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
   return static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(v, 7)));
 #else
@@ -45,7 +48,7 @@ inline unsigned oddSixteen(const std::uint8_t* values) noexcept {
 class SlidingWindow {
  public:
   void raise(const std::uint8_t* scores) noexcept {
-#if defined(__SSE2__)
+#if defined(QUELLIX_SSE2)
     values_ = _mm_max_epu8(values_, _mm_loadu_si128(reinterpret_cast<const __m128i*>(scores)));
 #else
     for (std::size_t k = 0; k < 16; ++k) values_[k] = std::max(values_[k], scores[k]);
@@ -53,7 +56,7 @@ class SlidingWindow {
   }
   // The finished value of boundary b; the window then holds b + 1 .. b + 16.
   std::uint8_t advance() noexcept {
-#if defined(__SSE2__)
+#if defined(QUELLIX_SSE2)
     const auto first = static_cast<std::uint8_t>(_mm_cvtsi128_si32(values_));
     values_ = _mm_srli_si128(values_, 1);
     return first;
@@ -66,7 +69,7 @@ class SlidingWindow {
   }
   // Writes the window's values to out[0 .. 16).
   void store(std::uint8_t* out) const noexcept {
-#if defined(__SSE2__)
+#if defined(QUELLIX_SSE2)
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), values_);
 #else
     std::copy(values_.begin(), values_.end(), out);
@@ -74,7 +77,7 @@ class SlidingWindow {
   }
   // Raises out[0 .. 16) to the window's values.
   void raiseInto(std::uint8_t* out) const noexcept {
-#if defined(__SSE2__)
+#if defined(QUELLIX_SSE2)
     const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_max_epu8(old, values_));
 #else
@@ -83,7 +86,7 @@ class SlidingWindow {
   }
 
  private:
-#if defined(__SSE2__)
+#if defined(QUELLIX_SSE2)
   __m128i values_ = _mm_setzero_si128();
 #else
   std::array<std::uint8_t, 16> values_{};
