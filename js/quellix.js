@@ -226,8 +226,10 @@ export async function createHyphenator(lang) {
   return new Hyphenator(handle, languages().find((l) => l.name === name));
 }
 
-// quellix_text_options: const char* hyphen; size_t min_word_length; int skip_soft_hyphenated;
-// int skip_capitals; int skip_urls; int html; int follow_lang (wasm32: seven 4-byte fields).
+// quellix_text_options: size_t struct_size; const char* hyphen; size_t min_word_length;
+// int skip_soft_hyphenated; int skip_capitals; int skip_urls; int html; int follow_lang
+// (wasm32: eight 4-byte fields).
+const TEXT_OPTIONS_SIZE = 32;
 function hyphenate(handle, text, options, html) {
   if (typeof text !== "string") throw new TypeError("text must be a string");
   if (options === null || typeof options !== "object") throw new TypeError("options must be an object");
@@ -243,7 +245,7 @@ function hyphenate(handle, text, options, html) {
   if (!Number.isInteger(minWordLength) || minWordLength < 0 || minWordLength > 0xffffffff) {
     throw new RangeError("options.minWordLength must be a whole number from 0");
   }
-  // Layout: text, NUL, hyphen, NUL, options (seven 4-byte fields), result length, result.
+  // Layout: text, NUL, hyphen, NUL, options (eight 4-byte fields), result length, result.
   // The result gets room for a hyphen at every other character; in the rare case that is
   // not enough the call is repeated with the size it reported.
   reserve(3 * text.length + 1);
@@ -253,18 +255,19 @@ function hyphenate(handle, text, options, html) {
   const fixed = (textLength + 1 + hyphenLength + 1 + 7) & ~7;
   let capacity = textLength + Math.ceil(textLength / 2) * hyphenLength + 1;
   for (;;) {
-    const base = reserve(fixed + 32 + capacity, textLength + 1 + hyphenLength + 1);
+    const base = reserve(fixed + TEXT_OPTIONS_SIZE + 4 + capacity, textLength + 1 + hyphenLength + 1);
     const fields = (base + fixed) >> 2;
     const heap32 = wasm.HEAPU32;
-    heap32[fields] = base + textLength + 1;
-    heap32[fields + 1] = minWordLength;
-    heap32[fields + 2] = skipSoftHyphenated ? 1 : 0;
-    heap32[fields + 3] = skipCapitals ? 1 : 0;
-    heap32[fields + 4] = skipUrls ? 1 : 0;
-    heap32[fields + 5] = html ? 1 : 0;
-    heap32[fields + 6] = followLang ? 1 : 0;
-    const lengthAt = base + fixed + 28;
-    const buffer = base + fixed + 32;
+    heap32[fields] = TEXT_OPTIONS_SIZE;
+    heap32[fields + 1] = base + textLength + 1;
+    heap32[fields + 2] = minWordLength;
+    heap32[fields + 3] = skipSoftHyphenated ? 1 : 0;
+    heap32[fields + 4] = skipCapitals ? 1 : 0;
+    heap32[fields + 5] = skipUrls ? 1 : 0;
+    heap32[fields + 6] = html ? 1 : 0;
+    heap32[fields + 7] = followLang ? 1 : 0;
+    const lengthAt = base + fixed + TEXT_OPTIONS_SIZE;
+    const buffer = lengthAt + 4;
     const status = wasm._quellix_hyphenate_text(handle, base, textLength, base + fixed, buffer, capacity,
       lengthAt);
     const length = wasm.HEAPU32[lengthAt >> 2];

@@ -205,6 +205,29 @@ static void test_hyphenate_text(quellix_hyphenator* en) {
     CHECK(strchr(buffer + 30, '|') != NULL);
   }
 
+  /* struct_size: a struct not started from the defaults is refused by name; one from a
+   * newer header (larger) is read for the fields this library knows. */
+  {
+    struct {
+      quellix_text_options known;
+      int later_field;
+    } newer;
+    newer.known = quellix_text_options_default();
+    newer.known.struct_size = sizeof newer;
+    newer.known.hyphen = "|";
+    newer.later_field = 7;
+    CHECK_STATUS(quellix_hyphenate_text(en, "hyphenation", QUELLIX_NUL_TERMINATED, &newer.known,
+                                        buffer, sizeof buffer, &length),
+                 QUELLIX_OK);
+    CHECK(strcmp(buffer, "hy|phen|ation") == 0);
+    quellix_text_options zeroed;
+    memset(&zeroed, 0, sizeof zeroed);
+    CHECK_STATUS(quellix_hyphenate_text(en, "hyphenation", QUELLIX_NUL_TERMINATED, &zeroed, buffer,
+                                        sizeof buffer, &length),
+                 QUELLIX_ERROR_INVALID_ARGUMENT);
+    CHECK(strstr(quellix_last_error(), "struct_size") != NULL);
+  }
+
   /* Too small: the needed length is reported, then the retry succeeds. */
   {
     char tiny[4];

@@ -23,6 +23,7 @@
 
 namespace {
 
+using quellix::ArgumentError;
 using quellix::TextHyphenator;
 using quellix::TextOptions;
 using quellix::hyphenateText;
@@ -234,6 +235,18 @@ TEST(TextOptions, HyphenStringIsAnyText) {
   EXPECT_EQ(hyphenateText(english(), "associate", TextOptions{.hyphen = "<wbr>"}),
             "as<wbr>so<wbr>ciate");
   EXPECT_EQ(hyphenateText(english(), "associate", TextOptions{.hyphen = ""}), "associate");
+}
+
+TEST(TextOptions, StructSizeBelowAnyVersionIsRefused) {
+  TextOptions damaged{.hyphen = "-"};
+  damaged.structSize = 8;
+  try {
+    (void)hyphenateText(english(), "associate", damaged);
+    FAIL() << "no error";
+  } catch (const ArgumentError& e) {
+    EXPECT_NE(std::string(e.what()).find("structSize is 8"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(TextHyphenator(english(), damaged), ArgumentError);
 }
 
 TEST(TextOptions, SoftHyphenatedWordsAreLeftOrCompleted) {

@@ -102,6 +102,10 @@ QUELLIX_API quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenato
 
 /* How running text is hyphenated (see quellix/text.hpp for the details). */
 typedef struct quellix_text_options {
+  /* sizeof(quellix_text_options) as this program was compiled; quellix_text_options_default
+   * sets it. Later versions add fields only at the end and give a field beyond struct_size
+   * its default, so programs built against this header keep working with them. */
+  size_t struct_size;
   /* Inserted at every break; NULL: U+00AD SOFT HYPHEN. */
   const char* hyphen;
   /* Words of fewer characters are left whole. */
@@ -120,7 +124,8 @@ typedef struct quellix_text_options {
 } quellix_text_options;
 
 /* The defaults: soft hyphen, 5 characters, skip soft-hyphenated words and URLs, do not
- * skip capitals, plain text, follow lang attributes. */
+ * skip capitals, plain text, follow lang attributes; struct_size set. Start from these and
+ * change the fields you need. */
 QUELLIX_API quellix_text_options quellix_text_options_default(void);
 
 /* text with the hyphen string inserted at every permitted break of every word, into

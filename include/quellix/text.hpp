@@ -95,6 +95,10 @@ enum class TextMarkup { Plain, Html };
 // How running text is hyphenated. The defaults suit text shown in a browser or a word
 // processor that breaks lines at soft hyphens.
 struct TextOptions {
+  // The size of the TextOptions this program was compiled with: leave it as it is. Later
+  // versions add fields only at the end, and give a field that lies beyond structSize its
+  // default, so a program built against this header keeps working with them.
+  std::size_t structSize = sizeof(TextOptions);
   // Inserted at each break. Default: U+00AD SOFT HYPHEN, as UTF-8.
   std::string hyphen = "\u00AD";
   // Words of fewer characters (code points, soft hyphens not counted) are left whole.

@@ -2,6 +2,8 @@
 // everything: no exception crosses into C.
 #include "quellix/quellix.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -187,7 +189,7 @@ quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const cha
 }
 
 quellix_text_options quellix_text_options_default(void) {
-  return quellix_text_options{nullptr, 5, 1, 0, 1, 0, 1};
+  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1};
 }
 
 quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
@@ -196,8 +198,17 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
   if (hyphenator == nullptr || text == nullptr || length == nullptr ||
       badBuffer(buffer, capacity))
     return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  // The caller's fields over the defaults: a struct from an older header lacks later ones.
+  quellix_text_options given = quellix_text_options_default();
+  if (options != nullptr) {
+    constexpr size_t kFirstSize = offsetof(quellix_text_options, follow_lang) + sizeof(int);
+    if (options->struct_size < kFirstSize)
+      return fail(QUELLIX_ERROR_INVALID_ARGUMENT,
+                  "options->struct_size is too small: start from quellix_text_options_default()");
+    std::memcpy(&given, options, std::min(options->struct_size, sizeof given));
+    given.struct_size = sizeof given;
+  }
   return guarded([&] {
-    const quellix_text_options given = options ? *options : quellix_text_options_default();
     quellix::TextOptions settings;
     if (given.hyphen != nullptr) settings.hyphen = given.hyphen;
     settings.minWordLength = given.min_word_length;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "hyphenator_internal.hpp"
+#include "quellix/error.hpp"
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
 #include "text_tokens.hpp"
@@ -944,8 +945,24 @@ bool TextHyphenator::State::scriptChar(char32_t code) {
   return false;
 }
 
+namespace {
+
+// The sizes of TextOptions this library knows, the smallest first; a caller's structSize
+// below the smallest cannot be a TextOptions at all.
+constexpr std::size_t kFirstTextOptionsSize = sizeof(TextOptions);
+
+TextOptions checked(TextOptions options) {
+  if (options.structSize < kFirstTextOptionsSize)
+    throw ArgumentError("TextOptions::structSize is " + std::to_string(options.structSize) +
+                        ", smaller than any TextOptions (" +
+                        std::to_string(kFirstTextOptionsSize) + "); leave it at its default");
+  return options;
+}
+
+}  // namespace
+
 TextHyphenator::TextHyphenator(const Hyphenator& h, TextOptions options)
-    : state_(std::make_unique<State>(h, std::move(options))) {}
+    : state_(std::make_unique<State>(h, checked(std::move(options)))) {}
 TextHyphenator::~TextHyphenator() = default;
 TextHyphenator::TextHyphenator(TextHyphenator&&) noexcept = default;
 TextHyphenator& TextHyphenator::operator=(TextHyphenator&&) noexcept = default;
