@@ -1,4 +1,6 @@
-// Lazy<T>: a value given either directly or as a builder that runs once, on first use.
+// Lazy<T>: a value given either directly or as a builder that runs once, on first use;
+// and OnceCell<T>, the build-once cell beneath it and beneath every value the library
+// builds once and shares.
 #ifndef QUELLIX_LAZY_HPP
 #define QUELLIX_LAZY_HPP
 
@@ -29,6 +31,81 @@ QUELLIX_API void lazyBuildEnds(const void* cell) noexcept;
 // otherwise records the wait until lazyWaitEnds(). May throw std::bad_alloc.
 [[nodiscard]] QUELLIX_API bool lazyWaitBegins(const void* cell);
 QUELLIX_API void lazyWaitEnds() noexcept;
+
+// OnceCell<T>: the one way the library builds a value once and shares it (the deferred
+// tables behind Lazy, the lookup index and automaton of a trie, the ready view of a
+// hyphenator, the hyphenator of each built-in language).
+//
+// Why it is thread-safe, for all of them: the value is constructed completely before its
+// address is published with a release store, and read through an acquire load, so a
+// reader that sees the address sees the whole value; a published value is never changed
+// or moved until the cell is destroyed. Builds are serialised by the cell's mutex: a
+// caller that finds none published takes the mutex, looks again and only then builds, so
+// at most one build succeeds and every other caller waits for it and uses its value. A
+// build that throws publishes nothing, and the next caller builds again. A thread that
+// asks a cell while building it, or while building a value whose builder (on any thread,
+// through any chain of cells) waits for one this thread builds, gets ArgumentError
+// instead of waiting forever; the process-wide record of builds and waits above serves
+// that check, and is touched only on the way to a build, never once a value is there.
+template <class T>
+class OnceCell {
+ public:
+  constexpr OnceCell() noexcept = default;
+  // A cell that holds value from the start.
+  explicit OnceCell(T value) : value_(new T(std::move(value))) {}
+  OnceCell(const OnceCell&) = delete;
+  OnceCell& operator=(const OnceCell&) = delete;
+  ~OnceCell() { delete value_.load(std::memory_order_acquire); }
+
+  // The value, or null while none is built. One acquire load; never throws.
+  const T* ready() const noexcept { return value_.load(std::memory_order_acquire); }
+
+  // The value, built first by build() (returning T or std::unique_ptr<T>) if there is
+  // none. Throws what build throws, std::bad_alloc, or ArgumentError as described above.
+  template <class Build>
+  const T& get(Build&& build) const {
+    if (const T* value = ready()) [[likely]] return *value;
+    return buildOnce(build);
+  }
+
+ private:
+  template <class Build>
+  const T& buildOnce(Build& build) const {
+    if (builder_.load(std::memory_order_relaxed) == std::this_thread::get_id())
+      throw ArgumentError("deferred value needed by its own builder");
+    if (!lazyWaitBegins(this)) throw ArgumentError("deferred values needed by each other's builders");
+    std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+    {
+      struct WaitEnds {
+        ~WaitEnds() { lazyWaitEnds(); }
+      } ends;
+      lock.lock();
+    }
+    if (const T* value = value_.load(std::memory_order_relaxed)) return *value;
+    lazyBuildStarts(this);
+    builder_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    struct BuildEnds {
+      const OnceCell* cell;
+      ~BuildEnds() {
+        cell->builder_.store(std::thread::id(), std::memory_order_relaxed);
+        lazyBuildEnds(cell);
+      }
+    } ends{this};
+    std::unique_ptr<T> made;
+    if constexpr (std::is_same_v<std::decay_t<decltype(build())>, std::unique_ptr<T>>)
+      made = build();
+    else
+      made.reset(new T(build()));
+    const T* published = made.release();
+    value_.store(published, std::memory_order_release);
+    return *published;
+  }
+
+  mutable std::atomic<const T*> value_{nullptr};
+  mutable std::atomic<std::thread::id> builder_{};
+  mutable std::mutex mutex_;
+};
+
 }  // namespace detail
 
 // A copyable handle to one shared cell holding a T that is built at most once.
@@ -46,10 +123,7 @@ class Lazy {
   template <class U>
     requires(std::is_constructible_v<T, U &&> && !std::is_same_v<std::decay_t<U>, Lazy>)
   Lazy(U&& value)  // NOLINT(google-explicit-constructor)
-      : cell_(std::make_shared<Cell>()) {
-    cell_->value.emplace(std::forward<U>(value));
-    cell_->state.store(kReady, std::memory_order_release);
-  }
+      : cell_(std::make_shared<Cell>(Outcome{std::optional<T>(std::in_place, std::forward<U>(value)), {}})) {}
 
   // A cell whose value build() makes on the first get().
   static Lazy deferred(std::function<T()> build) {
@@ -63,59 +137,40 @@ class Lazy {
   // other forever. In that case the builder that asked last gets the ArgumentError.
   const T& get() const {
     Cell& cell = *cell_;
-    if (cell.state.load(std::memory_order_acquire) == kReady) return *cell.value;
-    if (cell.builder.load(std::memory_order_relaxed) == std::this_thread::get_id())
-      throw ArgumentError("deferred value needed by its own builder");
-    if (!detail::lazyWaitBegins(&cell))
-      throw ArgumentError("deferred values needed by each other's builders");
-    std::unique_lock<std::mutex> lock(cell.mutex, std::defer_lock);
-    {
-      struct WaitEnds {
-        ~WaitEnds() { detail::lazyWaitEnds(); }
-      } ends;
-      lock.lock();
-    }
-    switch (cell.state.load(std::memory_order_relaxed)) {
-      case kReady: return *cell.value;
-      case kFailed: std::rethrow_exception(cell.error);
-      default: break;
-    }
-    detail::lazyBuildStarts(&cell);
-    cell.builder.store(std::this_thread::get_id(), std::memory_order_relaxed);
-    try {
-      cell.value.emplace(cell.build());
-    } catch (...) {
-      cell.error = std::current_exception();
+    const Outcome& outcome = cell.outcome.get([&cell] {
+      Outcome made;
+      try {
+        made.value.emplace(cell.build());
+      } catch (...) {
+        made.error = std::current_exception();
+      }
       cell.build = nullptr;
-      cell.builder.store(std::thread::id(), std::memory_order_relaxed);
-      detail::lazyBuildEnds(&cell);
-      cell.state.store(kFailed, std::memory_order_release);
-      throw;
-    }
-    cell.build = nullptr;
-    cell.builder.store(std::thread::id(), std::memory_order_relaxed);
-    detail::lazyBuildEnds(&cell);
-    cell.state.store(kReady, std::memory_order_release);
-    return *cell.value;
+      return made;
+    });
+    if (outcome.error) std::rethrow_exception(outcome.error);
+    return *outcome.value;
   }
 
   // Whether the value is built (false while pending or after a failed build).
-  bool ready() const noexcept { return cell_->state.load(std::memory_order_acquire) == kReady; }
+  bool ready() const noexcept {
+    const Outcome* outcome = cell_->outcome.ready();
+    return outcome != nullptr && !outcome->error;
+  }
 
   // Whether two handles share one cell.
   bool sharesCellWith(const Lazy& other) const noexcept { return cell_ == other.cell_; }
 
  private:
-  enum : int { kPending = 0, kReady = 1, kFailed = 2 };
-  struct Cell {
-    Cell() = default;
-    explicit Cell(std::function<T()> b) : build(std::move(b)) {}
-    std::atomic<int> state{kPending};
-    std::atomic<std::thread::id> builder{};
-    std::mutex mutex;
-    std::function<T()> build;
+  // What the builder gave: the value, or the error it threw.
+  struct Outcome {
     std::optional<T> value;
     std::exception_ptr error;
+  };
+  struct Cell {
+    explicit Cell(std::function<T()> b) : build(std::move(b)) {}
+    explicit Cell(Outcome ready) : outcome(std::move(ready)) {}
+    std::function<T()> build;
+    detail::OnceCell<Outcome> outcome;
   };
   explicit Lazy(std::shared_ptr<Cell> cell) : cell_(std::move(cell)) {}
   std::shared_ptr<Cell> cell_;

@@ -35,7 +35,7 @@ struct HyphenatorCore {
   Lazy<Exceptions> exceptions;
   std::int64_t leftMin = 0;
   std::int64_t rightMin = 0;
-  mutable std::atomic<const ReadyTables*> ready{nullptr};
+  OnceCell<ReadyTables> ready;
 
   HyphenatorCore(Lazy<CharNormaliser> c, Lazy<CharMap> m, bool withMap, Lazy<Patterns> p,
                  Lazy<Exceptions> e, std::int64_t left, std::int64_t right)
@@ -281,10 +281,10 @@ void gatherTables(ReadyTables& t, const detail::HyphenatorCore& h, const CharNor
   t.index = index;
 }
 
-// Publishes h's ready view, made of tables that are all built; returns the one published.
-const ReadyTables* publishReady(const detail::HyphenatorCore& h, const CharNormaliser& normalise,
-                               const detail::CharMap* map, const Exceptions* exceptions,
-                               const PatternIndex* index) {
+// The ready view of h's tables, which are all built.
+std::unique_ptr<ReadyTables> makeReady(const detail::HyphenatorCore& h, const CharNormaliser& normalise,
+                                       const detail::CharMap* map, const Exceptions* exceptions,
+                                       const PatternIndex* index) {
   auto ready = std::make_unique<ReadyTables>();
   gatherTables(*ready, h, normalise, map, exceptions, index);
   if (ready->index) {
@@ -304,11 +304,14 @@ const ReadyTables* publishReady(const detail::HyphenatorCore& h, const CharNorma
     for (std::size_t c = 0; c < ready->symbolOfCode.size(); ++c)
       ready->symbolOfCode[c] = ready->index->symbolOf(ready->normalOf(static_cast<char32_t>(c)));
   }
-  const ReadyTables* expected = nullptr;
-  if (h.ready.compare_exchange_strong(
-          expected, ready.get(), std::memory_order_acq_rel, std::memory_order_acquire))
-    return ready.release();
-  return expected;  // another thread published an equal view first
+  return ready;
+}
+
+// Publishes h's ready view, made of tables that are all built; returns the one published.
+const ReadyTables* publishReady(const detail::HyphenatorCore& h, const CharNormaliser& normalise,
+                               const detail::CharMap* map, const Exceptions* exceptions,
+                               const PatternIndex* index) {
+  return &h.ready.get([&] { return makeReady(h, normalise, map, exceptions, index); });
 }
 
 // The division of a word with its tables at hand; see forEachBreak. given, when not
@@ -411,7 +414,7 @@ template <class Emit, class Quoted>
 std::size_t forEachBreak(const Hyphenator& handle, std::u32string_view word,
                          const std::uint8_t* opaque, Emit&& emit, Quoted&& quoted) {
   const detail::HyphenatorCore& h = detail::HyphenatorAccess::core(handle);
-  if (const ReadyTables* ready = h.ready.load(std::memory_order_acquire))
+  if (const ReadyTables* ready = h.ready.ready())
     [[likely]] return divide(*ready, word, opaque, nullptr, emit, quoted);
 
   const std::size_t n = word.size();
@@ -447,7 +450,7 @@ std::size_t forEachBreak(const Hyphenator& handle, std::u32string_view word,
 
 namespace detail {
 
-HyphenatorCore::~HyphenatorCore() { delete ready.load(std::memory_order_acquire); }
+HyphenatorCore::~HyphenatorCore() = default;
 
 Hyphenator hyphenatorWithCharMap(Lazy<CharMap> map, Lazy<Patterns> patterns,
                                  Lazy<Exceptions> exceptions, std::int64_t leftMin,

@@ -1,11 +1,7 @@
 // loadHyphenator, languageHyphenator and the licence texts.
 #include "language_loading.hpp"
 
-#include <atomic>
 #include <memory>
-#include <mutex>
-#include <new>
-#include <type_traits>
 #include <utility>
 
 #include "char_classes.hpp"
@@ -49,17 +45,12 @@ Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup) {
 
 namespace {
 
-// The shared hyphenator of one language: built in place on first use, never destroyed
-// (it lives until the process ends, so no destructor is registered at load either).
-struct SharedHyphenator {
-  std::atomic<const Hyphenator*> built{nullptr};  // the fast way in, once built
-  std::once_flag once;
-  alignas(Hyphenator) unsigned char storage[sizeof(Hyphenator)] = {};
-};
-static_assert(std::is_trivially_destructible_v<SharedHyphenator>);
-
-// Constant-initialised: loading the library runs no code for it.
-constinit SharedHyphenator sharedHyphenators[languageCount];
+// The shared hyphenator of each language, built on first use. Never destroyed: threads
+// may still use them while the process exits.
+OnceCell<Hyphenator>* sharedHyphenators() {
+  static OnceCell<Hyphenator>* const cells = new OnceCell<Hyphenator>[languageCount];
+  return cells;
+}
 
 }  // namespace
 }  // namespace detail
@@ -69,21 +60,14 @@ Hyphenator loadHyphenator(Language language) {
 }
 
 const Hyphenator& languageHyphenator(Language language) {
+  detail::OnceCell<Hyphenator>* const cells = detail::sharedHyphenators();
   const auto slot = static_cast<std::size_t>(language);
+  // Callers name english_US for every word they divide: a built one costs a load.
   if (slot < languageCount) {
-    // Callers name english_US for every word they divide: one load, no call_once.
-    if (const Hyphenator* built =
-            detail::sharedHyphenators[slot].built.load(std::memory_order_acquire))
-      [[likely]] return *built;
+    if (const Hyphenator* built = cells[slot].ready()) [[likely]] return *built;
   }
   detail::languageRow(language);  // rejects a value that is not a language
-  detail::SharedHyphenator& shared = detail::sharedHyphenators[slot];
-  // call_once retries after an exception (bad_alloc), so a failed build is not kept.
-  std::call_once(shared.once, [&] {
-    const Hyphenator* made = ::new (shared.storage) Hyphenator(loadHyphenator(language));
-    shared.built.store(made, std::memory_order_release);
-  });
-  return *std::launder(reinterpret_cast<const Hyphenator*>(shared.storage));
+  return cells[slot].get([language] { return loadHyphenator(language); });
 }
 
 bool languageBuiltIn(Language language) noexcept {
