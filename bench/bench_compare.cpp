@@ -166,8 +166,8 @@ int childAllLanguages() {
   std::size_t automata = 0;
   for (const Hyphenator& h : all) {
     try {
-      if (const detail::PatternNode* root = detail::PatternAccess::root(hyphenatorPatterns(h)))
-        automata += detail::indexOf(root).automaton() ? 1 : 0;
+      if (const detail::PatternIndex* index = detail::indexOf(hyphenatorPatterns(h)))
+        automata += index->automaton() ? 1 : 0;
     } catch (const std::exception&) {
       ++failures;
     }
@@ -271,9 +271,9 @@ std::vector<std::u32string> readWords(const Corpus& corpus, const Hyphenator& h,
   std::ifstream in(corpus.path);
   if (!in) return {};
   const CharNormaliser& normalise = hyphenatorChars(h);
-  const detail::PatternNode* root = detail::PatternAccess::root(hyphenatorPatterns(h));
-  if (!root) return {};
-  const detail::PatternIndex& index = detail::indexOf(root);
+  const detail::PatternIndex* found = detail::indexOf(hyphenatorPatterns(h));
+  if (!found) return {};
+  const detail::PatternIndex& index = *found;
   std::vector<std::u32string> words;
   std::string line;
   bool first = true;

@@ -398,9 +398,8 @@ std::size_t forEachBreak(const Hyphenator& h, std::u32string_view word,
             detail::ExceptionAccess::find(*exceptions, std::u32string_view(normal.data(), n)))
       return emitBreaks(listed->data(), listed->size(), n, margins, emit, quoted);
   }
-  const detail::PatternNode* root =
-      detail::PatternAccess::root(detail::HyphenatorAccess::patterns(h).get());
-  const PatternIndex* index = root ? &detail::indexOf(root) : nullptr;
+  // The index alone: a language's trie itself is made only when a caller asks for it.
+  const PatternIndex* index = detail::indexOf(detail::HyphenatorAccess::patterns(h).get());
   if (!exceptions) {
     ReadyTables t;
     gatherTables(t, h, normalise, map, exceptions, index);

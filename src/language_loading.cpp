@@ -11,6 +11,8 @@
 #include "char_classes.hpp"
 #include "embedded_files.hpp"
 #include "language_table.hpp"
+#include "pattern_index.hpp"
+#include "pattern_node.hpp"
 #include "quellix/exception.hpp"
 #include "quellix/pattern.hpp"
 #include "utf8_encode.hpp"
@@ -28,16 +30,22 @@ std::string dataFileName(Language language, std::string_view suffix) {
   return name;
 }
 
-Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup) {
+Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup, bool builtIndex) {
   const LanguageRow& row = languageRow(language);
   auto files = std::make_shared<const FileLookup>(std::move(lookup));
 
   auto map = Lazy<CharMap>::deferred([files, name = dataFileName(language, ".chr.txt.gz")] {
     return CharMap(readDataFile(name, *files));
   });
-  auto patterns = Lazy<Patterns>::deferred([files, name = dataFileName(language, ".pat.txt.gz")] {
-    return parsePatterns(readDataFile(name, *files));
-  });
+  auto patterns = Lazy<Patterns>::deferred(
+      [files, name = dataFileName(language, ".pat.txt.gz"), affix = row.affix, builtIndex] {
+        auto parse = [files, name] { return parsePatterns(readDataFile(name, *files)); };
+        if (builtIndex)
+          if (const auto image = lookupEmbeddedPatternIndex(affix))
+            if (auto index = PatternIndex::fromImage(*image))
+              return deferredPatterns(std::move(index), nullptr, std::move(parse));
+        return parse();
+      });
   auto exceptions =
       Lazy<Exceptions>::deferred([files, name = dataFileName(language, ".hyp.txt.gz")] {
         return parseExceptions(readDataFile(name, *files));
@@ -64,7 +72,7 @@ constinit SharedHyphenator sharedHyphenators[languageCount];
 }  // namespace detail
 
 Hyphenator loadHyphenator(Language language) {
-  return detail::loadHyphenatorFrom(language, &detail::lookupEmbeddedFile);
+  return detail::loadHyphenatorFrom(language, &detail::lookupEmbeddedFile, true);
 }
 
 const Hyphenator& languageHyphenator(Language language) {

@@ -43,6 +43,13 @@ const PatternNode* makeNode(std::span<const std::uint8_t> scores,
 
 void release(const PatternNode* node) noexcept {
   if (!node || node->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  if (isDeferred(node)) {
+    const auto* deferred = static_cast<const DeferredRoot*>(node);
+    const PatternNode* trie = deferred->trie.load(std::memory_order_acquire);
+    delete deferred;
+    release(trie);
+    return;
+  }
   // A trie may be a million nodes deep: free with an explicit stack, not recursion.
   std::vector<const PatternNode*> doomed;
   try {
@@ -65,6 +72,34 @@ void release(const PatternNode* node) noexcept {
     current = doomed.back();
     doomed.pop_back();
   }
+}
+
+const PatternNode* resolve(const PatternNode* node) {
+  if (!isDeferred(node)) return node;
+  const auto* deferred = static_cast<const DeferredRoot*>(node);
+  if (const PatternNode* made = deferred->trie.load(std::memory_order_acquire)) return made;
+  Patterns trie = deferred->makeTrie();
+  const PatternNode* made = PatternAccess::handle(trie);
+  if (!made || isDeferred(made)) throw ArgumentError("a deferred pattern trie was not made");
+  retain(made);
+  const PatternNode* expected = nullptr;
+  if (deferred->trie.compare_exchange_strong(expected, made, std::memory_order_acq_rel,
+                                             std::memory_order_acquire))
+    return made;
+  release(made);
+  return expected;
+}
+
+Patterns deferredPatterns(std::unique_ptr<const PatternIndex> ownIndex,
+                          const PatternIndex* borrowed, std::function<Patterns()> makeTrie) {
+  auto root = std::make_unique<DeferredRoot>();
+  root->refs.store(1, std::memory_order_relaxed);
+  root->childCount = DeferredRoot::kDeferred;
+  root->scoreCount = 0;
+  root->index.store(ownIndex ? ownIndex.get() : borrowed, std::memory_order_relaxed);
+  root->ownIndex = std::move(ownIndex);
+  root->makeTrie = std::move(makeTrie);
+  return PatternAccess::adopt(root.release());
 }
 
 }  // namespace detail
@@ -258,12 +293,13 @@ Patterns& Patterns::operator=(Patterns&& other) noexcept {
 }
 Patterns::~Patterns() { detail::release(root_); }
 
-Scores Patterns::scores() const { return widen(detail::scoresOf(root_)); }
+Scores Patterns::scores() const { return widen(detail::scoresOf(detail::resolve(root_))); }
 
 std::vector<std::pair<char32_t, Patterns>> Patterns::children() const {
+  const PatternNode* root = detail::resolve(root_);
   std::vector<std::pair<char32_t, Patterns>> out;
-  out.reserve(detail::childrenOf(root_).size());
-  for (const PatternChild& c : detail::childrenOf(root_)) {
+  out.reserve(detail::childrenOf(root).size());
+  for (const PatternChild& c : detail::childrenOf(root)) {
     detail::retain(c.node);
     out.emplace_back(c.code, Patterns(c.node));
   }
@@ -271,7 +307,7 @@ std::vector<std::pair<char32_t, Patterns>> Patterns::children() const {
 }
 
 std::optional<Patterns> Patterns::child(char32_t code) const {
-  auto children = detail::childrenOf(root_);
+  auto children = detail::childrenOf(detail::resolve(root_));
   auto it = std::lower_bound(children.begin(), children.end(), code,
                              [](const PatternChild& c, char32_t k) { return c.code < k; });
   if (it == children.end() || it->code != code) return std::nullopt;
@@ -282,9 +318,16 @@ std::optional<Patterns> Patterns::child(char32_t code) const {
 bool Patterns::empty() const noexcept { return root_ == nullptr; }
 
 bool operator==(const Patterns& a, const Patterns& b) noexcept {
+  if (a.root_ == b.root_) return true;
   std::vector<std::pair<const PatternNode*, const PatternNode*>> pending;
-  const PatternNode* x = a.root_;
-  const PatternNode* y = b.root_;
+  const PatternNode* x;
+  const PatternNode* y;
+  try {
+    x = detail::resolve(a.root_);
+    y = detail::resolve(b.root_);
+  } catch (...) {
+    return false;  // a trie that cannot be made equals none; never reached in practice
+  }
   for (;;) {
     if (x != y) {
       auto sx = detail::scoresOf(x), sy = detail::scoresOf(y);
@@ -448,9 +491,9 @@ Patterns parsePatterns(std::u32string_view text) {
 }
 
 Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
-  const PatternNode* root = PatternAccess::root(trie);
-  if (!root) return Scores(word.size(), 0);
-  const detail::PatternIndex& index = detail::indexOf(root);
+  const detail::PatternIndex* found = detail::indexOf(trie);
+  if (!found) return Scores(word.size(), 0);
+  const detail::PatternIndex& index = *found;
   std::size_t m = word.size() + 2;
   std::vector<detail::PatternIndex::Symbol> framed(m);
   framed[0] = framed[m - 1] = index.dot;
