@@ -47,8 +47,9 @@ void release(const PatternNode* node) noexcept {
     const auto* deferred = static_cast<const DeferredRoot*>(node);
     const PatternNode* trie = deferred->trie.load(std::memory_order_acquire);
     delete deferred;
-    release(trie);
-    return;
+    // The trie it made (never itself deferred) loses the reference the root held.
+    if (!trie || trie->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    node = trie;
   }
   // A trie may be a million nodes deep: free with an explicit stack, not recursion.
   std::vector<const PatternNode*> doomed;

@@ -234,11 +234,17 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
     return child < slots.size() && slots[child].check == slot ? static_cast<std::uint32_t>(child)
                                                              : PatternIndex::kFree;
   };
-  auto hasChildren = [&](std::uint32_t slot) {
-    for (PatternIndex::Symbol c = 1; c < symbols; ++c)
-      if (childSlot(slot, c) != PatternIndex::kFree) return true;
-    return false;
-  };
+  // The nodes with children, each of which gets a row: counted first, so that a trie
+  // whose table would pass the budget is refused before anything is built, and the table
+  // is allocated once (growing it would touch about twice its size in fresh pages).
+  std::vector<bool> parents(slots.size(), false);
+  for (std::size_t slot = 1; slot < slots.size(); ++slot)
+    if (slots[slot].check < slots.size()) parents[slots[slot].check] = true;
+  const std::size_t rowCount =
+      static_cast<std::size_t>(std::count(parents.begin(), parents.end(), true));
+  if (rowCount > rowLimit) return nullptr;
+  automaton->next.reserve(std::max<std::size_t>(rowCount, 1) * stride);
+  auto hasChildren = [&](std::uint32_t slot) { return parents[slot]; };
 
   // Distinct windows, numbered in order of appearance; 0 is the root's (all zeros).
   std::map<std::array<std::uint8_t, PatternAutomaton::kWidth>, std::uint32_t> windowIds;

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "data_file.hpp"
@@ -298,19 +297,6 @@ TEST(DeferredTrie, IsThePatternTextsTrieInEveryOperation) {
     copy = Patterns();
     EXPECT_TRUE(second == parsed);
   }
-}
-
-TEST(DeferredTrie, IsMadeOnceForThreadsThatAskAtOnce) {
-  QUELLIX_REQUIRE_LANGUAGES(Language::English_US);
-  const Hyphenator h = loadHyphenator(Language::English_US);
-  std::vector<std::string> shown(4);
-  std::vector<std::thread> threads;
-  for (std::size_t k = 0; k < shown.size(); ++k)
-    threads.emplace_back([&, k] { shown[k] = show(hyphenatorPatterns(h)); });
-  for (std::thread& t : threads) t.join();
-  for (const std::string& s : shown) EXPECT_EQ(s, shown[0]);
-  EXPECT_EQ(detail::PatternAccess::root(hyphenatorPatterns(h)),
-            detail::PatternAccess::root(hyphenatorPatterns(h)));
 }
 
 }  // namespace
