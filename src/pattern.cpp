@@ -79,10 +79,11 @@ const PatternNode* resolve(const PatternNode* node) {
   if (!isDeferred(node)) return node;
   const auto* deferred = static_cast<const DeferredRoot*>(node);
   if (const PatternNode* made = deferred->trie.load(std::memory_order_acquire)) return made;
-  Patterns trie = deferred->makeTrie();
-  const PatternNode* made = PatternAccess::handle(trie);
-  if (!made || isDeferred(made)) throw ArgumentError("a deferred pattern trie was not made");
-  retain(made);
+  const PatternNode* made = PatternAccess::release(deferred->makeTrie());  // its reference
+  if (!made || isDeferred(made)) {
+    release(made);
+    throw ArgumentError("a deferred pattern trie was not made");
+  }
   const PatternNode* expected = nullptr;
   if (deferred->trie.compare_exchange_strong(expected, made, std::memory_order_acq_rel,
                                              std::memory_order_acquire))

@@ -332,9 +332,9 @@ inline const PatternIndex* indexOf(const Patterns& trie) {
   const PatternNode* handle = PatternAccess::handle(trie);
   return handle ? &indexOf(handle) : nullptr;
 }
-// The index built from the trie rooted at node (not null). Throws ArgumentError for a
+// The index built from the trie rooted at root (not null). Throws ArgumentError for a
 // trie too large to index, and bad_alloc.
-std::unique_ptr<const PatternIndex> buildIndex(const PatternNode* node);
+std::unique_ptr<const PatternIndex> buildIndex(const PatternNode* root);
 void destroyIndex(const PatternIndex* index) noexcept;
 
 }  // namespace quellix::detail

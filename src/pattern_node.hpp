@@ -92,6 +92,12 @@ struct PatternAccess {
   static const PatternNode* handle(const Patterns& p) noexcept { return p.root_; }
   // Wraps a node, taking over one reference.
   static Patterns adopt(const PatternNode* node) noexcept { return Patterns(node); }
+  // The root of trie, whose reference passes to the caller; trie is left empty.
+  static const PatternNode* release(Patterns&& trie) noexcept {
+    const PatternNode* root = trie.root_;
+    trie.root_ = nullptr;
+    return root;
+  }
 };
 
 }  // namespace quellix::detail
