@@ -177,7 +177,8 @@ function(quellix_embed_data target)
   # The lookup index of every embedded pattern file, made at build time by
   # src/make_pattern_indexes.cpp (with the library's own parser and index builder) and
   # assembled like the data: pattern_indexes.bin under one hidden symbol, and
-  # pattern_indexes.inc naming each language's image for src/embedded_files.cpp. A build
+  # pattern_indexes.inc naming each language's image for src/embedded_files.cpp. A target
+  # that compiles target's sources itself must depend on quellix_pattern_indexes. A build
   # that cannot run what it compiles (cross-compiling) leaves them out: the library then
   # makes each index from the pattern text on first use, as it does for other tries.
   if(NOT DEFINED CACHE{QUELLIX_PATTERN_INDEXES})
@@ -237,7 +238,11 @@ quellix_pattern_indexes:
     set_source_files_properties("${index_asm}" PROPERTIES
       LANGUAGE ASM
       OBJECT_DEPENDS "${index_bin}")
-    target_sources(${target} PRIVATE "${index_asm}" "${index_inc}")
+    # A target of its own, so that a library compiled from target's sources elsewhere (the
+    # fuzz build's) can wait for the images too.
+    add_custom_target(quellix_pattern_indexes DEPENDS "${index_bin}" "${index_inc}")
+    add_dependencies(${target} quellix_pattern_indexes)
+    target_sources(${target} PRIVATE "${index_asm}")
     target_compile_definitions(${target} PRIVATE QUELLIX_PATTERN_INDEXES=1)
   endif()
 endfunction()

@@ -195,9 +195,14 @@ std::unique_ptr<const PatternIndex> buildIndex(const PatternNode* root) {
   // Breadth-first order: the children of order[k] are order[firstChild[k] ..].
   std::vector<const PatternNode*> order{root};
   std::vector<std::uint32_t> firstChild;
+  std::vector<std::uint32_t> depth{0};
   for (std::size_t k = 0; k < order.size(); ++k) {
     firstChild.push_back(checkedCount(order.size()));
-    for (const PatternChild& c : childrenOf(order[k])) order.push_back(c.node);
+    if (!scoresOf(order[k]).empty()) index->longestPattern = std::max(index->longestPattern, depth[k]);
+    for (const PatternChild& c : childrenOf(order[k])) {
+      order.push_back(c.node);
+      depth.push_back(depth[k] + 1);
+    }
   }
   checkedCount(order.size());
   assignSymbols(*index, order);
@@ -335,6 +340,7 @@ void PatternIndex::view(const PatternIndexData& data) noexcept {
   hitOffsets = data.hitOffsets;
   hitValues = data.hitValues;
   longestScoreList = data.longestScoreList;
+  longestPattern = data.longestPattern;
 }
 
 PatternIndex::~PatternIndex() { delete automaton_.load(std::memory_order_acquire); }
@@ -375,6 +381,8 @@ struct ImageHeader {
   std::uint32_t byteOrder;
   std::uint32_t dot;
   std::uint32_t longestScoreList;
+  std::uint32_t longestPattern;
+  std::uint32_t reserved;
   std::uint32_t elementSize[kImageArrays];
   std::uint64_t count[kImageArrays];
 };
@@ -406,6 +414,7 @@ std::vector<unsigned char> PatternIndex::serialise() const {
   header.byteOrder = kByteOrderMark;
   header.dot = dot;
   header.longestScoreList = longestScoreList;
+  header.longestPattern = longestPattern;
   std::size_t total = kHeaderBytes;
   std::size_t k = 0;
   forEachArray(*this, [&](auto array) {
@@ -435,6 +444,7 @@ std::unique_ptr<const PatternIndex> PatternIndex::fromImage(std::span<const unsi
   auto index = std::make_unique<PatternIndex>();
   index->dot = header.dot;
   index->longestScoreList = header.longestScoreList;
+  index->longestPattern = header.longestPattern;
   std::size_t at = kHeaderBytes;
   std::size_t k = 0;
   bool fits = true;
@@ -467,7 +477,8 @@ bool operator==(const PatternIndex& a, const PatternIndex& b) noexcept {
     return x.size() == y.size() &&
            (x.empty() || std::memcmp(x.data(), y.data(), x.size_bytes()) == 0);
   };
-  return a.dot == b.dot && a.longestScoreList == b.longestScoreList && same(a.pageOf, b.pageOf) && same(a.symbolPages, b.symbolPages) &&
+  return a.dot == b.dot && a.longestScoreList == b.longestScoreList &&
+         a.longestPattern == b.longestPattern && same(a.pageOf, b.pageOf) && same(a.symbolPages, b.symbolPages) &&
           same(a.outOfRange, b.outOfRange) && same(a.direct, b.direct) &&
           same(a.codes, b.codes) && same(a.slots, b.slots) && same(a.listOf, b.listOf) &&
           same(a.shortLists, b.shortLists) && same(a.shortLength, b.shortLength) &&

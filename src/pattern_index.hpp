@@ -150,6 +150,7 @@ struct PatternIndex {
   std::span<const std::uint32_t> hitOffsets;
   std::span<const std::uint8_t> hitValues;
   std::uint32_t longestScoreList = 0;  // over all nodes
+  std::uint32_t longestPattern = 0;    // letters of the longest pattern (node with scores)
 
   // An index over arrays it owns. Never throws.
   explicit PatternIndex(std::unique_ptr<const PatternIndexData> owned) noexcept;
@@ -264,6 +265,7 @@ struct PatternIndexData {
   std::vector<std::uint32_t> hitOffsets;
   std::vector<std::uint8_t> hitValues;
   std::uint32_t longestScoreList = 0;
+  std::uint32_t longestPattern = 0;
 };
 
 // The Aho-Corasick automaton of a trie: one table load per character instead of a walk

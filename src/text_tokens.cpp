@@ -23,8 +23,8 @@ WordCharacters::WordCharacters(const Hyphenator& h, std::function<bool(char32_t)
     // The map forgets a normal form all of whose variants a later line takes over (Turkish
     // "iI" then "ıI" leaves no entry for i). Every such character occurs in the
     // language's patterns, whose characters all come from its classes: add those.
-    if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h))) {
-      for (char32_t c : indexOf(root).codes)
+    if (const PatternIndex* index = indexOf(hyphenatorPatterns(h))) {  // makes no trie
+      for (char32_t c : index->codes)
         if (c != U'.') known_.push_back(c);
     }
     std::sort(known_.begin(), known_.end());
@@ -166,16 +166,10 @@ void TokenWriter::clear() noexcept {
 const TextLanguage::Reach& TextLanguage::reach() {
   if (reach_) return *reach_;
   Reach result;
-  std::vector<std::pair<const PatternNode*, std::size_t>> stack;
-  if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h_))) stack.emplace_back(root, 0);
-  while (!stack.empty()) {
-    const auto [node, depth] = stack.back();
-    stack.pop_back();
-    if (node->scoreCount > 0) {
-      result.before = std::max<std::size_t>(result.before, node->scoreCount);
-      result.after = std::max(result.after, depth + 1);
-    }
-    for (const PatternChild& child : node->childSpan()) stack.emplace_back(child.node, depth + 1);
+  // From the lookup index, which a language has without making its trie.
+  if (const PatternIndex* index = indexOf(hyphenatorPatterns(h_))) {
+    result.before = index->longestScoreList;
+    result.after = index->longestScoreList > 0 ? std::size_t(index->longestPattern) + 1 : 0;
   }
   reach_ = result;
   return *reach_;

@@ -207,10 +207,10 @@ TEST(PatternIndexImage, RefusesImagesItCannotRead) {
   std::reverse(otherByteOrder.begin() + 12, otherByteOrder.begin() + 16);
   EXPECT_TRUE(refused(otherByteOrder));
   std::vector<unsigned char> otherLayout = image;
-  otherLayout[24 + 5 * 4] ^= 4;  // the element size of the slots
+  otherLayout[32 + 5 * 4] ^= 4;  // the element size of the slots
   EXPECT_TRUE(refused(otherLayout));
   std::vector<unsigned char> hugeCount = image;
-  std::memset(hugeCount.data() + 72 + 5 * 8, 0xff, 8);  // the count of the slots
+  std::memset(hugeCount.data() + 80 + 5 * 8, 0xff, 8);  // the count of the slots
   EXPECT_TRUE(refused(hugeCount));
   // An image that does not start on a 16-byte boundary is refused, not misread.
   std::vector<unsigned char> store(image.size() + 32);
