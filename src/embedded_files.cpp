@@ -14,7 +14,7 @@
 #undef QUELLIX_EMBEDDED_FILE
 
 #if QUELLIX_PATTERN_INDEXES
-// The index images, one after another, each from a 16-byte boundary (embedded_indexes.S).
+// The index images, one after another, each from a 16-byte boundary (pattern_indexes.S).
 extern "C" __attribute__((visibility("hidden"))) const unsigned char quellix_pattern_indexes[];
 #endif
 

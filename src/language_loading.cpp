@@ -43,7 +43,7 @@ Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup, bool builtIn
         if (builtIndex)
           if (const auto image = lookupEmbeddedPatternIndex(affix))
             if (auto index = PatternIndex::fromImage(*image))
-              return deferredPatterns(std::move(index), nullptr, std::move(parse));
+              return deferredPatterns(std::move(index), std::move(parse));
         return parse();
       });
   auto exceptions =

@@ -92,14 +92,14 @@ const PatternNode* resolve(const PatternNode* node) {
   return expected;
 }
 
-Patterns deferredPatterns(std::unique_ptr<const PatternIndex> ownIndex,
-                          const PatternIndex* borrowed, std::function<Patterns()> makeTrie) {
+Patterns deferredPatterns(std::unique_ptr<const PatternIndex> index,
+                          std::function<Patterns()> makeTrie) {
   auto root = std::make_unique<DeferredRoot>();
   root->refs.store(1, std::memory_order_relaxed);
   root->childCount = DeferredRoot::kDeferred;
   root->scoreCount = 0;
-  root->index.store(ownIndex ? ownIndex.get() : borrowed, std::memory_order_relaxed);
-  root->ownIndex = std::move(ownIndex);
+  root->index.store(index.get(), std::memory_order_relaxed);
+  root->ownIndex = std::move(index);
   root->makeTrie = std::move(makeTrie);
   return PatternAccess::adopt(root.release());
 }

@@ -64,7 +64,7 @@ void release(const PatternNode* node) noexcept;
 // index is set from the start, and childCount is kDeferred.
 struct DeferredRoot : PatternNode {
   static constexpr std::uint32_t kDeferred = 0xffffffffu;
-  std::unique_ptr<const PatternIndex> ownIndex;  // null when the index is not owned
+  std::unique_ptr<const PatternIndex> ownIndex;  // the index of the header
   std::function<Patterns()> makeTrie;            // gives the trie the index was made from
   mutable std::atomic<const PatternNode*> trie{nullptr};  // once made; owns one reference
 };
@@ -77,12 +77,10 @@ inline bool isDeferred(const PatternNode* node) noexcept {
 // kept). Throws what making the trie throws.
 const PatternNode* resolve(const PatternNode* node);
 
-// A trie (index.size > 0) whose lookups use index, and whose nodes makeTrie makes when
-// first asked for; makeTrie must give the trie index was made from. The index is owned
-// when given as ownIndex, else borrowed (borrowed must outlive every copy). Throws
-// bad_alloc.
-Patterns deferredPatterns(std::unique_ptr<const PatternIndex> ownIndex,
-                          const PatternIndex* borrowed, std::function<Patterns()> makeTrie);
+// A non-empty trie whose lookups use index (not null), and whose nodes makeTrie makes
+// when first asked for; makeTrie must give the trie index was made from. Throws bad_alloc.
+Patterns deferredPatterns(std::unique_ptr<const PatternIndex> index,
+                          std::function<Patterns()> makeTrie);
 
 struct PatternAccess {
   // The trie's root node, making it first if its building was deferred. Throws what
