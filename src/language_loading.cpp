@@ -44,7 +44,11 @@ Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup, bool builtIn
           if (const auto image = lookupEmbeddedPatternIndex(affix))
             if (auto index = PatternIndex::fromImage(*image))
               return deferredPatterns(std::move(index), std::move(parse));
-        return parse();
+        // Dividing words needs only the index, made straight from the sorted lines; the
+        // trie is parsed (the file read again) only if a caller asks for it.
+        auto index = buildIndex(sortPatternLines(readDataFile(name, *files)));
+        if (!index) return Patterns();
+        return deferredPatterns(std::move(index), std::move(parse));
       });
   auto exceptions =
       Lazy<Exceptions>::deferred([files, name = dataFileName(language, ".hyp.txt.gz")] {

@@ -4,7 +4,7 @@
 //   make_pattern_indexes OUT.bin OUT.inc DATA_DIR AFFIX...
 //
 // For each affix, reads DATA_DIR/hyph-AFFIX.pat.txt.gz exactly as the library reads it,
-// builds the trie and its index with the library's own code, and appends the index's
+// builds the index of its patterns with the library's own code, and appends the index's
 // image (PatternIndex::serialise, 16-byte aligned) to OUT.bin. OUT.inc gets one line
 // QUELLIX_PATTERN_INDEX("AFFIX", offset, size) per image. Exits non-zero, saying why, when
 // a file cannot be read or an index cannot be made.
@@ -17,8 +17,6 @@
 
 #include "data_file.hpp"
 #include "pattern_index.hpp"
-#include "pattern_node.hpp"
-#include "quellix/pattern.hpp"
 
 namespace {
 
@@ -58,9 +56,8 @@ int main(int argc, char** argv) {
       const std::string affix = argv[k];
       const std::string name = "hyph-" + affix + ".pat.txt.gz";
       const std::vector<unsigned char> bytes = readFile(std::string(argv[3]) + "/" + name);
-      const quellix::Patterns trie = quellix::parsePatterns(
-          quellix::detail::decodeUtf8(quellix::detail::gunzip(bytes, name)));
-      const quellix::detail::PatternIndex* index = quellix::detail::indexOf(trie);
+      const auto index = quellix::detail::buildIndex(quellix::detail::sortPatternLines(
+          quellix::detail::decodeUtf8(quellix::detail::gunzip(bytes, name))));
       if (!index) continue;  // no patterns: the library divides nothing, with or without
       const std::vector<unsigned char> image = index->serialise();
       table += "QUELLIX_PATTERN_INDEX(\"" + affix + "\", " + std::to_string(images.size()) +

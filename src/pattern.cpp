@@ -396,30 +396,27 @@ Patterns insertPattern(std::u32string_view line, const Patterns& trie) {
   return PatternAccess::adopt(node);
 }
 
-Patterns parsePatterns(std::u32string_view text) {
-  // Gather every line's letters and values, keep the first line of each distinct letter
-  // sequence, sort, and build the trie bottom-up in one pass over the sorted keys.
-  struct Line {
-    std::size_t letterBegin, letterEnd, valueBegin, valueEnd;
-  };
-  std::vector<char32_t> letters;
-  std::vector<std::uint8_t> values;
-  std::vector<Line> lines;
+namespace detail {
+
+SortedPatternLines sortPatternLines(std::u32string_view text) {
+  SortedPatternLines sorted;
+  auto& letters = sorted.letters;
+  auto& values = sorted.values;
+  auto& lines = sorted.lines;
+  using Line = SortedPatternLines::Line;
   letters.reserve(text.size());
   values.reserve(text.size());
   // One entry per line up front: regrowing would touch twice the memory, and fresh pages
   // are a large part of what a first use costs.
   lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), U'\n')) + 1);
-  detail::forEachLine(text, [&](std::u32string_view line) {
+  forEachLine(text, [&](std::u32string_view line) {
     Line entry{letters.size(), 0, values.size(), 0};
     splitPattern(line, letters, values);
     entry.letterEnd = letters.size();
     entry.valueEnd = values.size();
     lines.push_back(entry);
   });
-  auto key = [&](const Line& l) {
-    return std::u32string_view(letters.data() + l.letterBegin, l.letterEnd - l.letterBegin);
-  };
+  auto key = [&](const Line& l) { return sorted.key(l); };
   // Pattern texts usually come nearly sorted: merge the ascending runs pairwise (a
   // stable merge keeps equal keys in text order) instead of sorting from scratch.
   auto less = [&](const Line& x, const Line& y) { return key(x) < key(y); };
@@ -444,6 +441,19 @@ Patterns parsePatterns(std::u32string_view text) {
   lines.erase(std::unique(lines.begin(), lines.end(),
                           [&](const Line& x, const Line& y) { return key(x) == key(y); }),
               lines.end());
+  return sorted;
+}
+
+}  // namespace detail
+
+Patterns parsePatterns(std::u32string_view text) {
+  // Keep the first line of each distinct letter sequence, sorted, and build the trie
+  // bottom-up in one pass over the sorted keys.
+  const detail::SortedPatternLines sorted = detail::sortPatternLines(text);
+  const auto& values = sorted.values;
+  const auto& lines = sorted.lines;
+  using Line = detail::SortedPatternLines::Line;
+  auto key = [&](const Line& l) { return sorted.key(l); };
 
   // stack[d] is the open node at depth d along the current key.
   struct Open {

@@ -25,21 +25,32 @@ std::uint32_t checkedCount(std::size_t n) {
   return static_cast<std::uint32_t>(n);
 }
 
-void assignSymbols(PatternIndexData& index, const std::vector<const PatternNode*>& order) {
+// A trie's nodes breadth first, children in ascending code order: the children of node k
+// are the nodes firstChild[k] .. firstChild[k + 1] - 1, and node j is reached by code[j]
+// (node 0 is the root).
+struct TrieLayout {
+  std::vector<char32_t> code;
+  std::vector<std::uint32_t> firstChild;  // one more entry than nodes
+  std::vector<std::span<const std::uint8_t>> scores;
+  std::uint32_t longestPattern = 0;  // depth of the deepest node with scores
+  std::size_t size() const noexcept { return code.size(); }
+};
+
+void assignSymbols(PatternIndexData& index, const TrieLayout& layout) {
   // Distinct codes in ascending order, through a bitmap up to the largest code used.
   char32_t largest = 0;
   std::vector<char32_t> beyond;
-  for (const PatternNode* node : order)
-    for (const PatternChild& c : childrenOf(node)) {
-      if (c.code < kFirstPastUnicode)
-        largest = std::max(largest, c.code);
-      else
-        beyond.push_back(c.code);
-    }
+  for (std::size_t j = 1; j < layout.size(); ++j) {
+    if (layout.code[j] < kFirstPastUnicode)
+      largest = std::max(largest, layout.code[j]);
+    else
+      beyond.push_back(layout.code[j]);
+  }
   std::vector<std::uint64_t> seen(std::size_t(largest) / 64 + 1, 0);
-  for (const PatternNode* node : order)
-    for (const PatternChild& c : childrenOf(node))
-      if (c.code < kFirstPastUnicode) seen[c.code / 64] |= std::uint64_t{1} << (c.code % 64);
+  for (std::size_t j = 1; j < layout.size(); ++j) {
+    const char32_t c = layout.code[j];
+    if (c < kFirstPastUnicode) seen[c / 64] |= std::uint64_t{1} << (c % 64);
+  }
   std::sort(beyond.begin(), beyond.end());
   beyond.erase(std::unique(beyond.begin(), beyond.end()), beyond.end());
 
@@ -73,13 +84,12 @@ void assignSymbols(PatternIndexData& index, const std::vector<const PatternNode*
   }
 }
 
-// Places every node of order (breadth first) in the double array; returns the slot of
+// Places every node of layout in the double array, breadth first; returns the slot of
 // each node.
 std::vector<std::uint32_t> placeNodes(PatternIndexData& index, const PatternIndex& symbols,
-                                      const std::vector<const PatternNode*>& order,
-                                      const std::vector<std::uint32_t>& firstChild) {
+                                      const TrieLayout& layout) {
   auto& slots = index.slots;
-  slots.reserve(order.size() + order.size() / 4 + 64);
+  slots.reserve(layout.size() + layout.size() / 4 + 64);
   slots.assign(1, {kRootCheck, 0});
   // nextFree finds the first free slot at or after a position: a union-find over the
   // occupied slots, each pointing past itself, with path halving.
@@ -99,15 +109,16 @@ std::vector<std::uint32_t> placeNodes(PatternIndexData& index, const PatternInde
     return at;
   };
   auto isFree = [&slots](std::size_t at) { return at >= slots.size() || slots[at].check == kFree; };
-  std::vector<std::uint32_t> slotOf(order.size(), 0);
+  std::vector<std::uint32_t> slotOf(layout.size(), 0);
   std::vector<PatternIndex::Symbol> childSymbols;
   std::uint32_t maxBase = 0;
-  for (std::size_t k = 0; k < order.size(); ++k) {
+  for (std::size_t k = 0; k < layout.size(); ++k) {
     const std::uint32_t here = slotOf[k];
-    auto children = childrenOf(order[k]);
-    if (children.empty()) continue;
+    const std::uint32_t first = layout.firstChild[k];
+    if (first == layout.firstChild[k + 1]) continue;
     childSymbols.clear();
-    for (const PatternChild& c : children) childSymbols.push_back(symbols.symbolOf(c.code));
+    for (std::uint32_t j = first; j < layout.firstChild[k + 1]; ++j)
+      childSymbols.push_back(symbols.symbolOf(layout.code[j]));
     const std::size_t low = childSymbols.front();
     std::size_t base = std::max(nextFree(1), low) - low;
     for (int tries = 0;; ++tries) {
@@ -129,7 +140,7 @@ std::vector<std::uint32_t> placeNodes(PatternIndexData& index, const PatternInde
       const std::size_t at = base + childSymbols[j];
       slots[at].check = here;
       skip[at] = static_cast<std::uint32_t>(at + 1);
-      slotOf[firstChild[k] + j] = checkedCount(at);
+      slotOf[first + j] = checkedCount(at);
     }
   }
   // Padding: base + any symbol must index a slot.
@@ -138,15 +149,15 @@ std::vector<std::uint32_t> placeNodes(PatternIndexData& index, const PatternInde
   return slotOf;
 }
 
-void storeScoreLists(PatternIndexData& index, const std::vector<const PatternNode*>& order,
+void storeScoreLists(PatternIndexData& index, const TrieLayout& layout,
                      const std::vector<std::uint32_t>& slotOf) {
   index.listOf.assign(index.slots.size(), 0);
   // Equal short lists share one entry: a language has a few thousand distinct lists for
   // tens of thousands of patterns.
   std::unordered_map<std::string_view, std::uint32_t> shortIds;
   std::deque<std::array<std::uint8_t, PatternIndex::kShortWidth + 1>> keyStore;
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    auto scores = scoresOf(order[k]);
+  for (std::size_t k = 0; k < layout.size(); ++k) {
+    const std::span<const std::uint8_t> scores = layout.scores[k];
     if (scores.empty()) continue;
     const std::uint32_t slot = slotOf[k];
     index.slots[slot].base |= PatternIndex::kEndsPattern;
@@ -188,34 +199,79 @@ void storeScoreLists(PatternIndexData& index, const std::vector<const PatternNod
   checkedCount(index.shortLists.size());
 }
 
-}  // namespace
-
-std::unique_ptr<const PatternIndex> buildIndex(const PatternNode* root) {
+std::unique_ptr<const PatternIndex> indexOfLayout(const TrieLayout& layout) {
+  checkedCount(layout.size());
   auto index = std::make_unique<PatternIndexData>();
-  // Breadth-first order: the children of order[k] are order[firstChild[k] ..].
-  std::vector<const PatternNode*> order{root};
-  std::vector<std::uint32_t> firstChild;
-  std::vector<std::uint32_t> depth{0};
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    firstChild.push_back(checkedCount(order.size()));
-    if (!scoresOf(order[k]).empty()) index->longestPattern = std::max(index->longestPattern, depth[k]);
-    for (const PatternChild& c : childrenOf(order[k])) {
-      order.push_back(c.node);
-      depth.push_back(depth[k] + 1);
-    }
-  }
-  checkedCount(order.size());
-  assignSymbols(*index, order);
+  index->longestPattern = layout.longestPattern;
+  assignSymbols(*index, layout);
   // A view of the symbols alone while the nodes are placed (the arrays it reads are final).
   PatternIndex symbols;
   symbols.pageOf = index->pageOf;
   symbols.symbolPages = index->symbolPages;
   symbols.outOfRange = index->outOfRange;
   symbols.direct = index->direct;
-  const std::vector<std::uint32_t> slotOf = placeNodes(*index, symbols, order, firstChild);
-  storeScoreLists(*index, order, slotOf);
+  const std::vector<std::uint32_t> slotOf = placeNodes(*index, symbols, layout);
+  storeScoreLists(*index, layout, slotOf);
   index->dot = symbols.symbolOf(U'.');
   return std::make_unique<const PatternIndex>(std::move(index));
+}
+
+}  // namespace
+
+std::unique_ptr<const PatternIndex> buildIndex(const PatternNode* root) {
+  TrieLayout layout;
+  std::vector<const PatternNode*> order{root};
+  std::vector<std::uint32_t> depth{0};
+  layout.code.push_back(0);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    layout.firstChild.push_back(checkedCount(order.size()));
+    layout.scores.push_back(scoresOf(order[k]));
+    if (!layout.scores.back().empty())
+      layout.longestPattern = std::max(layout.longestPattern, depth[k]);
+    for (const PatternChild& c : childrenOf(order[k])) {
+      order.push_back(c.node);
+      layout.code.push_back(c.code);
+      depth.push_back(depth[k] + 1);
+    }
+  }
+  layout.firstChild.push_back(checkedCount(order.size()));
+  return indexOfLayout(layout);
+}
+
+std::unique_ptr<const PatternIndex> buildIndex(const SortedPatternLines& sorted) {
+  using Line = SortedPatternLines::Line;
+  const std::vector<Line>& lines = sorted.lines;
+  if (lines.empty()) return nullptr;
+  // Node k stands for the prefix of length depth[k] shared by the keys of lines
+  // [range[k].first, range[k].second); the sorted keys of a node's subtree are contiguous,
+  // and the nodes of each depth come in key order, which is breadth-first order.
+  TrieLayout layout;
+  std::vector<std::pair<std::size_t, std::size_t>> range{{0, lines.size()}};
+  std::vector<std::uint32_t> depth{0};
+  layout.code.push_back(0);
+  for (std::size_t k = 0; k < range.size(); ++k) {
+    layout.firstChild.push_back(checkedCount(range.size()));
+    auto [at, end] = range[k];
+    const std::size_t d = depth[k];
+    std::span<const std::uint8_t> scores;
+    if (sorted.key(lines[at]).size() == d) {  // the line of exactly this prefix sorts first
+      scores = sorted.scores(lines[at]);
+      layout.longestPattern = std::max(layout.longestPattern, depth[k]);
+      ++at;
+    }
+    layout.scores.push_back(scores);
+    while (at < end) {
+      const char32_t c = sorted.key(lines[at])[d];
+      std::size_t next = at + 1;
+      while (next < end && sorted.key(lines[next])[d] == c) ++next;
+      range.emplace_back(at, next);
+      depth.push_back(depth[k] + 1);
+      layout.code.push_back(c);
+      at = next;
+    }
+  }
+  layout.firstChild.push_back(checkedCount(range.size()));
+  return indexOfLayout(layout);
 }
 
 namespace {

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -337,6 +338,29 @@ inline const PatternIndex* indexOf(const Patterns& trie) {
 // The index built from the trie rooted at root (not null). Throws ArgumentError for a
 // trie too large to index, and bad_alloc.
 std::unique_ptr<const PatternIndex> buildIndex(const PatternNode* root);
+
+// The lines of a pattern text split into letters and values, in ascending order of their
+// letters, only the first line of each letter sequence kept: the trie without its nodes.
+struct SortedPatternLines {
+  struct Line {
+    std::size_t letterBegin, letterEnd, valueBegin, valueEnd;
+  };
+  std::vector<char32_t> letters;
+  std::vector<std::uint8_t> values;
+  std::vector<Line> lines;
+
+  std::u32string_view key(const Line& line) const noexcept {
+    return {letters.data() + line.letterBegin, line.letterEnd - line.letterBegin};
+  }
+  std::span<const std::uint8_t> scores(const Line& line) const noexcept {
+    return {values.data() + line.valueBegin, line.valueEnd - line.valueBegin};
+  }
+};
+// The sorted lines of text, split as parsePatterns splits them. Throws bad_alloc.
+SortedPatternLines sortPatternLines(std::u32string_view text);
+// The index of the trie parsePatterns(text) makes, built from the sorted lines of text
+// without making the trie; null when the trie would be empty. Throws as buildIndex does.
+std::unique_ptr<const PatternIndex> buildIndex(const SortedPatternLines& sorted);
 void destroyIndex(const PatternIndex* index) noexcept;
 
 }  // namespace quellix::detail

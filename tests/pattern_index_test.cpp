@@ -186,6 +186,35 @@ TEST(PatternIndexImage, ReadsBackAsTheSameIndex) {
   }
 }
 
+// The index made straight from a text's sorted lines is the index of the text's trie,
+// array for array.
+TEST(PatternIndexFromLines, IsTheIndexOfTheParsedTrie) {
+  auto check = [](std::u32string_view text) {
+    const Patterns trie = parsePatterns(text);
+    const auto fromLines = detail::buildIndex(detail::sortPatternLines(text));
+    if (trie.empty()) {
+      EXPECT_EQ(fromLines, nullptr);
+      return;
+    }
+    ASSERT_NE(fromLines, nullptr);
+    EXPECT_TRUE(*fromLines == *detail::buildIndex(detail::PatternAccess::root(trie)));
+  };
+  // Empty texts and lines, a root list, duplicates (the first line wins), lists longer
+  // than their letters, unsorted lines, characters past U+10FFFF.
+  std::u32string pastUnicode = U"zz1\n";
+  pastUnicode += char32_t(0x110000);
+  pastUnicode += U"a1\n\u00e91\n";
+  for (std::u32string_view text :
+       {std::u32string_view(U""), std::u32string_view(U"\n"), std::u32string_view(U"\n\n"),
+        std::u32string_view(U"5\n"), std::u32string_view(U"a1b\n"),
+        std::u32string_view(U"b1\na2\nab3\na\n"), std::u32string_view(U"2tab\ntab3\n.ta4\n"),
+        std::u32string_view(U"a12b\n1a2b3c4d5e6f7g8h9i0j1k2l3m4n5o6p7q8\n"),
+        std::u32string_view(pastUnicode)})
+    check(text);
+  std::mt19937 rng(5);
+  for (int trial = 0; trial < 300; ++trial) check(randomPatternText(rng, U"abc\u00e9\u4e00", 40));
+}
+
 TEST(PatternIndexImage, RefusesImagesItCannotRead) {
   const Patterns trie = parsePatterns(U"a1b\n.ab2c\n3x.\n");
   const std::vector<unsigned char> image = indexOf(trie).serialise();
