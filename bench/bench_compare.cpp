@@ -166,8 +166,8 @@ int childAllLanguages() {
   std::size_t automata = 0;
   for (const Hyphenator& h : all) {
     try {
-      if (const detail::PatternNode* root = detail::PatternAccess::root(hyphenatorPatterns(h)))
-        automata += detail::indexOf(root).automaton() ? 1 : 0;
+      if (const detail::PatternIndex* index = detail::indexOf(hyphenatorPatterns(h)))
+        automata += index->automaton() ? 1 : 0;
     } catch (const std::exception&) {
       ++failures;
     }
@@ -271,9 +271,9 @@ std::vector<std::u32string> readWords(const Corpus& corpus, const Hyphenator& h,
   std::ifstream in(corpus.path);
   if (!in) return {};
   const CharNormaliser& normalise = hyphenatorChars(h);
-  const detail::PatternNode* root = detail::PatternAccess::root(hyphenatorPatterns(h));
-  if (!root) return {};
-  const detail::PatternIndex& index = detail::indexOf(root);
+  const detail::PatternIndex* found = detail::indexOf(hyphenatorPatterns(h));
+  if (!found) return {};
+  const detail::PatternIndex& index = *found;
   std::vector<std::u32string> words;
   std::string line;
   bool first = true;
@@ -535,10 +535,18 @@ int compare(const Options& options) {
                 firstUseTargets[k].first, options.coldRuns, format("%.2f", firstUseMs[k]).c_str(),
                 format("%.0f", firstUseTargets[k].second).c_str(),
                 met(firstUseMs[k] <= firstUseTargets[k].second));
+  // Built: every table a word needs, the lookup index included; the automata come later,
+  // each after its hyphenator has divided thousands of words.
+  const double readyS = (building.at("tables_ns") + building.at("index_ns")) / 1e9;
+  const double readyMb = building.at("index_rss") / (1024.0 * 1024.0);
+  std::printf("| all 73 languages built: tables and lookup indexes (fresh process, CPU, median of "
+              "%d) | %s s, %s MB RSS growth | <= 0.25 s, <= 40 MB | %s |\n",
+              options.buildRuns, format("%.3f", readyS).c_str(), format("%.1f", readyMb).c_str(),
+              met(readyS <= 0.25 && readyMb <= 40));
   const double buildS =
       (building.at("tables_ns") + building.at("index_ns") + building.at("automata_ns")) / 1e9;
   const double buildMb = building.at("total_rss") / (1024.0 * 1024.0);
-  std::printf("| all 73 languages built, with automata (fresh process, CPU, median of %d) | %s s, "
+  std::printf("| the same, and the automata of every language (fresh process, CPU, median of %d) | %s s, "
               "%s MB RSS growth | <= 0.25 s, <= 40 MB | %s |\n",
               options.buildRuns, format("%.3f", buildS).c_str(), format("%.1f", buildMb).c_str(),
               met(buildS <= 0.25 && buildMb <= 40));

@@ -139,6 +139,26 @@ void checkAutomaton(const Patterns& trie, std::u32string_view word) {
   FUZZ_CHECK(direct == lead);
 }
 
+// The index's image (the form the build embeds for each language) reads back as the same
+// index, and divides the word the same way.
+void checkIndexImage(const Patterns& trie, std::u32string_view word) {
+  const detail::PatternIndex* index = detail::indexOf(trie);
+  if (!index) return;
+  const std::vector<unsigned char> image = index->serialise();
+  const std::unique_ptr<const detail::PatternIndex> read = detail::PatternIndex::fromImage(image);
+  FUZZ_CHECK(read != nullptr && *read == *index);
+  std::vector<detail::PatternIndex::Symbol> framed{read->dot};
+  for (char32_t c : word) framed.push_back(read->symbolOf(c));
+  framed.push_back(read->dot);
+  const std::size_t m = framed.size();
+  std::vector<std::uint8_t> fromImage(read->wholeValuesSize(m), 0);
+  std::vector<std::uint8_t> fromTrie(index->wholeValuesSize(m), 0);
+  const std::size_t readLength = read->match<true, true>(framed.data(), m, fromImage.data());
+  const std::size_t trieLength = index->match<true, true>(framed.data(), m, fromTrie.data());
+  FUZZ_CHECK(readLength == trieLength);
+  FUZZ_CHECK(fromImage == fromTrie);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -165,6 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::string_view raw : linesOf(parts[3], 32)) {
     const Text word = decode(raw);
     checkAutomaton(hyphenatorPatterns(h), word);
+    checkIndexImage(hyphenatorPatterns(h), word);
     const bool compare = word.size() <= kReferenceWordLimit;
     const std::optional<std::vector<Text>> expected =
         compare ? ref::hyphenate(reference, word) : std::nullopt;

@@ -69,5 +69,33 @@ TEST(LanguageThreads, EightThreadsShareOneHyphenatorAndItsTables) {
   }
 }
 
+// A language's trie is made only when asked for; threads that ask at the same moment
+// must all see one complete trie.
+TEST(LanguageThreads, ThreadsAskingForTheTrieAtOnceSeeOneTrie) {
+  QUELLIX_REQUIRE_LANGUAGES(Language::English_GB);
+  constexpr int kThreads = 8;
+  const Hyphenator h = loadHyphenator(Language::English_GB);
+  (void)hyphenate(h, U"hyphenation");  // the index is in use before the trie is made
+  std::vector<std::vector<std::pair<char32_t, Patterns>>> seen(kThreads);
+  std::latch start(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      start.arrive_and_wait();
+      seen[static_cast<std::size_t>(t)] = hyphenatorPatterns(h).children();
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  const Patterns separate = hyphenatorPatterns(loadHyphenator(Language::English_GB));
+  EXPECT_TRUE(hyphenatorPatterns(h) == separate);
+  for (const auto& children : seen) {
+    ASSERT_EQ(children.size(), seen[0].size());
+    for (std::size_t k = 0; k < children.size(); ++k) {
+      EXPECT_EQ(children[k].first, seen[0][k].first);
+      EXPECT_TRUE(children[k].second == seen[0][k].second);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quellix

@@ -1,15 +1,24 @@
 // The frozen lookup forms of a trie: the double array and, for small tries, the
-// automaton. Both must give every boundary the same value for every framed word.
+// automaton. Both must give every boundary the same value for every framed word. The
+// double array's image (the form the build embeds for each language) must read back as
+// the same index, and a language's trie, made only when asked for, must be the trie of its
+// pattern text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "data_file.hpp"
+#include "embedded_files.hpp"
+#include "language_loading.hpp"
 #include "pattern_index.hpp"
 #include "pattern_node.hpp"
+#include "quellix/algebra.hpp"
+#include "quellix/show.hpp"
 #include "test_support.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
@@ -21,9 +30,8 @@ namespace {
 using detail::PatternAutomaton;
 using detail::PatternIndex;
 
-const PatternIndex& indexOf(const Patterns& trie) {
-  return detail::indexOf(detail::PatternAccess::root(trie));
-}
+// The index a lookup uses (for a language, the one the build made). trie is not empty.
+const PatternIndex& indexOf(const Patterns& trie) { return *detail::indexOf(trie); }
 
 std::vector<PatternIndex::Symbol> framed(const PatternIndex& index, std::u32string_view word) {
   std::vector<PatternIndex::Symbol> symbols{index.dot};
@@ -108,7 +116,7 @@ TEST(PatternAutomaton, AgreesWithTheDoubleArrayOnRandomTries) {
       text += U'\n';
     }
     const Patterns trie = parsePatterns(text);
-    if (!detail::PatternAccess::root(trie)) continue;
+    if (trie.empty()) continue;
     const PatternIndex& index = indexOf(trie);
     const PatternAutomaton* automaton = index.automaton();
     ASSERT_NE(automaton, nullptr) << "a small trie of short patterns has an automaton";
@@ -172,6 +180,187 @@ TEST(PatternAutomaton, DividesLikeTheWalkWithAndWithoutIt) {
   for (int w = 0; w < 2000; ++w) {
     const std::u32string word = randomWord(rng, U"abc", 10);
     ASSERT_EQ(hyphenate(with, word), hyphenate(without, word));
+  }
+}
+
+// A random pattern text over letters, with word edges and digits anywhere.
+std::u32string randomPatternText(std::mt19937& rng, std::u32string_view letters, int maxLines) {
+  std::u32string text;
+  const int lines = 1 + static_cast<int>(rng() % static_cast<unsigned>(maxLines));
+  for (int line = 0; line < lines; ++line) {
+    std::u32string word = randomWord(rng, letters, 7);
+    if (rng() % 4 == 0) word.insert(word.begin(), U'.');
+    if (rng() % 4 == 0) word.push_back(U'.');
+    for (char32_t c : word) {
+      if (rng() % 2) text += static_cast<char32_t>(U'0' + rng() % 10);
+      text += c;
+    }
+    if (rng() % 3 == 0) text += U"12";  // adjacent digits: lists longer than the pattern
+    text += U'\n';
+  }
+  return text;
+}
+
+TEST(PatternIndexImage, ReadsBackAsTheSameIndex) {
+  std::mt19937 rng(31);
+  const std::u32string alphabets[] = {U"abcd", U"a\u00e9\u0101\u4e00", U"ab\U0010FFFF",
+                                      std::u32string(U"ab") + char32_t(0x110005)};
+  for (int trial = 0; trial < 200; ++trial) {
+    const Patterns trie = parsePatterns(randomPatternText(rng, alphabets[trial % 4], 30));
+    if (trie.empty()) continue;
+    const auto built = detail::buildIndex(detail::PatternAccess::root(trie));
+    const std::vector<unsigned char> image = built->serialise();
+    ASSERT_EQ(image.size() % 16, 0u);
+    // The image's own buffer comes from operator new, which aligns to 16 bytes here.
+    const auto read = PatternIndex::fromImage(image);
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(*read == *built);
+    for (int w = 0; w < 20; ++w) {
+      const std::u32string word = randomWord(rng, alphabets[trial % 4] + U".z", 10);
+      ASSERT_EQ(byWalking(*read, word), byWalking(*built, word));
+    }
+  }
+}
+
+// The index made straight from a text's sorted lines is the index of the text's trie,
+// array for array.
+TEST(PatternIndexFromLines, IsTheIndexOfTheParsedTrie) {
+  auto check = [](std::u32string_view text) {
+    const Patterns trie = parsePatterns(text);
+    const auto fromLines = detail::buildIndex(detail::sortPatternLines(text));
+    if (trie.empty()) {
+      EXPECT_EQ(fromLines, nullptr);
+      return;
+    }
+    ASSERT_NE(fromLines, nullptr);
+    EXPECT_TRUE(*fromLines == *detail::buildIndex(detail::PatternAccess::root(trie)));
+  };
+  // Empty texts and lines, a root list, duplicates (the first line wins), lists longer
+  // than their letters, unsorted lines, characters past U+10FFFF.
+  std::u32string pastUnicode = U"zz1\n";
+  pastUnicode += char32_t(0x110000);
+  pastUnicode += U"a1\n\u00e91\n";
+  for (std::u32string_view text :
+       {std::u32string_view(U""), std::u32string_view(U"\n"), std::u32string_view(U"\n\n"),
+        std::u32string_view(U"5\n"), std::u32string_view(U"a1b\n"),
+        std::u32string_view(U"b1\na2\nab3\na\n"), std::u32string_view(U"2tab\ntab3\n.ta4\n"),
+        std::u32string_view(U"a12b\n1a2b3c4d5e6f7g8h9i0j1k2l3m4n5o6p7q8\n"),
+        std::u32string_view(pastUnicode)})
+    check(text);
+  std::mt19937 rng(5);
+  for (int trial = 0; trial < 300; ++trial) check(randomPatternText(rng, U"abc\u00e9\u4e00", 40));
+}
+
+TEST(PatternIndexImage, RefusesImagesItCannotRead) {
+  const Patterns trie = parsePatterns(U"a1b\n.ab2c\n3x.\n");
+  const std::vector<unsigned char> image = indexOf(trie).serialise();
+  ASSERT_NE(PatternIndex::fromImage(image), nullptr);
+  auto refused = [](std::vector<unsigned char> damaged) {
+    return PatternIndex::fromImage(damaged) == nullptr;
+  };
+  EXPECT_TRUE(refused({}));
+  EXPECT_TRUE(refused(std::vector<unsigned char>(image.begin(), image.begin() + 64)));
+  // Cut short anywhere past the header: some array no longer fits.
+  EXPECT_TRUE(refused(std::vector<unsigned char>(image.begin(), image.end() - 16)));
+  std::vector<unsigned char> wrongMagic = image;
+  wrongMagic[0] ^= 1;
+  EXPECT_TRUE(refused(wrongMagic));
+  std::vector<unsigned char> wrongVersion = image;
+  wrongVersion[8] ^= 1;
+  EXPECT_TRUE(refused(wrongVersion));
+  std::vector<unsigned char> otherByteOrder = image;
+  std::reverse(otherByteOrder.begin() + 12, otherByteOrder.begin() + 16);
+  EXPECT_TRUE(refused(otherByteOrder));
+  std::vector<unsigned char> otherLayout = image;
+  otherLayout[32 + 5 * 4] ^= 4;  // the element size of the slots
+  EXPECT_TRUE(refused(otherLayout));
+  std::vector<unsigned char> hugeCount = image;
+  std::memset(hugeCount.data() + 80 + 5 * 8, 0xff, 8);  // the count of the slots
+  EXPECT_TRUE(refused(hugeCount));
+  // An image that does not start on a 16-byte boundary is refused, not misread.
+  std::vector<unsigned char> store(image.size() + 32);
+  const auto address = reinterpret_cast<std::uintptr_t>(store.data());
+  unsigned char* odd = store.data() + (16 - address % 16) % 16 + 1;
+  std::memcpy(odd, image.data(), image.size());
+  EXPECT_EQ(PatternIndex::fromImage({odd, image.size()}), nullptr);
+}
+
+// Every language whose index the build made: the image reads back as exactly the index
+// made at run time from the language's pattern text.
+TEST(BuiltInPatternIndexes, AreTheIndexesOfTheirPatternTexts) {
+  std::size_t withIndex = 0;
+  std::size_t builtIn = 0;
+  for (const Language language : enumFrom(languageMinBound)) {
+    if (!languageBuiltIn(language)) continue;
+    ++builtIn;
+    SCOPED_TRACE(languageName(language));
+    const auto image = detail::lookupEmbeddedPatternIndex(languageAffix(language));
+    if (!image) continue;
+    ++withIndex;
+    const auto embedded = PatternIndex::fromImage(*image);
+    ASSERT_NE(embedded, nullptr);
+    const Patterns trie = parsePatterns(detail::readDataFile(
+        detail::dataFileName(language, ".pat.txt.gz"), &detail::lookupEmbeddedFile));
+    EXPECT_TRUE(*embedded == *detail::buildIndex(detail::PatternAccess::root(trie)));
+    // and is what a loaded hyphenator divides with.
+    EXPECT_TRUE(detail::isDeferred(
+        detail::PatternAccess::handle(hyphenatorPatterns(loadHyphenator(language)))));
+  }
+  // A build makes the index of every language it embeds, or of none.
+  EXPECT_TRUE(withIndex == 0 || withIndex == builtIn) << withIndex << " of " << builtIn;
+  EXPECT_FALSE(detail::lookupEmbeddedPatternIndex("xx").has_value());
+  EXPECT_FALSE(detail::lookupEmbeddedPatternIndex("").has_value());
+}
+
+// Whether h's patterns have made their trie yet (always, when its building is not deferred).
+bool trieMade(const Hyphenator& h) {
+  const detail::PatternNode* handle = detail::PatternAccess::handle(hyphenatorPatterns(h));
+  if (!detail::isDeferred(handle)) return true;
+  return static_cast<const detail::DeferredRoot*>(handle)->trie.load() != nullptr;
+}
+
+TEST(DeferredTrie, DividingWordsDoesNotMakeIt) {
+  QUELLIX_REQUIRE_LANGUAGES(Language::English_US);
+  if (!detail::lookupEmbeddedPatternIndex("en-us")) GTEST_SKIP() << "built without indexes";
+  const Hyphenator h = loadHyphenator(Language::English_US);
+  EXPECT_EQ(testing::asciiPieces(hyphenate(h, U"algorithm")),
+            (std::vector<std::string>{"al", "go", "rithm"}));
+  EXPECT_EQ(lookupPattern(U"program", hyphenatorPatterns(h)).size(), 7u);
+  EXPECT_FALSE(trieMade(h));
+  EXPECT_FALSE(hyphenatorPatterns(h).empty());  // asks nothing of the trie
+  EXPECT_FALSE(trieMade(h));
+  hyphenatorPatterns(h).children();
+  EXPECT_TRUE(trieMade(h));
+}
+
+TEST(DeferredTrie, IsThePatternTextsTrieInEveryOperation) {
+  QUELLIX_REQUIRE_LANGUAGES(Language::English_US, Language::Italian);
+  for (const Language language : {Language::English_US, Language::Italian}) {
+    SCOPED_TRACE(languageName(language));
+    const Patterns parsed = parsePatterns(detail::readDataFile(
+        detail::dataFileName(language, ".pat.txt.gz"), &detail::lookupEmbeddedFile));
+    // Each operation on a fresh hyphenator, so that each one is the first to ask.
+    auto fresh = [language] { return hyphenatorPatterns(loadHyphenator(language)); };
+    EXPECT_EQ(show(fresh()), show(parsed));
+    EXPECT_EQ(showsPrec(11, fresh()), showsPrec(11, parsed));
+    EXPECT_TRUE(fresh() == parsed);
+    EXPECT_TRUE(parsed == fresh());
+    EXPECT_EQ(fresh().scores(), parsed.scores());
+    EXPECT_EQ(fresh().children().size(), parsed.children().size());
+    EXPECT_TRUE(fresh().child(U'a').value() == parsed.child(U'a').value());
+    EXPECT_FALSE(fresh().child(U'#').has_value());
+    const Patterns extra = parsePatterns(U"zz9q\na1\n");
+    EXPECT_TRUE(fresh() + extra == parsed + extra);
+    EXPECT_TRUE(extra + fresh() == parsed + extra);
+    EXPECT_TRUE(fresh() + fresh() == parsed);
+    EXPECT_TRUE(insertPattern(U"q9q", fresh()) == insertPattern(U"q9q", parsed));
+    for (std::u32string_view word : {U"hyphenation", U"", U"a", U"pr\u00e9sent", U"zzq"})
+      EXPECT_EQ(lookupPattern(word, fresh()), lookupPattern(word, parsed));
+    // Copies share the made trie and outlive the hyphenator.
+    Patterns copy = fresh();
+    const Patterns second = copy;
+    copy = Patterns();
+    EXPECT_TRUE(second == parsed);
   }
 }
 

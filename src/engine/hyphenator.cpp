@@ -434,8 +434,8 @@ std::size_t forEachBreak(const Hyphenator& handle, std::u32string_view word,
             detail::ExceptionAccess::find(*exceptions, std::u32string_view(normal.data(), n)))
       return emitBreaks(listed->data(), listed->size(), n, margins, emit, quoted);
   }
-  const detail::PatternNode* root = detail::PatternAccess::root(h.patterns.get());
-  const PatternIndex* index = root ? &detail::indexOf(root) : nullptr;
+  // The index alone: a language's trie itself is made only when a caller asks for it.
+  const PatternIndex* index = detail::indexOf(h.patterns.get());
   if (!exceptions) {
     ReadyTables t;
     gatherTables(t, h, normalise, map, exceptions, index);
@@ -486,8 +486,8 @@ std::vector<char32_t> knownCharacters(const Hyphenator& h) {
     known.push_back(variant);
     known.push_back(normal);
   }
-  if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h))) {
-    for (char32_t c : indexOf(root).codes)
+  if (const PatternIndex* index = indexOf(hyphenatorPatterns(h))) {  // makes no trie
+    for (char32_t c : index->codes)
       if (c != U'.') known.push_back(c);
   }
   std::sort(known.begin(), known.end());
@@ -497,16 +497,10 @@ std::vector<char32_t> knownCharacters(const Hyphenator& h) {
 
 PatternReach patternReach(const Hyphenator& h) {
   PatternReach reach;
-  std::vector<std::pair<const PatternNode*, std::size_t>> stack;
-  if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h))) stack.emplace_back(root, 0);
-  while (!stack.empty()) {
-    const auto [node, depth] = stack.back();
-    stack.pop_back();
-    if (node->scoreCount > 0) {
-      reach.before = std::max<std::size_t>(reach.before, node->scoreCount);
-      reach.after = std::max(reach.after, depth + 1);
-    }
-    for (const PatternChild& child : node->childSpan()) stack.emplace_back(child.node, depth + 1);
+  // From the lookup index, which a language has without making its trie.
+  if (const PatternIndex* index = indexOf(hyphenatorPatterns(h))) {
+    reach.before = index->longestScoreList;
+    reach.after = index->longestScoreList > 0 ? std::size_t(index->longestPattern) + 1 : 0;
   }
   return reach;
 }

@@ -46,6 +46,14 @@ const PatternNode* makeNode(std::span<const std::uint8_t> scores,
 
 void release(const PatternNode* node) noexcept {
   if (!node || node->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  if (isDeferred(node)) {
+    const auto* deferred = static_cast<const DeferredRoot*>(node);
+    const PatternNode* trie = deferred->trie.load(std::memory_order_acquire);
+    delete deferred;
+    // The trie it made (never itself deferred) loses the reference the root held.
+    if (!trie || trie->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    node = trie;
+  }
   // A trie may be a million nodes deep: free with an explicit stack, not recursion.
   std::vector<const PatternNode*> doomed;
   try {
@@ -68,6 +76,35 @@ void release(const PatternNode* node) noexcept {
     current = doomed.back();
     doomed.pop_back();
   }
+}
+
+const PatternNode* resolve(const PatternNode* node) {
+  if (!isDeferred(node)) return node;
+  const auto* deferred = static_cast<const DeferredRoot*>(node);
+  if (const PatternNode* made = deferred->trie.load(std::memory_order_acquire)) return made;
+  const PatternNode* made = PatternAccess::release(deferred->makeTrie());  // its reference
+  if (!made || isDeferred(made)) {
+    release(made);
+    throw ArgumentError("a deferred pattern trie was not made");
+  }
+  const PatternNode* expected = nullptr;
+  if (deferred->trie.compare_exchange_strong(expected, made, std::memory_order_acq_rel,
+                                             std::memory_order_acquire))
+    return made;
+  release(made);
+  return expected;
+}
+
+Patterns deferredPatterns(std::unique_ptr<const PatternIndex> index,
+                          std::function<Patterns()> makeTrie) {
+  auto root = std::make_unique<DeferredRoot>();
+  root->refs.store(1, std::memory_order_relaxed);
+  root->childCount = DeferredRoot::kDeferred;
+  root->scoreCount = 0;
+  root->index.store(index.get(), std::memory_order_relaxed);
+  root->ownIndex = std::move(index);
+  root->makeTrie = std::move(makeTrie);
+  return PatternAccess::adopt(root.release());
 }
 
 }  // namespace detail
@@ -261,12 +298,13 @@ Patterns& Patterns::operator=(Patterns&& other) noexcept {
 }
 Patterns::~Patterns() { detail::release(root_); }
 
-Scores Patterns::scores() const { return widen(detail::scoresOf(root_)); }
+Scores Patterns::scores() const { return widen(detail::scoresOf(detail::resolve(root_))); }
 
 std::vector<std::pair<char32_t, Patterns>> Patterns::children() const {
+  const PatternNode* root = detail::resolve(root_);
   std::vector<std::pair<char32_t, Patterns>> out;
-  out.reserve(detail::childrenOf(root_).size());
-  for (const PatternChild& c : detail::childrenOf(root_)) {
+  out.reserve(detail::childrenOf(root).size());
+  for (const PatternChild& c : detail::childrenOf(root)) {
     detail::retain(c.node);
     out.emplace_back(c.code, Patterns(c.node));
   }
@@ -274,7 +312,7 @@ std::vector<std::pair<char32_t, Patterns>> Patterns::children() const {
 }
 
 std::optional<Patterns> Patterns::child(char32_t code) const {
-  auto children = detail::childrenOf(root_);
+  auto children = detail::childrenOf(detail::resolve(root_));
   auto it = std::lower_bound(children.begin(), children.end(), code,
                              [](const PatternChild& c, char32_t k) { return c.code < k; });
   if (it == children.end() || it->code != code) return std::nullopt;
@@ -285,9 +323,16 @@ std::optional<Patterns> Patterns::child(char32_t code) const {
 bool Patterns::empty() const noexcept { return root_ == nullptr; }
 
 bool operator==(const Patterns& a, const Patterns& b) noexcept {
+  if (a.root_ == b.root_) return true;
   std::vector<std::pair<const PatternNode*, const PatternNode*>> pending;
-  const PatternNode* x = a.root_;
-  const PatternNode* y = b.root_;
+  const PatternNode* x;
+  const PatternNode* y;
+  try {
+    x = detail::resolve(a.root_);
+    y = detail::resolve(b.root_);
+  } catch (...) {
+    return false;  // a trie that cannot be made equals none; never reached in practice
+  }
   for (;;) {
     if (x != y) {
       auto sx = detail::scoresOf(x), sy = detail::scoresOf(y);
@@ -354,30 +399,27 @@ Patterns insertPattern(std::u32string_view line, const Patterns& trie) {
   return PatternAccess::adopt(node);
 }
 
-Patterns parsePatterns(std::u32string_view text) {
-  // Gather every line's letters and values, keep the first line of each distinct letter
-  // sequence, sort, and build the trie bottom-up in one pass over the sorted keys.
-  struct Line {
-    std::size_t letterBegin, letterEnd, valueBegin, valueEnd;
-  };
-  std::vector<char32_t> letters;
-  std::vector<std::uint8_t> values;
-  std::vector<Line> lines;
+namespace detail {
+
+SortedPatternLines sortPatternLines(std::u32string_view text) {
+  SortedPatternLines sorted;
+  auto& letters = sorted.letters;
+  auto& values = sorted.values;
+  auto& lines = sorted.lines;
+  using Line = SortedPatternLines::Line;
   letters.reserve(text.size());
   values.reserve(text.size());
   // One entry per line up front: regrowing would touch twice the memory, and fresh pages
   // are a large part of what a first use costs.
   lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), U'\n')) + 1);
-  detail::forEachLine(text, [&](std::u32string_view line) {
+  forEachLine(text, [&](std::u32string_view line) {
     Line entry{letters.size(), 0, values.size(), 0};
     splitPattern(line, letters, values);
     entry.letterEnd = letters.size();
     entry.valueEnd = values.size();
     lines.push_back(entry);
   });
-  auto key = [&](const Line& l) {
-    return std::u32string_view(letters.data() + l.letterBegin, l.letterEnd - l.letterBegin);
-  };
+  auto key = [&](const Line& l) { return sorted.key(l); };
   // Pattern texts usually come nearly sorted: merge the ascending runs pairwise (a
   // stable merge keeps equal keys in text order) instead of sorting from scratch.
   auto less = [&](const Line& x, const Line& y) { return key(x) < key(y); };
@@ -402,6 +444,19 @@ Patterns parsePatterns(std::u32string_view text) {
   lines.erase(std::unique(lines.begin(), lines.end(),
                           [&](const Line& x, const Line& y) { return key(x) == key(y); }),
               lines.end());
+  return sorted;
+}
+
+}  // namespace detail
+
+Patterns parsePatterns(std::u32string_view text) {
+  // Keep the first line of each distinct letter sequence, sorted, and build the trie
+  // bottom-up in one pass over the sorted keys.
+  const detail::SortedPatternLines sorted = detail::sortPatternLines(text);
+  const auto& values = sorted.values;
+  const auto& lines = sorted.lines;
+  using Line = detail::SortedPatternLines::Line;
+  auto key = [&](const Line& l) { return sorted.key(l); };
 
   // stack[d] is the open node at depth d along the current key.
   struct Open {
@@ -451,9 +506,9 @@ Patterns parsePatterns(std::u32string_view text) {
 }
 
 Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
-  const PatternNode* root = PatternAccess::root(trie);
-  if (!root) return Scores(word.size(), 0);
-  const detail::PatternIndex& index = detail::indexOf(root);
+  const detail::PatternIndex* found = detail::indexOf(trie);
+  if (!found) return Scores(word.size(), 0);
+  const detail::PatternIndex& index = *found;
   std::size_t m = word.size() + 2;
   std::vector<detail::PatternIndex::Symbol> framed(m);
   framed[0] = framed[m - 1] = index.dot;

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <deque>
 #include <limits>
 #include <map>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 
 #include "quellix/error.hpp"
 
@@ -22,21 +25,32 @@ std::uint32_t checkedCount(std::size_t n) {
   return static_cast<std::uint32_t>(n);
 }
 
-void assignSymbols(PatternIndex& index, const std::vector<const PatternNode*>& order) {
+// A trie's nodes breadth first, children in ascending code order: the children of node k
+// are the nodes firstChild[k] .. firstChild[k + 1] - 1, and node j is reached by code[j]
+// (node 0 is the root).
+struct TrieLayout {
+  std::vector<char32_t> code;
+  std::vector<std::uint32_t> firstChild;  // one more entry than nodes
+  std::vector<std::span<const std::uint8_t>> scores;
+  std::uint32_t longestPattern = 0;  // depth of the deepest node with scores
+  std::size_t size() const noexcept { return code.size(); }
+};
+
+void assignSymbols(PatternIndexData& index, const TrieLayout& layout) {
   // Distinct codes in ascending order, through a bitmap up to the largest code used.
   char32_t largest = 0;
   std::vector<char32_t> beyond;
-  for (const PatternNode* node : order)
-    for (const PatternChild& c : childrenOf(node)) {
-      if (c.code < kFirstPastUnicode)
-        largest = std::max(largest, c.code);
-      else
-        beyond.push_back(c.code);
-    }
+  for (std::size_t j = 1; j < layout.size(); ++j) {
+    if (layout.code[j] < kFirstPastUnicode)
+      largest = std::max(largest, layout.code[j]);
+    else
+      beyond.push_back(layout.code[j]);
+  }
   std::vector<std::uint64_t> seen(std::size_t(largest) / 64 + 1, 0);
-  for (const PatternNode* node : order)
-    for (const PatternChild& c : childrenOf(node))
-      if (c.code < kFirstPastUnicode) seen[c.code / 64] |= std::uint64_t{1} << (c.code % 64);
+  for (std::size_t j = 1; j < layout.size(); ++j) {
+    const char32_t c = layout.code[j];
+    if (c < kFirstPastUnicode) seen[c / 64] |= std::uint64_t{1} << (c % 64);
+  }
   std::sort(beyond.begin(), beyond.end());
   beyond.erase(std::unique(beyond.begin(), beyond.end()), beyond.end());
 
@@ -57,25 +71,25 @@ void assignSymbols(PatternIndex& index, const std::vector<const PatternNode*>& o
   }
   for (char32_t code : beyond) {
     index.codes.push_back(code);
-    index.outOfRange.emplace_back(code, checkedCount(index.codes.size()));
+    index.outOfRange.push_back({code, checkedCount(index.codes.size())});
   }
   constexpr std::size_t kDirectLimit = 0x800;
   const std::size_t reach = index.pageOf.size() * 256;
   if (beyond.empty() && reach <= kDirectLimit) {
-    std::vector<PatternIndex::Symbol> direct(reach);  // symbolOf reads direct once set
-    for (std::size_t code = 0; code < reach; ++code)
-      direct[code] = index.symbolOf(static_cast<char32_t>(code));
-    index.direct = std::move(direct);
+    index.direct.resize(reach);
+    for (std::size_t code = 0; code < reach; ++code) {
+      const std::uint16_t page = index.pageOf[code >> 8];
+      index.direct[code] = page ? index.symbolPages[(std::size_t(page) - 1) * 256 + (code & 0xff)] : 0;
+    }
   }
 }
 
-// Places every node of order (breadth first) in the double array; returns the slot of
+// Places every node of layout in the double array, breadth first; returns the slot of
 // each node.
-std::vector<std::uint32_t> placeNodes(PatternIndex& index,
-                                      const std::vector<const PatternNode*>& order,
-                                      const std::vector<std::uint32_t>& firstChild) {
+std::vector<std::uint32_t> placeNodes(PatternIndexData& index, const PatternIndex& symbols,
+                                      const TrieLayout& layout) {
   auto& slots = index.slots;
-  slots.reserve(order.size() + order.size() / 4 + 64);
+  slots.reserve(layout.size() + layout.size() / 4 + 64);
   slots.assign(1, {kRootCheck, 0});
   // nextFree finds the first free slot at or after a position: a union-find over the
   // occupied slots, each pointing past itself, with path halving.
@@ -95,20 +109,21 @@ std::vector<std::uint32_t> placeNodes(PatternIndex& index,
     return at;
   };
   auto isFree = [&slots](std::size_t at) { return at >= slots.size() || slots[at].check == kFree; };
-  std::vector<std::uint32_t> slotOf(order.size(), 0);
-  std::vector<PatternIndex::Symbol> symbols;
+  std::vector<std::uint32_t> slotOf(layout.size(), 0);
+  std::vector<PatternIndex::Symbol> childSymbols;
   std::uint32_t maxBase = 0;
-  for (std::size_t k = 0; k < order.size(); ++k) {
+  for (std::size_t k = 0; k < layout.size(); ++k) {
     const std::uint32_t here = slotOf[k];
-    auto children = childrenOf(order[k]);
-    if (children.empty()) continue;
-    symbols.clear();
-    for (const PatternChild& c : children) symbols.push_back(index.symbolOf(c.code));
-    const std::size_t low = symbols.front();
+    const std::uint32_t first = layout.firstChild[k];
+    if (first == layout.firstChild[k + 1]) continue;
+    childSymbols.clear();
+    for (std::uint32_t j = first; j < layout.firstChild[k + 1]; ++j)
+      childSymbols.push_back(symbols.symbolOf(layout.code[j]));
+    const std::size_t low = childSymbols.front();
     std::size_t base = std::max(nextFree(1), low) - low;
     for (int tries = 0;; ++tries) {
       bool fits = true;
-      for (PatternIndex::Symbol sym : symbols)
+      for (PatternIndex::Symbol sym : childSymbols)
         if (!isFree(base + sym)) {
           fits = false;
           break;
@@ -118,14 +133,14 @@ std::vector<std::uint32_t> placeNodes(PatternIndex& index,
       base = tries == kPlacementTries ? std::max(slots.size(), low) - low
                                       : nextFree(base + low + 1) - low;
     }
-    ensure(base + symbols.back() + 1);
+    ensure(base + childSymbols.back() + 1);
     slots[here].base = checkedCount(base);
     maxBase = std::max(maxBase, slots[here].base);
-    for (std::size_t j = 0; j < symbols.size(); ++j) {
-      const std::size_t at = base + symbols[j];
+    for (std::size_t j = 0; j < childSymbols.size(); ++j) {
+      const std::size_t at = base + childSymbols[j];
       slots[at].check = here;
       skip[at] = static_cast<std::uint32_t>(at + 1);
-      slotOf[firstChild[k] + j] = checkedCount(at);
+      slotOf[first + j] = checkedCount(at);
     }
   }
   // Padding: base + any symbol must index a slot.
@@ -134,21 +149,40 @@ std::vector<std::uint32_t> placeNodes(PatternIndex& index,
   return slotOf;
 }
 
-void storeScoreLists(PatternIndex& index, const std::vector<const PatternNode*>& order,
+void storeScoreLists(PatternIndexData& index, const TrieLayout& layout,
                      const std::vector<std::uint32_t>& slotOf) {
   index.listOf.assign(index.slots.size(), 0);
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    auto scores = scoresOf(order[k]);
+  // Equal short lists share one entry: a language has a few thousand distinct lists for
+  // tens of thousands of patterns.
+  std::unordered_map<std::string_view, std::uint32_t> shortIds;
+  std::deque<std::array<std::uint8_t, PatternIndex::kShortWidth + 1>> keyStore;
+  for (std::size_t k = 0; k < layout.size(); ++k) {
+    const std::span<const std::uint8_t> scores = layout.scores[k];
     if (scores.empty()) continue;
     const std::uint32_t slot = slotOf[k];
     index.slots[slot].base |= PatternIndex::kEndsPattern;
     index.longestScoreList = std::max(index.longestScoreList, checkedCount(scores.size()));
     if (scores.size() <= PatternIndex::kShortWidth) {
-      index.listOf[slot] = checkedCount(index.shortLists.size());
+      // The list's bytes and its length make its key (trailing zeros count for the length).
+      std::array<std::uint8_t, PatternIndex::kShortWidth + 1> key{};
+      std::copy(scores.begin(), scores.end(), key.begin());
+      key.back() = static_cast<std::uint8_t>(scores.size());
+      const std::string_view keyView(reinterpret_cast<const char*>(key.data()), key.size());
+      if (auto found = shortIds.find(keyView); found != shortIds.end()) {
+        index.listOf[slot] = found->second;
+        continue;
+      }
+      const auto id = checkedCount(index.shortLists.size());
       auto& packed = index.shortLists.emplace_back();
       packed.fill(0);
       std::copy(scores.begin(), scores.end(), packed.begin());
       index.shortLength.push_back(static_cast<std::uint8_t>(scores.size()));
+      index.listOf[slot] = id;
+      // The map's keys view stable storage: the lists themselves with their lengths.
+      keyStore.push_back(key);
+      shortIds.emplace(std::string_view(reinterpret_cast<const char*>(keyStore.back().data()),
+                                        key.size()),
+                       id);
       continue;
     }
     index.listOf[slot] = PatternIndex::kLongList | checkedCount(index.longLists.size());
@@ -165,28 +199,88 @@ void storeScoreLists(PatternIndex& index, const std::vector<const PatternNode*>&
   checkedCount(index.shortLists.size());
 }
 
-PatternIndex* buildIndex(const PatternNode* root) {
-  auto index = std::make_unique<PatternIndex>();
-  // Breadth-first order: the children of order[k] are order[firstChild[k] ..].
-  std::vector<const PatternNode*> order{root};
-  std::vector<std::uint32_t> firstChild;
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    firstChild.push_back(checkedCount(order.size()));
-    for (const PatternChild& c : childrenOf(order[k])) order.push_back(c.node);
-  }
-  checkedCount(order.size());
-  assignSymbols(*index, order);
-  const std::vector<std::uint32_t> slotOf = placeNodes(*index, order, firstChild);
-  storeScoreLists(*index, order, slotOf);
-  index->dot = index->symbolOf(U'.');
-  return index.release();
+std::unique_ptr<const PatternIndex> indexOfLayout(const TrieLayout& layout) {
+  checkedCount(layout.size());
+  auto index = std::make_unique<PatternIndexData>();
+  index->longestPattern = layout.longestPattern;
+  assignSymbols(*index, layout);
+  // A view of the symbols alone while the nodes are placed (the arrays it reads are final).
+  PatternIndex symbols;
+  symbols.pageOf = index->pageOf;
+  symbols.symbolPages = index->symbolPages;
+  symbols.outOfRange = index->outOfRange;
+  symbols.direct = index->direct;
+  const std::vector<std::uint32_t> slotOf = placeNodes(*index, symbols, layout);
+  storeScoreLists(*index, layout, slotOf);
+  index->dot = symbols.symbolOf(U'.');
+  return std::make_unique<const PatternIndex>(std::move(index));
 }
+
+}  // namespace
+
+std::unique_ptr<const PatternIndex> buildIndex(const PatternNode* root) {
+  TrieLayout layout;
+  std::vector<const PatternNode*> order{root};
+  std::vector<std::uint32_t> depth{0};
+  layout.code.push_back(0);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    layout.firstChild.push_back(checkedCount(order.size()));
+    layout.scores.push_back(scoresOf(order[k]));
+    if (!layout.scores.back().empty())
+      layout.longestPattern = std::max(layout.longestPattern, depth[k]);
+    for (const PatternChild& c : childrenOf(order[k])) {
+      order.push_back(c.node);
+      layout.code.push_back(c.code);
+      depth.push_back(depth[k] + 1);
+    }
+  }
+  layout.firstChild.push_back(checkedCount(order.size()));
+  return indexOfLayout(layout);
+}
+
+std::unique_ptr<const PatternIndex> buildIndex(const SortedPatternLines& sorted) {
+  using Line = SortedPatternLines::Line;
+  const std::vector<Line>& lines = sorted.lines;
+  if (lines.empty()) return nullptr;
+  // Node k stands for the prefix of length depth[k] shared by the keys of lines
+  // [range[k].first, range[k].second); the sorted keys of a node's subtree are contiguous,
+  // and the nodes of each depth come in key order, which is breadth-first order.
+  TrieLayout layout;
+  std::vector<std::pair<std::size_t, std::size_t>> range{{0, lines.size()}};
+  std::vector<std::uint32_t> depth{0};
+  layout.code.push_back(0);
+  for (std::size_t k = 0; k < range.size(); ++k) {
+    layout.firstChild.push_back(checkedCount(range.size()));
+    auto [at, end] = range[k];
+    const std::size_t d = depth[k];
+    std::span<const std::uint8_t> scores;
+    if (sorted.key(lines[at]).size() == d) {  // the line of exactly this prefix sorts first
+      scores = sorted.scores(lines[at]);
+      layout.longestPattern = std::max(layout.longestPattern, depth[k]);
+      ++at;
+    }
+    layout.scores.push_back(scores);
+    while (at < end) {
+      const char32_t c = sorted.key(lines[at])[d];
+      std::size_t next = at + 1;
+      while (next < end && sorted.key(lines[next])[d] == c) ++next;
+      range.emplace_back(at, next);
+      depth.push_back(depth[k] + 1);
+      layout.code.push_back(c);
+      at = next;
+    }
+  }
+  layout.firstChild.push_back(checkedCount(range.size()));
+  return indexOfLayout(layout);
+}
+
+namespace {
 
 // The automaton of index, or null when index's trie does not qualify (see
 // PatternAutomaton).
 std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
   using Slot = PatternIndex::Slot;
-  const std::vector<Slot>& slots = index.slots;
+  const std::span<const Slot> slots = index.slots;
   if (slots[0].base & PatternIndex::kEndsPattern) return nullptr;  // an empty pattern
   auto automaton = std::make_unique<PatternAutomaton>();
   const std::size_t symbols = index.codes.size() + 1;
@@ -201,11 +295,17 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
     return child < slots.size() && slots[child].check == slot ? static_cast<std::uint32_t>(child)
                                                              : PatternIndex::kFree;
   };
-  auto hasChildren = [&](std::uint32_t slot) {
-    for (PatternIndex::Symbol c = 1; c < symbols; ++c)
-      if (childSlot(slot, c) != PatternIndex::kFree) return true;
-    return false;
-  };
+  // The nodes with children, each of which gets a row: counted first, so that a trie
+  // whose table would pass the budget is refused before anything is built, and the table
+  // is allocated once (growing it would touch about twice its size in fresh pages).
+  std::vector<bool> parents(slots.size(), false);
+  for (std::size_t slot = 1; slot < slots.size(); ++slot)
+    if (slots[slot].check < slots.size()) parents[slots[slot].check] = true;
+  const std::size_t rowCount =
+      static_cast<std::size_t>(std::count(parents.begin(), parents.end(), true));
+  if (rowCount > rowLimit) return nullptr;
+  automaton->next.reserve(std::max<std::size_t>(rowCount, 1) * stride);
+  auto hasChildren = [&](std::uint32_t slot) { return parents[slot]; };
 
   // Distinct windows, numbered in order of appearance; 0 is the root's (all zeros).
   std::map<std::array<std::uint8_t, PatternAutomaton::kWidth>, std::uint32_t> windowIds;
@@ -276,6 +376,29 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
 
 }  // namespace
 
+PatternIndex::PatternIndex(std::unique_ptr<const PatternIndexData> owned) noexcept
+    : owned_(std::move(owned)) {
+  view(*owned_);
+}
+
+void PatternIndex::view(const PatternIndexData& data) noexcept {
+  pageOf = data.pageOf;
+  symbolPages = data.symbolPages;
+  outOfRange = data.outOfRange;
+  direct = data.direct;
+  codes = data.codes;
+  dot = data.dot;
+  slots = data.slots;
+  listOf = data.listOf;
+  shortLists = data.shortLists;
+  shortLength = data.shortLength;
+  longLists = data.longLists;
+  hitOffsets = data.hitOffsets;
+  hitValues = data.hitValues;
+  longestScoreList = data.longestScoreList;
+  longestPattern = data.longestPattern;
+}
+
 PatternIndex::~PatternIndex() { delete automaton_.load(std::memory_order_acquire); }
 
 const PatternAutomaton* PatternIndex::automaton() const {
@@ -296,19 +419,137 @@ const PatternAutomaton* PatternIndex::automaton() const {
 
 PatternIndex::Symbol PatternIndex::symbolPastUnicode(char32_t code) const noexcept {
   auto it = std::lower_bound(outOfRange.begin(), outOfRange.end(), code,
-                             [](const auto& entry, char32_t c) { return entry.first < c; });
-  return it != outOfRange.end() && it->first == code ? it->second : 0;
+                             [](const CodeSymbol& entry, char32_t c) { return entry.code < c; });
+  return it != outOfRange.end() && it->code == code ? it->symbol : 0;
+}
+
+namespace {
+
+// The header of an index image: what fromImage checks before it trusts the arrays.
+constexpr char kImageMagic[8] = {'q', 'u', 'e', 'l', 'l', 'i', 'x', 'I'};
+constexpr std::uint32_t kImageVersion = 1;
+constexpr std::uint32_t kByteOrderMark = 0x01020304u;
+constexpr std::size_t kImageArrays = 12;
+constexpr std::size_t kImageAlign = 16;
+struct ImageHeader {
+  char magic[8];
+  std::uint32_t version;
+  std::uint32_t byteOrder;
+  std::uint32_t dot;
+  std::uint32_t longestScoreList;
+  std::uint32_t longestPattern;
+  std::uint32_t reserved;
+  std::uint32_t elementSize[kImageArrays];
+  std::uint64_t count[kImageArrays];
+};
+constexpr std::size_t kHeaderBytes = (sizeof(ImageHeader) + kImageAlign - 1) / kImageAlign * kImageAlign;
+
+// Calls visit(span) for each array of index, in image order; visit may rebind the span.
+template <class Index, class Visit>
+void forEachArray(Index& index, Visit visit) {
+  visit(index.pageOf);
+  visit(index.symbolPages);
+  visit(index.outOfRange);
+  visit(index.direct);
+  visit(index.codes);
+  visit(index.slots);
+  visit(index.listOf);
+  visit(index.shortLists);
+  visit(index.shortLength);
+  visit(index.longLists);
+  visit(index.hitOffsets);
+  visit(index.hitValues);
+}
+
+}  // namespace
+
+std::vector<unsigned char> PatternIndex::serialise() const {
+  ImageHeader header{};
+  std::memcpy(header.magic, kImageMagic, sizeof kImageMagic);
+  header.version = kImageVersion;
+  header.byteOrder = kByteOrderMark;
+  header.dot = dot;
+  header.longestScoreList = longestScoreList;
+  header.longestPattern = longestPattern;
+  std::size_t total = kHeaderBytes;
+  std::size_t k = 0;
+  forEachArray(*this, [&](auto array) {
+    header.elementSize[k] = static_cast<std::uint32_t>(sizeof(array[0]));
+    header.count[k] = array.size();
+    total += (array.size_bytes() + kImageAlign - 1) / kImageAlign * kImageAlign;
+    ++k;
+  });
+  std::vector<unsigned char> image(total, 0);
+  std::memcpy(image.data(), &header, sizeof header);
+  std::size_t at = kHeaderBytes;
+  forEachArray(*this, [&](auto array) {
+    if (!array.empty()) std::memcpy(image.data() + at, array.data(), array.size_bytes());
+    at += (array.size_bytes() + kImageAlign - 1) / kImageAlign * kImageAlign;
+  });
+  return image;
+}
+
+std::unique_ptr<const PatternIndex> PatternIndex::fromImage(std::span<const unsigned char> image) {
+  ImageHeader header;
+  if (image.size() < kHeaderBytes || reinterpret_cast<std::uintptr_t>(image.data()) % kImageAlign != 0)
+    return nullptr;
+  std::memcpy(&header, image.data(), sizeof header);
+  if (std::memcmp(header.magic, kImageMagic, sizeof kImageMagic) != 0 ||
+      header.version != kImageVersion || header.byteOrder != kByteOrderMark)
+    return nullptr;
+  auto index = std::make_unique<PatternIndex>();
+  index->dot = header.dot;
+  index->longestScoreList = header.longestScoreList;
+  index->longestPattern = header.longestPattern;
+  std::size_t at = kHeaderBytes;
+  std::size_t k = 0;
+  bool fits = true;
+  forEachArray(*index, [&](auto& array) {
+    using Element = typename std::remove_reference_t<decltype(array)>::element_type;
+    const std::uint64_t count = header.count[k];
+    const bool sized = header.elementSize[k] == sizeof(Element);
+    ++k;
+    if (!fits || !sized || count > (image.size() - at) / sizeof(Element)) {
+      fits = false;
+      return;
+    }
+    array = {reinterpret_cast<const Element*>(image.data() + at), static_cast<std::size_t>(count)};
+    at += (array.size_bytes() + kImageAlign - 1) / kImageAlign * kImageAlign;
+    if (at > image.size()) fits = false;
+  });
+  // What match and symbolOf index without a bounds check.
+  if (!fits || index->slots.empty() || index->listOf.size() != index->slots.size() ||
+      index->shortLength.size() != index->shortLists.size() ||
+      index->hitValues.size() != index->hitOffsets.size() ||
+      index->symbolPages.size() != std::size_t(256) * std::count_if(index->pageOf.begin(),
+                                                                     index->pageOf.end(),
+                                                                     [](std::uint16_t p) { return p != 0; }))
+    return nullptr;
+  return index;
+}
+
+bool operator==(const PatternIndex& a, const PatternIndex& b) noexcept {
+  auto same = [](auto x, auto y) {
+    return x.size() == y.size() &&
+           (x.empty() || std::memcmp(x.data(), y.data(), x.size_bytes()) == 0);
+  };
+  return a.dot == b.dot && a.longestScoreList == b.longestScoreList &&
+         a.longestPattern == b.longestPattern && same(a.pageOf, b.pageOf) && same(a.symbolPages, b.symbolPages) &&
+          same(a.outOfRange, b.outOfRange) && same(a.direct, b.direct) &&
+          same(a.codes, b.codes) && same(a.slots, b.slots) && same(a.listOf, b.listOf) &&
+          same(a.shortLists, b.shortLists) && same(a.shortLength, b.shortLength) &&
+          same(a.longLists, b.longLists) && same(a.hitOffsets, b.hitOffsets) &&
+          same(a.hitValues, b.hitValues);
 }
 
 const PatternIndex& indexOf(const PatternNode* node) {
   if (const PatternIndex* ready = node->index.load(std::memory_order_acquire)) return *ready;
   // Threads that race here each build an equal index; the first one published is kept.
-  PatternIndex* built = buildIndex(node);
+  std::unique_ptr<const PatternIndex> built = buildIndex(node);
   const PatternIndex* expected = nullptr;
-  if (node->index.compare_exchange_strong(expected, built, std::memory_order_acq_rel,
+  if (node->index.compare_exchange_strong(expected, built.get(), std::memory_order_acq_rel,
                                           std::memory_order_acquire))
-    return *built;
-  delete built;
+    return *built.release();
   return *expected;
 }
 

@@ -15,6 +15,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -94,7 +97,10 @@ class SlidingWindow {
 };
 
 struct PatternAutomaton;
+struct PatternIndexData;
 
+// A lookup index: views of arrays that either the index owns (built from a trie at run
+// time) or that lie in the library image (made when the library was built). Immutable.
 struct PatternIndex {
   using Symbol = std::uint32_t;  // 0: a character no pattern contains
 
@@ -115,7 +121,8 @@ struct PatternIndex {
   static constexpr std::uint32_t kFree = 0xffffffffu;
 
   // listOf[slot] of a node with kEndsPattern: below kLongList, the index of its 16 scores
-  // in shortLists; otherwise kLongList | the index of its entry in longLists.
+  // in shortLists (nodes with equal lists share one entry); otherwise kLongList | the
+  // index of its entry in longLists.
   static constexpr std::uint32_t kLongList = 0x80000000u;
   static constexpr std::size_t kShortWidth = 16;
   struct LongList {
@@ -123,26 +130,41 @@ struct PatternIndex {
     std::uint32_t hitBegin;  // its non-zero scores: hitOffsets/hitValues[hitBegin ..
     std::uint32_t hitEnd;    // .. hitEnd)
   };
+  struct CodeSymbol {
+    char32_t code;
+    Symbol symbol;
+  };
 
   // Symbols of code points: pageOf[code >> 8] names a 256-entry page of symbolPages.
   // Codes past U+10FFFF are looked up in the sorted outOfRange instead.
-  std::vector<std::uint16_t> pageOf;  // 0: no page
-  std::vector<Symbol> symbolPages;    // page p at (p - 1) * 256
-  std::vector<std::pair<char32_t, Symbol>> outOfRange;
+  std::span<const std::uint16_t> pageOf;  // 0: no page
+  std::span<const Symbol> symbolPages;    // page p at (p - 1) * 256
+  std::span<const CodeSymbol> outOfRange;
   // Symbols of the codes below direct.size() (up to the largest code the patterns use,
   // when that is small, as for alphabetic scripts): one load instead of two.
-  std::vector<Symbol> direct;
-  std::vector<char32_t> codes;  // codes[s - 1] is the character of symbol s, ascending
-  Symbol dot = 0;               // symbol of '.', the word edge
+  std::span<const Symbol> direct;
+  std::span<const char32_t> codes;  // codes[s - 1] is the character of symbol s, ascending
+  Symbol dot = 0;                   // symbol of '.', the word edge
 
-  std::vector<Slot> slots;  // padded so that base + any symbol stays inside
-  std::vector<std::uint32_t> listOf;
-  std::vector<std::array<std::uint8_t, kShortWidth>> shortLists;  // zeros past each list's end
-  std::vector<std::uint8_t> shortLength;                          // per entry of shortLists
-  std::vector<LongList> longLists;
-  std::vector<std::uint32_t> hitOffsets;
-  std::vector<std::uint8_t> hitValues;
+  std::span<const Slot> slots;  // padded so that base + any symbol stays inside
+  std::span<const std::uint32_t> listOf;
+  std::span<const std::array<std::uint8_t, kShortWidth>> shortLists;  // zeros past each end
+  std::span<const std::uint8_t> shortLength;                          // per entry of shortLists
+  std::span<const LongList> longLists;
+  std::span<const std::uint32_t> hitOffsets;
+  std::span<const std::uint8_t> hitValues;
   std::uint32_t longestScoreList = 0;  // over all nodes
+  std::uint32_t longestPattern = 0;    // letters of the longest pattern (node with scores)
+
+  // An index over arrays it owns. Never throws.
+  explicit PatternIndex(std::unique_ptr<const PatternIndexData> owned) noexcept;
+  // An index over the arrays of an image that serialise() made, which must outlive it;
+  // null when image is not one this build can read (another layout or byte order, or
+  // counts that do not fit its size). Never throws (beyond bad_alloc).
+  static std::unique_ptr<const PatternIndex> fromImage(std::span<const unsigned char> image);
+  // The image of this index, for fromImage: a header, then each array from a 16-byte
+  // boundary. Its size is a multiple of 16.
+  std::vector<unsigned char> serialise() const;
 
   Symbol symbolOf(char32_t code) const noexcept {
     if (code < direct.size()) return direct[code];
@@ -156,6 +178,9 @@ struct PatternIndex {
     return outOfRange.empty() ? 0 : symbolPastUnicode(code);
   }
   Symbol symbolPastUnicode(char32_t code) const noexcept;
+
+  // The same arrays, element for element (whatever owns them).
+  friend bool operator==(const PatternIndex& a, const PatternIndex& b) noexcept;
 
   // The size match needs for its values buffer when the framed word has m symbols.
   std::size_t valuesSize(std::size_t m) const noexcept { return m + 1 + kShortWidth; }
@@ -225,8 +250,30 @@ struct PatternIndex {
   }
 
  private:
+  void view(const PatternIndexData& data) noexcept;
+
+  std::unique_ptr<const PatternIndexData> owned_;
   mutable std::atomic<const PatternAutomaton*> automaton_{nullptr};
   mutable std::atomic<bool> noAutomaton_{false};
+};
+
+// The arrays of an index while it is built, and of an index built at run time.
+struct PatternIndexData {
+  std::vector<std::uint16_t> pageOf;
+  std::vector<PatternIndex::Symbol> symbolPages;
+  std::vector<PatternIndex::CodeSymbol> outOfRange;
+  std::vector<PatternIndex::Symbol> direct;
+  std::vector<char32_t> codes;
+  PatternIndex::Symbol dot = 0;
+  std::vector<PatternIndex::Slot> slots;
+  std::vector<std::uint32_t> listOf;
+  std::vector<std::array<std::uint8_t, PatternIndex::kShortWidth>> shortLists;
+  std::vector<std::uint8_t> shortLength;
+  std::vector<PatternIndex::LongList> longLists;
+  std::vector<std::uint32_t> hitOffsets;
+  std::vector<std::uint8_t> hitValues;
+  std::uint32_t longestScoreList = 0;
+  std::uint32_t longestPattern = 0;
 };
 
 // The Aho-Corasick automaton of a trie: one table load per character instead of a walk
@@ -286,9 +333,41 @@ struct PatternAutomaton {
   }
 };
 
-// The index of the trie rooted at node (built on first use, then shared). node is not
-// null. Thread-safe.
+// The index of the trie rooted at node (built on first use, then shared), or the index a
+// deferred root was made with (see PatternAccess::handle). node is not null. Thread-safe.
 const PatternIndex& indexOf(const PatternNode* node);
+// The index of trie, built on first use, without making a trie whose building is
+// deferred; null for the empty trie. Thread-safe.
+inline const PatternIndex* indexOf(const Patterns& trie) {
+  const PatternNode* handle = PatternAccess::handle(trie);
+  return handle ? &indexOf(handle) : nullptr;
+}
+// The index built from the trie rooted at root (not null). Throws ArgumentError for a
+// trie too large to index, and bad_alloc.
+std::unique_ptr<const PatternIndex> buildIndex(const PatternNode* root);
+
+// The lines of a pattern text split into letters and values, in ascending order of their
+// letters, only the first line of each letter sequence kept: the trie without its nodes.
+struct SortedPatternLines {
+  struct Line {
+    std::size_t letterBegin, letterEnd, valueBegin, valueEnd;
+  };
+  std::vector<char32_t> letters;
+  std::vector<std::uint8_t> values;
+  std::vector<Line> lines;
+
+  std::u32string_view key(const Line& line) const noexcept {
+    return {letters.data() + line.letterBegin, line.letterEnd - line.letterBegin};
+  }
+  std::span<const std::uint8_t> scores(const Line& line) const noexcept {
+    return {values.data() + line.valueBegin, line.valueEnd - line.valueBegin};
+  }
+};
+// The sorted lines of text, split as parsePatterns splits them. Throws bad_alloc.
+SortedPatternLines sortPatternLines(std::u32string_view text);
+// The index of the trie parsePatterns(text) makes, built from the sorted lines of text
+// without making the trie; null when the trie would be empty. Throws as buildIndex does.
+std::unique_ptr<const PatternIndex> buildIndex(const SortedPatternLines& sorted);
 void destroyIndex(const PatternIndex* index) noexcept;
 
 }  // namespace quellix::detail

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 
 #include "quellix/pattern.hpp"
@@ -56,10 +58,44 @@ inline void retain(const PatternNode* node) noexcept {
 // Drops one reference; frees every node that loses its last one, without recursion.
 void release(const PatternNode* node) noexcept;
 
+// The root of a trie whose lookup index is at hand while the trie itself is made only
+// when something asks for its nodes (a language's patterns: dividing words needs the
+// index alone). It stands only at the root of a Patterns, never as a child; its header's
+// index is set from the start, and childCount is kDeferred.
+struct DeferredRoot : PatternNode {
+  static constexpr std::uint32_t kDeferred = 0xffffffffu;
+  std::unique_ptr<const PatternIndex> ownIndex;  // the index of the header
+  std::function<Patterns()> makeTrie;            // gives the trie the index was made from
+  mutable std::atomic<const PatternNode*> trie{nullptr};  // once made; owns one reference
+};
+
+inline bool isDeferred(const PatternNode* node) noexcept {
+  return node && node->childCount == DeferredRoot::kDeferred;
+}
+// The trie's own root node: the node itself, or the trie a deferred root stands for, made
+// on the first call (then shared; threads that race each make an equal one and the first
+// kept). Throws what making the trie throws.
+const PatternNode* resolve(const PatternNode* node);
+
+// A non-empty trie whose lookups use index (not null), and whose nodes makeTrie makes
+// when first asked for; makeTrie must give the trie index was made from. Throws bad_alloc.
+Patterns deferredPatterns(std::unique_ptr<const PatternIndex> index,
+                          std::function<Patterns()> makeTrie);
+
 struct PatternAccess {
-  static const PatternNode* root(const Patterns& p) noexcept { return p.root_; }
+  // The trie's root node, making it first if its building was deferred. Throws what
+  // making the trie throws.
+  static const PatternNode* root(const Patterns& p) { return resolve(p.root_); }
+  // The root as held: possibly a deferred root, whose only use is indexOf. Never throws.
+  static const PatternNode* handle(const Patterns& p) noexcept { return p.root_; }
   // Wraps a node, taking over one reference.
   static Patterns adopt(const PatternNode* node) noexcept { return Patterns(node); }
+  // The root of trie, whose reference passes to the caller; trie is left empty.
+  static const PatternNode* release(Patterns&& trie) noexcept {
+    const PatternNode* root = trie.root_;
+    trie.root_ = nullptr;
+    return root;
+  }
 };
 
 }  // namespace quellix::detail

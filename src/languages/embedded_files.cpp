@@ -13,8 +13,27 @@
 #include "embedded_files.inc"
 #undef QUELLIX_EMBEDDED_FILE
 
+#if QUELLIX_PATTERN_INDEXES
+// The index images, one after another, each from a 16-byte boundary (pattern_indexes.S).
+extern "C" __attribute__((visibility("hidden"))) const unsigned char quellix_pattern_indexes[];
+#endif
+
 namespace quellix::detail {
 namespace {
+
+struct EmbeddedIndex {
+  std::string_view affix;
+  std::size_t offset;
+  std::size_t size;
+};
+constexpr EmbeddedIndex kEmbeddedIndexes[] = {
+#if QUELLIX_PATTERN_INDEXES
+#define QUELLIX_PATTERN_INDEX(affix, offset, size) {affix, offset, size},
+#include "pattern_indexes.inc"
+#undef QUELLIX_PATTERN_INDEX
+#endif
+    {{}, 0, 0},  // the end (and an entry when the build embeds no index)
+};
 
 constexpr EmbeddedFile kEmbeddedFiles[] = {
 #define QUELLIX_EMBEDDED_FILE(index, name, size) \
@@ -44,6 +63,17 @@ std::optional<std::span<const unsigned char>> lookupEmbeddedFile(std::string_vie
       [](const EmbeddedFile& file, std::string_view key) { return file.name < key; });
   if (found == std::end(kEmbeddedFiles) || found->name != name) return std::nullopt;
   return found->bytes;
+}
+
+std::optional<std::span<const unsigned char>> lookupEmbeddedPatternIndex(
+    std::string_view affix) noexcept {
+  for (const EmbeddedIndex& entry : kEmbeddedIndexes) {
+    if (entry.size == 0 || entry.affix != affix) continue;
+#if QUELLIX_PATTERN_INDEXES
+    return std::span<const unsigned char>(quellix_pattern_indexes + entry.offset, entry.size);
+#endif
+  }
+  return std::nullopt;
 }
 
 }  // namespace quellix::detail

@@ -25,6 +25,13 @@ std::span<const EmbeddedFile> embeddedFiles() noexcept;
 // handling, no matching without ".gz"), or nothing. Never throws; thread-safe.
 std::optional<std::span<const unsigned char>> lookupEmbeddedFile(std::string_view name) noexcept;
 
+// The lookup index of a language's patterns as the build made it (PatternIndex::serialise)
+// from the embedded pattern file of affix ("en-us"), or nothing when the build made none
+// (a build that cannot run its own tools, or a language not embedded). Never throws;
+// thread-safe.
+std::optional<std::span<const unsigned char>> lookupEmbeddedPatternIndex(
+    std::string_view affix) noexcept;
+
 }  // namespace quellix::detail
 
 #endif

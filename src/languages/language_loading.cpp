@@ -8,6 +8,8 @@
 #include "embedded_files.hpp"
 #include "hyphenator_internal.hpp"
 #include "language_table.hpp"
+#include "pattern_index.hpp"
+#include "pattern_node.hpp"
 #include "quellix/exception.hpp"
 #include "quellix/pattern.hpp"
 #include "utf8_encode.hpp"
@@ -25,16 +27,26 @@ std::string dataFileName(Language language, std::string_view suffix) {
   return name;
 }
 
-Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup) {
+Hyphenator loadHyphenatorFrom(Language language, FileLookup lookup, bool builtIndex) {
   const LanguageRow& row = languageRow(language);
   auto files = std::make_shared<const FileLookup>(std::move(lookup));
 
   auto map = Lazy<CharMap>::deferred([files, name = dataFileName(language, ".chr.txt.gz")] {
     return charClassMap(readDataFile(name, *files));
   });
-  auto patterns = Lazy<Patterns>::deferred([files, name = dataFileName(language, ".pat.txt.gz")] {
-    return parsePatterns(readDataFile(name, *files));
-  });
+  auto patterns = Lazy<Patterns>::deferred(
+      [files, name = dataFileName(language, ".pat.txt.gz"), affix = row.affix, builtIndex] {
+        auto parse = [files, name] { return parsePatterns(readDataFile(name, *files)); };
+        if (builtIndex)
+          if (const auto image = lookupEmbeddedPatternIndex(affix))
+            if (auto index = PatternIndex::fromImage(*image))
+              return deferredPatterns(std::move(index), std::move(parse));
+        // Dividing words needs only the index, made straight from the sorted lines; the
+        // trie is parsed (the file read again) only if a caller asks for it.
+        auto index = buildIndex(sortPatternLines(readDataFile(name, *files)));
+        if (!index) return Patterns();
+        return deferredPatterns(std::move(index), std::move(parse));
+      });
   auto exceptions =
       Lazy<Exceptions>::deferred([files, name = dataFileName(language, ".hyp.txt.gz")] {
         return parseExceptions(readDataFile(name, *files));
@@ -56,7 +68,7 @@ OnceCell<Hyphenator>* sharedHyphenators() {
 }  // namespace detail
 
 Hyphenator loadHyphenator(Language language) {
-  return detail::loadHyphenatorFrom(language, &detail::lookupEmbeddedFile);
+  return detail::loadHyphenatorFrom(language, &detail::lookupEmbeddedFile, true);
 }
 
 const Hyphenator& languageHyphenator(Language language) {

@@ -16,6 +16,7 @@ extern "C" {
 #define ZLIB_VERSION "1.2.13-quellix-wasm"
 #define MAX_WBITS 15
 #define Z_NO_FLUSH 0
+#define Z_FINISH 4
 #define Z_OK 0
 #define Z_STREAM_END 1
 #define Z_STREAM_ERROR (-2)
