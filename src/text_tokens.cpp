@@ -4,8 +4,7 @@
 #include <utility>
 
 #include "char_classes.hpp"
-#include "pattern_index.hpp"
-#include "pattern_node.hpp"
+#include "hyphenator_internal.hpp"
 
 namespace quellix::detail {
 
@@ -23,17 +22,29 @@ WordCharacters::WordCharacters(const Hyphenator& h, std::function<bool(char32_t)
     // The map forgets a normal form all of whose variants a later line takes over (Turkish
     // "iI" then "ıI" leaves no entry for i). Every such character occurs in the
     // language's patterns, whose characters all come from its classes: add those.
-    if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h))) {
-      for (char32_t c : indexOf(root).codes)
-        if (c != U'.') known_.push_back(c);
-    }
+    const std::vector<char32_t> patternCodes = patternCharacters(h);
+    known_.insert(known_.end(), patternCodes.begin(), patternCodes.end());
     std::sort(known_.begin(), known_.end());
     known_.erase(std::unique(known_.begin(), known_.end()), known_.end());
     listed_ = true;
+    for (const char32_t c : known_)
+      if (c < kTableSize) table_[c >> 6] |= std::uint64_t{1} << (c & 63);
+  } else {
+    table_ = letterTable();
   }
 }
 
-bool WordCharacters::operator()(char32_t c) const {
+const WordCharacters::Table& WordCharacters::letterTable() {
+  static const Table table = [] {
+    Table bits{};
+    for (char32_t c = 0; c < kTableSize; ++c)
+      if (isLetterOrMark(c)) bits[c >> 6] |= std::uint64_t{1} << (c & 63);
+    return bits;
+  }();
+  return table;
+}
+
+bool WordCharacters::decide(char32_t c) const {
   if (custom_) return custom_(c);
   if (listed_) return std::binary_search(known_.begin(), known_.end(), c);
   return isLetterOrMark(c);
@@ -49,6 +60,36 @@ TokenWriter::TokenWriter(const TextOptions& options, TextLanguage& language)
     : options_(options), language_(&language) {}
 
 namespace {
+
+// The rules of TextOptions::skipUrls over a token of n characters: code(k) is the k-th,
+// wordLike(k) whether it is a letter, digit or word character, capitalAfterSmall(k) (k >= 1)
+// whether it is a capital word character right after a small one.
+template <class Code, class WordLike, class CapitalAfterSmall>
+bool keptWhole(std::size_t n, Code code, WordLike wordLike, CapitalAfterSmall capitalAfterSmall) {
+  const auto isW = [&code](std::size_t k) { return code(k) == 'w' || code(k) == 'W'; };
+  const auto between = [&](std::size_t k) { return k > 0 && k + 1 < n && wordLike(k - 1) && wordLike(k + 1); };
+  std::size_t innerSlashes = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char32_t c = code(i);
+    if (c == ':' && i + 2 < n && code(i + 1) == '/' && code(i + 2) == '/') return true;
+    if (isW(i) && i + 3 < n && isW(i + 1) && isW(i + 2) && code(i + 3) == '.' &&
+        (i == 0 || !wordLike(i - 1)))
+      return true;
+    if ((c == '@' || c == '_' || c == '\\') && between(i)) return true;
+    // "example.com", "index.html": a dot between a letter or digit and an ASCII letter.
+    if (c == '.' && between(i) && ((code(i + 1) | 0x20) >= 'a' && (code(i + 1) | 0x20) <= 'z'))
+      return true;
+    // "/usr/share", "~/notes", "(./src)", "a/b/c" (but not "and/or" or "</b>").
+    if (c == '/' && i + 1 < n && wordLike(i + 1) &&
+        (i == 0 || std::u32string_view(U"~.([{\"'").find(code(i - 1)) != std::u32string_view::npos))
+      return true;
+    if (c == '/' && between(i) && ++innerSlashes == 2) return true;
+    // "camelCase", "JavaScript": a capital right after a small letter.
+    if (i > 0 && capitalAfterSmall(i)) return true;
+  }
+  return false;
+}
+
 LetterClass asciiLetterClass(char32_t c) noexcept {
   if (c >= 'a' && c <= 'z') return LetterClass::Lower;
   if (c >= 'A' && c <= 'Z') return LetterClass::Upper;
@@ -148,6 +189,83 @@ void TokenWriter::end(std::string& out) {
   clear();
 }
 
+void TokenWriter::divideAsciiToken(std::string_view text, std::size_t first, std::size_t last,
+                                   std::size_t& written, std::string& out) {
+  const WordCharacters& isWord = language_->isWord();
+  const std::string_view token = text.substr(first, last - first);
+  const std::size_t n = token.size();
+  // A word character here is never '-' (a hyphen) nor NUL (no character).
+  const auto word = [&](std::size_t k) {
+    const auto c = static_cast<unsigned char>(token[k]);
+    return c != '-' && c != 0 && isWord(c);
+  };
+  if (options_.skipUrls) {
+    // Only these characters, or a capital after the first character, can make a token
+    // look like a URL or an identifier.
+    bool suspect = false;
+    for (std::size_t k = 0; k < n && !suspect; ++k) {
+      const char c = token[k];
+      suspect = c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/' ||
+                (k > 0 && c >= 'A' && c <= 'Z');
+    }
+    if (suspect &&
+        keptWhole(
+            n, [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(token[k])); },
+            [&](std::size_t k) {
+              const char c = token[k];
+              return word(k) || (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+            },
+            [&](std::size_t k) {
+              return token[k] >= 'A' && token[k] <= 'Z' && token[k - 1] >= 'a' &&
+                     token[k - 1] <= 'z' && word(k) && word(k - 1);
+            }))
+      return;
+  }
+  bool hyphenBefore = false;
+  for (std::size_t i = 0; i < n;) {
+    if (!word(i)) {
+      hyphenBefore = false;
+      ++i;
+      continue;
+    }
+    std::size_t j = i + 1;
+    while (j < n && word(j)) ++j;
+    const bool hyphenAfter = j + 1 < n && token[j] == '-' && word(j + 1);
+    writeAsciiPart(text, first + i, first + j, hyphenBefore, hyphenAfter, written, out);
+    hyphenBefore = hyphenAfter;
+    i = hyphenAfter ? j + 1 : j;
+  }
+}
+
+// One part of a word of an ASCII token, text[first, last): writes text[written, ...) up to
+// its last break with the hyphen string at each break, as writePart() would.
+void TokenWriter::writeAsciiPart(std::string_view token, std::size_t first, std::size_t last,
+                                 bool hyphenBefore, bool hyphenAfter, std::size_t& written,
+                                 std::string& out) {
+  const std::size_t length = last - first;
+  if (length < options_.minWordLength) return;
+  if (options_.skipCapitals) {
+    bool upper = false, lower = false;
+    for (std::size_t k = first; k < last; ++k) {
+      upper = upper || (token[k] >= 'A' && token[k] <= 'Z');
+      lower = lower || (token[k] >= 'a' && token[k] <= 'z');
+    }
+    if (upper && !lower) return;
+  }
+  letters_.resize(length);
+  for (std::size_t k = 0; k < length; ++k) letters_[k] = static_cast<unsigned char>(token[first + k]);
+  if (breaks_.size() < length + 1) breaks_.resize(length + 1);
+  const std::size_t count =
+      std::min(breakPoints(language_->hyphenator(), letters_, breaks_), breaks_.size());
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t at = breaks_[k];
+    if ((at == 0 && hyphenBefore) || (at == length && hyphenAfter) || at > length) continue;
+    out.append(token, written, first + at - written);
+    out.append(options_.hyphen);
+    written = first + at;
+  }
+}
+
 void TokenWriter::clear() noexcept {
   bytes_.clear();
   units_.clear();
@@ -164,20 +282,7 @@ void TokenWriter::clear() noexcept {
 // How far the hyphenator's patterns reach, in characters: a break depends on at most
 // before characters before it and after characters after it.
 const TextLanguage::Reach& TextLanguage::reach() {
-  if (reach_) return *reach_;
-  Reach result;
-  std::vector<std::pair<const PatternNode*, std::size_t>> stack;
-  if (const PatternNode* root = PatternAccess::root(hyphenatorPatterns(h_))) stack.emplace_back(root, 0);
-  while (!stack.empty()) {
-    const auto [node, depth] = stack.back();
-    stack.pop_back();
-    if (node->scoreCount > 0) {
-      result.before = std::max<std::size_t>(result.before, node->scoreCount);
-      result.after = std::max(result.after, depth + 1);
-    }
-    for (const PatternChild& child : node->childSpan()) stack.emplace_back(child.node, depth + 1);
-  }
-  reach_ = result;
+  if (!reach_) reach_ = patternReach(h_);
   return *reach_;
 }
 
@@ -259,35 +364,13 @@ bool TokenWriter::wordLike(const Unit& unit) const {
 // Whether the token is one a writer keeps whole: a URL, an e-mail address, a domain name
 // or path, or a program identifier.
 bool TokenWriter::leftWhole() const {
-  const std::size_t n = units_.size();
-  const auto code = [this](std::size_t k) { return units_[k].code; };
-  const auto isW = [&code](std::size_t k) { return code(k) == 'w' || code(k) == 'W'; };
-  const auto between = [&](std::size_t k) {
-    return k > 0 && k + 1 < n && wordLike(units_[k - 1]) && wordLike(units_[k + 1]);
-  };
-  std::size_t innerSlashes = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const char32_t c = code(i);
-    if (c == ':' && i + 2 < n && code(i + 1) == '/' && code(i + 2) == '/') return true;
-    if (isW(i) && i + 3 < n && isW(i + 1) && isW(i + 2) && code(i + 3) == '.' &&
-        (i == 0 || !wordLike(units_[i - 1])))
-      return true;
-    if ((c == '@' || c == '_' || c == '\\') && between(i)) return true;
-    // "example.com", "index.html": a dot between a letter or digit and an ASCII letter.
-    if (c == '.' && between(i) && ((code(i + 1) | 0x20) >= 'a' && (code(i + 1) | 0x20) <= 'z'))
-      return true;
-    // "/usr/share", "~/notes", "(./src)", "a/b/c" (but not "and/or" or "</b>").
-    if (c == '/' && i + 1 < n && wordLike(units_[i + 1]) &&
-        (i == 0 || std::u32string_view(U"~.([{\"'").find(code(i - 1)) != std::u32string_view::npos))
-      return true;
-    if (c == '/' && between(i) && ++innerSlashes == 2) return true;
-    // "camelCase", "JavaScript": a capital right after a small letter.
-    if (units_[i].letter == LetterClass::Upper && i > 0 &&
-        units_[i - 1].letter == LetterClass::Lower && units_[i - 1].kind == Kind::Word &&
-        units_[i].kind == Kind::Word)
-      return true;
-  }
-  return false;
+  return keptWhole(
+      units_.size(), [this](std::size_t k) { return units_[k].code; },
+      [this](std::size_t k) { return wordLike(units_[k]); },
+      [this](std::size_t k) {
+        return units_[k].letter == LetterClass::Upper && units_[k - 1].letter == LetterClass::Lower &&
+               units_[k - 1].kind == Kind::Word && units_[k].kind == Kind::Word;
+      });
 }
 
 // Marks in isLetter_ the units of units_[0, count) that belong to words. A character and
