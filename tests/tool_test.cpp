@@ -26,16 +26,12 @@
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
 #include "quellix/text.hpp"
-#include "utf8_text.hpp"
 
 extern char** environ;
 
 namespace {
 
 using quellix::Language;
-using quellix::tool::appendUtf8Lossless;
-using quellix::tool::decodeUtf8Lossless;
-using quellix::tool::escapeByte;
 
 // ---------------------------------------------------------------------------------------
 // Running the tool.
@@ -235,32 +231,21 @@ RunResult runTool(const std::vector<std::string>& args, std::string_view input =
 // ---------------------------------------------------------------------------------------
 // What the library says.
 
-std::u32string decode(std::string_view bytes) {
-  std::u32string text;
-  decodeUtf8Lossless(bytes, text);
-  return text;
-}
-
-std::string encode(std::u32string_view text) {
-  std::string bytes;
-  appendUtf8Lossless(text, bytes);
-  return bytes;
-}
-
-// The line the tool should print for word: the library's pieces joined by separator.
+// The line the tool should print for word: the library's pieces of the UTF-8 word joined
+// by separator.
 std::string expectedLine(Language language, std::string_view word,
                          std::string_view separator = "-") {
-  const auto pieces = quellix::hyphenate(quellix::languageHyphenator(language), decode(word));
+  const auto pieces = quellix::hyphenate(quellix::languageHyphenator(language), word);
   std::string line;
   for (std::size_t i = 0; i < pieces.size(); ++i) {
     if (i != 0) line.append(separator);
-    line.append(encode(pieces[i]));
+    line.append(pieces[i]);
   }
   return line + "\n";
 }
 
 std::size_t pieceCount(Language language, std::string_view word) {
-  return quellix::hyphenate(quellix::languageHyphenator(language), decode(word)).size();
+  return quellix::hyphenate(quellix::languageHyphenator(language), word).size();
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -566,57 +551,6 @@ TEST(ToolMalformedInput, BytesPassThroughUnchanged) {
                 expectedLine(Language::English_US, words[7], "|"));
 }
 
-TEST(ToolUtf8, WellFormedSequencesDecodeToTheirCodePoints) {
-  EXPECT_EQ(decode("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), U"a\u00E9\u20AC\U0001F600");
-  EXPECT_EQ(decode("\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80"
-                   "\xF4\x8F\xBF\xBF"),
-            U"\u0080\u07FF\u0800\uD7FF\uE000\U00010000\U0010FFFF");
-  EXPECT_EQ(encode(U"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-  EXPECT_EQ(decode(""), U"");
-}
-
-TEST(ToolUtf8, EachMalformedByteIsOneCharacter) {
-  const auto escaped = [](std::initializer_list<unsigned char> bytes) {
-    std::u32string text;
-    for (unsigned char b : bytes) text.push_back(escapeByte(b));
-    return text;
-  };
-  EXPECT_EQ(decode("\x80"), escaped({0x80}));
-  EXPECT_EQ(decode("\xC0\xAF"), escaped({0xC0, 0xAF}));                // overlong "/"
-  EXPECT_EQ(decode("\xE0\x9F\xBF"), escaped({0xE0, 0x9F, 0xBF}));      // overlong
-  EXPECT_EQ(decode("\xED\xA0\x80"), escaped({0xED, 0xA0, 0x80}));      // surrogate
-  EXPECT_EQ(decode("\xF4\x90\x80\x80"), escaped({0xF4, 0x90, 0x80, 0x80}));  // > U+10FFFF
-  EXPECT_EQ(decode("\xF0\x8F\xBF\xBF"), escaped({0xF0, 0x8F, 0xBF, 0xBF}));  // overlong
-  EXPECT_EQ(decode("\xF8\x88\x80\x80\x80"), escaped({0xF8, 0x88, 0x80, 0x80, 0x80}));
-  // A truncated sequence gives up its lead byte only; what follows decodes normally.
-  EXPECT_EQ(decode("\xE2\x82x"), escaped({0xE2, 0x82}) + U"x");
-  EXPECT_EQ(decode("\xE2\xC3\xA9"), escaped({0xE2}) + U"\u00E9");
-  EXPECT_EQ(decode("ab\xF0\x9F\x98"), U"ab" + escaped({0xF0, 0x9F, 0x98}));
-  // An escape is never mistaken for a real character: é stays two bytes, \xE9 one.
-  EXPECT_EQ(encode(decode("\xE9")), "\xE9");
-  EXPECT_EQ(encode(decode("\xC3\xA9")), "\xC3\xA9");
-}
-
-TEST(ToolUtf8, AnyBytesSurviveTheRoundTrip) {
-  for (int b = 0; b < 256; ++b) {
-    const std::string one(1, static_cast<char>(b));
-    EXPECT_EQ(encode(decode(one)), one) << b;
-  }
-  // Deterministic pseudo-random byte strings, biased towards UTF-8's lead and
-  // continuation bytes so that near-valid sequences are common.
-  std::uint32_t state = 12345;
-  const auto nextByte = [&state] {
-    state = state * 1664525u + 1013904223u;
-    const std::uint32_t r = state >> 24;
-    return static_cast<char>(r < 96 ? 0x80 + r % 64 : r < 160 ? 0xC0 + r % 64 : r);
-  };
-  for (int round = 0; round < 2000; ++round) {
-    std::string bytes;
-    for (int i = 0; i < round % 17; ++i) bytes.push_back(nextByte());
-    ASSERT_EQ(encode(decode(bytes)), bytes);
-  }
-}
-
 // ---------------------------------------------------------------------------------------
 // Running text.
 
@@ -739,6 +673,35 @@ TEST(ToolText, WordsAcrossReadsAreWhole) {
   const RunResult result = runTool({"--text", "--language=de-1996", file.path()});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, libraryText(text, {}, Language::German_1996));
+}
+
+TEST(ToolText, JobsWriteWhatOneThreadWrites) {
+  // More than one block of 8 MiB for two threads; HTML with tags, comments, scripts, references
+  // and languages spread through it, so that the cuts fall everywhere.
+  std::string page = "<html lang=en><body>\n";
+  for (int i = 0; page.size() < (std::size_t{9} << 20); ++i) {
+    page += i % 11 == 0   ? "<p lang=de-1996>Gr\u00F6\u00DFenverh\u00E4ltnisse und Silbentrennung</p>\n"
+            : i % 7 == 0  ? "<!-- hyphenation in a comment, unchanged --> "
+            : i % 5 == 0  ? "<script>if (a < b) { hyphenation(); }</script>"
+            : i % 3 == 0  ? "inter&#x6E;ational caf&eacute; hy&shy;phen&shy;ation "
+                          : "associate professors computed hyphenation algorithms, ";
+  }
+  const TempFile file(page);
+  const RunResult one = runTool({"--html", "--separator=|", file.path()});
+  ASSERT_EQ(one.status, 0);
+  ASSERT_EQ(one.out, quellix::hyphenateHtml(quellix::english_US, page, {.hyphen = "|"}));
+  for (const char* jobs : {"2", "3"}) {
+    const RunResult many = runTool({"--html", "--separator=|", "--jobs", jobs, file.path()});
+    EXPECT_EQ(many.status, 0) << many.err;
+    EXPECT_TRUE(many.out == one.out) << jobs << " jobs";
+  }
+  const RunResult plain = runTool({"--text", "-j", "2", "-", file.path()}, page);
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_TRUE(plain.out == quellix::hyphenateText(quellix::english_US, page) +
+                               quellix::hyphenateText(quellix::english_US, page));
+  expectUsageError(runTool({"--text", "--jobs", "0"}), "'0'");
+  expectUsageError(runTool({"--text", "--jobs=many"}), "'many'");
+  expectUsageError(runTool({"--jobs", "2", "associate"}), "--jobs");
 }
 
 TEST(ToolText, AnswersEachLineBeforeTheInputEnds) {
