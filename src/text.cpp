@@ -319,6 +319,7 @@ struct __attribute__((visibility("hidden"))) TextHyphenator::State : Markup {
   std::size_t minPart = std::size_t{64} << 10;  // below this a part is not worth a thread
   std::unique_ptr<State> scout;                  // finds the cuts in HTML
   std::vector<std::unique_ptr<State>> workers;   // divide the parts between them
+  std::string partOut;  // the output of one part, kept to be reused by the next chunk
 
   const bool followLang;
   // Languages named by lang attributes. resolved[L]: the one that divides language L, made
@@ -486,7 +487,6 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
   const std::size_t parts = cuts.size();
   while (workers.size() < parts - 1)
     workers.push_back(std::make_unique<State>(callerLanguage.hyphenator(), options));
-  std::vector<std::string> outputs(parts - 1);
   std::vector<std::exception_ptr> failures(parts);
   const auto part = [&](std::size_t k) {
     return chunk.substr(cuts[k].at, (k + 1 < parts ? cuts[k + 1].at : chunk.size()) - cuts[k].at);
@@ -500,8 +500,8 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
           State& worker = *workers[k];
           worker.restore(cuts[k].markup);
           worker.fast = fast;
-          outputs[k].reserve(part(k).size() + part(k).size() / 4);
-          worker.write(part(k), outputs[k]);
+          worker.partOut.clear();
+          worker.write(part(k), worker.partOut);
         } catch (...) {
           failures[k] = std::current_exception();
         }
@@ -513,24 +513,28 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
       try {
         workers[k]->fast = fast;
         workers[k]->restore(cuts[k].markup);
-        workers[k]->write(part(k), outputs[k]);
+        workers[k]->partOut.clear();
+        workers[k]->write(part(k), workers[k]->partOut);
       } catch (...) {
         failures[k] = std::current_exception();
       }
     }
   }
-  std::string last;
   try {
     restore(cuts.back().markup);
-    write(part(parts - 1), last);
+    partOut.clear();
+    write(part(parts - 1), partOut);
   } catch (...) {
     failures[parts - 1] = std::current_exception();
   }
   for (std::thread& thread : running) thread.join();
   for (const std::exception_ptr& failure : failures)
     if (failure) std::rethrow_exception(failure);
-  for (const std::string& text : outputs) output.append(text);
-  output.append(last);
+  std::size_t total = partOut.size();
+  for (std::size_t k = 0; k + 1 < parts; ++k) total += workers[k]->partOut.size();
+  output.reserve(output.size() + total);
+  for (std::size_t k = 0; k + 1 < parts; ++k) output.append(workers[k]->partOut);
+  output.append(partOut);
 }
 
 // Text content from chunk[i] on, the quick way, as far as it goes: runs of ASCII white
@@ -1250,7 +1254,9 @@ Utf8Char firstUtf8Char(std::string_view text) noexcept {
 std::string hyphenateText(const Hyphenator& h, std::string_view text, const TextOptions& options) {
   TextHyphenator hyphenator(h, options);
   std::string out;
-  out.reserve(text.size() + text.size() / 8);
+  // Prose grows by about a quarter with soft hyphens; pages reserved and never written
+  // cost nothing, a reallocation copies everything.
+  out.reserve(text.size() + text.size() / 2);
   hyphenator.write(text, out);
   hyphenator.finish(out);
   return out;

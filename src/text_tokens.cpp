@@ -1,6 +1,7 @@
 #include "text_tokens.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "char_classes.hpp"
@@ -54,6 +55,14 @@ TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_
     : h_(h), isWord_(h, custom) {
   hyphenatorPatterns(h);
   hyphenatorExceptions(h);
+  for (char32_t c = 0; c < ascii_.size(); ++c) {
+    std::uint8_t bits = 0;
+    if (c != U'-' && c != 0 && isWord_(c)) bits |= kWordChar;
+    if (c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/') bits |= kUrlChar;
+    if (c >= 'A' && c <= 'Z') bits |= kCapital;
+    if (c >= 'a' && c <= 'z') bits |= kSmall;
+    ascii_[c] = bits;
+  }
 }
 
 TokenWriter::TokenWriter(const TextOptions& options, TextLanguage& language)
@@ -191,33 +200,26 @@ void TokenWriter::end(std::string& out) {
 
 void TokenWriter::divideAsciiToken(std::string_view text, std::size_t first, std::size_t last,
                                    std::size_t& written, std::string& out) {
-  const WordCharacters& isWord = language_->isWord();
+  const std::array<std::uint8_t, 128>& classes = language_->asciiClasses();
   const std::string_view token = text.substr(first, last - first);
   const std::size_t n = token.size();
-  // A word character here is never '-' (a hyphen) nor NUL (no character).
-  const auto word = [&](std::size_t k) {
-    const auto c = static_cast<unsigned char>(token[k]);
-    return c != '-' && c != 0 && isWord(c);
-  };
+  const auto bits = [&](std::size_t k) { return classes[static_cast<unsigned char>(token[k])]; };
+  const auto word = [&](std::size_t k) { return (bits(k) & TextLanguage::kWordChar) != 0; };
   if (options_.skipUrls) {
     // Only these characters, or a capital after the first character, can make a token
     // look like a URL or an identifier.
-    bool suspect = false;
-    for (std::size_t k = 0; k < n && !suspect; ++k) {
-      const char c = token[k];
-      suspect = c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/' ||
-                (k > 0 && c >= 'A' && c <= 'Z');
-    }
-    if (suspect &&
+    unsigned seen = bits(0) & TextLanguage::kUrlChar;
+    for (std::size_t k = 1; k < n; ++k) seen |= bits(k);
+    if ((seen & (TextLanguage::kUrlChar | TextLanguage::kCapital)) != 0 &&
         keptWhole(
             n, [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(token[k])); },
             [&](std::size_t k) {
-              const char c = token[k];
-              return word(k) || (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+              return (bits(k) & (TextLanguage::kWordChar | TextLanguage::kCapital | TextLanguage::kSmall)) != 0 ||
+                     (token[k] >= '0' && token[k] <= '9');
             },
             [&](std::size_t k) {
-              return token[k] >= 'A' && token[k] <= 'Z' && token[k - 1] >= 'a' &&
-                     token[k - 1] <= 'z' && word(k) && word(k - 1);
+              return (bits(k) & TextLanguage::kCapital) != 0 && (bits(k - 1) & TextLanguage::kSmall) != 0 &&
+                     word(k) && word(k - 1);
             }))
       return;
   }
@@ -231,7 +233,8 @@ void TokenWriter::divideAsciiToken(std::string_view text, std::size_t first, std
     std::size_t j = i + 1;
     while (j < n && word(j)) ++j;
     const bool hyphenAfter = j + 1 < n && token[j] == '-' && word(j + 1);
-    writeAsciiPart(text, first + i, first + j, hyphenBefore, hyphenAfter, written, out);
+    if (j - i >= options_.minWordLength)
+      writeAsciiPart(text, first + i, first + j, hyphenBefore, hyphenAfter, written, out);
     hyphenBefore = hyphenAfter;
     i = hyphenAfter ? j + 1 : j;
   }
@@ -239,7 +242,7 @@ void TokenWriter::divideAsciiToken(std::string_view text, std::size_t first, std
 
 // One part of a word of an ASCII token, text[first, last): writes text[written, ...) up to
 // its last break with the hyphen string at each break, as writePart() would.
-void TokenWriter::writeAsciiPart(std::string_view token, std::size_t first, std::size_t last,
+void TokenWriter::writeAsciiPart(std::string_view text, std::size_t first, std::size_t last,
                                  bool hyphenBefore, bool hyphenAfter, std::size_t& written,
                                  std::string& out) {
   const std::size_t length = last - first;
@@ -247,23 +250,37 @@ void TokenWriter::writeAsciiPart(std::string_view token, std::size_t first, std:
   if (options_.skipCapitals) {
     bool upper = false, lower = false;
     for (std::size_t k = first; k < last; ++k) {
-      upper = upper || (token[k] >= 'A' && token[k] <= 'Z');
-      lower = lower || (token[k] >= 'a' && token[k] <= 'z');
+      upper = upper || (text[k] >= 'A' && text[k] <= 'Z');
+      lower = lower || (text[k] >= 'a' && text[k] <= 'z');
     }
     if (upper && !lower) return;
   }
   letters_.resize(length);
-  for (std::size_t k = 0; k < length; ++k) letters_[k] = static_cast<unsigned char>(token[first + k]);
+  for (std::size_t k = 0; k < length; ++k) letters_[k] = static_cast<unsigned char>(text[first + k]);
   if (breaks_.size() < length + 1) breaks_.resize(length + 1);
   const std::size_t count =
       std::min(breakPoints(language_->hyphenator(), letters_, breaks_), breaks_.size());
+  // The part with its hyphens, made up in one piece when it is short (it nearly always
+  // is) and appended at once.
+  const std::string_view hyphen = options_.hyphen;
+  char staged[256];
+  std::size_t size = 0;
+  const bool stage = last - written + count * hyphen.size() <= sizeof staged;
   for (std::size_t k = 0; k < count; ++k) {
     const std::size_t at = breaks_[k];
     if ((at == 0 && hyphenBefore) || (at == length && hyphenAfter) || at > length) continue;
-    out.append(token, written, first + at - written);
-    out.append(options_.hyphen);
+    const std::string_view piece = text.substr(written, first + at - written);
+    if (stage) {
+      std::memcpy(staged + size, piece.data(), piece.size());
+      std::memcpy(staged + size + piece.size(), hyphen.data(), hyphen.size());
+      size += piece.size() + hyphen.size();
+    } else {
+      out.append(piece);
+      out.append(hyphen);
+    }
     written = first + at;
   }
+  if (size > 0) out.append(staged, size);
 }
 
 void TokenWriter::clear() noexcept {

@@ -60,11 +60,18 @@ class TextLanguage {
 
   const Hyphenator& hyphenator() const noexcept { return h_; }
   const WordCharacters& isWord() const noexcept { return isWord_; }
+
+  // What an ASCII character is to a token, as bits: a word character (never '-', which
+  // joins words, nor NUL), a character that may make a token a URL or identifier
+  // (TextOptions::skipUrls), a capital or small letter.
+  static constexpr std::uint8_t kWordChar = 1, kUrlChar = 2, kCapital = 4, kSmall = 8;
+  const std::array<std::uint8_t, 128>& asciiClasses() const noexcept { return ascii_; }
   const Reach& reach();
 
  private:
   const Hyphenator& h_;
   WordCharacters isWord_;
+  std::array<std::uint8_t, 128> ascii_{};
   std::optional<Reach> reach_;
 };
 

@@ -104,27 +104,41 @@ class Output {
   explicit Output(int fd) : fd_(fd) { buffer_.reserve(kCapacity); }
 
   void write(std::string_view bytes) {
+    if (bytes.size() >= kCapacity) {
+      // Large enough to go out as it is, without a copy.
+      flush();
+      writeAll(bytes);
+      return;
+    }
     buffer_.append(bytes);
     if (buffer_.size() >= kCapacity) flush();
   }
 
   // Writes out everything buffered. Throws StreamError.
   void flush() {
-    std::size_t done = 0;
-    while (done < buffer_.size()) {
-      const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        const int error = errno;
-        buffer_.clear();
-        throw StreamError{"cannot write to standard output", error};
-      }
-      done += static_cast<std::size_t>(n);
+    try {
+      writeAll(buffer_);
+    } catch (const StreamError&) {
+      buffer_.clear();
+      throw;
     }
     buffer_.clear();
   }
 
  private:
+  // Throws StreamError.
+  void writeAll(std::string_view bytes) const {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw StreamError{"cannot write to standard output", errno};
+      }
+      done += static_cast<std::size_t>(n);
+    }
+  }
+
   static constexpr std::size_t kCapacity = 64 * 1024;
   int fd_;
   std::string buffer_;
