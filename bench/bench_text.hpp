@@ -43,8 +43,9 @@ struct JobsScaling {
   bool identical = false;         // the outputs are byte for byte the same
 };
 
-// TextHyphenator::write on text in 4 MiB chunks with one thread and with `jobs` threads
-// (wall time, the median of `rounds`), plain text or HTML.
+// TextHyphenator::write on text in 4 MiB chunks with one thread and with `jobs` threads,
+// each through one object and into one buffer kept from round to round (wall time, the
+// median of `rounds` after a first round that warms them), plain text or HTML.
 JobsScaling measureJobs(const Hyphenator& h, const std::string& text, bool html, unsigned jobs,
                         int rounds);
 

@@ -420,11 +420,17 @@ std::vector<TextHyphenator::State::Cut> TextHyphenator::State::findCuts(
   };
   while (i < n && next < targets.size()) {
     if (mode == Mode::Text) {
-      // Nothing in text content changes the markup state but '<' and '&'.
+      // Nothing in text content changes the markup state but '<' and '&' (the only ASCII
+      // bytes of kind Other in HTML).
+      const auto other = [&](std::size_t k) {
+        return static_cast<unsigned char>(chunk[k]) < 0x80 &&
+               byteKind[static_cast<unsigned char>(chunk[k])] == ByteKind::Other;
+      };
       std::size_t p = i;
-      while (p < n && chunk[p] != '<' && chunk[p] != '&' &&
-             (p < targets[next] || byteKind[static_cast<unsigned char>(chunk[p])] != ByteKind::Space))
-        ++p;
+      const std::size_t target = std::min(n, std::max(i, targets[next]));
+      while (p < target && !other(p)) ++p;
+      if (p == target)
+        while (p < n && !other(p) && byteKind[static_cast<unsigned char>(chunk[p])] != ByteKind::Space) ++p;
       if (p == n) break;
       if (chunk[p] != '<' && chunk[p] != '&') {
         found(p + 1);

@@ -205,38 +205,70 @@ void TokenWriter::divideAsciiToken(std::string_view text, std::size_t first, std
   const std::size_t n = token.size();
   const auto bits = [&](std::size_t k) { return classes[static_cast<unsigned char>(token[k])]; };
   const auto word = [&](std::size_t k) { return (bits(k) & TextLanguage::kWordChar) != 0; };
-  if (options_.skipUrls) {
-    // Only these characters, or a capital after the first character, can make a token
-    // look like a URL or an identifier.
-    unsigned seen = bits(0) & TextLanguage::kUrlChar;
-    for (std::size_t k = 1; k < n; ++k) seen |= bits(k);
-    if ((seen & (TextLanguage::kUrlChar | TextLanguage::kCapital)) != 0 &&
-        keptWhole(
-            n, [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(token[k])); },
-            [&](std::size_t k) {
-              return (bits(k) & (TextLanguage::kWordChar | TextLanguage::kCapital | TextLanguage::kSmall)) != 0 ||
-                     (token[k] >= '0' && token[k] <= '9');
-            },
-            [&](std::size_t k) {
-              return (bits(k) & TextLanguage::kCapital) != 0 && (bits(k - 1) & TextLanguage::kSmall) != 0 &&
-                     word(k) && word(k - 1);
-            }))
-      return;
+  // One pass finds the parts (runs of word characters) and what the token holds.
+  struct Run {
+    std::uint16_t first, last;
+  };
+  Run runs[64];
+  std::size_t runCount = 0;
+  bool manyRuns = false;
+  unsigned seen = bits(0) & TextLanguage::kUrlChar;
+  for (std::size_t k = 0; k < n;) {
+    if (!word(k)) {
+      seen |= k > 0 ? bits(k) : 0;
+      ++k;
+      continue;
+    }
+    if (k > 0) seen |= bits(k);
+    std::size_t j = k + 1;
+    while (j < n && word(j)) seen |= bits(j++);
+    if (runCount < std::size(runs))
+      runs[runCount++] = Run{static_cast<std::uint16_t>(k), static_cast<std::uint16_t>(j)};
+    else
+      manyRuns = true;
+    k = j;
   }
+  // Only these characters, or a capital after the first character, can make a token look
+  // like a URL or an identifier.
+  if (options_.skipUrls && (seen & (TextLanguage::kUrlChar | TextLanguage::kCapital)) != 0 &&
+      keptWhole(
+          n, [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(token[k])); },
+          [&](std::size_t k) {
+            return (bits(k) & (TextLanguage::kWordChar | TextLanguage::kCapital | TextLanguage::kSmall)) != 0 ||
+                   (token[k] >= '0' && token[k] <= '9');
+          },
+          [&](std::size_t k) {
+            return (bits(k) & TextLanguage::kCapital) != 0 && (bits(k - 1) & TextLanguage::kSmall) != 0 &&
+                   word(k) && word(k - 1);
+          }))
+    return;
+  const auto divideRun = [&](std::size_t i, std::size_t j, bool& hyphenBefore) {
+    // A hyphen between two word characters joins this part to the next.
+    const bool hyphenAfter = j + 1 < n && token[j] == '-' && word(j + 1);
+    if (j - i >= options_.minWordLength)
+      writeAsciiPart(text, first + i, first + j, hyphenBefore, hyphenAfter, written, out);
+    hyphenBefore = hyphenAfter;
+  };
   bool hyphenBefore = false;
+  std::size_t end = 0;  // where the last run ended
+  const auto partsFrom = [&](std::size_t i, std::size_t j) {
+    if (i != end + 1 || !hyphenBefore) hyphenBefore = false;  // not joined to the last run
+    divideRun(i, j, hyphenBefore);
+    end = j;
+  };
+  if (!manyRuns) {
+    for (std::size_t r = 0; r < runCount; ++r) partsFrom(runs[r].first, runs[r].last);
+    return;
+  }
   for (std::size_t i = 0; i < n;) {
     if (!word(i)) {
-      hyphenBefore = false;
       ++i;
       continue;
     }
     std::size_t j = i + 1;
     while (j < n && word(j)) ++j;
-    const bool hyphenAfter = j + 1 < n && token[j] == '-' && word(j + 1);
-    if (j - i >= options_.minWordLength)
-      writeAsciiPart(text, first + i, first + j, hyphenBefore, hyphenAfter, written, out);
-    hyphenBefore = hyphenAfter;
-    i = hyphenAfter ? j + 1 : j;
+    partsFrom(i, j);
+    i = j;
   }
 }
 
@@ -255,11 +287,15 @@ void TokenWriter::writeAsciiPart(std::string_view text, std::size_t first, std::
     }
     if (upper && !lower) return;
   }
-  letters_.resize(length);
-  for (std::size_t k = 0; k < length; ++k) letters_[k] = static_cast<unsigned char>(text[first + k]);
+  // Words are short: their letters go on the stack.
+  char32_t local[64];
+  if (length > std::size(local)) letters_.resize(length);
+  char32_t* const letters = length > std::size(local) ? letters_.data() : local;
+  for (std::size_t k = 0; k < length; ++k) letters[k] = static_cast<unsigned char>(text[first + k]);
   if (breaks_.size() < length + 1) breaks_.resize(length + 1);
-  const std::size_t count =
-      std::min(breakPoints(language_->hyphenator(), letters_, breaks_), breaks_.size());
+  const std::size_t count = std::min(
+      breakPoints(language_->hyphenator(), std::u32string_view(letters, length), breaks_),
+      breaks_.size());
   // The part with its hyphens, made up in one piece when it is short (it nearly always
   // is) and appended at once.
   const std::string_view hyphen = options_.hyphen;

@@ -154,7 +154,7 @@ TEST(TextPaths, ThreadsWriteWhatOneThreadWrites) {
   for (const Setting& setting : settings()) {
     const Hyphenator& h = setting.hyphenator();
     const bool html = setting.options.markup == TextMarkup::Html;
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; round < 8; ++round) {
       const std::string text = randomText(random, html, 20 + random() % 200);
       const std::string expected = quellix::hyphenateText(h, text, setting.options);
       for (const unsigned threads : {2u, 3u, 8u})
