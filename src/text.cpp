@@ -16,6 +16,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "char_classes.hpp"
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
@@ -260,6 +264,8 @@ struct __attribute__((visibility("hidden"))) TextHyphenator::State : Markup {
       byteKind[b] = b >= 0x80 || markupByte              ? ByteKind::Other
                     : detail::isWhiteSpace(static_cast<char32_t>(b)) ? ByteKind::Space
                                                                      : ByteKind::Ascii;
+      if (b < 0x80 && (byteKind[b] == ByteKind::Space) != (b == ' ' || (b >= '\t' && b <= '\r')))
+        asciiSpacesUsual = false;
     }
   }
 
@@ -268,6 +274,7 @@ struct __attribute__((visibility("hidden"))) TextHyphenator::State : Markup {
   void reset() noexcept;
 
   std::size_t writeText(std::string_view chunk, std::size_t i);
+  std::size_t asciiRunEnd(std::string_view chunk, std::size_t i, std::size_t end) const noexcept;
   std::size_t takeCarry(std::string_view chunk);
   std::size_t stepAt(std::string_view chunk, std::size_t i);
 
@@ -314,6 +321,8 @@ struct __attribute__((visibility("hidden"))) TextHyphenator::State : Markup {
     Other,  // not ASCII, or (in HTML) '<' or '&'
   };
   std::array<ByteKind, 256> byteKind{};
+  bool asciiSpacesUsual = true;  // the ASCII white space is ' ' and '\t' to '\r'
+
   bool fast = true;  // false: every character the general way (the reference for tests)
   bool scanning = false;  // a scout: follows the markup, divides and writes nothing
   std::size_t minPart = std::size_t{64} << 10;  // below this a part is not worth a thread
@@ -543,6 +552,34 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
   output.append(partOut);
 }
 
+// The first k in [i, end) where chunk[k] is no byte of kind Ascii, or end: sixteen bytes
+// at a time where the processor can, since tokens end at unpredictable places.
+std::size_t TextHyphenator::State::asciiRunEnd(std::string_view chunk, std::size_t i,
+                                               std::size_t end) const noexcept {
+#if defined(__SSE2__)
+  if (asciiSpacesUsual) {
+    const bool html = options.markup == TextMarkup::Html;
+    for (; i + 16 <= end; i += 16) {
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + i));
+      // White space: ' ', or '\t' to '\r' (which b - '\t' puts at 0 to 4, signed).
+      const __m128i fromTab = _mm_sub_epi8(b, _mm_set1_epi8('\t'));
+      __m128i stop = _mm_or_si128(
+          _mm_cmpeq_epi8(b, _mm_set1_epi8(' ')),
+          _mm_and_si128(_mm_cmpgt_epi8(fromTab, _mm_set1_epi8(-1)),
+                        _mm_cmplt_epi8(fromTab, _mm_set1_epi8(5))));
+      if (html)
+        stop = _mm_or_si128(stop, _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('<')),
+                                               _mm_cmpeq_epi8(b, _mm_set1_epi8('&'))));
+      // Bytes from 0x80 on have their top bit set.
+      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop) | _mm_movemask_epi8(b));
+      if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+  }
+#endif
+  while (i < end && byteKind[static_cast<unsigned char>(chunk[i])] == ByteKind::Ascii) ++i;
+  return i;
+}
+
 // Text content from chunk[i] on, the quick way, as far as it goes: runs of ASCII white
 // space, and whole tokens of other ASCII characters that white space ends. Returns where
 // a character needs the general way (the start of a token with other characters, or
@@ -559,9 +596,7 @@ std::size_t TextHyphenator::State::writeText(std::string_view chunk, std::size_t
       continue;
     }
     if (kind(i) != ByteKind::Ascii || !token.empty()) break;
-    std::size_t j = i + 1;
-    const std::size_t limit = std::min(n, i + kMaxHeldBytes + 1);
-    while (j < limit && kind(j) == ByteKind::Ascii) ++j;
+    const std::size_t j = asciiRunEnd(chunk, i + 1, std::min(n, i + kMaxHeldBytes + 1));
     if (j == n || kind(j) != ByteKind::Space || j - i > kMaxHeldBytes) break;
     if (!copying()) token.divideAsciiToken(chunk, i, j, written, *out);
     i = j;
