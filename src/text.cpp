@@ -275,6 +275,7 @@ struct __attribute__((visibility("hidden"))) TextHyphenator::State : Markup {
 
   std::size_t writeText(std::string_view chunk, std::size_t i);
   std::size_t asciiRunEnd(std::string_view chunk, std::size_t i, std::size_t end) const noexcept;
+  static std::size_t markupByteFrom(std::string_view chunk, std::size_t i, std::size_t end) noexcept;
   std::size_t takeCarry(std::string_view chunk);
   std::size_t stepAt(std::string_view chunk, std::size_t i);
 
@@ -429,17 +430,14 @@ std::vector<TextHyphenator::State::Cut> TextHyphenator::State::findCuts(
   };
   while (i < n && next < targets.size()) {
     if (mode == Mode::Text) {
-      // Nothing in text content changes the markup state but '<' and '&' (the only ASCII
-      // bytes of kind Other in HTML).
-      const auto other = [&](std::size_t k) {
-        return static_cast<unsigned char>(chunk[k]) < 0x80 &&
-               byteKind[static_cast<unsigned char>(chunk[k])] == ByteKind::Other;
-      };
-      std::size_t p = i;
+      // Nothing in text content changes the markup state but '<' and '&'; past the target,
+      // white space is a place to cut.
       const std::size_t target = std::min(n, std::max(i, targets[next]));
-      while (p < target && !other(p)) ++p;
+      std::size_t p = markupByteFrom(chunk, i, target);
       if (p == target)
-        while (p < n && !other(p) && byteKind[static_cast<unsigned char>(chunk[p])] != ByteKind::Space) ++p;
+        while (p < n && chunk[p] != '<' && chunk[p] != '&' &&
+               byteKind[static_cast<unsigned char>(chunk[p])] != ByteKind::Space)
+          ++p;
       if (p == n) break;
       if (chunk[p] != '<' && chunk[p] != '&') {
         found(p + 1);
@@ -580,6 +578,21 @@ std::size_t TextHyphenator::State::asciiRunEnd(std::string_view chunk, std::size
   return i;
 }
 
+// The first k in [i, end) where chunk[k] is '<' or '&', or end.
+std::size_t TextHyphenator::State::markupByteFrom(std::string_view chunk, std::size_t i,
+                                                  std::size_t end) noexcept {
+#if defined(__SSE2__)
+  for (; i + 16 <= end; i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + i));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('<')),
+                                                    _mm_cmpeq_epi8(b, _mm_set1_epi8('&'))));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+  }
+#endif
+  while (i < end && chunk[i] != '<' && chunk[i] != '&') ++i;
+  return i;
+}
+
 // Text content from chunk[i] on, the quick way, as far as it goes: runs of ASCII white
 // space, and whole tokens of other ASCII characters that white space ends. Returns where
 // a character needs the general way (the start of a token with other characters, or
@@ -640,7 +653,8 @@ void TextHyphenator::State::reset() noexcept {
   reference.clear();
   open.clear();
   untracked = 0;
-  scopeChanged();
+  current = &callerLanguage;  // what scopeChanged() gives with no element open
+  token.use(callerLanguage);
   beginTag(false);
 }
 

@@ -150,7 +150,7 @@ class TokenWriter {
   static constexpr std::size_t kMaxReach = std::size_t{1} << 16;
 
   Unit unitOf(char32_t code, std::size_t length) const;
-  void writeAsciiPart(std::string_view token, std::size_t first, std::size_t last,
+  void writeAsciiPart(std::string_view text, std::size_t first, std::size_t last,
                       bool hyphenBefore, bool hyphenAfter, std::size_t& written,
                       std::string& out);
   void append(std::string_view bytes, Unit unit, std::string& out);
