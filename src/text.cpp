@@ -258,16 +258,9 @@ struct __attribute__((visibility("hidden"))) TextHyphenator::State : Markup {
         callerLanguage(hyphenator, options.isWordCharacter),
         callerMap(builtinCharMap(hyphenator)),
         token(options, callerLanguage),
-        followLang(options.markup == TextMarkup::Html && options.followLang) {
-    for (std::size_t b = 0; b < byteKind.size(); ++b) {
-      const bool markupByte = options.markup == TextMarkup::Html && (b == '<' || b == '&');
-      byteKind[b] = b >= 0x80 || markupByte              ? ByteKind::Other
-                    : detail::isWhiteSpace(static_cast<char32_t>(b)) ? ByteKind::Space
-                                                                     : ByteKind::Ascii;
-      if (b < 0x80 && (byteKind[b] == ByteKind::Space) != (b == ' ' || (b >= '\t' && b <= '\r')))
-        asciiSpacesUsual = false;
-    }
-  }
+        byteKind(byteKindsOf(options.markup).kinds),
+        asciiSpacesUsual(byteKindsOf(options.markup).usualSpaces),
+        followLang(options.markup == TextMarkup::Html && options.followLang) {}
 
   void write(std::string_view chunk, std::string& out);
   void finish(std::string& out);
@@ -321,8 +314,13 @@ struct __attribute__((visibility("hidden"))) TextHyphenator::State : Markup {
     Space,  // ASCII white space
     Other,  // not ASCII, or (in HTML) '<' or '&'
   };
-  std::array<ByteKind, 256> byteKind{};
-  bool asciiSpacesUsual = true;  // the ASCII white space is ' ' and '\t' to '\r'
+  struct ByteKinds {
+    std::array<ByteKind, 256> kinds{};
+    bool usualSpaces = true;  // the ASCII white space is ' ' and '\t' to '\r'
+  };
+  static const ByteKinds& byteKindsOf(TextMarkup markup);
+  const std::array<ByteKind, 256>& byteKind;
+  const bool asciiSpacesUsual;
 
   bool fast = true;  // false: every character the general way (the reference for tests)
   bool scanning = false;  // a scout: follows the markup, divides and writes nothing
@@ -576,6 +574,25 @@ std::size_t TextHyphenator::State::asciiRunEnd(std::string_view chunk, std::size
 #endif
   while (i < end && byteKind[static_cast<unsigned char>(chunk[i])] == ByteKind::Ascii) ++i;
   return i;
+}
+
+// The kinds of bytes in text content, made once for each markup.
+const TextHyphenator::State::ByteKinds& TextHyphenator::State::byteKindsOf(TextMarkup markup) {
+  const auto make = [](bool html) {
+    ByteKinds table;
+    for (std::size_t b = 0; b < table.kinds.size(); ++b) {
+      const bool markupByte = html && (b == '<' || b == '&');
+      table.kinds[b] = b >= 0x80 || markupByte                         ? ByteKind::Other
+                       : detail::isWhiteSpace(static_cast<char32_t>(b)) ? ByteKind::Space
+                                                                        : ByteKind::Ascii;
+      if (b < 0x80 && (table.kinds[b] == ByteKind::Space) != (b == ' ' || (b >= '\t' && b <= '\r')))
+        table.usualSpaces = false;
+    }
+    return table;
+  };
+  static const ByteKinds plain = make(false);
+  static const ByteKinds html = make(true);
+  return markup == TextMarkup::Html ? html : plain;
 }
 
 // The first k in [i, end) where chunk[k] is '<' or '&', or end.
