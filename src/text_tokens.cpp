@@ -242,18 +242,15 @@ void TokenWriter::divideAsciiToken(std::string_view text, std::size_t first, std
                    word(k) && word(k - 1);
           }))
     return;
-  const auto divideRun = [&](std::size_t i, std::size_t j, bool& hyphenBefore) {
-    // A hyphen between two word characters joins this part to the next.
+  // Each run is a part; a hyphen between two word characters joins two parts.
+  bool hyphenBefore = false;  // a joining hyphen stands right before the run
+  std::size_t end = 0;        // where the last run ended
+  const auto partsFrom = [&](std::size_t i, std::size_t j) {
+    if (i != end + 1) hyphenBefore = false;
     const bool hyphenAfter = j + 1 < n && token[j] == '-' && word(j + 1);
     if (j - i >= options_.minWordLength)
       writeAsciiPart(text, first + i, first + j, hyphenBefore, hyphenAfter, written, out);
     hyphenBefore = hyphenAfter;
-  };
-  bool hyphenBefore = false;
-  std::size_t end = 0;  // where the last run ended
-  const auto partsFrom = [&](std::size_t i, std::size_t j) {
-    if (i != end + 1 || !hyphenBefore) hyphenBefore = false;  // not joined to the last run
-    divideRun(i, j, hyphenBefore);
     end = j;
   };
   if (!manyRuns) {
