@@ -477,7 +477,7 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
     for (const std::size_t target : targets) {
       std::size_t at = std::max(target, cuts.empty() ? 0 : cuts.back().at);
       while (at < chunk.size() && byteKind[static_cast<unsigned char>(chunk[at])] != ByteKind::Space) ++at;
-      if (at < chunk.size() && (cuts.empty() || at + 1 > cuts.back().at)) cuts.push_back(Cut{at + 1, Markup()});
+      if (at < chunk.size()) cuts.push_back(Cut{at + 1, Markup()});
     }
   } else {
     if (!scout) {
@@ -519,7 +519,7 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
       });
     }
   } catch (...) {
-    // No thread could be started: the parts left are written here, one after the other.
+    // A thread could not be started: its part and those after it are written here.
     for (std::size_t k = running.size(); k + 1 < parts; ++k) {
       try {
         workers[k]->fast = fast;
