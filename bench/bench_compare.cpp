@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "bench_support.hpp"
+#include "bench_text.hpp"
 #include "pattern_index.hpp"
 #include "pattern_node.hpp"
 #include "quellix/quellix.hpp"
@@ -420,6 +421,58 @@ std::vector<LengthRow> measureLengths(const Hyphenator& h, std::size_t& allocati
   return rows;
 }
 
+// Running text: English prose made at run time from the word list.
+struct RunningText {
+  std::size_t bytes = 0;
+  qb::TextRates rates;
+  qb::JobsScaling plainJobs, htmlJobs;
+};
+
+// hyphenateText's rate on English prose before it wrote white space and ASCII tokens in
+// bulk: this benchmark's text row at commit 4be0c5e (median 20.0 MB/s over three runs on
+// the machine the README names, load average about 1.9).
+constexpr double kTextRateBefore = 20.0;
+
+RunningText measureRunningText(const Options& options) {
+  RunningText result;
+  const std::vector<std::string> words = qb::readLowercaseWords(qb::defaultWordsFile());
+  const std::string prose = qb::makeProse(words, std::size_t{8} << 20, 16);
+  result.bytes = prose.size();
+  result.rates = qb::measureTextRates(english_US, prose, options.rounds);
+  const std::string large = qb::makeProse(words, 50'000'000, 1996);
+  result.plainJobs = qb::measureJobs(english_US, large, false, 2, 3);
+  result.htmlJobs = qb::measureJobs(english_US, qb::makeHtml(large), true, 2, 3);
+  return result;
+}
+
+void printRunningText(const RunningText& text) {
+  const qb::TextRates& r = text.rates;
+  std::printf("\n| running text: English prose (%s MB made from the word list) | result | "
+              "target | met |\n|---|---|---|---|\n",
+              format("%.1f", static_cast<double>(text.bytes) / 1e6).c_str());
+  std::printf("| hyphenateText, MB of text per CPU second (spread %s-%s) | %s MB/s | >= 3x %s "
+              "MB/s (before): %sx | %s |\n",
+              format("%.1f", r.textLowMBps).c_str(), format("%.1f", r.textHighMBps).c_str(),
+              format("%.1f", r.textMBps).c_str(), format("%.1f", kTextRateBefore).c_str(),
+              format("%.2f", r.textMBps / kTextRateBefore).c_str(),
+              met(r.textMBps >= 3 * kTextRateBefore));
+  std::printf("| breakPoints alone on every word of the same text (spread %s-%s) | %s MB/s | | |\n",
+              format("%.1f", r.wordLowMBps).c_str(), format("%.1f", r.wordHighMBps).c_str(),
+              format("%.1f", r.wordMBps).c_str());
+  std::printf("| text rate / word rate | %s | >= 0.5 | %s |\n",
+              format("%.2f", r.textMBps / r.wordMBps).c_str(), met(r.textMBps >= r.wordMBps / 2));
+  for (const qb::JobsScaling* jobs : {&text.plainJobs, &text.htmlJobs}) {
+    const double speedup = jobs->oneThreadSeconds / jobs->manyThreadsSeconds;
+    std::printf("| %s, %s MB: %u threads against 1 (wall time, median of 3) | %s s / %s s = %sx%s "
+                "| >= 1.7x | %s |\n",
+                jobs == &text.plainJobs ? "--jobs, plain text" : "--jobs, HTML",
+                format("%.0f", static_cast<double>(jobs->bytes) / 1e6).c_str(), jobs->jobs,
+                format("%.2f", jobs->manyThreadsSeconds).c_str(),
+                format("%.2f", jobs->oneThreadSeconds).c_str(), format("%.2f", speedup).c_str(),
+                jobs->identical ? "" : ", OUTPUT DIFFERS", met(speedup >= 1.7 && jobs->identical));
+  }
+}
+
 int compare(const Options& options) {
   const std::string loadAverage = qb::loadAverage();
   std::vector<LanguageRun> runs;
@@ -494,6 +547,7 @@ int compare(const Options& options) {
 
   std::size_t allocationsAfterWarm = 0;
   const std::vector<LengthRow> lengths = measureLengths(english_US, allocationsAfterWarm);
+  const RunningText runningText = measureRunningText(options);
 
   // Fresh processes.
   const std::array<std::pair<const char*, double>, 3> firstUseTargets{
@@ -550,6 +604,7 @@ int compare(const Options& options) {
               "%s MB RSS growth | <= 0.25 s, <= 40 MB | %s |\n",
               options.buildRuns, format("%.3f", buildS).c_str(), format("%.1f", buildMb).c_str(),
               met(buildS <= 0.25 && buildMb <= 40));
+  printRunningText(runningText);
   std::printf("\n| breakPoints, random a-z words of | ");
   for (const LengthRow& row : lengths) std::printf("%s | ", grouped(row.length).c_str());
   std::printf("\n|---|");

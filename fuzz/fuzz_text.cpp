@@ -1,6 +1,7 @@
 // Running text, plain and HTML: hyphenateText against its own promises. Removing the
 // inserted hyphen strings gives the input back byte for byte, and TextHyphenator gives
-// the same output however the text is cut into chunks. A run of letters far longer than
+// the same output however the text is cut into chunks, read character by character
+// without the quick way, or divided on several threads. A run of letters far longer than
 // the held window divides exactly as the whole word does, and nothing inside a raw-text
 // element (with a script's escaped forms) gets a hyphen. In HTML, an element whose lang
 // names a language is divided as that language's hyphenator divides the same text alone,
@@ -16,6 +17,7 @@
 #include "fuzz_support.hpp"
 #include "quellix/language.hpp"
 #include "quellix/text.hpp"
+#include "text_tokens.hpp"
 
 using namespace quellix;
 using namespace quellix::fuzz;
@@ -72,6 +74,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stream.finish(chunked);
     FUZZ_CHECK(chunked == out);
   }
+  // Character by character, without the quick way for white space and ASCII tokens: the
+  // same output.
+  TextHyphenator general(h, options);
+  detail::TextHyphenatorAccess::useGeneralPath(general);
+  std::string generalOut;
+  general.write(text, generalOut);
+  general.finish(generalOut);
+  FUZZ_CHECK(generalOut == out);
+
+  // On several threads, in parts of a few bytes cut wherever they may be: the same again.
+  TextHyphenator parallel(h, options);
+  detail::TextHyphenatorAccess::setMinimumPart(parallel, 1 + seed % 16);
+  const unsigned threads = 2 + seed % 3;
+  const std::size_t firstChunk = text.size() == 0 ? 0 : seed % text.size();
+  std::string parallelOut;
+  parallel.write(text.substr(0, firstChunk), parallelOut, threads);
+  parallel.write(text.substr(firstChunk), parallelOut, threads);
+  parallel.finish(parallelOut);
+  FUZZ_CHECK(parallelOut == out);
+
   std::string discarded;
   stream.write(text.substr(0, text.size() / 2), discarded);
   stream.reset();

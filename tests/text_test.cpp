@@ -431,4 +431,67 @@ TEST(TextStream, EndlessWordsAndTokensStayBounded) {
   EXPECT_TRUE(hyphenateText(english(), word, TextOptions{.hyphen = "|"}) == joinedPieces);
 }
 
+// Reading UTF-8 one character at a time: each well-formed sequence whole, each byte that
+// starts none alone, as every UTF-8 function of the library reads it.
+TEST(FirstUtf8Char, ReadsWellFormedSequencesWholeAndMalformedBytesAlone) {
+  struct Row {
+    std::string_view text;
+    std::size_t length;
+    char32_t code;
+    bool wellFormed;
+  };
+  const Row rows[] = {
+      {"", 0, 0, false},
+      {"a", 1, U'a', true},
+      {std::string_view("\0x", 2), 1, 0, true},
+      {"\xC3\xA9t\xC3\xA9", 2, 0xE9, true},
+      {"\xE2\x82\xAC", 3, 0x20AC, true},
+      {"\xF0\x9F\x98\x80", 4, 0x1F600, true},
+      {"\xC2\x80", 2, 0x80, true},
+      {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF, true},
+      {"\x80", 1, 0, false},                  // a stray continuation byte
+      {"\xC0\xAF", 1, 0, false},              // overlong "/"
+      {"\xE0\x9F\xBF", 1, 0, false},          // overlong
+      {"\xED\xA0\x80", 1, 0, false},          // a surrogate
+      {"\xF4\x90\x80\x80", 1, 0, false},      // past U+10FFFF
+      {"\xF8\x88\x80\x80\x80", 1, 0, false},
+      {"\xE2\x82x", 1, 0, false},              // cut short
+      {"\xE2\xC3\xA9", 1, 0, false},
+      {"\xF0\x9F\x98", 1, 0, false},
+  };
+  for (const Row& row : rows) {
+    const quellix::Utf8Char c = quellix::firstUtf8Char(row.text);
+    EXPECT_EQ(c.length, row.length) << ::testing::PrintToString(row.text);
+    EXPECT_EQ(c.code, row.code) << ::testing::PrintToString(row.text);
+    EXPECT_EQ(c.wellFormed, row.wellFormed) << ::testing::PrintToString(row.text);
+  }
+}
+
+// The characters firstUtf8Char reads are the ones the UTF-8 hyphenate counts: a word of
+// n of them breaks wherever every character may be a piece of its own.
+TEST(FirstUtf8Char, CountsCharactersAsTheUtf8WordFunctionsDo) {
+  const quellix::Hyphenator everywhere(quellix::CharNormaliser(), quellix::parsePatterns(U"1\n"),
+                                       quellix::Exceptions(), 1, 1);
+  std::uint32_t state = 12345;
+  const auto nextByte = [&state] {
+    state = state * 1664525u + 1013904223u;
+    const std::uint32_t r = state >> 24;
+    return static_cast<char>(r < 96 ? 0x80 + r % 64 : r < 160 ? 0xC0 + r % 64 : r);
+  };
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes;
+    for (int i = 0; i < round % 17; ++i) bytes.push_back(nextByte());
+    std::vector<std::string_view> characters;
+    for (std::string_view rest = bytes; !rest.empty();) {
+      const std::size_t length = quellix::firstUtf8Char(rest).length;
+      ASSERT_GE(length, 1u);
+      characters.push_back(rest.substr(0, length));
+      rest.remove_prefix(length);
+    }
+    if (characters.empty()) continue;
+    ASSERT_EQ(hyphenate(everywhere, std::string_view(bytes)), characters)
+        << ::testing::PrintToString(bytes);
+  }
+}
+
 }  // namespace

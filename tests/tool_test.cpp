@@ -679,6 +679,35 @@ TEST(ToolText, WordsAcrossReadsAreWhole) {
   EXPECT_EQ(result.out, libraryText(text, {}, Language::German_1996));
 }
 
+TEST(ToolText, JobsWriteWhatOneThreadWrites) {
+  // More than one block of 8 MiB for two threads; HTML with tags, comments, scripts, references
+  // and languages spread through it, so that the cuts fall everywhere.
+  std::string page = "<html lang=en><body>\n";
+  for (int i = 0; page.size() < (std::size_t{9} << 20); ++i) {
+    page += i % 11 == 0   ? "<p lang=de-1996>Gr\u00F6\u00DFenverh\u00E4ltnisse und Silbentrennung</p>\n"
+            : i % 7 == 0  ? "<!-- hyphenation in a comment, unchanged --> "
+            : i % 5 == 0  ? "<script>if (a < b) { hyphenation(); }</script>"
+            : i % 3 == 0  ? "inter&#x6E;ational caf&eacute; hy&shy;phen&shy;ation "
+                          : "associate professors computed hyphenation algorithms, ";
+  }
+  const TempFile file(page);
+  const RunResult one = runTool({"--html", "--separator=|", file.path()});
+  ASSERT_EQ(one.status, 0);
+  ASSERT_EQ(one.out, quellix::hyphenateHtml(quellix::english_US, page, {.hyphen = "|"}));
+  for (const char* jobs : {"2", "3"}) {
+    const RunResult many = runTool({"--html", "--separator=|", "--jobs", jobs, file.path()});
+    EXPECT_EQ(many.status, 0) << many.err;
+    EXPECT_TRUE(many.out == one.out) << jobs << " jobs";
+  }
+  const RunResult plain = runTool({"--text", "-j", "2", "-", file.path()}, page);
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_TRUE(plain.out == quellix::hyphenateText(quellix::english_US, page) +
+                               quellix::hyphenateText(quellix::english_US, page));
+  expectUsageError(runTool({"--text", "--jobs", "0"}), "'0'");
+  expectUsageError(runTool({"--text", "--jobs=many"}), "'many'");
+  expectUsageError(runTool({"--jobs", "2", "associate"}), "--jobs");
+}
+
 TEST(ToolText, AnswersEachLineBeforeTheInputEnds) {
   ToolProcess process({"--text", "--separator=-"});
   RunResult first;

@@ -31,7 +31,6 @@
 #include "quellix/language_tag.hpp"
 #include "quellix/text.hpp"
 #include "quellix/version.hpp"
-#include "utf8_text.hpp"
 
 namespace {
 
@@ -66,7 +65,6 @@ std::size_t appendPrintable(std::string_view text, std::size_t limit, std::strin
     out.push_back(kHex[b & 15]);
   };
   std::size_t i = 0;
-  std::u32string one;
   while (i < text.size() && i < limit) {
     const auto b = static_cast<unsigned char>(text[i]);
     if (b < 0x80) {
@@ -74,16 +72,10 @@ std::size_t appendPrintable(std::string_view text, std::size_t limit, std::strin
       ++i;
       continue;
     }
-    std::size_t length = 1;
-    while (length < 4 && i + length < text.size() &&
-           (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
-      ++length;
-    quellix::tool::decodeUtf8Lossless(text.substr(i, length), one);
-    const bool printable = one.size() == 1 && !quellix::tool::isEscapedByte(one[0]) &&
-                           !(one[0] >= 0x80 && one[0] < 0xA0);
-    if (printable) {
-      out.append(text.substr(i, length));
-      i += length;
+    const quellix::Utf8Char c = quellix::firstUtf8Char(text.substr(i));
+    if (c.wellFormed && !(c.code >= 0x80 && c.code < 0xA0)) {
+      out.append(text.substr(i, c.length));
+      i += c.length;
     } else {
       escape(b);
       ++i;
@@ -112,27 +104,41 @@ class Output {
   explicit Output(int fd) : fd_(fd) { buffer_.reserve(kCapacity); }
 
   void write(std::string_view bytes) {
+    if (bytes.size() >= kCapacity) {
+      // Large enough to go out as it is, without a copy.
+      flush();
+      writeAll(bytes);
+      return;
+    }
     buffer_.append(bytes);
     if (buffer_.size() >= kCapacity) flush();
   }
 
   // Writes out everything buffered. Throws StreamError.
   void flush() {
-    std::size_t done = 0;
-    while (done < buffer_.size()) {
-      const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        const int error = errno;
-        buffer_.clear();
-        throw StreamError{"cannot write to standard output", error};
-      }
-      done += static_cast<std::size_t>(n);
+    try {
+      writeAll(buffer_);
+    } catch (const StreamError&) {
+      buffer_.clear();
+      throw;
     }
     buffer_.clear();
   }
 
  private:
+  // Throws StreamError.
+  void writeAll(std::string_view bytes) const {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw StreamError{"cannot write to standard output", errno};
+      }
+      done += static_cast<std::size_t>(n);
+    }
+  }
+
   static constexpr std::size_t kCapacity = 64 * 1024;
   int fd_;
   std::string buffer_;
@@ -204,8 +210,8 @@ class LineReader {
 // the handlers in applyOption() all work from it, so a new option is one row and one case.
 
 enum class OptionId {
-  Language, Separator, Exact, Text, Html, IgnoreLang, MinLength, Exceptions, Patterns, Left,
-  Right, List, Format, Licence, License, Version, Help
+  Language, Separator, Exact, Text, Html, IgnoreLang, MinLength, Jobs, Exceptions, Patterns,
+  Left, Right, List, Format, Licence, License, Version, Help
 };
 
 struct OptionSpec {
@@ -242,6 +248,11 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::MinLength, "min-length", "N",
      "leave words of fewer than N characters whole; default 5\n"
      "with --text or --html, 0 otherwise"},
+    {OptionId::Jobs, "jobs", "N",
+     "with --text or --html, divide on N threads, reading the\n"
+     "input in blocks of N x 4 MiB; the output is the same as\n"
+     "with one; default 1",
+     'j'},
     {OptionId::Exceptions, "exceptions", "FILE",
      "also use the words of FILE, one per line with - at each\n"
      "break (# or % starts a comment line); they replace the\n"
@@ -277,6 +288,7 @@ struct Settings {
   std::optional<std::size_t> minLength;  // default: 0, or 5 for Mode::Text
   bool html = false;
   bool ignoreLang = false;
+  std::optional<unsigned> jobs;  // default: 1
   bool exact = false;
   Mode mode = Mode::Divide;
   std::string_view modeOption;  // the option that chose mode, for conflict messages
@@ -339,6 +351,17 @@ void applyOption(Settings& settings, const OptionSpec& option, std::string_view 
       break;
     case OptionId::IgnoreLang: settings.ignoreLang = true; break;
     case OptionId::MinLength: settings.minLength = parseCount(option.name, value); break;
+    case OptionId::Jobs: {
+      constexpr unsigned kMostJobs = 1024;
+      std::size_t jobs = 0;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), jobs);
+      if (value.empty() || error != std::errc() || end != value.data() + value.size() ||
+          jobs == 0 || jobs > kMostJobs)
+        throw UsageError{"option --jobs needs a number of threads from 1 to " +
+                         std::to_string(kMostJobs) + ", not " + quoted(value)};
+      settings.jobs = static_cast<unsigned>(jobs);
+      break;
+    }
     case OptionId::Exceptions: settings.exceptionFiles.push_back(value); break;
     case OptionId::Patterns: settings.patternFile = value; break;
     case OptionId::Left: settings.leftMin = parseCount(option.name, value); break;
@@ -430,6 +453,8 @@ Settings parseCommandLine(int argc, char** argv) {
   }
   if (settings.tsv && settings.mode != Mode::List)
     throw UsageError{"--format goes with --list only"};
+  if (settings.jobs && settings.mode != Mode::Text && !settings.help && !settings.version)
+    throw UsageError{"--jobs goes with --text or --html only"};
   if (settings.exact && settings.mode != Mode::Divide && !settings.help && !settings.version)
     throw UsageError{"--exact and --" + std::string(settings.modeOption) +
                      " cannot be used together"};
@@ -445,7 +470,7 @@ std::string helpText() {
       "Usage: quellix-hyphenate [--language NAME] [--separator SEP] [--min-length N]\n"
       "                         [--exact] [WORD...]\n"
       "       quellix-hyphenate --text | --html [--ignore-lang] [--language NAME]\n"
-      "                         [--separator SEP] [--min-length N] [FILE...]\n"
+      "                         [--separator SEP] [--min-length N] [--jobs N] [FILE...]\n"
       "       quellix-hyphenate --list [--format tsv] | --licence LANGUAGE | --version | --help\n"
       "\n"
       "Divides every word of each WORD argument at its permitted break points and\n"
@@ -566,15 +591,14 @@ class Divider {
   }
 
   void divide(std::string_view word, std::string_view ending = "\n") {
-    quellix::tool::decodeUtf8Lossless(word, text_);
     line_.clear();
-    if (text_.size() < minLength_) {
+    if (characterCount(word) < minLength_) {
       line_.append(word);
     } else {
-      const std::vector<std::u32string> pieces = quellix::hyphenate(h_, text_);
+      const std::vector<std::string_view> pieces = quellix::hyphenate(h_, word);
       for (std::size_t i = 0; i < pieces.size(); ++i) {
         if (i != 0) line_.append(separator_);
-        quellix::tool::appendUtf8Lossless(pieces[i], line_);
+        line_.append(pieces[i]);
       }
     }
     line_.append(ending);
@@ -585,8 +609,14 @@ class Divider {
   const quellix::Hyphenator& h_;
   std::string separator_;
   std::size_t minLength_;
+  // The characters of text as the library counts them (a malformed byte is one).
+  static std::size_t characterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (; !text.empty(); ++count) text.remove_prefix(quellix::firstUtf8Char(text).length);
+    return count;
+  }
+
   Output& out_;
-  std::u32string text_;
   std::string line_;
 };
 
@@ -742,7 +772,10 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   Progress progress(Progress::wanted());
   std::vector<std::string_view> inputs = settings.words;
   if (inputs.empty()) inputs.push_back("-");
-  std::string chunk(64 * 1024, '\0');
+  // With several threads the input is read in blocks large enough to share out; with one,
+  // in small reads, so that what is decided is delivered as soon as it can be.
+  const unsigned jobs = settings.jobs.value_or(1);
+  std::string chunk(jobs > 1 ? jobs * (std::size_t{4} << 20) : 64 * 1024, '\0');
   std::string text;
   int status = 0;
   const auto report = [&](std::string_view what, std::string_view input, int error) {
@@ -764,20 +797,25 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
       total = static_cast<std::uint64_t>(info.st_size);
     progress.start(standardInput ? "standard input" : input, total);
-    for (;;) {
+    for (bool atEnd = false; !atEnd;) {
       // Reading may wait for more input: what is decided is delivered first.
       out.flush();
-      const ssize_t n = ::read(fd, chunk.data(), chunk.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        report("cannot read", input, errno);
-        break;
+      std::size_t filled = 0;
+      while (filled < chunk.size()) {
+        const ssize_t n = ::read(fd, chunk.data() + filled, chunk.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) report("cannot read", input, errno);
+        if (n <= 0) {
+          atEnd = true;
+          break;
+        }
+        filled += static_cast<std::size_t>(n);
+        if (jobs == 1) break;
       }
-      if (n == 0) break;
       text.clear();
-      hyphenator.write(std::string_view(chunk.data(), static_cast<std::size_t>(n)), text);
+      hyphenator.write(std::string_view(chunk.data(), filled), text, jobs);
       out.write(text);
-      progress.advance(static_cast<std::size_t>(n));
+      progress.advance(filled);
     }
     // Each input is a text of its own: nothing is held over into the next.
     text.clear();

@@ -89,6 +89,10 @@
 
 namespace quellix {
 
+namespace detail {
+struct TextHyphenatorAccess;
+}
+
 // How a text is written: plain text, or HTML whose markup is left alone.
 enum class TextMarkup { Plain, Html };
 
@@ -128,6 +132,21 @@ struct TextOptions {
   // from the thread that hyphenates; must not throw.
   std::function<bool(char32_t)> isWordCharacter = {};
 };
+
+// One character of UTF-8 text as the library reads it: its length in bytes and, when those
+// bytes are a well-formed sequence, its code point.
+struct Utf8Char {
+  std::size_t length = 0;  // 1 to 4; 0 only for an empty text
+  char32_t code = 0;       // the code point; 0 when malformed
+  bool wellFormed = false;
+};
+
+// The character that text starts with, read as every UTF-8 function of the library reads
+// one (hyphenate and breakPoints of a UTF-8 word, hyphenateText, ...): a well-formed UTF-8
+// sequence (shortest form, no surrogate, at most U+10FFFF), or else the first byte alone,
+// a malformed character of its own, after which reading goes on at the next byte. An
+// empty text gives length 0. Never throws. Thread-safe.
+QUELLIX_API Utf8Char firstUtf8Char(std::string_view text) noexcept;
 
 // The longest token that is held whole, in bytes: with skipUrls, a longer one counts as
 // a URL only if what was held of it did; and the window in which long runs are divided.
@@ -173,6 +192,17 @@ class QUELLIX_API TextHyphenator {
   // language, what building its tables throws (DataFileError, DecompressionError).
   void write(std::string_view chunk, std::string& out);
 
+  // write(chunk, out) on up to `threads` threads, this one included: the chunk is cut at
+  // places where nothing is held back (after white space in text content; in HTML also
+  // inside comments and raw-text elements, with the markup state and the languages of the
+  // open elements carried over to the cut), the parts are divided at once and appended in
+  // order, so out receives byte for byte what write(chunk, out) appends. Pays for chunks
+  // of a few hundred kilobytes and more; a smaller chunk, or one with no such place, is
+  // written on this thread, and so are the parts for which no thread can be started.
+  // options.isWordCharacter, when set, is called from these threads at once. Throws as
+  // write() (what a part throws; the text held back is then lost, as for write()).
+  void write(std::string_view chunk, std::string& out, unsigned threads);
+
   // Ends the text: appends everything still held back to out and makes the object ready
   // for a new text. Throws as write().
   void finish(std::string& out);
@@ -181,6 +211,7 @@ class QUELLIX_API TextHyphenator {
   void reset() noexcept;
 
  private:
+  friend struct detail::TextHyphenatorAccess;
   struct State;
   std::unique_ptr<State> state_;
 };

@@ -5,14 +5,20 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <initializer_list>
 #include <iterator>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
+
+#if defined(__SSE2__) && !defined(QUELLIX_NO_SIMD)
+#include <emmintrin.h>
+#endif
 
 #include "hyphenator_internal.hpp"
 #include "quellix/error.hpp"
@@ -161,6 +167,81 @@ struct LangValue {
   }
 };
 
+// Which language divides some text: the caller's hyphenator, the built-in language whose
+// enumeration index it is, or none (the text is copied undivided).
+using LanguageRef = std::int32_t;
+constexpr LanguageRef kCallerLanguage = -1;
+constexpr LanguageRef kNoLanguage = -2;
+
+// Where the scanner is. Text is the only state in plain mode.
+enum class Mode {
+  Text,             // text content
+  AfterLt,          // a '<' in text, held until the next character shows what it is
+  EndTagOpen,       // "</"
+  TagName,          // the name of a start or end tag
+  InTag,            // between attributes
+  AfterEquals,      // after an attribute's '='
+  ValueDouble,      // attribute value in "..."
+  ValueSingle,      // attribute value in '...'
+  ValueUnquoted,    // attribute value without quotes
+  Declaration,      // "<!"
+  CommentStart,     // "<!-"
+  Comment,          // "<!--" up to "-->"
+  CdataOpen,        // "<![" matching "CDATA["
+  Cdata,            // "<![CDATA[" up to "]]>"
+  Bogus,            // "<?", "<!DOCTYPE", ... up to '>'
+  Reference,        // "&" and what follows, held in reference
+  LongReference,    // a reference past kMaxReference, passed on byte by byte
+  RawText,          // inside script, style, textarea or title, up to its end tag
+};
+
+// Where a script's contents are, as the HTML parser tracks them: inside "<!--" a
+// "<script" starts a nested (double-escaped) part in which "</script" does not end it.
+enum class Script {
+  Data, LessThan, EndTagOpen, EndTagName,
+  EscapeStart, EscapeStartDash, Escaped, EscapedDash, EscapedDashDash, EscapedLessThan,
+  DoubleEscapeStart, DoubleEscaped, DoubleEscapedDash, DoubleEscapedDashDash,
+  DoubleEscapedLessThan, DoubleEscapeEnd,
+};
+
+// Where the scanner stands in the text: everything that the text read so far decides
+// except the token being collected. Taken where no token is open and given to another
+// TextHyphenator, it makes that one go on exactly as this one would.
+struct Markup {
+  struct OpenElement {
+    std::string name;
+    LanguageRef language;
+  };
+  std::vector<OpenElement> open;   // at most kMaxLangDepth
+  std::uint64_t untracked = 0;     // elements opened beyond kMaxLangDepth, saturating
+  // The attributes of the tag being read.
+  std::string attributeName;   // lower case, at most kMaxAttributeName + 1 bytes
+  bool attributeNameEnded = false;
+  enum class ValueInto : std::uint8_t { None, Lang, XmlLang };
+  ValueInto valueInto = ValueInto::None;  // where the attribute value being read goes
+  LangValue lang;
+  LangValue xmlLang;
+  bool slash = false;  // the tag's last character was a '/' outside a value
+
+  std::string carry;  // the start of a UTF-8 sequence that the chunk cut short
+  Mode mode = Mode::Text;
+  std::string tagName;       // lower case, at most kMaxElementName + 1 characters
+  bool endTag = false;
+  std::uint64_t verbatimDepth = 0;  // open pre and code elements, saturating
+  std::string rawEnd;        // in RawText: "</" + the element's name
+  std::size_t rawMatched = 0;  // how much of rawEnd the last characters matched
+  Script script = Script::Data;
+  Script scriptReturn = Script::Data;  // where a failed end tag goes back to
+  std::string scriptName;              // the tag name being read, lower case, cut at 7
+  std::size_t count = 0;     // dashes in Comment, ']' in Cdata, matched bytes in CdataOpen
+  bool bang = false;         // "--!" in a comment
+  std::string reference;
+
+  LangValue* valueTarget() noexcept {
+    return valueInto == ValueInto::Lang ? &lang : valueInto == ValueInto::XmlLang ? &xmlLang : nullptr;
+  }
+};
+
 // The character map of a built-in language's hyphenator (shared with the hyphenators
 // derived from it), or null for any other.
 const detail::CharMap* builtinCharMap(const Hyphenator& h) { return detail::hyphenatorCharMap(h); }
@@ -168,40 +249,36 @@ const detail::CharMap* builtinCharMap(const Hyphenator& h) { return detail::hyph
 }  // namespace
 
 // Hidden: the state is the library's own, however public TextHyphenator is.
-struct __attribute__((visibility("hidden"))) TextHyphenator::State {
-  // Where the scanner is. Text is the only state in plain mode.
-  enum class Mode {
-    Text,             // text content
-    AfterLt,          // a '<' in text, held until the next character shows what it is
-    EndTagOpen,       // "</"
-    TagName,          // the name of a start or end tag
-    InTag,            // between attributes
-    AfterEquals,      // after an attribute's '='
-    ValueDouble,      // attribute value in "..."
-    ValueSingle,      // attribute value in '...'
-    ValueUnquoted,    // attribute value without quotes
-    Declaration,      // "<!"
-    CommentStart,     // "<!-"
-    Comment,          // "<!--" up to "-->"
-    CdataOpen,        // "<![" matching "CDATA["
-    Cdata,            // "<![CDATA[" up to "]]>"
-    Bogus,            // "<?", "<!DOCTYPE", ... up to '>'
-    Reference,        // "&" and what follows, held in reference
-    LongReference,    // a reference past kMaxReference, passed on byte by byte
-    RawText,          // inside script, style, textarea or title, up to its end tag
-  };
+struct __attribute__((visibility("hidden"))) TextHyphenator::State : Markup {
 
   State(const Hyphenator& hyphenator, TextOptions textOptions)
       : options(std::move(textOptions)),
         callerLanguage(hyphenator, options.isWordCharacter),
         callerMap(builtinCharMap(hyphenator)),
         token(options, callerLanguage),
+        byteKind(byteKindsOf(options.markup).kinds),
+        asciiSpacesUsual(byteKindsOf(options.markup).usualSpaces),
         followLang(options.markup == TextMarkup::Html && options.followLang) {}
 
   void write(std::string_view chunk, std::string& out);
   void finish(std::string& out);
   void reset() noexcept;
 
+  std::size_t writeText(std::string_view chunk, std::size_t i);
+  std::size_t asciiRunEnd(std::string_view chunk, std::size_t i, std::size_t end) const noexcept;
+  static std::size_t markupByteFrom(std::string_view chunk, std::size_t i, std::size_t end) noexcept;
+  std::size_t takeCarry(std::string_view chunk);
+  std::size_t stepAt(std::string_view chunk, std::size_t i);
+
+  // Dividing one chunk on several threads.
+  struct Cut {
+    std::size_t at;  // the offset in the chunk
+    Markup markup;   // the state there
+  };
+  void writeParallel(std::string_view chunk, std::string& out, unsigned threads);
+  std::vector<Cut> findCuts(std::string_view chunk, const std::vector<std::size_t>& targets);
+  bool cutAfter(char byte) const noexcept;
+  void restore(const Markup& markup);
   void step(const TextChar& c);
   bool readChar(const TextChar& c);
   void textChar(const TextChar& c);
@@ -218,7 +295,9 @@ struct __attribute__((visibility("hidden"))) TextHyphenator::State {
   void closeImplied();
   void popTo(std::size_t depth);
   void scopeChanged();
-  detail::TextLanguage* languageOf(const LangValue& value);
+  LanguageRef languageOf(const LangValue& value);
+  detail::TextLanguage* resolve(std::size_t index);
+  detail::TextLanguage* languageAt(LanguageRef language);
   bool copying() const noexcept { return verbatimDepth > 0 || current == nullptr; }
 
   const TextOptions options;
@@ -227,53 +306,39 @@ struct __attribute__((visibility("hidden"))) TextHyphenator::State {
   detail::TokenWriter token;
   std::string* out = nullptr;
 
+  // How the quick way of writeText() sees a byte in text content.
+  enum class ByteKind : std::uint8_t {
+    Ascii,  // ASCII, no white space, no markup
+    Space,  // ASCII white space
+    Other,  // not ASCII, or (in HTML) '<' or '&'
+  };
+  struct ByteKinds {
+    std::array<ByteKind, 256> kinds{};
+    bool usualSpaces = true;  // the ASCII white space is ' ' and '\t' to '\r'
+  };
+  static const ByteKinds& byteKindsOf(TextMarkup markup);
+  const std::array<ByteKind, 256>& byteKind;
+  const bool asciiSpacesUsual;
+
+  bool fast = true;  // false: every character the general way (the reference for tests)
+  bool scanning = false;  // a scout: follows the markup, divides and writes nothing
+  std::size_t minPart = std::size_t{64} << 10;  // below this a part is not worth a thread
+  std::unique_ptr<State> scout;                  // finds the cuts in HTML
+  std::vector<std::unique_ptr<State>> workers;   // divide the parts between them
+  std::string partOut;  // the output of one part, kept to be reused by the next chunk
+
+  const bool followLang;
   // Languages named by lang attributes. resolved[L]: the one that divides language L, made
   // on first use (the caller's own when it is L's built-in hyphenator or derived from it).
-  const bool followLang;
   std::array<std::unique_ptr<detail::TextLanguage>, languageCount> builtins;
   std::array<detail::TextLanguage*, languageCount> resolved{};
-  struct OpenElement {
-    std::string name;
-    detail::TextLanguage* language;  // null: its contents are copied undivided
-  };
-  std::vector<OpenElement> open;   // at most kMaxLangDepth
-  std::uint64_t untracked = 0;     // elements opened beyond kMaxLangDepth, saturating
   detail::TextLanguage* current = &callerLanguage;  // for the text here; null: undivided
-  // The attributes of the tag being read.
-  std::string attributeName;   // lower case, at most kMaxAttributeName + 1 bytes
-  bool attributeNameEnded = false;
-  LangValue* valueTarget = nullptr;  // where the attribute value being read goes, if any
-  LangValue lang;
-  LangValue xmlLang;
-  bool slash = false;  // the tag's last character was a '/' outside a value
-
-  std::string carry;  // the start of a UTF-8 sequence that the chunk cut short
-  Mode mode = Mode::Text;
-  std::string tagName;       // lower case, at most kMaxElementName + 1 characters
-  bool endTag = false;
-  std::uint64_t verbatimDepth = 0;  // open pre and code elements, saturating
-  std::string rawEnd;        // in RawText: "</" + the element's name
-  std::size_t rawMatched = 0;  // how much of rawEnd the last characters matched
-  // Where a script's contents are, as the HTML parser tracks them: inside "<!--" a
-  // "<script" starts a nested (double-escaped) part in which "</script" does not end it.
-  enum class Script {
-    Data, LessThan, EndTagOpen, EndTagName,
-    EscapeStart, EscapeStartDash, Escaped, EscapedDash, EscapedDashDash, EscapedLessThan,
-    DoubleEscapeStart, DoubleEscaped, DoubleEscapedDash, DoubleEscapedDashDash,
-    DoubleEscapedLessThan, DoubleEscapeEnd,
-  };
-  Script script = Script::Data;
-  Script scriptReturn = Script::Data;  // where a failed end tag goes back to
-  std::string scriptName;              // the tag name being read, lower case, cut at 7
-  std::size_t count = 0;     // dashes in Comment, ']' in Cdata, matched bytes in CdataOpen
-  bool bang = false;         // "--!" in a comment
-  std::string reference;
 };
 
-void TextHyphenator::State::write(std::string_view chunk, std::string& output) {
-  out = &output;
+// Completes a sequence the last chunk cut short (its bytes may also turn out malformed).
+// Returns where the chunk goes on, or chunk.size() when all of it went into carry.
+std::size_t TextHyphenator::State::takeCarry(std::string_view chunk) {
   std::size_t i = 0;
-  // Complete a sequence the last chunk cut short; its bytes may also turn out malformed.
   while (!carry.empty()) {
     const std::size_t take = std::min(chunk.size() - i, 4 - carry.size());
     std::string joint = carry;
@@ -281,7 +346,7 @@ void TextHyphenator::State::write(std::string_view chunk, std::string& output) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(joint.data());
     if (detail::isUtf8Prefix(bytes, joint.size())) {  // the chunk is used up
       carry = std::move(joint);
-      return;
+      return chunk.size();
     }
     const TextChar c = charAt(joint.data(), joint.size());
     const std::size_t length = c.bytes.size();
@@ -293,16 +358,279 @@ void TextHyphenator::State::write(std::string_view chunk, std::string& output) {
       carry.erase(0, length);
     }
   }
-  while (i < chunk.size()) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.data() + i);
-    if (bytes[0] >= 0xC2 && detail::isUtf8Prefix(bytes, chunk.size() - i)) {
-      carry.assign(chunk.substr(i));
-      return;
-    }
-    const TextChar c = charAt(chunk.data() + i, chunk.size() - i);
-    i += c.bytes.size();
-    step(c);
+  return i;
+}
+
+// Reads the character at chunk[i] and returns where the next one starts, or chunk.size()
+// when the chunk ends inside it (then it waits in carry).
+std::size_t TextHyphenator::State::stepAt(std::string_view chunk, std::size_t i) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.data() + i);
+  if (bytes[0] < 0x80) {
+    step(TextChar{chunk.substr(i, 1), bytes[0], true});
+    return i + 1;
   }
+  if (bytes[0] >= 0xC2 && detail::isUtf8Prefix(bytes, chunk.size() - i)) {
+    carry.assign(chunk.substr(i));
+    return chunk.size();
+  }
+  const TextChar c = charAt(chunk.data() + i, chunk.size() - i);
+  step(c);
+  return i + c.bytes.size();
+}
+
+void TextHyphenator::State::write(std::string_view chunk, std::string& output) {
+  out = &output;
+  std::size_t i = takeCarry(chunk);
+  while (i < chunk.size()) {
+    if (fast && mode == Mode::Text) {
+      i = writeText(chunk, i);
+      if (i == chunk.size()) break;
+    }
+    i = stepAt(chunk, i);
+  }
+}
+
+// Where a text may be cut: right after chunk[at] has been read (an ASCII character), in a
+// state in which no token is open. Text content after white space qualifies, and so does
+// the inside of a raw-text element, a comment, CDATA or a declaration: all that the next
+// character depends on is then in Markup.
+bool TextHyphenator::State::cutAfter(char byte) const noexcept {
+  if (!carry.empty()) return false;
+  switch (mode) {
+    case Mode::Text:
+      return byteKind[static_cast<unsigned char>(byte)] == ByteKind::Space;
+    case Mode::RawText:
+    case Mode::Comment:
+    case Mode::Cdata:
+    case Mode::Bogus:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// On a scout: follows the markup of chunk from the state it was given, and returns for
+// each target offset the first place at or after it where the text may be cut, with the
+// state there (a place serves every target it reaches). Divides and writes nothing.
+std::vector<TextHyphenator::State::Cut> TextHyphenator::State::findCuts(
+    std::string_view chunk, const std::vector<std::size_t>& targets) {
+  std::vector<Cut> cuts;
+  std::string scratch;  // what markup would write out, thrown away
+  out = &scratch;
+  const std::size_t n = chunk.size();
+  std::size_t i = takeCarry(chunk);
+  std::size_t next = 0;  // the first target still without a place
+  const auto found = [&](std::size_t at) {
+    cuts.push_back(Cut{at, static_cast<const Markup&>(*this)});
+    while (next < targets.size() && targets[next] <= at) ++next;
+  };
+  while (i < n && next < targets.size()) {
+    if (mode == Mode::Text) {
+      // Nothing in text content changes the markup state but '<' and '&'; past the target,
+      // white space is a place to cut.
+      const std::size_t target = std::min(n, std::max(i, targets[next]));
+      std::size_t p = markupByteFrom(chunk, i, target);
+      if (p == target)
+        while (p < n && chunk[p] != '<' && chunk[p] != '&' &&
+               byteKind[static_cast<unsigned char>(chunk[p])] != ByteKind::Space)
+          ++p;
+      if (p == n) break;
+      if (chunk[p] != '<' && chunk[p] != '&') {
+        found(p + 1);
+        i = p + 1;
+        continue;
+      }
+      i = p;
+    }
+    const std::size_t at = i;
+    i = stepAt(chunk, i);
+    if (i == at + 1 && i >= targets[next] && static_cast<unsigned char>(chunk[at]) < 0x80 &&
+        cutAfter(chunk[at]))
+      found(i);
+    if (scratch.size() > 4096) scratch.clear();
+  }
+  out = nullptr;
+  return cuts;
+}
+
+// Restarts at a place where the text may be cut, in the state another object had there.
+void TextHyphenator::State::restore(const Markup& markup) {
+  token.clear();
+  static_cast<Markup&>(*this) = markup;
+  scopeChanged();
+}
+
+void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& output,
+                                          unsigned threads) {
+  threads = static_cast<unsigned>(std::min<std::size_t>(threads, chunk.size() / minPart));
+  if (threads <= 1) {
+    write(chunk, output);
+    return;
+  }
+  std::vector<std::size_t> targets{0};  // 0: the first place there is
+  for (unsigned k = 1; k < threads; ++k) targets.push_back(chunk.size() / threads * k);
+  std::vector<Cut> cuts;
+  if (options.markup == TextMarkup::Plain) {
+    // After white space nothing is held in plain text.
+    for (const std::size_t target : targets) {
+      std::size_t at = std::max(target, cuts.empty() ? 0 : cuts.back().at);
+      while (at < chunk.size() && byteKind[static_cast<unsigned char>(chunk[at])] != ByteKind::Space) ++at;
+      if (at < chunk.size()) cuts.push_back(Cut{at + 1, Markup()});
+    }
+  } else {
+    if (!scout) {
+      scout = std::make_unique<State>(callerLanguage.hyphenator(), options);
+      scout->scanning = true;
+    }
+    scout->restore(*this);
+    cuts = scout->findCuts(chunk, targets);
+  }
+  if (cuts.size() < 2) {
+    write(chunk, output);
+    return;
+  }
+  // Up to the first cut here, as the text goes on from what was held; from each cut on
+  // in a state set to what it is there, the last part here again, so that what it leaves
+  // held stays with this object.
+  write(chunk.substr(0, cuts.front().at), output);
+  const std::size_t parts = cuts.size();
+  while (workers.size() < parts - 1)
+    workers.push_back(std::make_unique<State>(callerLanguage.hyphenator(), options));
+  std::vector<std::exception_ptr> failures(parts);
+  const auto part = [&](std::size_t k) {
+    return chunk.substr(cuts[k].at, (k + 1 < parts ? cuts[k + 1].at : chunk.size()) - cuts[k].at);
+  };
+  std::vector<std::thread> running;
+  running.reserve(parts - 1);
+  try {
+    for (std::size_t k = 0; k + 1 < parts; ++k) {
+      running.emplace_back([&, k] {
+        try {
+          State& worker = *workers[k];
+          worker.restore(cuts[k].markup);
+          worker.fast = fast;
+          worker.partOut.clear();
+          worker.write(part(k), worker.partOut);
+        } catch (...) {
+          failures[k] = std::current_exception();
+        }
+      });
+    }
+  } catch (...) {
+    // A thread could not be started: its part and those after it are written here.
+    for (std::size_t k = running.size(); k + 1 < parts; ++k) {
+      try {
+        workers[k]->fast = fast;
+        workers[k]->restore(cuts[k].markup);
+        workers[k]->partOut.clear();
+        workers[k]->write(part(k), workers[k]->partOut);
+      } catch (...) {
+        failures[k] = std::current_exception();
+      }
+    }
+  }
+  try {
+    restore(cuts.back().markup);
+    partOut.clear();
+    write(part(parts - 1), partOut);
+  } catch (...) {
+    failures[parts - 1] = std::current_exception();
+  }
+  for (std::thread& thread : running) thread.join();
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
+  std::size_t total = partOut.size();
+  for (std::size_t k = 0; k + 1 < parts; ++k) total += workers[k]->partOut.size();
+  output.reserve(output.size() + total);
+  for (std::size_t k = 0; k + 1 < parts; ++k) output.append(workers[k]->partOut);
+  output.append(partOut);
+}
+
+// The first k in [i, end) where chunk[k] is no byte of kind Ascii, or end: sixteen bytes
+// at a time where the processor can, since tokens end at unpredictable places.
+std::size_t TextHyphenator::State::asciiRunEnd(std::string_view chunk, std::size_t i,
+                                               std::size_t end) const noexcept {
+#if defined(__SSE2__) && !defined(QUELLIX_NO_SIMD)
+  if (asciiSpacesUsual) {
+    const bool html = options.markup == TextMarkup::Html;
+    for (; i + 16 <= end; i += 16) {
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + i));
+      // White space: ' ', or '\t' to '\r' (which b - '\t' puts at 0 to 4, signed).
+      const __m128i fromTab = _mm_sub_epi8(b, _mm_set1_epi8('\t'));
+      __m128i stop = _mm_or_si128(
+          _mm_cmpeq_epi8(b, _mm_set1_epi8(' ')),
+          _mm_and_si128(_mm_cmpgt_epi8(fromTab, _mm_set1_epi8(-1)),
+                        _mm_cmplt_epi8(fromTab, _mm_set1_epi8(5))));
+      if (html)
+        stop = _mm_or_si128(stop, _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('<')),
+                                               _mm_cmpeq_epi8(b, _mm_set1_epi8('&'))));
+      // Bytes from 0x80 on have their top bit set.
+      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop) | _mm_movemask_epi8(b));
+      if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+  }
+#endif
+  while (i < end && byteKind[static_cast<unsigned char>(chunk[i])] == ByteKind::Ascii) ++i;
+  return i;
+}
+
+// The kinds of bytes in text content, made once for each markup.
+const TextHyphenator::State::ByteKinds& TextHyphenator::State::byteKindsOf(TextMarkup markup) {
+  const auto make = [](bool html) {
+    ByteKinds table;
+    for (std::size_t b = 0; b < table.kinds.size(); ++b) {
+      const bool markupByte = html && (b == '<' || b == '&');
+      table.kinds[b] = b >= 0x80 || markupByte                         ? ByteKind::Other
+                       : detail::isWhiteSpace(static_cast<char32_t>(b)) ? ByteKind::Space
+                                                                        : ByteKind::Ascii;
+      if (b < 0x80 && (table.kinds[b] == ByteKind::Space) != (b == ' ' || (b >= '\t' && b <= '\r')))
+        table.usualSpaces = false;
+    }
+    return table;
+  };
+  static const ByteKinds plain = make(false);
+  static const ByteKinds html = make(true);
+  return markup == TextMarkup::Html ? html : plain;
+}
+
+// The first k in [i, end) where chunk[k] is '<' or '&', or end.
+std::size_t TextHyphenator::State::markupByteFrom(std::string_view chunk, std::size_t i,
+                                                  std::size_t end) noexcept {
+#if defined(__SSE2__) && !defined(QUELLIX_NO_SIMD)
+  for (; i + 16 <= end; i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + i));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('<')),
+                                                    _mm_cmpeq_epi8(b, _mm_set1_epi8('&'))));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+  }
+#endif
+  while (i < end && chunk[i] != '<' && chunk[i] != '&') ++i;
+  return i;
+}
+
+// Text content from chunk[i] on, the quick way, as far as it goes: runs of ASCII white
+// space, and whole tokens of other ASCII characters that white space ends. Returns where
+// a character needs the general way (the start of a token with other characters, or
+// markup), or chunk.size().
+std::size_t TextHyphenator::State::writeText(std::string_view chunk, std::size_t i) {
+  const std::size_t n = chunk.size();
+  const auto kind = [&](std::size_t k) { return byteKind[static_cast<unsigned char>(chunk[k])]; };
+  std::size_t written = i;  // chunk[written, i) is still to be copied to out
+  while (i < n) {
+    if (kind(i) == ByteKind::Space) {
+      if (!token.empty()) token.end(*out);
+      ++i;
+      while (i < n && kind(i) == ByteKind::Space) ++i;
+      continue;
+    }
+    if (kind(i) != ByteKind::Ascii || !token.empty()) break;
+    const std::size_t j = asciiRunEnd(chunk, i + 1, std::min(n, i + kMaxHeldBytes + 1));
+    if (j == n || kind(j) != ByteKind::Space || j - i > kMaxHeldBytes) break;
+    if (!copying()) token.divideAsciiToken(chunk, i, j, written, *out);
+    i = j;
+  }
+  out->append(chunk, written, i - written);
+  return i;
 }
 
 void TextHyphenator::State::finish(std::string& output) {
@@ -340,13 +668,15 @@ void TextHyphenator::State::reset() noexcept {
   reference.clear();
   open.clear();
   untracked = 0;
-  scopeChanged();
+  current = &callerLanguage;  // what scopeChanged() gives with no element open
+  token.use(callerLanguage);
   beginTag(false);
 }
 
 // Text content: white space ends the token, everything else joins it; inside pre and code,
 // and where no language is in scope, it is copied.
 void TextHyphenator::State::textChar(const TextChar& c) {
+  if (scanning) return;
   if (copying()) {
     out->append(c.bytes);
   } else if (c.wellFormed && detail::isWhiteSpace(c.code)) {
@@ -359,6 +689,7 @@ void TextHyphenator::State::textChar(const TextChar& c) {
 
 // Markup begins or continues: the token before it is complete.
 void TextHyphenator::State::markup(std::string_view bytes) {
+  if (scanning) return;
   token.end(*out);
   out->append(bytes);
 }
@@ -391,6 +722,10 @@ void TextHyphenator::State::endOfTag() {
 // A character reference is complete (or cut off by the end of the text).
 void TextHyphenator::State::endReference() {
   mode = Mode::Text;
+  if (scanning) {
+    reference.clear();
+    return;
+  }
   std::string_view body = std::string_view(reference).substr(1);
   if (!body.empty() && body.back() == ';') body.remove_suffix(1);
   const long value = referenceValue(body);
@@ -501,7 +836,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
         endOfTag();
       } else if (!isHtmlSpace(code)) {
         mode = Mode::ValueUnquoted;
-        if (valueTarget != nullptr) valueTarget->append(c.bytes);
+        if (valueTarget() != nullptr) valueTarget()->append(c.bytes);
       }
       return false;
 
@@ -511,8 +846,8 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
       if (code == (mode == Mode::ValueDouble ? U'"' : U'\'')) {
         mode = Mode::InTag;
         endAttributeValue();
-      } else if (valueTarget != nullptr) {
-        valueTarget->append(c.bytes);
+      } else if (valueTarget() != nullptr) {
+        valueTarget()->append(c.bytes);
       }
       return false;
 
@@ -524,8 +859,8 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
       } else if (code == '>') {
         endAttributeValue();
         endOfTag();
-      } else if (valueTarget != nullptr) {
-        valueTarget->append(c.bytes);
+      } else if (valueTarget() != nullptr) {
+        valueTarget()->append(c.bytes);
       }
       return false;
 
@@ -600,7 +935,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
       if (isAsciiLetter(code) || isAsciiDigit(code) || code == '#') {
         reference.append(c.bytes);
         if (reference.size() > kMaxReference) {
-          if (copying())
+          if (copying() || scanning)
             out->append(reference);
           else
             token.appendReference(reference, 0, *out);
@@ -618,7 +953,7 @@ bool TextHyphenator::State::readChar(const TextChar& c) {
 
     case Mode::LongReference:
       if (isAsciiLetter(code) || isAsciiDigit(code) || code == '#' || code == ';') {
-        if (copying())
+        if (copying() || scanning)
           out->append(c.bytes);
         else
           token.appendReference(c.bytes, 0, *out);
@@ -670,7 +1005,7 @@ void TextHyphenator::State::beginTag(bool end) {
   tagName.clear();
   attributeName.clear();
   attributeNameEnded = false;
-  valueTarget = nullptr;
+  valueInto = ValueInto::None;
   lang.clear();
   xmlLang.clear();
   slash = false;
@@ -683,11 +1018,14 @@ void TextHyphenator::State::tagChar(char32_t code, bool wellFormed) {
   const auto nameEnds = [this] {
     if (attributeNameEnded || attributeName.empty()) return;
     attributeNameEnded = true;
-    valueTarget = nullptr;
-    LangValue* target = attributeName == "lang" ? &lang : attributeName == "xml:lang" ? &xmlLang : nullptr;
+    valueInto = ValueInto::None;
+    const ValueInto into = attributeName == "lang"       ? ValueInto::Lang
+                           : attributeName == "xml:lang" ? ValueInto::XmlLang
+                                                         : ValueInto::None;
+    LangValue* target = into == ValueInto::Lang ? &lang : into == ValueInto::XmlLang ? &xmlLang : nullptr;
     if (target != nullptr && !target->present) {
       target->present = true;
-      valueTarget = target;
+      valueInto = into;
     }
   };
   if (code == '>') {
@@ -709,7 +1047,7 @@ void TextHyphenator::State::tagChar(char32_t code, bool wellFormed) {
   if (attributeNameEnded) {
     attributeName.clear();
     attributeNameEnded = false;
-    valueTarget = nullptr;
+    valueInto = ValueInto::None;
   }
   if (attributeName.size() <= kMaxAttributeName)
     attributeName.push_back(static_cast<char>(wellFormed && code < 0x80 ? asciiLower(code) : 0));
@@ -717,19 +1055,24 @@ void TextHyphenator::State::tagChar(char32_t code, bool wellFormed) {
 
 // An attribute's value is complete; what follows is a new attribute.
 void TextHyphenator::State::endAttributeValue() {
-  valueTarget = nullptr;
+  valueInto = ValueInto::None;
   attributeName.clear();
   attributeNameEnded = false;
 }
 
 // The language that divides the contents of an element whose lang attribute has value:
-// the one the value names, or null (undivided) when it names none the library has.
-detail::TextLanguage* TextHyphenator::State::languageOf(const LangValue& langValue) {
+// the one the value names, or none (undivided) when it names none the library has.
+LanguageRef TextHyphenator::State::languageOf(const LangValue& langValue) {
   const std::optional<Language> found = findLanguage(langValue.tag());
-  if (!found) return nullptr;
+  if (!found) return kNoLanguage;
   const auto index = static_cast<std::size_t>(fromEnum(*found));
+  return resolve(index) == &callerLanguage ? kCallerLanguage : static_cast<LanguageRef>(index);
+}
+
+// The language that divides built-in language index, made on first use.
+detail::TextLanguage* TextHyphenator::State::resolve(std::size_t index) {
   if (resolved[index] == nullptr) {
-    const Hyphenator& builtin = languageHyphenator(*found);
+    const Hyphenator& builtin = languageHyphenator(toEnum(static_cast<std::uint32_t>(index)));
     if (callerMap != nullptr && builtinCharMap(builtin) == callerMap) {
       // The caller's hyphenator is this language's, maybe with its own exceptions or margins.
       resolved[index] = &callerLanguage;
@@ -739,6 +1082,12 @@ detail::TextLanguage* TextHyphenator::State::languageOf(const LangValue& langVal
     }
   }
   return resolved[index];
+}
+
+detail::TextLanguage* TextHyphenator::State::languageAt(LanguageRef language) {
+  if (language == kCallerLanguage) return &callerLanguage;
+  if (language == kNoLanguage) return nullptr;
+  return resolve(static_cast<std::size_t>(language));
 }
 
 // A start tag is complete: closes what it implies and opens the element, in the language
@@ -751,7 +1100,7 @@ void TextHyphenator::State::openElement() {
     if (untracked != std::numeric_limits<std::uint64_t>::max()) ++untracked;
     return;
   }
-  detail::TextLanguage* language = current;
+  LanguageRef language = open.empty() ? kCallerLanguage : open.back().language;
   if (lang.present)
     language = languageOf(lang);
   else if (xmlLang.present)
@@ -833,7 +1182,7 @@ void TextHyphenator::State::popTo(std::size_t depth) {
 // The innermost open element decides the language of what follows (the token is empty:
 // every tag ends one).
 void TextHyphenator::State::scopeChanged() {
-  current = open.empty() ? &callerLanguage : open.back().language;
+  current = open.empty() ? &callerLanguage : languageAt(open.back().language);
   if (current != nullptr) token.use(*current);
 }
 
@@ -945,6 +1294,14 @@ bool TextHyphenator::State::scriptChar(char32_t code) {
   return false;
 }
 
+void detail::TextHyphenatorAccess::useGeneralPath(TextHyphenator& t) noexcept {
+  t.state_->fast = false;
+}
+
+void detail::TextHyphenatorAccess::setMinimumPart(TextHyphenator& t, std::size_t bytes) noexcept {
+  t.state_->minPart = std::max<std::size_t>(bytes, 1);
+}
+
 namespace {
 
 // The sizes of TextOptions this library knows, the smallest first; a caller's structSize
@@ -968,13 +1325,24 @@ TextHyphenator::TextHyphenator(TextHyphenator&&) noexcept = default;
 TextHyphenator& TextHyphenator::operator=(TextHyphenator&&) noexcept = default;
 
 void TextHyphenator::write(std::string_view chunk, std::string& out) { state_->write(chunk, out); }
+void TextHyphenator::write(std::string_view chunk, std::string& out, unsigned threads) {
+  state_->writeParallel(chunk, out, threads);
+}
 void TextHyphenator::finish(std::string& out) { state_->finish(out); }
 void TextHyphenator::reset() noexcept { state_->reset(); }
+
+Utf8Char firstUtf8Char(std::string_view text) noexcept {
+  if (text.empty()) return {};
+  const TextChar c = charAt(text.data(), text.size());
+  return Utf8Char{c.bytes.size(), c.code, c.wellFormed};
+}
 
 std::string hyphenateText(const Hyphenator& h, std::string_view text, const TextOptions& options) {
   TextHyphenator hyphenator(h, options);
   std::string out;
-  out.reserve(text.size() + text.size() / 8);
+  // Prose grows by about a quarter with soft hyphens; pages reserved and never written
+  // cost nothing, a reallocation copies everything.
+  out.reserve(text.size() + text.size() / 2);
   hyphenator.write(text, out);
   hyphenator.finish(out);
   return out;

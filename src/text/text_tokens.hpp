@@ -3,6 +3,7 @@
 #ifndef QUELLIX_SRC_TEXT_TOKENS_HPP
 #define QUELLIX_SRC_TEXT_TOKENS_HPP
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "quellix/hyphenator.hpp"
+#include "hyphenator_internal.hpp"
 #include "quellix/text.hpp"
 #include "unicode_compose.hpp"
 #include "unicode_letters.hpp"
@@ -26,12 +28,24 @@ class WordCharacters {
  public:
   WordCharacters(const Hyphenator& h, std::function<bool(char32_t)> custom);
 
-  bool operator()(char32_t c) const;
+  bool operator()(char32_t c) const {
+    if (c < kTableSize && !custom_) return (table_[c >> 6] >> (c & 63)) & 1;
+    return decide(c);
+  }
 
  private:
+  // The characters below this (the alphabets most text is written in) are looked up in a
+  // bit table: one load instead of a search or a call.
+  static constexpr char32_t kTableSize = 0x800;
+  using Table = std::array<std::uint64_t, kTableSize / 64>;
+  static const Table& letterTable();
+
+  bool decide(char32_t c) const;
+
   std::function<bool(char32_t)> custom_;
   bool listed_ = false;          // true: known_ decides
   std::vector<char32_t> known_;  // sorted, without duplicates
+  Table table_{};                // for a built-in language or the letters; unused when custom
 };
 
 // A hyphenator as the text layer divides with it: its word characters and, once a long run
@@ -40,21 +54,24 @@ class WordCharacters {
 class TextLanguage {
  public:
   // How far a break's dependence reaches, in characters before and after it.
-  struct Reach {
-    std::size_t before = 0;
-    std::size_t after = 0;
-  };
-
+  using Reach = PatternReach;
 
   TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom);
 
   const Hyphenator& hyphenator() const noexcept { return h_; }
   const WordCharacters& isWord() const noexcept { return isWord_; }
+
+  // What an ASCII character is to a token, as bits: a word character (never '-', which
+  // joins words, nor NUL), a character that may make a token a URL or identifier
+  // (TextOptions::skipUrls), a capital or small letter.
+  static constexpr std::uint8_t kWordChar = 1, kUrlChar = 2, kCapital = 4, kSmall = 8;
+  const std::array<std::uint8_t, 128>& asciiClasses() const noexcept { return ascii_; }
   const Reach& reach();
 
  private:
   const Hyphenator& h_;
   WordCharacters isWord_;
+  std::array<std::uint8_t, 128> ascii_{};
   std::optional<Reach> reach_;
 };
 
@@ -91,6 +108,22 @@ class TokenWriter {
   // The token is complete: divides it and writes it to out; the writer is then empty.
   void end(std::string& out);
 
+  // True between tokens: nothing appended since the last end() or clear().
+  bool empty() const noexcept {
+    return units_.empty() && !copyToken_ && !copyRun_ && !longToken_ && !longPart_ &&
+           !hyphenBefore_;
+  }
+
+  // Divides the token text[first, last) as appending its characters one by one and then
+  // end() would: for a token of at most kMaxHeldBytes ASCII characters, none of them white
+  // space, given while the writer is empty(). Appends text[written, b) and the hyphen
+  // string for each break b of the token and moves written to the last break; what
+  // follows it stays for the caller to append, so that text between breaks goes out in
+  // large appends. Running text is mostly such tokens; this divides them without the
+  // per-character bookkeeping.
+  void divideAsciiToken(std::string_view text, std::size_t first, std::size_t last,
+                        std::size_t& written, std::string& out);
+
   // Forgets the token. Never throws.
   void clear() noexcept;
 
@@ -117,6 +150,9 @@ class TokenWriter {
   static constexpr std::size_t kMaxReach = std::size_t{1} << 16;
 
   Unit unitOf(char32_t code, std::size_t length) const;
+  void writeAsciiPart(std::string_view text, std::size_t first, std::size_t last,
+                      bool hyphenBefore, bool hyphenAfter, std::size_t& written,
+                      std::string& out);
   void append(std::string_view bytes, Unit unit, std::string& out);
   void shrink(std::string& out);
   void dropWritten(std::size_t count);
@@ -164,6 +200,16 @@ class TokenWriter {
   std::vector<std::size_t> prefixEnd_;    // one past the last source of composed_[0, p)
   std::vector<std::uint8_t> breakBefore_;
   std::vector<std::size_t> breaks_;
+};
+
+// What tests see of a TextHyphenator.
+struct TextHyphenatorAccess {
+  // Makes t read every character the general way, without the quick way for white space
+  // and ASCII tokens: the reference that the quick way is checked against. Never throws.
+  static void useGeneralPath(TextHyphenator& t) noexcept;
+  // Makes write() with threads cut chunks into parts of as few as bytes bytes (at least
+  // 1), so that small texts exercise the cuts. Never throws.
+  static void setMinimumPart(TextHyphenator& t, std::size_t bytes) noexcept;
 };
 
 }  // namespace quellix::detail
