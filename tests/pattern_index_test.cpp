@@ -316,7 +316,7 @@ TEST(BuiltInPatternIndexes, AreTheIndexesOfTheirPatternTexts) {
 bool trieMade(const Hyphenator& h) {
   const detail::PatternNode* handle = detail::PatternAccess::handle(hyphenatorPatterns(h));
   if (!detail::isDeferred(handle)) return true;
-  return static_cast<const detail::DeferredRoot*>(handle)->trie.load() != nullptr;
+  return static_cast<const detail::DeferredRoot*>(handle)->trie.ready() != nullptr;
 }
 
 TEST(DeferredTrie, DividingWordsDoesNotMakeIt) {

@@ -8,9 +8,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <type_traits>
 #include <utility>
 
@@ -20,39 +18,44 @@
 namespace quellix {
 
 namespace detail {
-// Who builds which deferred cell and which cell each thread waits for, process-wide, so
-// that builders needing each other from different threads are found instead of waiting
-// forever. Thread-safe.
-// The calling thread builds cell until lazyBuildEnds(cell). May throw std::bad_alloc.
-QUELLIX_API void lazyBuildStarts(const void* cell);
-QUELLIX_API void lazyBuildEnds(const void* cell) noexcept;
-// The calling thread is about to wait for cell: returns false, recording nothing, when the
-// thread building cell waits (through any chain of builders) for one this thread builds;
-// otherwise records the wait until lazyWaitEnds(). May throw std::bad_alloc.
-[[nodiscard]] QUELLIX_API bool lazyWaitBegins(const void* cell);
-QUELLIX_API void lazyWaitEnds() noexcept;
+// The process-wide record behind every OnceCell's first build: which thread builds which
+// cell, and which cell each waiting thread waits for. Thread-safe.
+//
+// onceClaim: returns true when the calling thread is to build cell (now recorded as its
+// builder), false as soon as published(cell) says its value is there, waiting meanwhile
+// while another thread builds it. Throws ArgumentError instead of waiting when the caller
+// builds cell itself ("deferred value needed by its own builder") or when cell's builder
+// waits, through any chain of builders, for a cell the caller builds ("deferred values
+// needed by each other's builders"); std::bad_alloc.
+[[nodiscard]] QUELLIX_API bool onceClaim(const void* cell, bool (*published)(const void*));
+// The calling thread has finished building cell, successfully or not: waiting threads look
+// again (after a failed build, one of them builds). Never throws.
+QUELLIX_API void onceDone(const void* cell) noexcept;
 
 // OnceCell<T>: the one way the library builds a value once and shares it (the deferred
 // tables behind Lazy, the lookup index and automaton of a trie, the ready view of a
-// hyphenator, the hyphenator of each built-in language).
+// hyphenator, the hyphenator of each built-in language). It is one pointer.
 //
 // Why it is thread-safe, for all of them: the value is constructed completely before its
 // address is published with a release store, and read through an acquire load, so a
 // reader that sees the address sees the whole value; a published value is never changed
-// or moved until the cell is destroyed. Builds are serialised by the cell's mutex: a
-// caller that finds none published takes the mutex, looks again and only then builds, so
-// at most one build succeeds and every other caller waits for it and uses its value. A
-// build that throws publishes nothing, and the next caller builds again. A thread that
-// asks a cell while building it, or while building a value whose builder (on any thread,
-// through any chain of cells) waits for one this thread builds, gets ArgumentError
-// instead of waiting forever; the process-wide record of builds and waits above serves
-// that check, and is touched only on the way to a build, never once a value is there.
+// or moved until the cell is destroyed. A caller that finds no value claims the build in
+// the process-wide record above, under its one mutex: at most one thread holds the claim,
+// and every other caller waits (on the record's condition variable) until the value is
+// published, so at most one build of a cell succeeds and everyone uses its value. A build
+// that throws publishes nothing and gives up the claim; the next caller builds again.
+// Builders run without any lock held, so a builder may use other cells; one that would
+// wait for itself, directly or through other threads' builders, gets ArgumentError
+// instead. The record is touched only on the way to a first build, never once a value is
+// there.
 template <class T>
 class OnceCell {
  public:
   constexpr OnceCell() noexcept = default;
   // A cell that holds value from the start.
   explicit OnceCell(T value) : value_(new T(std::move(value))) {}
+  // A cell that holds *value from the start (null: an empty cell).
+  explicit OnceCell(std::unique_ptr<const T> value) noexcept : value_(value.release()) {}
   OnceCell(const OnceCell&) = delete;
   OnceCell& operator=(const OnceCell&) = delete;
   ~OnceCell() { delete value_.load(std::memory_order_acquire); }
@@ -69,41 +72,29 @@ class OnceCell {
   }
 
  private:
+  static bool published(const void* cell) noexcept {
+    return static_cast<const OnceCell*>(cell)->ready() != nullptr;
+  }
+
   template <class Build>
   const T& buildOnce(Build& build) const {
-    if (builder_.load(std::memory_order_relaxed) == std::this_thread::get_id())
-      throw ArgumentError("deferred value needed by its own builder");
-    if (!lazyWaitBegins(this)) throw ArgumentError("deferred values needed by each other's builders");
-    std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
-    {
-      struct WaitEnds {
-        ~WaitEnds() { lazyWaitEnds(); }
-      } ends;
-      lock.lock();
-    }
-    if (const T* value = value_.load(std::memory_order_relaxed)) return *value;
-    lazyBuildStarts(this);
-    builder_.store(std::this_thread::get_id(), std::memory_order_relaxed);
-    struct BuildEnds {
+    if (!onceClaim(this, &published)) return *ready();
+    struct Done {
       const OnceCell* cell;
-      ~BuildEnds() {
-        cell->builder_.store(std::thread::id(), std::memory_order_relaxed);
-        lazyBuildEnds(cell);
-      }
-    } ends{this};
-    std::unique_ptr<T> made;
-    if constexpr (std::is_same_v<std::decay_t<decltype(build())>, std::unique_ptr<T>>)
+      ~Done() { onceDone(cell); }
+    } done{this};
+    std::unique_ptr<const T> made;
+    if constexpr (std::is_same_v<std::decay_t<decltype(build())>, std::unique_ptr<T>> ||
+                  std::is_same_v<std::decay_t<decltype(build())>, std::unique_ptr<const T>>)
       made = build();
     else
       made.reset(new T(build()));
-    const T* published = made.release();
-    value_.store(published, std::memory_order_release);
-    return *published;
+    const T* value = made.release();
+    value_.store(value, std::memory_order_release);
+    return *value;
   }
 
   mutable std::atomic<const T*> value_{nullptr};
-  mutable std::atomic<std::thread::id> builder_{};
-  mutable std::mutex mutex_;
 };
 
 }  // namespace detail

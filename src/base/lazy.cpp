@@ -1,5 +1,6 @@
-// The process-wide record of deferred builds and waits behind Lazy<T>::get's check for
-// builders that need each other across threads.
+// The process-wide record of first builds behind OnceCell: who builds which cell, who
+// waits for which, and the one condition variable waiting threads sleep on.
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -11,8 +12,9 @@ namespace {
 
 struct BuildGraph {
   std::mutex mutex;
+  std::condition_variable changed;                             // a build ended
   std::unordered_map<const void*, std::thread::id> builderOf;  // cells being built
-  std::unordered_map<std::thread::id, const void*> waitsFor;   // threads about to wait
+  std::unordered_map<std::thread::id, const void*> waitsFor;   // threads waiting
 };
 
 BuildGraph& graph() {
@@ -20,44 +22,51 @@ BuildGraph& graph() {
   return *shared;
 }
 
-}  // namespace
-
-void lazyBuildStarts(const void* cell) {
-  BuildGraph& g = graph();
-  const std::lock_guard<std::mutex> lock(g.mutex);
-  g.builderOf[cell] = std::this_thread::get_id();
-}
-
-void lazyBuildEnds(const void* cell) noexcept {
-  BuildGraph& g = graph();
-  const std::lock_guard<std::mutex> lock(g.mutex);
-  g.builderOf.erase(cell);
-}
-
-bool lazyWaitBegins(const void* cell) {
-  BuildGraph& g = graph();
-  const std::thread::id self = std::this_thread::get_id();
-  const std::lock_guard<std::mutex> lock(g.mutex);
-  // Follow cell -> its builder -> the cell that builder waits for -> ... A thread waits
-  // for one cell at a time, so the chain has no branches; it ends at a thread that waits
-  // for nothing, or comes back to this thread.
+// Whether waiting for cell would wait for self: follow cell -> its builder -> the cell
+// that builder waits for -> ... A thread waits for one cell at a time, so the chain has
+// no branches; it ends at a thread that waits for nothing, or comes back to self.
+bool waitComesBack(const BuildGraph& g, const void* cell, std::thread::id self) {
   const void* next = cell;
   for (std::size_t steps = 0; steps <= g.waitsFor.size(); ++steps) {
     const auto building = g.builderOf.find(next);
-    if (building == g.builderOf.end()) break;
-    if (building->second == self) return false;
+    if (building == g.builderOf.end()) return false;
+    if (building->second == self) return true;
     const auto waiting = g.waitsFor.find(building->second);
-    if (waiting == g.waitsFor.end()) break;
+    if (waiting == g.waitsFor.end()) return false;
     next = waiting->second;
   }
-  g.waitsFor[self] = cell;
-  return true;
+  return false;
 }
 
-void lazyWaitEnds() noexcept {
+}  // namespace
+
+bool onceClaim(const void* cell, bool (*published)(const void*)) {
   BuildGraph& g = graph();
-  const std::lock_guard<std::mutex> lock(g.mutex);
-  g.waitsFor.erase(std::this_thread::get_id());
+  const std::thread::id self = std::this_thread::get_id();
+  std::unique_lock<std::mutex> lock(g.mutex);
+  for (;;) {
+    if (published(cell)) return false;
+    const auto building = g.builderOf.find(cell);
+    if (building == g.builderOf.end()) {
+      g.builderOf.emplace(cell, self);
+      return true;
+    }
+    if (building->second == self) throw ArgumentError("deferred value needed by its own builder");
+    if (waitComesBack(g, cell, self))
+      throw ArgumentError("deferred values needed by each other's builders");
+    g.waitsFor[self] = cell;
+    g.changed.wait(lock);
+    g.waitsFor.erase(self);
+  }
+}
+
+void onceDone(const void* cell) noexcept {
+  BuildGraph& g = graph();
+  {
+    const std::lock_guard<std::mutex> lock(g.mutex);
+    g.builderOf.erase(cell);
+  }
+  g.changed.notify_all();
 }
 
 }  // namespace quellix::detail

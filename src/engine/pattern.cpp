@@ -35,7 +35,7 @@ const PatternNode* makeNode(std::span<const std::uint8_t> scores,
   new (&node->refs) std::atomic<std::size_t>(1);
   node->childCount = static_cast<std::uint32_t>(children.size());
   node->scoreCount = static_cast<std::uint32_t>(scores.size());
-  new (&node->index) std::atomic<const PatternIndex*>(nullptr);
+  new (&node->index) OnceCell<PatternIndex>();
   auto* childOut = reinterpret_cast<PatternChild*>(node + 1);
   for (std::size_t k = 0; k < children.size(); ++k) new (childOut + k) PatternChild(children[k]);
   if (!scores.empty())
@@ -47,12 +47,9 @@ const PatternNode* makeNode(std::span<const std::uint8_t> scores,
 void release(const PatternNode* node) noexcept {
   if (!node || node->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   if (isDeferred(node)) {
-    const auto* deferred = static_cast<const DeferredRoot*>(node);
-    const PatternNode* trie = deferred->trie.load(std::memory_order_acquire);
-    delete deferred;
-    // The trie it made (never itself deferred) loses the reference the root held.
-    if (!trie || trie->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-    node = trie;
+    // Its index and the trie it made (never itself deferred) go with it.
+    delete static_cast<const DeferredRoot*>(node);
+    return;
   }
   // A trie may be a million nodes deep: free with an explicit stack, not recursion.
   std::vector<const PatternNode*> doomed;
@@ -70,7 +67,7 @@ void release(const PatternNode* node) noexcept {
         // Out of memory while freeing: leak the subtree rather than fail.
       }
     }
-    destroyIndex(current->index.load(std::memory_order_acquire));
+    std::destroy_at(&const_cast<PatternNode*>(current)->index);
     ::operator delete(const_cast<PatternNode*>(current));
     if (doomed.empty()) return;
     current = doomed.back();
@@ -81,18 +78,16 @@ void release(const PatternNode* node) noexcept {
 const PatternNode* resolve(const PatternNode* node) {
   if (!isDeferred(node)) return node;
   const auto* deferred = static_cast<const DeferredRoot*>(node);
-  if (const PatternNode* made = deferred->trie.load(std::memory_order_acquire)) return made;
-  const PatternNode* made = PatternAccess::release(deferred->makeTrie());  // its reference
-  if (!made || isDeferred(made)) {
-    release(made);
-    throw ArgumentError("a deferred pattern trie was not made");
-  }
-  const PatternNode* expected = nullptr;
-  if (deferred->trie.compare_exchange_strong(expected, made, std::memory_order_acq_rel,
-                                             std::memory_order_acquire))
-    return made;
-  release(made);
-  return expected;
+  return deferred->trie
+      .get([deferred] {
+        const PatternNode* made = PatternAccess::release(deferred->makeTrie());  // its reference
+        if (!made || isDeferred(made)) {
+          release(made);
+          throw ArgumentError("a deferred pattern trie was not made");
+        }
+        return TrieReference(made);
+      })
+      .node;
 }
 
 Patterns deferredPatterns(std::unique_ptr<const PatternIndex> index,
@@ -101,8 +96,9 @@ Patterns deferredPatterns(std::unique_ptr<const PatternIndex> index,
   root->refs.store(1, std::memory_order_relaxed);
   root->childCount = DeferredRoot::kDeferred;
   root->scoreCount = 0;
-  root->index.store(index.get(), std::memory_order_relaxed);
-  root->ownIndex = std::move(index);
+  // The fresh root's empty cell made again holding index: no other thread sees it yet.
+  std::destroy_at(&root->index);
+  new (&root->index) OnceCell<PatternIndex>(std::move(index));
   root->makeTrie = std::move(makeTrie);
   return PatternAccess::adopt(root.release());
 }

@@ -399,22 +399,10 @@ void PatternIndex::view(const PatternIndexData& data) noexcept {
   longestPattern = data.longestPattern;
 }
 
-PatternIndex::~PatternIndex() { delete automaton_.load(std::memory_order_acquire); }
+PatternIndex::~PatternIndex() = default;
 
 const PatternAutomaton* PatternIndex::automaton() const {
-  if (const PatternAutomaton* ready = automaton_.load(std::memory_order_acquire)) return ready;
-  if (noAutomaton_.load(std::memory_order_relaxed)) return nullptr;
-  std::unique_ptr<PatternAutomaton> built = buildAutomaton(*this);
-  if (!built) {
-    noAutomaton_.store(true, std::memory_order_relaxed);
-    return nullptr;
-  }
-  // Threads that race here each build an equal automaton; the first one published is kept.
-  const PatternAutomaton* expected = nullptr;
-  if (automaton_.compare_exchange_strong(expected, built.get(), std::memory_order_acq_rel,
-                                         std::memory_order_acquire))
-    return built.release();
-  return expected;
+  return automaton_.get([this] { return AutomatonIfAny{buildAutomaton(*this)}; }).automaton.get();
 }
 
 PatternIndex::Symbol PatternIndex::symbolPastUnicode(char32_t code) const noexcept {
@@ -543,16 +531,8 @@ bool operator==(const PatternIndex& a, const PatternIndex& b) noexcept {
 }
 
 const PatternIndex& indexOf(const PatternNode* node) {
-  if (const PatternIndex* ready = node->index.load(std::memory_order_acquire)) return *ready;
-  // Threads that race here each build an equal index; the first one published is kept.
-  std::unique_ptr<const PatternIndex> built = buildIndex(node);
-  const PatternIndex* expected = nullptr;
-  if (node->index.compare_exchange_strong(expected, built.get(), std::memory_order_acq_rel,
-                                          std::memory_order_acquire))
-    return *built.release();
-  return *expected;
+  return node->index.get([node] { return buildIndex(node); });
 }
 
-void destroyIndex(const PatternIndex* index) noexcept { delete index; }
 
 }  // namespace quellix::detail

@@ -246,15 +246,19 @@ struct PatternIndex {
   const PatternAutomaton* automaton() const;
   // The automaton if a call of automaton() has made it already, else null. Never throws.
   const PatternAutomaton* builtAutomaton() const noexcept {
-    return automaton_.load(std::memory_order_acquire);
+    const AutomatonIfAny* made = automaton_.ready();
+    return made ? made->automaton.get() : nullptr;
   }
 
  private:
   void view(const PatternIndexData& data) noexcept;
 
   std::unique_ptr<const PatternIndexData> owned_;
-  mutable std::atomic<const PatternAutomaton*> automaton_{nullptr};
-  mutable std::atomic<bool> noAutomaton_{false};
+  // The automaton, or null for a trie that makes none, once automaton() has been asked.
+  struct AutomatonIfAny {
+    std::unique_ptr<PatternAutomaton> automaton;
+  };
+  OnceCell<AutomatonIfAny> automaton_;
 };
 
 // The arrays of an index while it is built, and of an index built at run time.
@@ -368,7 +372,6 @@ SortedPatternLines sortPatternLines(std::u32string_view text);
 // The index of the trie parsePatterns(text) makes, built from the sorted lines of text
 // without making the trie; null when the trie would be empty. Throws as buildIndex does.
 std::unique_ptr<const PatternIndex> buildIndex(const SortedPatternLines& sorted);
-void destroyIndex(const PatternIndex* index) noexcept;
 
 }  // namespace quellix::detail
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 
+#include "quellix/lazy.hpp"
 #include "quellix/pattern.hpp"
 
 namespace quellix::detail {
@@ -29,7 +30,7 @@ struct PatternNode {
   mutable std::atomic<std::size_t> refs;
   std::uint32_t childCount;
   std::uint32_t scoreCount;
-  mutable std::atomic<const PatternIndex*> index;
+  OnceCell<PatternIndex> index;
 
   const PatternChild* children() const noexcept {
     return reinterpret_cast<const PatternChild*>(this + 1);
@@ -58,15 +59,23 @@ inline void retain(const PatternNode* node) noexcept {
 // Drops one reference; frees every node that loses its last one, without recursion.
 void release(const PatternNode* node) noexcept;
 
+// One reference to a trie's root, given back when the holder goes.
+struct TrieReference {
+  const PatternNode* node;
+  explicit TrieReference(const PatternNode* n) noexcept : node(n) {}
+  TrieReference(const TrieReference&) = delete;
+  TrieReference& operator=(const TrieReference&) = delete;
+  ~TrieReference() { release(node); }
+};
+
 // The root of a trie whose lookup index is at hand while the trie itself is made only
 // when something asks for its nodes (a language's patterns: dividing words needs the
 // index alone). It stands only at the root of a Patterns, never as a child; its header's
 // index is set from the start, and childCount is kDeferred.
 struct DeferredRoot : PatternNode {
   static constexpr std::uint32_t kDeferred = 0xffffffffu;
-  std::unique_ptr<const PatternIndex> ownIndex;  // the index of the header
-  std::function<Patterns()> makeTrie;            // gives the trie the index was made from
-  mutable std::atomic<const PatternNode*> trie{nullptr};  // once made; owns one reference
+  std::function<Patterns()> makeTrie;  // gives the trie the index was made from
+  OnceCell<TrieReference> trie;        // once made
 };
 
 inline bool isDeferred(const PatternNode* node) noexcept {
