@@ -63,7 +63,7 @@ TEST(Hyphenate, ShortWordsConsultNothing) {
   EXPECT_EQ(calls, 0);
   EXPECT_FALSE(failingTrie.ready());
   // A word of exactly l + r characters is looked up, and can break only after l.
-  EXPECT_THROW(hyphenate(h, U"abcde"), Error);
+  EXPECT_THROW((void)hyphenate(h, U"abcde"), Error);
   Patterns everywhere = parsePatterns(U"1a\n1b\n1c\n1d\n1e");
   EXPECT_EQ(divide(makeHyphenator(everywhere, {}, 2, 3), "abcde"), (Pieces{"ab", "cde"}));
 }
@@ -114,7 +114,7 @@ TEST(Hyphenate, ExtremeMargins) {
   EXPECT_EQ(divide(makeHyphenator(odd, {}, 1, lo), "abc"), (Pieces{"a", "b", "c", ""}));
   EXPECT_EQ(divide(makeHyphenator(odd, {}, lo, 0), "ab"), (Pieces{"a", "b", ""}));
   EXPECT_EQ(divide(makeHyphenator(odd, {}, lo, 2), "ab"), (Pieces{"a", "b", ""}));
-  EXPECT_THROW(hyphenate(makeHyphenator({}, {}, lo, lo), U""), ScoreError);
+  EXPECT_THROW((void)hyphenate(makeHyphenator({}, {}, lo, lo), U""), ScoreError);
   EXPECT_EQ(divide(makeHyphenator({}, {}, hi, 1), ""), (Pieces{""}));
 }
 
@@ -216,7 +216,7 @@ TEST(BreakPoints, SameBeforeAndAfterAHyphenatorWarmsUp) {
 
 TEST(Hyphenate, ErrorsOfTheNormaliserPassThrough) {
   auto failing = [](char32_t) -> char32_t { throw std::runtime_error("bad char"); };
-  EXPECT_THROW(hyphenate(makeHyphenator({}, {}, 1, 1, failing), U"ab"), std::runtime_error);
+  EXPECT_THROW((void)hyphenate(makeHyphenator({}, {}, 1, 1, failing), U"ab"), std::runtime_error);
 }
 
 TEST(Hyphenate, LongWordsAndMalformedEmptyWords) {
@@ -224,7 +224,7 @@ TEST(Hyphenate, LongWordsAndMalformedEmptyWords) {
   std::u32string word;
   for (int k = 0; k < 100'000; ++k) word += U"ab";
   EXPECT_EQ(hyphenate(h, word).size(), 100'001u);
-  EXPECT_THROW(hyphenate(makeHyphenator({}, {}, 0, -1), U""), ScoreError);
+  EXPECT_THROW((void)hyphenate(makeHyphenator({}, {}, 0, -1), U""), ScoreError);
   try {
     (void)hyphenate(makeHyphenator({}, {}, -1, 0), U"");
     FAIL() << "no error";
