@@ -2,7 +2,8 @@
 #
 # As a script, on a build tree configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON:
 #   cmake -DBUILD_DIR=build/debug -P cmake/QuellixClangTidy.cmake
-# It runs clang-tidy on every src/*.cpp, prints the findings and fails when there are any.
+# It runs clang-tidy on every .cpp file under src/ (one per core at a time), prints the
+# findings and fails when there are any.
 # The tree may be a GCC one: Clang is told to accept the warning options it lacks.
 # Optional: -DCLANG_TIDY=/path/to/clang-tidy.
 #
@@ -25,24 +26,20 @@ if(CMAKE_SCRIPT_MODE_FILE)
   endif()
   file(GLOB_RECURSE sources "${source_dir}/src/*.cpp")
   list(SORT sources)
-  set(failed "")
-  foreach(source IN LISTS sources)
-    execute_process(
-      COMMAND "${CLANG_TIDY}" -p "${build_dir}" --quiet
-        --extra-arg=-Wno-unknown-warning-option "${source}"
-      WORKING_DIRECTORY "${source_dir}"
-      OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
-    if(out MATCHES "(warning|error):")
-      message("${out}")
-      list(APPEND failed "${source}")
-    elseif(NOT rc EQUAL 0)
-      message("${out}${err}")
-      list(APPEND failed "${source}")
-    endif()
-  endforeach()
-  if(failed)
-    list(LENGTH failed count)
-    message(FATAL_ERROR "clang-tidy reported findings in ${count} file(s)")
+  # One clang-tidy per file, as many at once as the machine has cores (xargs -P).
+  cmake_host_system_information(RESULT jobs QUERY NUMBER_OF_LOGICAL_CORES)
+  list(JOIN sources "\n" source_lines)
+  set(list_file "${build_dir}/clang-tidy-sources.txt")
+  file(WRITE "${list_file}" "${source_lines}\n")
+  execute_process(
+    COMMAND xargs -P ${jobs} -n 1 "${CLANG_TIDY}" -p "${build_dir}" --quiet
+      --extra-arg=-Wno-unknown-warning-option
+    INPUT_FILE "${list_file}"
+    WORKING_DIRECTORY "${source_dir}"
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(out MATCHES "(warning|error):" OR NOT rc EQUAL 0)
+    message("${out}${err}")
+    message(FATAL_ERROR "clang-tidy reported findings (or failed: ${rc})")
   endif()
   message(STATUS "clang-tidy: no findings in src/")
   return()
