@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "embedded_files.hpp"
 #include "language_loading.hpp"
 #include "quellix/algebra.hpp"
+#include "quellix/custom.hpp"
 #include "quellix/error.hpp"
 #include "quellix/language.hpp"
 #include "quellix/pattern.hpp"
@@ -350,6 +352,19 @@ TEST(TextStream, EveryChunkingGivesTheWholeTextResult) {
       }
     }
   }
+}
+
+TEST(TextStream, NeedsNoHyphenatorBeyondItsOwnHandle) {
+  // The only handle of a derived hyphenator goes before the stream is used.
+  auto derived = std::make_unique<quellix::Hyphenator>(quellix::withMargins(english(), 2, 3));
+  TextHyphenator stream(*derived, TextOptions{.hyphen = "-"});
+  derived.reset();
+  std::string out;
+  stream.write("Hyphenation of ", out);
+  stream.write("running text.", out);
+  stream.finish(out);
+  EXPECT_EQ(out, hyphenateText(quellix::withMargins(english(), 2, 3),
+                               "Hyphenation of running text.", TextOptions{.hyphen = "-"}));
 }
 
 TEST(TextStream, IrregularChunksAndEmptyWritesChangeNothing) {

@@ -172,10 +172,10 @@ inline constexpr std::size_t kMaxLangDepth = 512;
 // bounded (see the top of this header). The concatenated output of write() calls and
 // finish() equals hyphenateText() of the concatenated chunks, however the text is cut.
 //
-// Keeps a reference to h, which must outlive it. One object serves one stream at a time
-// (not thread-safe); separate objects may run in separate threads. If a call throws, the
-// text held back is lost; reset() makes the object usable again. A moved-from object may
-// only be destroyed or assigned to.
+// Holds its own handle to h (copying a Hyphenator is cheap), so h need not outlive it. One
+// object serves one stream at a time (not thread-safe); separate objects may run in
+// separate threads. If a call throws, the text held back is lost; reset() makes the object
+// usable again. A moved-from object may only be destroyed or assigned to.
 class QUELLIX_API TextHyphenator {
  public:
   // Builds h's tables (so that later calls fail only for lack of memory). Throws

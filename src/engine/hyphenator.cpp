@@ -37,6 +37,7 @@ struct HyphenatorCore {
   std::int64_t leftMin = 0;
   std::int64_t rightMin = 0;
   OnceCell<ReadyTables> ready;
+  OnceCell<std::vector<char32_t>> known;  // see knownCharacters
 
   HyphenatorCore(Lazy<CharNormaliser> c, Lazy<CharMap> m, bool withMap, Lazy<Patterns> p,
                  Lazy<Exceptions> e, std::int64_t left, std::int64_t right)
@@ -481,7 +482,9 @@ const Lazy<Exceptions>& exceptionsCell(const Hyphenator& h) noexcept {
   return HyphenatorAccess::core(h).exceptions;
 }
 
-std::vector<char32_t> knownCharacters(const Hyphenator& h) {
+namespace {
+
+std::vector<char32_t> gatherKnownCharacters(const Hyphenator& h) {
   const CharMap* map = hyphenatorCharMap(h);
   std::vector<char32_t> known;
   if (map == nullptr) return known;
@@ -497,6 +500,12 @@ std::vector<char32_t> knownCharacters(const Hyphenator& h) {
   std::sort(known.begin(), known.end());
   known.erase(std::unique(known.begin(), known.end()), known.end());
   return known;
+}
+
+}  // namespace
+
+const std::vector<char32_t>& knownCharacters(const Hyphenator& h) {
+  return HyphenatorAccess::core(h).known.get([&h] { return gatherKnownCharacters(h); });
 }
 
 PatternReach patternReach(const Hyphenator& h) {

@@ -36,9 +36,10 @@ const CharMap* hyphenatorCharMap(const Hyphenator& h);
 // The characters h's table knows, sorted and unique, when h has a character table: every
 // character it lists as a variant or a normal form, and every character of h's patterns
 // (a normal form may be listed by the patterns alone when later variants took over all
-// of its entries). Empty for a hyphenator given a normaliser function. Builds the table
-// and the patterns first; throws what building them throws. Thread-safe.
-std::vector<char32_t> knownCharacters(const Hyphenator& h);
+// of its entries). Empty for a hyphenator given a normaliser function. Made once per
+// hyphenator (copies share it) and kept as long as h's record. Builds the table and the
+// patterns first; throws what building them throws. Thread-safe.
+const std::vector<char32_t>& knownCharacters(const Hyphenator& h);
 
 // How far h's patterns reach, in characters: a break depends on at most `before`
 // characters before it and `after` characters after it. Builds the patterns first;

@@ -500,34 +500,25 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
   const auto part = [&](std::size_t k) {
     return chunk.substr(cuts[k].at, (k + 1 < parts ? cuts[k + 1].at : chunk.size()) - cuts[k].at);
   };
+  // Part k (< parts - 1) on worker k; what it throws is rethrown once all have finished.
+  const auto divideOnWorker = [&](std::size_t k) {
+    try {
+      State& worker = *workers[k];
+      worker.restore(cuts[k].markup);
+      worker.fast = fast;
+      worker.partOut.clear();
+      worker.write(part(k), worker.partOut);
+    } catch (...) {
+      failures[k] = std::current_exception();
+    }
+  };
   std::vector<std::thread> running;
   running.reserve(parts - 1);
   try {
-    for (std::size_t k = 0; k + 1 < parts; ++k) {
-      running.emplace_back([&, k] {
-        try {
-          State& worker = *workers[k];
-          worker.restore(cuts[k].markup);
-          worker.fast = fast;
-          worker.partOut.clear();
-          worker.write(part(k), worker.partOut);
-        } catch (...) {
-          failures[k] = std::current_exception();
-        }
-      });
-    }
+    for (std::size_t k = 0; k + 1 < parts; ++k) running.emplace_back(divideOnWorker, k);
   } catch (...) {
-    // A thread could not be started: its part and those after it are written here.
-    for (std::size_t k = running.size(); k + 1 < parts; ++k) {
-      try {
-        workers[k]->fast = fast;
-        workers[k]->restore(cuts[k].markup);
-        workers[k]->partOut.clear();
-        workers[k]->write(part(k), workers[k]->partOut);
-      } catch (...) {
-        failures[k] = std::current_exception();
-      }
-    }
+    // A thread could not be started: its part and those after it are divided here.
+    for (std::size_t k = running.size(); k + 1 < parts; ++k) divideOnWorker(k);
   }
   try {
     restore(cuts.back().markup);
@@ -1304,8 +1295,8 @@ void detail::TextHyphenatorAccess::setMinimumPart(TextHyphenator& t, std::size_t
 
 namespace {
 
-// The sizes of TextOptions this library knows, the smallest first; a caller's structSize
-// below the smallest cannot be a TextOptions at all.
+// The smallest TextOptions this library accepts (this version's; a later version that
+// adds fields keeps accepting it): a structSize below it cannot be a TextOptions at all.
 constexpr std::size_t kFirstTextOptionsSize = sizeof(TextOptions);
 
 TextOptions checked(TextOptions options) {

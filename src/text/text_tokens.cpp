@@ -11,11 +11,10 @@ namespace quellix::detail {
 WordCharacters::WordCharacters(const Hyphenator& h, std::function<bool(char32_t)> custom)
     : custom_(std::move(custom)) {
   if (custom_) return;
-  known_ = knownCharacters(h);
   if (hyphenatorCharMap(h) != nullptr) {
     // A built-in language's: every character its classes or its patterns mention.
-    listed_ = true;
-    for (const char32_t c : known_)
+    known_ = &knownCharacters(h);
+    for (const char32_t c : *known_)
       if (c < kTableSize) table_[c >> 6] |= std::uint64_t{1} << (c & 63);
   } else {
     table_ = letterTable();
@@ -34,12 +33,12 @@ const WordCharacters::Table& WordCharacters::letterTable() {
 
 bool WordCharacters::decide(char32_t c) const {
   if (custom_) return custom_(c);
-  if (listed_) return std::binary_search(known_.begin(), known_.end(), c);
+  if (known_) return std::binary_search(known_->begin(), known_->end(), c);
   return isLetterOrMark(c);
 }
 
 TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom)
-    : h_(h), isWord_(h, custom) {
+    : h_(h), isWord_(h_, custom) {
   (void)hyphenatorPatterns(h);
   (void)hyphenatorExceptions(h);
   for (char32_t c = 0; c < ascii_.size(); ++c) {

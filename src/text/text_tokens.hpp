@@ -43,9 +43,9 @@ class WordCharacters {
   bool decide(char32_t c) const;
 
   std::function<bool(char32_t)> custom_;
-  bool listed_ = false;          // true: known_ decides
-  std::vector<char32_t> known_;  // sorted, without duplicates
-  Table table_{};                // for a built-in language or the letters; unused when custom
+  // A built-in language's characters, sorted (kept by its hyphenator), or null.
+  const std::vector<char32_t>* known_ = nullptr;
+  Table table_{};  // for a built-in language or the letters; unused when custom
 };
 
 // A hyphenator as the text layer divides with it: its word characters and, once a long run
@@ -69,7 +69,7 @@ class TextLanguage {
   const Reach& reach();
 
  private:
-  const Hyphenator& h_;
+  const Hyphenator h_;  // a handle of its own: the word characters point into its record
   WordCharacters isWord_;
   std::array<std::uint8_t, 128> ascii_{};
   std::optional<Reach> reach_;
