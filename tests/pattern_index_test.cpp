@@ -129,19 +129,22 @@ TEST(PatternAutomaton, AgreesWithTheDoubleArrayOnRandomTries) {
 
 TEST(PatternAutomaton, AgreesWithTheDoubleArrayForLargeTries) {
   QUELLIX_REQUIRE_ALL_LANGUAGES();
-  // Hungarian has the largest trie of the data set (over 100,000 states).
+  // Hungarian has the largest trie of the data set (over 100,000 states), the one whose
+  // row and window numbers need 4-byte entries.
   const struct {
     Language language;
     std::u32string_view letters;
+    std::size_t entryBytes;
   } cases[] = {
-      {Language::English_US, U"abcdefghijklmnopqrstuvwxyz'"},
-      {Language::Hungarian, U"aábcdeéfghiíjklmnoóöőpqrstuúüűvwxyz"},
+      {Language::English_US, U"abcdefghijklmnopqrstuvwxyz'", 3},
+      {Language::Hungarian, U"aábcdeéfghiíjklmnoóöőpqrstuúüűvwxyz", 4},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(languageName(c.language));
     const PatternIndex& index = indexOf(hyphenatorPatterns(languageHyphenator(c.language)));
     const PatternAutomaton* automaton = index.automaton();
     ASSERT_NE(automaton, nullptr);
+    EXPECT_EQ(automaton->entryBytes, c.entryBytes);
     std::mt19937 rng(7);
     for (int w = 0; w < 20000; ++w) {
       const std::u32string word = randomWord(rng, c.letters, 14);

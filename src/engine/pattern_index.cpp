@@ -1,6 +1,7 @@
 #include "pattern_index.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <deque>
 #include <limits>
@@ -276,6 +277,29 @@ std::unique_ptr<const PatternIndex> buildIndex(const SortedPatternLines& sorted)
 
 namespace {
 
+// Stores next (entries row | window << 16 of rows rows) in automaton's table, 3 bytes an
+// entry where the row and window numbers fit 24 bits together, little-endian.
+void packEntries(PatternAutomaton& automaton, const std::vector<std::uint32_t>& next,
+                 std::size_t rows) {
+  const auto bitsFor = [](std::size_t count) {
+    return std::max(1u, static_cast<unsigned>(std::bit_width(count - 1)));
+  };
+  const unsigned rowBits = bitsFor(rows), windowBits = bitsFor(automaton.windows.size());
+  if (rowBits + windowBits <= 24) {
+    automaton.entryBytes = 3;
+    automaton.windowShift = rowBits;
+    automaton.rowMask = (std::uint32_t{1} << rowBits) - 1;
+    automaton.windowMask = (std::uint32_t{1} << (24 - rowBits)) - 1;
+  }
+  const std::size_t width = automaton.entryBytes;
+  automaton.table.assign(next.size() * width + (4 - width), 0);
+  std::uint8_t* out = automaton.table.data();
+  for (const std::uint32_t entry : next) {
+    const std::uint32_t packed = (entry & 0xffffu) | (entry >> 16) << automaton.windowShift;
+    for (std::size_t b = 0; b < width; ++b) *out++ = static_cast<std::uint8_t>(packed >> (8 * b));
+  }
+}
+
 // The automaton of index, or null when index's trie does not qualify (see
 // PatternAutomaton).
 std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
@@ -286,6 +310,7 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
   const std::size_t symbols = index.codes.size() + 1;
   const std::size_t stride = symbols;
   automaton->stride = stride;
+  std::vector<std::uint32_t> next;  // next[row * stride + symbol]: row | window << 16
   const std::size_t rowLimit =
       std::min(PatternAutomaton::kMaxRows, PatternAutomaton::kBudgetBytes / 4 / stride);
   if (rowLimit == 0) return nullptr;
@@ -304,7 +329,7 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
   const std::size_t rowCount =
       static_cast<std::size_t>(std::count(parents.begin(), parents.end(), true));
   if (rowCount > rowLimit) return nullptr;
-  automaton->next.reserve(std::max<std::size_t>(rowCount, 1) * stride);
+  next.reserve(std::max<std::size_t>(rowCount, 1) * stride);
   auto hasChildren = [&](std::uint32_t slot) { return parents[slot]; };
 
   // Distinct windows, numbered in order of appearance; 0 is the root's (all zeros).
@@ -328,7 +353,7 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
   };
   std::vector<Node> queue{{0, 0, 0, 0, true}};
   std::size_t rows = 1;
-  automaton->next.assign(stride, 0);  // the root's row: every character leads to the root
+  next.assign(stride, 0);  // the root's row: every character leads to the root
   for (std::size_t q = 0; q < queue.size(); ++q) {
     const Node node = queue[q];
     if (q != 0) {
@@ -336,15 +361,15 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
       // Rows are made in the order they were numbered. Where a character has no child, go
       // where the longest proper suffix goes.
       const std::size_t from = std::size_t(node.suffixEntry & 0xffffu) * stride;
-      automaton->next.resize((std::size_t(node.row) + 1) * stride);
-      std::copy_n(automaton->next.begin() + static_cast<std::ptrdiff_t>(from), stride,
-                  automaton->next.begin() + static_cast<std::ptrdiff_t>(node.row) *
-                                                static_cast<std::ptrdiff_t>(stride));
+      next.resize((std::size_t(node.row) + 1) * stride);
+      std::copy_n(next.begin() + static_cast<std::ptrdiff_t>(from), stride,
+                  next.begin() + static_cast<std::ptrdiff_t>(node.row) *
+                                     static_cast<std::ptrdiff_t>(stride));
     }
     for (PatternIndex::Symbol c = 1; c < symbols; ++c) {
       const std::uint32_t child = childSlot(node.slot, c);
       if (child == PatternIndex::kFree) continue;
-      std::uint32_t& entry = automaton->next[std::size_t(node.row) * stride + c];
+      std::uint32_t& entry = next[std::size_t(node.row) * stride + c];
       const std::uint32_t suffixEntry = q == 0 ? 0 : entry;
       auto window = automaton->windows[suffixEntry >> 16];
       if (slots[child].base & PatternIndex::kEndsPattern) {
@@ -371,6 +396,7 @@ std::unique_ptr<PatternAutomaton> buildAutomaton(const PatternIndex& index) {
       entry = row | id << 16;
     }
   }
+  packEntries(*automaton, next, rows);
   return automaton;
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -289,8 +290,12 @@ struct PatternIndexData {
 // Only the states with children have a row of transitions: from a state without any, each
 // character leads where it leads from the state's longest proper suffix, so such a state
 // uses that suffix's row. An entry names the next row and the next state's window (few
-// distinct windows exist: 545 for Hungarian's 102,669 states), 16 bits each: the table is
-// rows x symbols x 4 bytes (Hungarian: 42,828 rows of 38, 6.5 MB; English 0.4 MB).
+// distinct windows exist: 545 for Hungarian's 102,669 states). It takes 3 bytes where the
+// two numbers fit 24 bits together (66 of the 72 built-in automata; not German, Norwegian
+// or Hungarian), else 4: the table is rows x symbols x 3 or 4 bytes (English: 4,221 rows of
+// 28, 0.35 MB; Hungarian: 42,828 rows of 38, 6.5 MB). Every entry is read as 4
+// little-endian bytes and masked, so the table keeps a byte of padding past its last
+// 3-byte entry.
 // Made only when every score list fits in 16 bytes, no pattern is empty, rows and windows
 // fit 16 bits and the table kBudgetBytes; other tries divide through the double array.
 struct PatternAutomaton {
@@ -300,9 +305,27 @@ struct PatternAutomaton {
   static constexpr std::size_t kMaxRows = 0x10000;
   static constexpr std::size_t kMaxWindows = 0x10000;
 
-  std::size_t stride = 0;           // entries per row: one per symbol
-  std::vector<std::uint32_t> next;  // next[row * stride + symbol]: row | window << 16
+  std::size_t stride = 0;      // entries per row: one per symbol
+  std::size_t entryBytes = 4;  // 3 or 4
+  unsigned windowShift = 16;   // an entry is row | window << windowShift
+  std::uint32_t rowMask = 0xffffu;
+  std::uint32_t windowMask = 0xffffu;
+  std::vector<std::uint8_t> table;  // the entry of (row, symbol) at (row * stride + symbol) * entryBytes
   std::vector<std::array<std::uint8_t, kWidth>> windows;  // windows[0]: all zeros (the root)
+
+  // The (unmasked) entry at byte offset at of the table.
+  static std::uint32_t loadEntry(const std::uint8_t* at) noexcept {
+    std::uint32_t entry;
+    std::memcpy(&entry, at, sizeof entry);
+    if constexpr (std::endian::native == std::endian::big)
+      entry = (entry >> 24) | ((entry >> 8) & 0xff00u) | ((entry << 8) & 0xff0000u) | (entry << 24);
+    return entry;
+  }
+  std::uint32_t entry(std::size_t row, Symbol symbol) const noexcept {
+    return loadEntry(table.data() + (row * stride + symbol) * entryBytes);
+  }
+  std::size_t rowOf(std::uint32_t entry) const noexcept { return entry & rowMask; }
+  std::size_t windowOf(std::uint32_t entry) const noexcept { return (entry >> windowShift) & windowMask; }
 
   // The room match needs before the values it fills.
   static constexpr std::size_t kLead = kWidth - 2;
@@ -321,16 +344,20 @@ struct PatternAutomaton {
  private:
   template <class SymbolAt>
   void run(std::size_t m, SymbolAt symbolAt, std::uint8_t* buffer) const {
-    const std::uint32_t* const table = next.data();
+    const std::uint8_t* const entries = table.data();
     const std::array<std::uint8_t, kWidth>* const scores = windows.data();
-    const std::size_t rowLength = stride;
+    // Locals, so that the loop keeps them in registers: the row and the entry's offset are
+    // the only dependent steps from one character to the next.
+    const std::size_t rowBytes = stride * entryBytes, symbolBytes = entryBytes;
+    const std::uint32_t rows = rowMask, windowsMask = windowMask;
+    const unsigned shift = windowShift;
     std::size_t row = 0;
     SlidingWindow window;  // boundaries k .. k + 15 of buffer
     for (std::size_t k = 0; k < m; ++k) {
-      const std::uint32_t entry = table[row * rowLength + symbolAt(k)];
-      row = entry & 0xffffu;
+      const std::uint32_t entry = loadEntry(entries + row * rowBytes + symbolAt(k) * symbolBytes);
+      row = entry & rows;
       // The patterns ending at character k cover boundaries k + 2 - kWidth .. k + 1.
-      window.raise(scores[entry >> 16].data());
+      window.raise(scores[(entry >> shift) & windowsMask].data());
       buffer[k] = window.advance();
     }
     window.store(buffer + m);
