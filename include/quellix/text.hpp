@@ -195,10 +195,11 @@ class QUELLIX_API TextHyphenator {
   // write(chunk, out) on up to `threads` threads, this one included: the chunk is cut at
   // places where nothing is held back (after white space in text content; in HTML also
   // inside comments and raw-text elements, with the markup state and the languages of the
-  // open elements carried over to the cut), the parts are divided at once and appended in
-  // order, so out receives byte for byte what write(chunk, out) appends. Pays for chunks
-  // of a few hundred kilobytes and more; a smaller chunk, or one with no such place, is
-  // written on this thread, and so are the parts for which no thread can be started.
+  // open elements carried over to the cut), the parts (several per thread, each taken by
+  // the next thread that is free) are divided at once and appended in order, so out
+  // receives byte for byte what write(chunk, out) appends. Pays for chunks of a few
+  // hundred kilobytes and more; a smaller chunk, or one with no such place, is written on
+  // this thread; when a thread cannot be started, the others divide its parts.
   // options.isWordCharacter, when set, is called from these threads at once. Throws as
   // write() (what a part throws; the text held back is then lost, as for write()).
   void write(std::string_view chunk, std::string& out, unsigned threads);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
@@ -462,13 +463,18 @@ void TextHyphenator::State::restore(const Markup& markup) {
 
 void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& output,
                                           unsigned threads) {
-  threads = static_cast<unsigned>(std::min<std::size_t>(threads, chunk.size() / minPart));
-  if (threads <= 1) {
+  // More parts than threads, taken by whichever thread is free: a thread that the machine
+  // holds back for a while (another process, a busy host) then delays the chunk by one
+  // small part rather than by its whole share.
+  constexpr std::size_t kPartsPerThread = 8;
+  const std::size_t wanted =
+      std::min<std::size_t>(std::size_t{threads} * kPartsPerThread, chunk.size() / minPart);
+  if (threads <= 1 || wanted <= 1) {
     write(chunk, output);
     return;
   }
   std::vector<std::size_t> targets{0};  // 0: the first place there is
-  for (unsigned k = 1; k < threads; ++k) targets.push_back(chunk.size() / threads * k);
+  for (std::size_t k = 1; k < wanted; ++k) targets.push_back(chunk.size() / wanted * k);
   std::vector<Cut> cuts;
   if (options.markup == TextMarkup::Plain) {
     // After white space nothing is held in plain text.
@@ -500,25 +506,29 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
   const auto part = [&](std::size_t k) {
     return chunk.substr(cuts[k].at, (k + 1 < parts ? cuts[k + 1].at : chunk.size()) - cuts[k].at);
   };
-  // Part k (< parts - 1) on worker k; what it throws is rethrown once all have finished.
-  const auto divideOnWorker = [&](std::size_t k) {
-    try {
-      State& worker = *workers[k];
-      worker.restore(cuts[k].markup);
-      worker.fast = fast;
-      worker.partOut.clear();
-      worker.write(part(k), worker.partOut);
-    } catch (...) {
-      failures[k] = std::current_exception();
+  // Each thread takes the next part not yet taken, k < parts - 1, into worker k; what a
+  // part throws is rethrown once all have finished.
+  std::atomic<std::size_t> nextPart{0};
+  const auto divideParts = [&] {
+    for (std::size_t k = nextPart.fetch_add(1, std::memory_order_relaxed); k + 1 < parts;
+         k = nextPart.fetch_add(1, std::memory_order_relaxed)) {
+      try {
+        State& worker = *workers[k];
+        worker.restore(cuts[k].markup);
+        worker.fast = fast;
+        worker.partOut.clear();
+        worker.write(part(k), worker.partOut);
+      } catch (...) {
+        failures[k] = std::current_exception();
+      }
     }
   };
   std::vector<std::thread> running;
-  running.reserve(parts - 1);
   try {
-    for (std::size_t k = 0; k + 1 < parts; ++k) running.emplace_back(divideOnWorker, k);
+    running.reserve(threads - 1);
+    for (unsigned t = 1; t < std::min<std::size_t>(threads, parts); ++t) running.emplace_back(divideParts);
   } catch (...) {
-    // A thread could not be started: its part and those after it are divided here.
-    for (std::size_t k = running.size(); k + 1 < parts; ++k) divideOnWorker(k);
+    // A thread could not be started: those that were, and this one, take every part.
   }
   try {
     restore(cuts.back().markup);
@@ -527,6 +537,7 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
   } catch (...) {
     failures[parts - 1] = std::current_exception();
   }
+  divideParts();
   for (std::thread& thread : running) thread.join();
   for (const std::exception_ptr& failure : failures)
     if (failure) std::rethrow_exception(failure);
