@@ -429,10 +429,12 @@ struct RunningText {
 };
 
 // hyphenateText's rate on English prose before it wrote white space and ASCII tokens in
-// bulk: this benchmark's text row at commit 4be0c5e (median 20.0 MB/s over three runs on
-// the machine the README names, load average about 1.9). Machines differ by more than the
-// target's margin: bench/text-before.sh runs that commit and this one back to back.
+// bulk: this benchmark's text row at commit 4be0c5e on 2026-12-08 (median 20.0 MB/s over
+// three runs, load average about 1.9). The same code's rate differs from one machine, or
+// one day of a shared machine, to the next by more than the target's margin, so the row
+// only shows the ratio to it; bench/text-before.sh measures both on this machine.
 constexpr double kTextRateBefore = 20.0;
+constexpr int kJobsRounds = 5;
 
 // The English prose of the running-text rates: about 8 MiB made from the word list.
 std::string proseToMeasure() {
@@ -446,8 +448,9 @@ RunningText measureRunningText(const Options& options) {
   result.bytes = prose.size();
   result.rates = qb::measureTextRates(english_US, prose, options.rounds);
   const std::string large = qb::makeProse(words, 50'000'000, 1996);
-  result.plainJobs = qb::measureJobs(english_US, large, false, 2, 3);
-  result.htmlJobs = qb::measureJobs(english_US, qb::makeHtml(large), true, 2, 3);
+  // Five rounds: a shared machine's speed drifts from one second to the next.
+  result.plainJobs = qb::measureJobs(english_US, large, false, 2, kJobsRounds);
+  result.htmlJobs = qb::measureJobs(english_US, qb::makeHtml(large), true, 2, kJobsRounds);
   return result;
 }
 
@@ -456,12 +459,11 @@ void printRunningText(const RunningText& text) {
   std::printf("\n| running text: English prose (%s MB made from the word list) | result | "
               "target | met |\n|---|---|---|---|\n",
               format("%.1f", static_cast<double>(text.bytes) / 1e6).c_str());
-  std::printf("| hyphenateText, MB of text per CPU second (spread %s-%s) | %s MB/s | >= 3x %s "
-              "MB/s (before, another day; bench/text-before.sh: both here): %sx | %s |\n",
+  std::printf("| hyphenateText, MB of text per CPU second (spread %s-%s) | %s MB/s | >= 3x the "
+              "code before (%s MB/s on 2026-12-08: %sx) | bench/text-before.sh |\n",
               format("%.1f", r.textLowMBps).c_str(), format("%.1f", r.textHighMBps).c_str(),
               format("%.1f", r.textMBps).c_str(), format("%.1f", kTextRateBefore).c_str(),
-              format("%.2f", r.textMBps / kTextRateBefore).c_str(),
-              met(r.textMBps >= 3 * kTextRateBefore));
+              format("%.2f", r.textMBps / kTextRateBefore).c_str());
   std::printf("| breakPoints alone on every word of the same text (spread %s-%s) | %s MB/s | | |\n",
               format("%.1f", r.wordLowMBps).c_str(), format("%.1f", r.wordHighMBps).c_str(),
               format("%.1f", r.wordMBps).c_str());
@@ -469,10 +471,11 @@ void printRunningText(const RunningText& text) {
               format("%.2f", r.textMBps / r.wordMBps).c_str(), met(r.textMBps >= r.wordMBps / 2));
   for (const qb::JobsScaling* jobs : {&text.plainJobs, &text.htmlJobs}) {
     const double speedup = jobs->oneThreadSeconds / jobs->manyThreadsSeconds;
-    std::printf("| %s, %s MB: %u threads against 1 (wall time, median of 3) | %s s / %s s = %sx%s "
-                "| >= 1.7x | %s |\n",
+    std::printf("| %s, %s MB: %u threads against 1 (wall time, median of %d; threads busy %s %%) "
+                "| %s s / %s s = %sx%s | >= 1.7x | %s |\n",
                 jobs == &text.plainJobs ? "--jobs, plain text" : "--jobs, HTML",
-                format("%.0f", static_cast<double>(jobs->bytes) / 1e6).c_str(), jobs->jobs,
+                format("%.0f", static_cast<double>(jobs->bytes) / 1e6).c_str(), jobs->jobs, kJobsRounds,
+                format("%.0f", 100 * jobs->busyShare).c_str(),
                 format("%.2f", jobs->manyThreadsSeconds).c_str(),
                 format("%.2f", jobs->oneThreadSeconds).c_str(), format("%.2f", speedup).c_str(),
                 jobs->identical ? "" : ", OUTPUT DIFFERS", met(speedup >= 1.7 && jobs->identical));

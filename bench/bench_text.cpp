@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <numeric>
 #include <random>
 #include <string_view>
 
@@ -13,11 +14,12 @@
 namespace quellix::bench {
 namespace {
 
-double threadCpuNs() {
+double cpuNs(clockid_t clock) {
   timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  clock_gettime(clock, &now);
   return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
 }
+double threadCpuNs() { return cpuNs(CLOCK_THREAD_CPUTIME_ID); }
 
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -173,12 +175,15 @@ JobsScaling measureJobs(const Hyphenator& h, const std::string& text, bool html,
   std::string singleOut, parallelOut;
   singleOut.reserve(text.size() + text.size() / 2);
   parallelOut.reserve(text.size() + text.size() / 2);
+  double busy = 0;  // CPU seconds of the process over the runs with `jobs` threads
   const auto run = [&](TextHyphenator& hyphenator, unsigned threads, std::string& out) {
     out.clear();
+    const double cpuStart = cpuNs(CLOCK_PROCESS_CPUTIME_ID);
     const auto start = Clock::now();
     for (std::size_t at = 0; at < text.size(); at += kChunk)
       hyphenator.write(std::string_view(text).substr(at, kChunk), out, threads);
     hyphenator.finish(out);
+    if (threads > 1) busy += (cpuNs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) / 1e9;
     return nanosecondsSince(start) / 1e9;
   };
   JobsScaling result;
@@ -186,6 +191,7 @@ JobsScaling measureJobs(const Hyphenator& h, const std::string& text, bool html,
   result.jobs = jobs;
   run(single, 1, singleOut);  // warms
   run(parallel, jobs, parallelOut);
+  busy = 0;
   std::vector<double> one, many;
   for (int round = 0; round < rounds; ++round) {
     one.push_back(run(single, 1, singleOut));
@@ -193,6 +199,7 @@ JobsScaling measureJobs(const Hyphenator& h, const std::string& text, bool html,
   }
   result.oneThreadSeconds = median(one);
   result.manyThreadsSeconds = median(many);
+  result.busyShare = busy / (jobs * std::accumulate(many.begin(), many.end(), 0.0));
   result.identical = singleOut == parallelOut;
   return result;
 }

@@ -41,6 +41,9 @@ struct JobsScaling {
   double oneThreadSeconds = 0;   // wall time, median
   double manyThreadsSeconds = 0;  // wall time with `jobs` threads, median
   bool identical = false;         // the outputs are byte for byte the same
+  // CPU time over jobs x wall time with `jobs` threads: how much of the time the threads
+  // were running (below 1 when they wait for each other or the machine runs others).
+  double busyShare = 0;
 };
 
 // TextHyphenator::write on text in 4 MiB chunks with one thread and with `jobs` threads,
