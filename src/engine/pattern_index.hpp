@@ -310,7 +310,8 @@ struct PatternAutomaton {
   unsigned windowShift = 16;   // an entry is row | window << windowShift
   std::uint32_t rowMask = 0xffffu;
   std::uint32_t windowMask = 0xffffu;
-  std::vector<std::uint8_t> table;  // the entry of (row, symbol) at (row * stride + symbol) * entryBytes
+  // The entry of (row, symbol) starts at byte (row * stride + symbol) * entryBytes.
+  std::vector<std::uint8_t> table;
   std::vector<std::array<std::uint8_t, kWidth>> windows;  // windows[0]: all zeros (the root)
 
   // The (unmasked) entry at byte offset at of the table.
@@ -321,11 +322,6 @@ struct PatternAutomaton {
       entry = (entry >> 24) | ((entry >> 8) & 0xff00u) | ((entry << 8) & 0xff0000u) | (entry << 24);
     return entry;
   }
-  std::uint32_t entry(std::size_t row, Symbol symbol) const noexcept {
-    return loadEntry(table.data() + (row * stride + symbol) * entryBytes);
-  }
-  std::size_t rowOf(std::uint32_t entry) const noexcept { return entry & rowMask; }
-  std::size_t windowOf(std::uint32_t entry) const noexcept { return (entry >> windowShift) & windowMask; }
 
   // The room match needs before the values it fills.
   static constexpr std::size_t kLead = kWidth - 2;

@@ -526,7 +526,8 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
   std::vector<std::thread> running;
   try {
     running.reserve(threads - 1);
-    for (unsigned t = 1; t < std::min<std::size_t>(threads, parts); ++t) running.emplace_back(divideParts);
+    for (std::size_t t = 1; t < std::min<std::size_t>(threads, parts); ++t)
+      running.emplace_back(divideParts);
   } catch (...) {
     // A thread could not be started: those that were, and this one, take every part.
   }
