@@ -69,13 +69,8 @@ namespace {
 using namespace quellix;
 namespace qb = quellix::bench;
 
-double cpuNanoseconds(clockid_t clock) {
-  timespec now{};
-  clock_gettime(clock, &now);
-  return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
-double threadCpuNs() { return cpuNanoseconds(CLOCK_THREAD_CPUTIME_ID); }
-double processCpuNs() { return cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID); }
+using qb::processCpuNs;
+using qb::threadCpuNs;
 
 // ---------------------------------------------------------------------------------------
 // libhyphen, through its public C interface.
@@ -437,14 +432,14 @@ constexpr double kTextRateBefore = 20.0;
 constexpr int kJobsRounds = 5;
 
 // The English prose of the running-text rates: about 8 MiB made from the word list.
-std::string proseToMeasure() {
-  return qb::makeProse(qb::readLowercaseWords(qb::defaultWordsFile()), std::size_t{8} << 20, 16);
+std::string proseToMeasure(const std::vector<std::string>& words) {
+  return qb::makeProse(words, std::size_t{8} << 20, 16);
 }
 
 RunningText measureRunningText(const Options& options) {
   RunningText result;
   const std::vector<std::string> words = qb::readLowercaseWords(qb::defaultWordsFile());
-  const std::string prose = proseToMeasure();
+  const std::string prose = proseToMeasure(words);
   result.bytes = prose.size();
   result.rates = qb::measureTextRates(english_US, prose, options.rounds);
   const std::string large = qb::makeProse(words, 50'000'000, 1996);
@@ -689,7 +684,7 @@ int main(int argc, char** argv) {
       if (arg == "--write-prose" && hasValue) {
         // The prose the running-text rows measure, for bench/text-before.sh.
         std::ofstream file(argv[++k], std::ios::binary);
-        file << proseToMeasure();
+        file << proseToMeasure(qb::readLowercaseWords(qb::defaultWordsFile()));
         return file.good() ? 0 : 1;
       }
       if (arg == "--dictionaries" && hasValue) {

@@ -3,6 +3,8 @@
 #ifndef QUELLIX_BENCH_SUPPORT_HPP
 #define QUELLIX_BENCH_SUPPORT_HPP
 
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -46,6 +48,15 @@ std::string loadAverage();
 std::string compilerDescription();
 
 using Clock = std::chrono::steady_clock;
+
+// CPU time of this thread or of the whole process, in nanoseconds.
+inline double cpuNanoseconds(clockid_t clock) {
+  timespec now{};
+  clock_gettime(clock, &now);
+  return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
+}
+inline double threadCpuNs() { return cpuNanoseconds(CLOCK_THREAD_CPUTIME_ID); }
+inline double processCpuNs() { return cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID); }
 
 inline double nanosecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::nano>(Clock::now() - start).count();

@@ -14,13 +14,6 @@
 namespace quellix::bench {
 namespace {
 
-double cpuNs(clockid_t clock) {
-  timespec now{};
-  clock_gettime(clock, &now);
-  return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
-double threadCpuNs() { return cpuNs(CLOCK_THREAD_CPUTIME_ID); }
-
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 }  // namespace
@@ -178,12 +171,12 @@ JobsScaling measureJobs(const Hyphenator& h, const std::string& text, bool html,
   double busy = 0;  // CPU seconds of the process over the runs with `jobs` threads
   const auto run = [&](TextHyphenator& hyphenator, unsigned threads, std::string& out) {
     out.clear();
-    const double cpuStart = cpuNs(CLOCK_PROCESS_CPUTIME_ID);
+    const double cpuStart = processCpuNs();
     const auto start = Clock::now();
     for (std::size_t at = 0; at < text.size(); at += kChunk)
       hyphenator.write(std::string_view(text).substr(at, kChunk), out, threads);
     hyphenator.finish(out);
-    if (threads > 1) busy += (cpuNs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) / 1e9;
+    if (threads > 1) busy += (processCpuNs() - cpuStart) / 1e9;
     return nanosecondsSince(start) / 1e9;
   };
   JobsScaling result;

@@ -36,8 +36,8 @@ for round in 1 2 3; do
   printf 'now:               %s\n' "$("$build/bench/quellix-bench-text-rate" "$work/prose.txt")"
 done | tee "$work/rates.txt"
 # The median of each side's three medians, and their ratio.
-awk '/^before/ { b[nb++] = $3 } /^now/ { n[nn++] = $2 }
-     function median(a) { return a[0] < a[1] ? (a[1] < a[2] ? a[1] : (a[0] < a[2] ? a[2] : a[0])) \
-                                             : (a[0] < a[2] ? a[0] : (a[1] < a[2] ? a[2] : a[1])) }
-     END { printf "median: before %.1f MB/s, now %.1f MB/s: %.2fx\n", median(b), median(n), median(n) / median(b) }' \
-  "$work/rates.txt"
+median() { sort -n | sed -n 2p; }
+old=$(awk '/^before/ { print $3 }' "$work/rates.txt" | median)
+new=$(awk '/^now/ { print $2 }' "$work/rates.txt" | median)
+awk -v old="$old" -v new="$new" \
+  'BEGIN { printf "median: before %.1f MB/s, now %.1f MB/s: %.2fx\n", old, new, new / old }'

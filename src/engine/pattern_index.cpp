@@ -287,15 +287,13 @@ void packEntries(PatternAutomaton& automaton, const std::vector<std::uint32_t>& 
   const unsigned rowBits = bitsFor(rows), windowBits = bitsFor(automaton.windows.size());
   if (rowBits + windowBits <= 24) {
     automaton.entryBytes = 3;
-    automaton.windowShift = rowBits;
-    automaton.rowMask = (std::uint32_t{1} << rowBits) - 1;
-    automaton.windowMask = (std::uint32_t{1} << (24 - rowBits)) - 1;
+    automaton.rowBits = rowBits;
   }
   const std::size_t width = automaton.entryBytes;
   automaton.table.assign(next.size() * width + (4 - width), 0);
   std::uint8_t* out = automaton.table.data();
   for (const std::uint32_t entry : next) {
-    const std::uint32_t packed = (entry & 0xffffu) | (entry >> 16) << automaton.windowShift;
+    const std::uint32_t packed = (entry & 0xffffu) | (entry >> 16) << automaton.rowBits;
     for (std::size_t b = 0; b < width; ++b) *out++ = static_cast<std::uint8_t>(packed >> (8 * b));
   }
 }

@@ -307,9 +307,7 @@ struct PatternAutomaton {
 
   std::size_t stride = 0;      // entries per row: one per symbol
   std::size_t entryBytes = 4;  // 3 or 4
-  unsigned windowShift = 16;   // an entry is row | window << windowShift
-  std::uint32_t rowMask = 0xffffu;
-  std::uint32_t windowMask = 0xffffu;
+  unsigned rowBits = 16;       // an entry is row | window << rowBits, in entryBytes bytes
   // The entry of (row, symbol) starts at byte (row * stride + symbol) * entryBytes.
   std::vector<std::uint8_t> table;
   std::vector<std::array<std::uint8_t, kWidth>> windows;  // windows[0]: all zeros (the root)
@@ -345,8 +343,9 @@ struct PatternAutomaton {
     // Locals, so that the loop keeps them in registers: the row and the entry's offset are
     // the only dependent steps from one character to the next.
     const std::size_t rowBytes = stride * entryBytes, symbolBytes = entryBytes;
-    const std::uint32_t rows = rowMask, windowsMask = windowMask;
-    const unsigned shift = windowShift;
+    const unsigned shift = rowBits;
+    const std::uint32_t rows = (std::uint32_t{1} << shift) - 1;
+    const std::uint32_t windowsMask = (std::uint32_t{1} << (8 * entryBytes - shift)) - 1;
     std::size_t row = 0;
     SlidingWindow window;  // boundaries k .. k + 15 of buffer
     for (std::size_t k = 0; k < m; ++k) {

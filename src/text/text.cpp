@@ -525,9 +525,9 @@ void TextHyphenator::State::writeParallel(std::string_view chunk, std::string& o
   };
   std::vector<std::thread> running;
   try {
-    running.reserve(threads - 1);
-    for (std::size_t t = 1; t < std::min<std::size_t>(threads, parts); ++t)
-      running.emplace_back(divideParts);
+    const std::size_t helpers = std::min<std::size_t>(threads, parts) - 1;
+    running.reserve(helpers);
+    while (running.size() < helpers) running.emplace_back(divideParts);
   } catch (...) {
     // A thread could not be started: those that were, and this one, take every part.
   }
