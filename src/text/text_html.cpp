@@ -1,8 +1,9 @@
-// The HTML markup states of running text: tags and their attributes (collecting lang and
+// Each character of running text read in the state the scanner is in. Plain text has only
+// text content; HTML has the markup states: tags and their attributes (collecting lang and
 // xml:lang for text_lang_scopes.cpp), comments, declarations, CDATA, character references,
 // and the contents of raw-text elements, including a script's escaped parts, found as a
-// browser finds them. Markup is copied out unchanged; text content goes back to
-// TextStream::textChar().
+// browser finds them. Markup is copied out unchanged; text content goes to the token
+// writer (text_tokens.cpp).
 #include <algorithm>
 #include <iterator>
 #include <limits>
@@ -106,6 +107,33 @@ void TextStream::endReference() {
                           *out);
   }
   reference.clear();
+}
+
+void TextStream::step(const TextChar& c) {
+  while (readChar(c)) {
+    // c switched the mode: read it again in the new one
+  }
+}
+
+// Text content: white space ends the token, everything else joins it; inside pre and code,
+// and where no language is in scope, it is copied.
+void TextStream::textChar(const TextChar& c) {
+  if (scanning) return;
+  if (copying()) {
+    out->append(c.bytes);
+  } else if (c.wellFormed && isWhiteSpace(c.code)) {
+    token.end(*out);
+    out->append(c.bytes);
+  } else {
+    token.appendChar(c, *out);
+  }
+}
+
+// Markup begins or continues: the token before it is complete.
+void TextStream::markup(std::string_view bytes) {
+  if (scanning) return;
+  token.end(*out);
+  out->append(bytes);
 }
 
 // Reads c in the current mode. Returns true when c ended the mode instead and must be read

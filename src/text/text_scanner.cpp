@@ -1,8 +1,8 @@
 // The character loop of running text: chunks are read character by character (a UTF-8
 // sequence cut by the chunk's end waits for the next chunk), and text content goes the
 // quick way where it can: runs of ASCII white space copied at once, tokens of ASCII
-// characters divided whole. Markup goes to the states of text_html.cpp; plain text and
-// text content to the token writer (text_tokens.cpp).
+// characters divided whole. Every other character goes to TextStream::step()
+// (text_html.cpp), which reads it in the scanner's state.
 #include <algorithm>
 #include <array>
 #include <string>
@@ -70,12 +70,6 @@ void TextStream::write(std::string_view chunk, std::string& output) {
       if (i == chunk.size()) break;
     }
     i = stepAt(chunk, i);
-  }
-}
-
-void TextStream::step(const TextChar& c) {
-  while (readChar(c)) {
-    // c switched the mode: read it again in the new one
   }
 }
 
@@ -189,27 +183,6 @@ void TextStream::reset() noexcept {
   current = &callerLanguage;  // what scopeChanged() gives with no element open
   token.use(callerLanguage);
   beginTag(false);
-}
-
-// Text content: white space ends the token, everything else joins it; inside pre and code,
-// and where no language is in scope, it is copied.
-void TextStream::textChar(const TextChar& c) {
-  if (scanning) return;
-  if (copying()) {
-    out->append(c.bytes);
-  } else if (c.wellFormed && isWhiteSpace(c.code)) {
-    token.end(*out);
-    out->append(c.bytes);
-  } else {
-    token.appendChar(c, *out);
-  }
-}
-
-// Markup begins or continues: the token before it is complete.
-void TextStream::markup(std::string_view bytes) {
-  if (scanning) return;
-  token.end(*out);
-  out->append(bytes);
 }
 
 }  // namespace quellix::detail

@@ -2,8 +2,9 @@
 // open elements and their languages, and the token being collected. Shared by the files of
 // the text layer, each of which defines one group of TextStream's member functions:
 //   text_scanner.cpp      the character loop, the quick way through ASCII text, finish/reset
-//   text_html.cpp         the HTML markup states (tags, attributes, comments, references,
-//                         raw text and script contents)
+//   text_html.cpp         each character in its state: the HTML markup states (tags,
+//                         attributes, comments, references, raw text and script contents),
+//                         and text content handed to the token writer
 //   text_lang_scopes.cpp  the open elements, HTML's implied end tags, and which language
 //                         divides the text inside them
 //   text_parallel.cpp     dividing one chunk on several threads
@@ -191,14 +192,15 @@ class TextStream : public Markup {
   void reset() noexcept;
   std::size_t takeCarry(std::string_view chunk);
   std::size_t stepAt(std::string_view chunk, std::size_t i);
-  void step(const TextChar& c);
   std::size_t writeText(std::string_view chunk, std::size_t i);
   std::size_t asciiRunEnd(std::string_view chunk, std::size_t i, std::size_t end) const noexcept;
+
+  // text_html.cpp: each character read in its state (the HTML markup states; plain text
+  // has only text content), text content handed to the token writer.
+  void step(const TextChar& c);
+  bool readChar(const TextChar& c);
   void textChar(const TextChar& c);
   void markup(std::string_view bytes);
-
-  // text_html.cpp: the markup states.
-  bool readChar(const TextChar& c);
   void endOfTag();
   void endReference();
   bool scriptChar(char32_t code);
