@@ -13,11 +13,12 @@
 
 #include "quellix/error.hpp"
 #include "text_stream.hpp"
+#include "visibility.hpp"
 
 namespace quellix {
 
 // Hidden: the state is the library's own, however public TextHyphenator is.
-struct __attribute__((visibility("hidden"))) TextHyphenator::State : detail::TextStream {
+struct QUELLIX_HIDDEN TextHyphenator::State : detail::TextStream {
   using detail::TextStream::TextStream;
 };
 

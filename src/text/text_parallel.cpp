@@ -4,6 +4,7 @@
 // each part is divided by its own TextStream set to the state at its cut, and the outputs
 // are appended in order, byte for byte what one thread writes.
 #include <algorithm>
+#include <bit>
 #include <atomic>
 #include <exception>
 #include <memory>
@@ -185,7 +186,7 @@ std::size_t TextStream::markupByteFrom(std::string_view chunk, std::size_t i,
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + i));
     const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('<')),
                                                     _mm_cmpeq_epi8(b, _mm_set1_epi8('&'))));
-    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
   }
 #endif
   while (i < end && chunk[i] != '<' && chunk[i] != '&') ++i;

@@ -4,6 +4,7 @@
 // characters divided whole. Every other character goes to TextStream::step()
 // (text_html.cpp), which reads it in the scanner's state.
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <string>
 #include <utility>
@@ -93,7 +94,7 @@ std::size_t TextStream::asciiRunEnd(std::string_view chunk, std::size_t i,
                                                _mm_cmpeq_epi8(b, _mm_set1_epi8('&'))));
       // Bytes from 0x80 on have their top bit set.
       const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop) | _mm_movemask_epi8(b));
-      if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(mask));
     }
   }
 #endif
