@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
@@ -28,6 +29,7 @@
 #include "text_tokens.hpp"
 #include "unicode_letters.hpp"
 #include "utf8_decode.hpp"
+#include "visibility.hpp"
 
 namespace quellix {
 namespace {
@@ -250,7 +252,7 @@ const detail::CharMap* builtinCharMap(const Hyphenator& h) { return detail::hyph
 }  // namespace
 
 // Hidden: the state is the library's own, however public TextHyphenator is.
-struct __attribute__((visibility("hidden"))) TextHyphenator::State : Markup {
+struct QUELLIX_HIDDEN TextHyphenator::State : Markup {
 
   State(const Hyphenator& hyphenator, TextOptions textOptions)
       : options(std::move(textOptions)),
@@ -569,7 +571,7 @@ std::size_t TextHyphenator::State::asciiRunEnd(std::string_view chunk, std::size
                                                _mm_cmpeq_epi8(b, _mm_set1_epi8('&'))));
       // Bytes from 0x80 on have their top bit set.
       const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop) | _mm_movemask_epi8(b));
-      if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(mask));
     }
   }
 #endif
@@ -604,7 +606,7 @@ std::size_t TextHyphenator::State::markupByteFrom(std::string_view chunk, std::s
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + i));
     const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('<')),
                                                     _mm_cmpeq_epi8(b, _mm_set1_epi8('&'))));
-    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
   }
 #endif
   while (i < end && chunk[i] != '<' && chunk[i] != '&') ++i;
