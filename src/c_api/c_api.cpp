@@ -16,10 +16,10 @@
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
-#include "quellix/printable.hpp"
 #include "quellix/text.hpp"
 #include "quellix/version.hpp"
 #include "language_table.hpp"
+#include "printable_message.hpp"
 
 struct quellix_hyphenator {
   quellix::Language language;
@@ -32,21 +32,13 @@ namespace {
 
 thread_local std::string lastError;
 
-// Messages may quote a caller's text (a language name, a word): they are cut to this many
-// bytes, at a character boundary, and escaped as quellix/printable.hpp says, so that a
-// message stays short and safe to print.
-constexpr std::size_t kMessageLimit = 256;
-
-// The message as quellix_last_error() gives it: made printable and cut.
-std::string boundedMessage(std::string_view message) {
-  std::string out;
-  if (quellix::appendPrintable(message, kMessageLimit - 3, out) < message.size()) out += "...";
-  return out;
-}
+// Messages may quote a caller's text (a language name, a word): printableMessage() cuts
+// them and escapes what a terminal could act on.
+using quellix::detail::kMessageLimit;
 
 quellix_status fail(quellix_status status, std::string_view message) noexcept {
   try {
-    lastError = boundedMessage(message);
+    lastError = quellix::detail::printableMessage(message);
   } catch (...) {
     lastError.clear();  // no memory for the message: an empty one is still true
   }
