@@ -125,13 +125,13 @@ TEST(AppendPrintable, EscapesWhatAlteringDisplaysAndKeepsLetters) {
     std::string_view text, shown;
   } cases[] = {
       {"plain words, été, переносить", "plain words, été, переносить"},
-      {"evil\x1B]0;pwned\a\x1B[2J.txt", "evil\\x1B]0;pwned\\x07\\x1B[2J.txt"},
-      {"tab\tnl\ndel\x7F", "tab\\x09nl\\x0Adel\\x7F"},
-      {"c1 \xC2\x9B", "c1 \\xC2\\x9B"},
-      {"bad \xFF\xC3(", "bad \\xFF\\xC3("},
-      {"rlo \xE2\x80\xAE" "fdp.exe", "rlo \\xE2\\x80\\xAEfdp.exe"},
+      {"evil\x1B]0;pwned\a\x1B[2J.txt", "evil\\x1b]0;pwned\\x07\\x1b[2J.txt"},
+      {"tab\tnl\ndel\x7F", "tab\\x09nl\\x0adel\\x7f"},
+      {"c1 \xC2\x9B", "c1 \\xc2\\x9b"},
+      {"bad \xFF\xC3(", "bad \\xff\\xc3("},
+      {"rlo \xE2\x80\xAE" "fdp.exe", "rlo \\xe2\\x80\\xaefdp.exe"},
       {"\xD8\x9C\xE2\x80\x8E\xE2\x80\x8F\xE2\x81\xA6\xE2\x81\xA9\xE2\x80\xA8\xE2\x80\xA9",
-       "\\xD8\\x9C\\xE2\\x80\\x8E\\xE2\\x80\\x8F\\xE2\\x81\\xA6\\xE2\\x81\\xA9\\xE2\\x80\\xA8\\xE2\\x80\\xA9"},
+       "\\xd8\\x9c\\xe2\\x80\\x8e\\xe2\\x80\\x8f\\xe2\\x81\\xa6\\xe2\\x81\\xa9\\xe2\\x80\\xa8\\xe2\\x80\\xa9"},
       {"zwj\xE2\x80\x8D ok", "zwj\xE2\x80\x8D ok"},  // joiners shape words: kept
   };
   for (const auto& c : cases) {

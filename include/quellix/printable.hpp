@@ -13,7 +13,7 @@
 namespace quellix {
 
 // Appends text to out with every character that could change what a terminal or a
-// bidirectional text display shows written as \xHH, one escape per byte (upper-case hex):
+// bidirectional text display shows written as \xhh, one escape per byte (lower-case hex):
 // the C0 controls, DEL, the C1 controls (U+0080 to U+009F), the bidirectional controls
 // (U+061C, U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069), the line and paragraph
 // separators U+2028 and U+2029, and every byte that is not part of a well-formed UTF-8

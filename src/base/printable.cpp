@@ -17,7 +17,7 @@ bool hidesOrMoves(char32_t c) noexcept {
 }  // namespace
 
 std::size_t appendPrintable(std::string_view text, std::size_t limit, std::string& out) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
+  static constexpr char kHex[] = "0123456789abcdef";
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   std::size_t appended = 0;
   std::size_t at = 0;
