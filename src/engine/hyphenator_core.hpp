@@ -13,6 +13,7 @@
 
 #include "char_map.hpp"
 #include "quellix/hyphenator.hpp"
+#include "once_cell.hpp"
 #include "quellix/lazy.hpp"
 
 namespace quellix::detail {
