@@ -121,10 +121,13 @@ typedef struct quellix_text_options {
   /* Non-zero (the default): in HTML, each element's text is divided in the language its
    * lang attribute names, and left undivided where that names none the library has. */
   int follow_lang;
+  /* The length of hyphen in bytes, so that it may contain NUL bytes, or
+   * QUELLIX_NUL_TERMINATED (the default): hyphen ends at its NUL. Added in 0.9. */
+  size_t hyphen_length;
 } quellix_text_options;
 
 /* The defaults: soft hyphen, 5 characters, skip soft-hyphenated words and URLs, do not
- * skip capitals, plain text, follow lang attributes; struct_size set. Start from these and
+ * skip capitals, plain text, follow lang attributes, NUL-terminated hyphen; struct_size set. Start from these and
  * change the fields you need. */
 QUELLIX_API quellix_text_options quellix_text_options_default(void);
 
