@@ -3,13 +3,13 @@
 // requests lists the paths asked for, in order.
 import { createServer } from "node:http";
 import { readFile } from "node:fs/promises";
-import { extname, join, normalize, sep } from "node:path";
+import { extname, join, normalize, resolve, sep } from "node:path";
 
 const types = { ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".mjs": "text/javascript",
   ".json": "application/json", ".css": "text/css", ".wasm": "application/wasm" };
 
 export function serve(root) {
-  const base = normalize(root) + sep;
+  const base = resolve(root) + sep;
   const requests = [];
   const server = createServer(async (request, response) => {
     const pathname = decodeURIComponent(new URL(request.url, "http://x").pathname);

@@ -10,6 +10,7 @@
 //   dist/all-data.mjs, .cjs        the core and every language as base64, for all.mjs/all.cjs
 //   dist/cjs/*.cjs                 lib/*.mjs as CommonJS
 //   dist/hyphen/<name>.mjs, .cjs   the drop-ins for npm hyphen's modules (and patterns/, index)
+//   dist/types/*.d.cts             the type declarations as CommonJS sees them
 //
 // Files are rewritten only when their content changes.
 import { existsSync, mkdirSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
@@ -32,7 +33,7 @@ function write(path, content) {
   if (existsSync(path) && readFileSync(path).equals(bytes)) return;
   writeFileSync(path, bytes);
 }
-for (const dir of ["", "languages", "cjs", "hyphen", "hyphen/patterns"]) mkdirSync(join(dist, dir), { recursive: true });
+for (const dir of ["", "languages", "cjs", "hyphen", "hyphen/patterns", "types"]) mkdirSync(join(dist, dir), { recursive: true });
 
 // The core and its glue.
 const wasm = readFileSync(join(coreDir, "quellix-core.wasm"));
@@ -118,3 +119,19 @@ write(join(dist, "hyphen", "index.cjs"), `// quellix's counterpart of hyphen's f
 module.exports = require("../cjs/hyphen.cjs").factory(require("../../quellix.cjs"));
 `);
 write(join(dist, "hyphen", "names.json"), `${JSON.stringify(hyphenNames, null, 1)}\n`);
+
+// The declarations for require(): the same, with CommonJS's `export =` where a module's
+// exports object is the one value.
+const declarations = [
+  ["quellix.d.ts", "quellix.d.cts"],
+  ["types/hyphen-language.d.ts", "hyphen-language.d.cts"],
+  ["types/hyphen-patterns.d.ts", "hyphen-patterns.d.cts"],
+  ["types/hyphen-factory.d.ts", "hyphen-factory.d.cts"],
+];
+for (const [from, to] of declarations) {
+  const text = readFileSync(join(packageDir, from), "utf8")
+    .replace('from "../quellix.js"', 'from "./quellix.cjs"')
+    .replace(/from "\.\/([\w-]+)\.js"/g, 'from "./$1.cjs"')
+    .replace(/^export default (\w+);$/m, "export = $1;");
+  write(join(dist, "types", to), `${generated}${text}`);
+}

@@ -21,11 +21,10 @@ extern "C" {
 // Makes the four files of language number index (chr, hyp, lic, pat, each a gzip file
 // of the data set) that language's data; QUELLIX_OK also when it had its data already.
 // On failure quellix_wasm_supply_error() says why.
-__attribute__((used)) int quellix_wasm_supply_language(std::size_t index, const unsigned char* chr,
-                                                       std::size_t chrSize, const unsigned char* hyp,
-                                                       std::size_t hypSize, const unsigned char* lic,
-                                                       std::size_t licSize, const unsigned char* pat,
-                                                       std::size_t patSize) {
+int quellix_wasm_supply_language(std::size_t index, const unsigned char* chr, std::size_t chrSize,
+                                 const unsigned char* hyp, std::size_t hypSize,
+                                 const unsigned char* lic, std::size_t licSize,
+                                 const unsigned char* pat, std::size_t patSize) {
   if (index >= quellix::languageCount) {
     supplyError = "no language has the number " + std::to_string(index);
     return QUELLIX_ERROR_INVALID_ARGUMENT;
@@ -43,12 +42,12 @@ __attribute__((used)) int quellix_wasm_supply_language(std::size_t index, const 
   }
 }
 
-__attribute__((used)) const char* quellix_wasm_supply_error(void) { return supplyError.c_str(); }
+const char* quellix_wasm_supply_error(void) { return supplyError.c_str(); }
 
 // The decompressed file ".chr", ".hyp", ".lic" or ".pat" (kind 0 to 3) of language number
 // index, in a block of malloc'ed memory the caller frees, its length in *length; NULL on
 // failure (quellix_wasm_supply_error() says why).
-__attribute__((used)) char* quellix_wasm_language_file(std::size_t index, int kind, std::size_t* length) {
+char* quellix_wasm_language_file(std::size_t index, int kind, std::size_t* length) {
   static constexpr const char* kSuffixes[] = {".chr.txt.gz", ".hyp.txt.gz", ".lic.txt.gz", ".pat.txt.gz"};
   if (index >= quellix::languageCount || kind < 0 || kind > 3 || length == nullptr) {
     supplyError = "no such language file";
