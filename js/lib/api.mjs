@@ -18,6 +18,8 @@ const MAX_BLOCK = 2 ** 31 - 65536;
 const MAX_TAG_LENGTH = 256;
 // Distinct tag strings remembered with the language they resolve to.
 const TAG_CACHE_SIZE = 512;
+// The largest language file taken (the largest of the data set, Hungarian's, is 200 KB).
+const MAX_LANGUAGE_FILE = 16 << 20;
 // Scratch memory above this is given back after each call.
 const KEEP_SCRATCH = 16 << 20;
 
@@ -207,7 +209,7 @@ export function createQuellix(core, source) {
     const view = bytes instanceof Uint8Array ? bytes : new Uint8Array(bytes);
     const header = new DataView(view.buffer, view.byteOffset, view.byteLength);
     const sizes = view.length >= 20 ? [4, 8, 12, 16].map((at) => header.getUint32(at, true)) : [];
-    if (view.length < 20 || decoder.decode(view.subarray(0, 4)) !== "QXL1" ||
+    if (view.length < 20 || view.length > MAX_LANGUAGE_FILE || decoder.decode(view.subarray(0, 4)) !== "QXL1" ||
         sizes.reduce((a, b) => a + b, 20) !== view.length) {
       throw new QuellixError(`the language file of '${affix}' is damaged or is not one`, "DATA");
     }

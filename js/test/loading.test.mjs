@@ -47,6 +47,7 @@ test("a damaged or missing language file is an error that leaves the language lo
   const rows = [
     [(tag, bytes) => { const b = Buffer.from(bytes); b[b.length - 100] ^= 0x55; return b; }, "DATA", /hyph-it\.pat\.txt\.gz/],
     [() => Buffer.from("<html>404</html>"), "DATA", /language file of 'it' is damaged or is not one/],
+    [() => new Uint8Array(32 << 20), "DATA", /language file of 'it' is damaged or is not one/],
     [() => { throw new TypeError("fetch failed"); }, undefined, /fetch failed/],
   ];
   for (const [damaging, status, message] of rows) {
