@@ -307,7 +307,9 @@ BIDI_CONTROLS = {"\u061c", "\u200e", "\u200f", *map(chr, range(0x202A, 0x202F)),
         (lambda: quellix.hyphenate_text(BIG, "en-us", **{BIG: 1}), "unexpected keyword argument 'xxx"),
         (lambda: quellix.hyphenate_text(BIG, "en-us", skip_urls=BIG), "skip_urls must be True or False, not str"),
         (lambda: quellix.Hyphenator("en-us", exceptions=[BIG + "\n"]), "holds a line feed"),
-        (lambda: quellix.Hyphenator("en-us", exceptions=b"\x1b\xff" + BIG.encode()), r"not UTF-8 at line 1"),
+        (lambda: quellix.Hyphenator("en-us", exceptions=b"\x1b\xff" + (BIG[:4000] + "\n").encode() * 1000),
+         r"not UTF-8 at line 1"),
+        (lambda: quellix.Hyphenator("en-us", exceptions=BIG.encode()), "larger than 8 MiB"),
     ],
 )
 def test_messages_are_cut_and_escaped_as_the_c_apis(call, shown):
