@@ -77,6 +77,11 @@ test("unknown options, wrong types and unknown languages are errors that name th
   ];
   for (const [call, type, message] of rows) assert.throws(call, (e) => e instanceof type && message.test(e.message), String(call));
   await assert.rejects(createHyphenator("en-us", { hyphen: "-" }), { name: "TypeError", message: "unknown option 'hyphen'" });
+  // The library's limits on a caller's lists (quellix/limits.h) hold here too.
+  for (const [exceptions, message] of [["x".repeat(9 << 20), /larger than 8 MiB/], [["ok-word", "z".repeat(5000)], /line 2 is longer than 4096 bytes/]]) {
+    await assert.rejects(createHyphenator("en-us", { exceptions }), (e) => e.status === "INVALID_ARGUMENT" && message.test(e.message));
+    assert.throws(() => hyphenateText("text", "en-us", { exceptions }), (e) => e.status === "INVALID_ARGUMENT" && message.test(e.message));
+  }
   await assert.rejects(createHyphenator("xx-unknown"),
     (e) => e instanceof QuellixError && e.status === "UNKNOWN_LANGUAGE" && e.message === "no language is named 'xx-unknown'");
   const h = await createHyphenator("en-us");
