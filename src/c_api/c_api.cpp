@@ -181,7 +181,7 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
   }
   return guarded([&] {
     quellix::TextOptions settings;
-    if (given.hyphen != nullptr) settings.hyphen = given.hyphen;
+    if (given.hyphen != nullptr) settings.hyphen = textOf(given.hyphen, given.hyphen_length);
     settings.minWordLength = given.min_word_length;
     settings.skipSoftHyphenated = given.skip_soft_hyphenated != 0;
     settings.skipCapitals = given.skip_capitals != 0;
