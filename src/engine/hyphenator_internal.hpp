@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "char_map.hpp"
@@ -21,9 +23,42 @@ Hyphenator hyphenatorWithCharMap(Lazy<CharMap> map, Lazy<Patterns> patterns,
                                  std::int64_t rightMin);
 
 // A hyphenator with base's normaliser (its character table too, if it has one) and the
-// given other fields. Throws std::bad_alloc.
+// given other fields; with base's dictionary too unless keepDictionary is false (new
+// patterns replace it). Throws std::bad_alloc.
 Hyphenator hyphenatorLike(const Hyphenator& base, Lazy<Patterns> patterns,
-                          Lazy<Exceptions> exceptions, std::int64_t leftMin, std::int64_t rightMin);
+                          Lazy<Exceptions> exceptions, std::int64_t leftMin, std::int64_t rightMin,
+                          bool keepDictionary = true);
+
+struct DictionaryData;
+
+// A hyphenator that divides with a libhyphen dictionary instead of patterns: map folds the
+// capital forms of its letters, patterns are its plain level's patterns as an ordinary trie
+// (what hyphenatorPatterns gives; the division does not use them). Throws std::bad_alloc.
+Hyphenator dictionaryHyphenator(std::shared_ptr<const DictionaryData> dictionary,
+                                Lazy<CharMap> map, Lazy<Patterns> patterns, std::int64_t leftMin,
+                                std::int64_t rightMin);
+
+// h's dictionary, or null. Never throws.
+const DictionaryData* hyphenatorDictionary(const Hyphenator& h) noexcept;
+
+// A callback for each break a division finds, without templates across files.
+class BreakSink {
+ public:
+  template <class Emit>
+  explicit BreakSink(Emit& emit) noexcept
+      : context_(&emit), call_([](void* context, std::size_t at) { (*static_cast<Emit*>(context))(at); }) {}
+  void operator()(std::size_t at) const { call_(context_, at); }
+
+ private:
+  void* context_;
+  void (*call_)(void*, std::size_t);
+};
+
+// Calls emit(i) for every i (ascending) after which a dictionary hyphenator cuts word
+// without changing its spelling, and returns how many; as forEachBreak in hyphenator.cpp.
+// opaque marks characters no table knows. Throws what building h's tables throws.
+std::size_t forEachDictionaryBreak(const Hyphenator& h, std::u32string_view word,
+                                   const std::uint8_t* opaque, BreakSink emit);
 
 // h's tables as Lazy cells, for deriving hyphenators that share them. Never throw.
 const Lazy<Patterns>& patternsCell(const Hyphenator& h) noexcept;
