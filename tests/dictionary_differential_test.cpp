@@ -402,6 +402,22 @@ TEST_P(DictionaryDifferential, SameValuesBreaksAndChangesAsLibhyphen) {
   EXPECT_GT(compared, 0u);
 }
 
+// The examples as Debian's dictionaries divide them, with the ordinary hyphenator's folding.
+TEST(DebianDictionaries, DivideTheExamples) {
+  const char* path = "/usr/share/hyphen/hyph_hu_HU.dic";
+  if (!fs::exists(path)) {
+    skipped.push_back("hyph_hu_HU.dic (install hyphen-hu)");
+    GTEST_SKIP() << path << " missing: install hyphen-hu";
+  }
+  const quellix::Hyphenator hu = quellix::loadDictionary(path);
+  for (const auto& [word, divided] : {std::pair{"asszonnyal", "asz szony nyal"}, {"Asszonnyal", "Asz szony nyal"}}) {
+    std::string joined;
+    for (const std::string& piece : quellix::hyphenateWithChanges(hu, std::string_view(word)))
+      joined += (joined.empty() ? "" : " ") + piece;
+    EXPECT_EQ(joined, divided);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Debian, DictionaryDifferential, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<DictionaryCase>& param) {
                            std::string name = param.param.file;
