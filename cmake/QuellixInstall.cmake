@@ -20,6 +20,16 @@ install(TARGETS quellix
   RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT runtime
   INCLUDES DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 
+# libquellix-hyphen, libhyphen's interface on quellix: quellix::hyphen in the CMake package,
+# quellix-hyphen.pc for pkg-config; its hyphen.h is installed with the headers below, as
+# include/quellix/compat/hyphen.h.
+install(TARGETS quellix_hyphen
+  EXPORT quellixTargets
+  LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT runtime
+    NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT development
+  RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT runtime)
+
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/quellix"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}" COMPONENT development
   FILES_MATCHING PATTERN "*.hpp" PATTERN "*.h")
@@ -99,7 +109,7 @@ install(FILES
 # C++ headers and carries -std=c++20 (a later -std of the consumer's own, given after it,
 # takes precedence with GCC and Clang); quellix-c.pc is for C programs, which include only
 # quellix/quellix.h and must not be handed a C++ option.
-foreach(quellix_pc_name quellix quellix-c)
+foreach(quellix_pc_name quellix quellix-c quellix-hyphen)
   configure_file("${PROJECT_SOURCE_DIR}/cmake/${quellix_pc_name}.pc.in"
     "${PROJECT_BINARY_DIR}/${quellix_pc_name}.pc.in" @ONLY)
   install(CODE "

@@ -174,13 +174,16 @@ class Division {
   }
 
  private:
-  // What segment seg's margins make of position h, where its own division gives change:
-  // it decides there (Decide), or its left margin gives 0 there (Zero), or past its right
-  // margin the segment around it decides (Outer: the compound level's value there, a
-  // boundary or an even value, stays).
+  // What segment seg's margins make of position h, where its own division gives change.
+  // A segment the plain level divided (leaf) gives 0 within its left margin (Zero), leaves
+  // what lies past its right margin to the segment around it (Outer: the compound level's
+  // value there, a boundary or an even value, stays) and decides the rest (Decide). A
+  // segment the compound level divided decides everywhere but at its end, whatever its
+  // margins; the word's own margins (top) rule everything out beyond them.
   enum class Verdict { Decide, Zero, Outer };
-  Verdict judge(const Segment& seg, std::int64_t h, const Change& change) const {
+  Verdict judge(const Segment& seg, std::int64_t h, const Change& change, bool leaf) const {
     if (h == seg.end - 1) return Verdict::Outer;
+    if (!leaf) return Verdict::Decide;
     const std::vector<std::int64_t>& w = scratch.weights;
     const std::int64_t leftEnd = change.text ? change.begin : h + 1;
     std::int64_t leftCount = w[static_cast<std::size_t>(leftEnd)] - w[static_cast<std::size_t>(seg.begin)];
@@ -190,6 +193,7 @@ class Division {
       rightCount = static_cast<std::int64_t>(change.text->nextStart.size()) + seg.end -
                    (change.begin + change.cut);
     }
+    if (leftCount < (seg.left == LeftRule::Word ? left_ : compoundLeft_)) return Verdict::Zero;
     bool rightOk = true;
     switch (seg.right) {
       case RightRule::Word:
@@ -204,9 +208,7 @@ class Division {
         rightOk = rightCount >= 2 && (rightCount >= compoundRight_ || h == seg.begin);
         break;
     }
-    if (!rightOk) return seg.right == RightRule::Word ? Verdict::Zero : Verdict::Outer;
-    if (leftCount < (seg.left == LeftRule::Word ? left_ : compoundLeft_)) return Verdict::Zero;
-    return Verdict::Decide;
+    return rightOk ? Verdict::Decide : Verdict::Outer;
   }
 
   // Divides a segment without compound boundaries with the plain level, then settles each
@@ -219,9 +221,10 @@ class Division {
     for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
       std::uint8_t value = out_.values[static_cast<std::size_t>(h)];
       Change change = out_.changes[static_cast<std::size_t>(h)];
+      const Segment top = s.open.empty() ? leaf : s.open.front().segment;
       const Segment* inner = &leaf;
       for (std::size_t j = s.open.size(); j-- > 0;) {
-        const Verdict verdict = judge(*inner, h, change);
+        const Verdict verdict = judge(*inner, h, change, inner == &leaf);
         if (verdict == Verdict::Zero) {
           value = 0;
           change = Change{};
@@ -233,7 +236,7 @@ class Division {
         }
         inner = &s.open[j].segment;
       }
-      if (judge(*inner, h, change) != Verdict::Decide) {
+      if (judge(top, h, change, true) != Verdict::Decide) {
         value = 0;
         change = Change{};
       }
