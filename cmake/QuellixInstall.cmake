@@ -109,6 +109,13 @@ install(FILES
 # C++ headers and carries -std=c++20 (a later -std of the consumer's own, given after it,
 # takes precedence with GCC and Clang); quellix-c.pc is for C programs, which include only
 # quellix/quellix.h and must not be handed a C++ option.
+# A shared library's users compile with QUELLIX_SHARED (include/quellix/export.hpp), as
+# the CMake package's target gives them; a static library's must not.
+get_target_property(quellix_pc_type quellix TYPE)
+set(QUELLIX_PC_DEFINES "")
+if(quellix_pc_type STREQUAL "SHARED_LIBRARY")
+  set(QUELLIX_PC_DEFINES " -DQUELLIX_SHARED")
+endif()
 foreach(quellix_pc_name quellix quellix-c quellix-hyphen)
   configure_file("${PROJECT_SOURCE_DIR}/cmake/${quellix_pc_name}.pc.in"
     "${PROJECT_BINARY_DIR}/${quellix_pc_name}.pc.in" @ONLY)

@@ -288,6 +288,95 @@ TEST(PatternIndexImage, RefusesImagesItCannotRead) {
   EXPECT_EQ(PatternIndex::fromImage({odd, image.size()}), nullptr);
 }
 
+// The bytes an image must hold, written out field by field: every integer little-endian,
+// each array from a 16-byte boundary. Independent of the machine the test runs on.
+class LittleEndianImage {
+ public:
+  explicit LittleEndianImage(const PatternIndex& index) {
+    bytes_.insert(bytes_.end(), {'q', 'u', 'e', 'l', 'l', 'i', 'x', 'I'});
+    for (std::uint32_t field : {2u, 0x01020304u, index.dot, index.longestScoreList,
+                                index.longestPattern, 0u})
+      put(field, 4);
+    const std::size_t sizes[] = {2, 4, 8, 4, 4, 8, 4, 16, 1, 12, 4, 1};
+    for (std::size_t size : sizes) put(size, 4);
+    const std::size_t counts[] = {index.pageOf.size(),     index.symbolPages.size(),
+                                  index.outOfRange.size(), index.direct.size(),
+                                  index.codes.size(),      index.slots.size(),
+                                  index.listOf.size(),     index.shortLists.size(),
+                                  index.shortLength.size(), index.longLists.size(),
+                                  index.hitOffsets.size(), index.hitValues.size()};
+    for (std::size_t count : counts) put(count, 8);
+    pad();
+    for (auto code : index.pageOf) put(code, 2);
+    pad();
+    for (auto symbol : index.symbolPages) put(symbol, 4);
+    pad();
+    for (const auto& entry : index.outOfRange) {
+      put(entry.code, 4);
+      put(entry.symbol, 4);
+    }
+    pad();
+    for (auto symbol : index.direct) put(symbol, 4);
+    pad();
+    for (auto code : index.codes) put(code, 4);
+    pad();
+    for (const auto& slot : index.slots) {
+      put(slot.check, 4);
+      put(slot.base, 4);
+    }
+    pad();
+    for (auto list : index.listOf) put(list, 4);
+    pad();
+    for (const auto& list : index.shortLists)
+      for (auto value : list) put(value, 1);
+    pad();
+    for (auto length : index.shortLength) put(length, 1);
+    pad();
+    for (const auto& list : index.longLists) {
+      put(list.length, 4);
+      put(list.hitBegin, 4);
+      put(list.hitEnd, 4);
+    }
+    pad();
+    for (auto offset : index.hitOffsets) put(offset, 4);
+    pad();
+    for (auto value : index.hitValues) put(value, 1);
+    pad();
+  }
+  const std::vector<unsigned char>& bytes() const { return bytes_; }
+
+ private:
+  void put(std::uint64_t value, int width) {
+    for (int k = 0; k < width; ++k) bytes_.push_back(static_cast<unsigned char>(value >> (8 * k)));
+  }
+  void pad() { bytes_.resize((bytes_.size() + 15) / 16 * 16, 0); }
+  std::vector<unsigned char> bytes_;
+};
+
+// An image is the same bytes on every machine, so that the build machine can make a cross
+// build's images: here, whatever this machine's byte order, the image is exactly the
+// little-endian encoding of the index, and reads back as the index. Between them the texts
+// fill every array: direct symbols, characters past U+10FFFF, long score lists.
+TEST(PatternIndexImage, IsLittleEndianOnEveryMachine) {
+  std::u32string pastUnicode = U"\u4e001\u00e9\n\U0001F6002a\n";
+  pastUnicode += char32_t(0x110005);
+  pastUnicode += U"1q\n1a2b3c4d5e6f7g8h9i0j1k2l3m4n5o6p7q8\n";
+  bool direct = false, beyond = false, longLists = false;
+  for (const std::u32string& text : {std::u32string(U"a1b\n.ab2c\n3x.\n\u00e92\u01001\n"), pastUnicode}) {
+    const auto index = detail::buildIndex(detail::sortPatternLines(text));
+    ASSERT_NE(index, nullptr);
+    direct |= !index->direct.empty();
+    beyond |= !index->outOfRange.empty();
+    longLists |= !index->longLists.empty();
+    const std::vector<unsigned char> image = index->serialise();
+    EXPECT_EQ(image, LittleEndianImage(*index).bytes());
+    const auto read = PatternIndex::fromImage(image);
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(*read == *index);
+  }
+  EXPECT_TRUE(direct && beyond && longLists);
+}
+
 // Every language whose index the build made: the image reads back as exactly the index
 // made at run time from the language's pattern text.
 TEST(BuiltInPatternIndexes, AreTheIndexesOfTheirPatternTexts) {

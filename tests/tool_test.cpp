@@ -12,6 +12,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -280,12 +281,18 @@ std::vector<std::size_t> fieldStarts(const std::string& line) {
   return result;
 }
 
-void expectUsageError(const RunResult& result, std::string_view mention) {
+// A failure the tool reports on standard error with the given exit status: 2 for a wrong
+// command line, 1 for a file that cannot be read or holds what the library refuses.
+void expectFailure(const RunResult& result, int status, std::string_view mention) {
   EXPECT_TRUE(result.exited);
-  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.status, status);
   EXPECT_EQ(result.out, "");
   EXPECT_NE(result.err.find(mention), std::string::npos) << result.err;
   EXPECT_EQ(result.err.rfind("quellix-hyphenate: ", 0), 0u) << result.err;
+}
+
+void expectUsageError(const RunResult& result, std::string_view mention) {
+  expectFailure(result, 2, mention);
 }
 
 // Words of several scripts; every language divides them all (most stay whole).
@@ -904,10 +911,14 @@ TEST(ToolOwnData, ExceptionsPatternsAndMarginsApplyBeforeAnythingIsDivided) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, c.expected) << c.args.back();
   }
-  expectUsageError(runTool({"--exceptions", notUtf8.path(), "associate"}),
-                   notUtf8.path() + ": not UTF-8 at line 2, byte offset 6");
-  expectUsageError(runTool({"--patterns", "/nonexistent/p.tex", "associate"}),
-                   "cannot open '/nonexistent/p.tex'");
+  // Files that cannot be read or hold what the library refuses fail as reads do: status 1.
+  expectFailure(runTool({"--exceptions", notUtf8.path(), "associate"}), 1,
+                notUtf8.path() + ": not UTF-8 at line 2, byte offset 6");
+  expectFailure(runTool({"--patterns", "/nonexistent/p.tex", "associate"}), 1,
+                "cannot open '/nonexistent/p.tex'");
+  expectFailure(runTool({"--exceptions", "/nonexistent/e.txt", "associate"}), 1,
+                "cannot open '/nonexistent/e.txt'");
+  expectFailure(runTool({"--exceptions", "/", "associate"}), 1, "cannot read '/'");
   expectUsageError(runTool({"--left", "x", "associate"}), "--left");
 }
 
@@ -931,6 +942,34 @@ TEST(ToolLicence, PrintsTheEmbeddedText) {
   }
 }
 
+// Without a language: quellix's own licence, then every language with the licence its
+// notice states, marked where this build left it out.
+TEST(ToolLicence, AloneShowsQuellixsOwnAndEachLanguagesStatedLicence) {
+  const RunResult result = runTool({"--licence"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out.rfind("quellix " QUELLIX_TEST_PROJECT_VERSION " is under the MIT licence:\n\n"
+                             "MIT License\n",
+                             0),
+            0u)
+      << result.out;
+  EXPECT_NE(result.out.find("THE SOFTWARE IS PROVIDED \"AS IS\""), std::string::npos);
+  const std::vector<std::string> all = lines(result.out);
+  for (const Language language : quellix::enumFrom(quellix::languageMinBound)) {
+    const std::string affix(quellix::languageAffix(language));
+    const auto row = std::find_if(all.begin(), all.end(), [&](const std::string& line) {
+      return line.rfind(affix + "  ", 0) == 0;
+    });
+    ASSERT_NE(row, all.end()) << affix;
+    EXPECT_EQ(row->ends_with(" (not built in)"), !quellix::languageBuiltIn(language)) << *row;
+  }
+  EXPECT_NE(result.out.find("LaTeX Project Public License, version 1 or any later version\n"),
+            std::string::npos);
+  EXPECT_EQ(runTool({"--license"}).out, result.out);
+  // An option after it is not taken for a language; an empty one names none.
+  expectUsageError(runTool({"--licence", "--list"}), "--list");
+  expectUsageError(runTool({"--licence="}), "unknown language ''");
+}
+
 TEST(ToolVersion, PrintsTheProjectVersion) {
   const RunResult result = runTool({"--version"});
   EXPECT_EQ(result.status, 0);
@@ -943,7 +982,7 @@ TEST(ToolHelp, ShowsEveryOptionAndAnExample) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
   for (const char* option : {"--language NAME", "--separator SEP", "--text", "--html", "--ignore-lang",
-                             "--min-length N", "--list", "--licence LANGUAGE", "--version",
+                             "--min-length N", "--list", "--licence [LANGUAGE]", "--version",
                              "--help", "--exact", "WORD...", "FILE..."})
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   // The examples' answers are the ones the tool really gives.
@@ -1037,7 +1076,6 @@ TEST(ToolErrors, UnknownOptionIsNamed) {
 TEST(ToolErrors, MisusedOptionsAreNamed) {
   expectUsageError(runTool({"--language"}), "--language");
   expectUsageError(runTool({"--separator"}), "--separator");
-  expectUsageError(runTool({"--licence"}), "--licence");
   expectUsageError(runTool({"--list=all"}), "--list");
   expectUsageError(runTool({"--list", "--licence", "en-us"}), "--licence");
   expectUsageError(runTool({"--list", "associate"}), "'associate'");

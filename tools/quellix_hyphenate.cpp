@@ -35,6 +35,9 @@
 #include "quellix/text.hpp"
 #include "quellix/version.hpp"
 
+// kOwnLicence (LICENSE) and kStatedLicences (data/licences.tsv), made by the build.
+#include "tool_licences.inc"
+
 namespace {
 
 constexpr std::string_view kProgram = "quellix-hyphenate";
@@ -44,6 +47,13 @@ constexpr std::string_view kProgram = "quellix-hyphenate";
 
 // A command line the tool cannot act on; main() prints the message and exits with 2.
 struct UsageError {
+  std::string message;
+};
+
+// A file named on the command line (--patterns, --exceptions) could not be read or holds
+// what the library refuses; main() prints the message and exits with 1, as for any failed
+// read.
+struct FileError {
   std::string message;
 };
 
@@ -220,7 +230,8 @@ enum class OptionId {
 struct OptionSpec {
   OptionId id;
   std::string_view name;      // without the leading "--"
-  std::string_view argument;  // name of the value in --help; empty: the option takes none
+  std::string_view argument;  // name of the value in --help; empty: the option takes none;
+                              // in brackets: the value may be left out (long form only)
   std::string_view help;      // lines of at most 58 characters; empty: not listed
   char shortName = '\0';      // the one-letter form ("-l"), if any
 };
@@ -281,8 +292,11 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Format, "format", "FORMAT",
      "with --list: table (the default) or tsv, tab-separated\n"
      "number, name, affix, left, right, built in (yes or no)"},
-    {OptionId::Licence, "licence", "LANGUAGE", "print the licence of LANGUAGE's pattern data"},
-    {OptionId::License, "license", "LANGUAGE", ""},
+    {OptionId::Licence, "licence", "[LANGUAGE]",
+     "print the licence of LANGUAGE's pattern data; without\n"
+     "LANGUAGE, quellix's own licence and the licence that\n"
+     "each language's notice states"},
+    {OptionId::License, "license", "[LANGUAGE]", ""},
     {OptionId::Version, "version", "", "print the version and exit", 'V'},
     {OptionId::Help, "help", "", "print this help and exit", 'h'},
 };
@@ -306,7 +320,7 @@ struct Settings {
   bool exact = false;
   Mode mode = Mode::Divide;
   std::string_view modeOption;  // the option that chose mode, for conflict messages
-  quellix::Language licenceLanguage = quellix::Language::English_US;
+  std::optional<quellix::Language> licenceLanguage;  // none: quellix's own licence
   bool help = false;
   bool version = false;
   std::vector<std::string_view> words;  // for Mode::Text, the files
@@ -353,7 +367,9 @@ std::size_t parseCount(std::string_view option, std::string_view value) {
   return count;
 }
 
-void applyOption(Settings& settings, const OptionSpec& option, std::string_view value) {
+// given is false when an optional value was left out.
+void applyOption(Settings& settings, const OptionSpec& option, std::string_view value,
+                 bool given = true) {
   switch (option.id) {
     case OptionId::Language:
       settings.language = parseLanguage(value);
@@ -393,7 +409,7 @@ void applyOption(Settings& settings, const OptionSpec& option, std::string_view 
       break;
     case OptionId::Licence:
     case OptionId::License:
-      settings.licenceLanguage = parseLanguage(value);
+      if (given) settings.licenceLanguage = parseLanguage(value);
       chooseMode(settings, Mode::Licence, option.name);
       break;
     case OptionId::Version: settings.version = true; break;
@@ -457,13 +473,17 @@ Settings parseCommandLine(int argc, char** argv) {
       throw UsageError{"unknown option " + quoted(arg.substr(0, equals)) +
                        "; run quellix-hyphenate --help for the options"};
     std::string_view value;
+    const bool optional = option->argument.starts_with('[');
     if (option->argument.empty()) {
       if (equals != std::string_view::npos)
         throw UsageError{"option --" + std::string(name) + " takes no value"};
     } else if (equals != std::string_view::npos) {
       value = arg.substr(equals + 1);
-    } else if (i + 1 < argc) {
+    } else if (i + 1 < argc && !(optional && argv[i + 1][0] == '-')) {
       value = argv[++i];
+    } else if (optional) {
+      applyOption(settings, *option, value, false);
+      continue;
     } else {
       throw UsageError{"option --" + std::string(name) + " needs a value (" +
                        std::string(option->argument) + ")"};
@@ -495,7 +515,7 @@ std::string helpText() {
       "                         [--separator SEP] [--min-length N] [--jobs N] [FILE...]\n"
       "       quellix-hyphenate --dictionary FILE [--separator SEP] [--exact] [WORD...]\n"
       "       quellix-hyphenate --list [--format tsv] | --list-dictionaries\n"
-      "       quellix-hyphenate --licence LANGUAGE | --version | --help\n"
+      "       quellix-hyphenate --licence [LANGUAGE] | --version | --help\n"
       "\n"
       "Divides every word of each WORD argument at its permitted break points and\n"
       "prints one line per argument, the pieces joined by SEP; spaces, punctuation,\n"
@@ -556,6 +576,25 @@ std::string helpText() {
 
 // ---------------------------------------------------------------------------------------
 // The modes.
+
+// --licence without a language: quellix's own licence, then the licence that each
+// language's notice states, so that a user sees at once what binds a program using them.
+std::string ownLicenceText() {
+  std::string text = "quellix " QUELLIX_VERSION_STRING " is under the MIT licence:\n\n";
+  text.append(kOwnLicence);
+  text.append(
+      "\nThe pattern data of each language carries its own licence notice;\n"
+      "quellix-hyphenate --licence LANGUAGE prints it. The licence each notice states:\n\n");
+  std::size_t affixWidth = 0;
+  for (const StatedLicence& row : kStatedLicences) affixWidth = std::max(affixWidth, row.affix.size());
+  for (const StatedLicence& row : kStatedLicences) {
+    text.append(row.affix).append(affixWidth + 2 - row.affix.size(), ' ').append(row.stated);
+    const std::optional<quellix::Language> language = quellix::languageFromName(row.affix);
+    if (language && !quellix::languageBuiltIn(*language)) text.append(" (not built in)");
+    text.push_back('\n');
+  }
+  return text;
+}
 
 void listLanguages(Output& out, bool tsv) {
   const quellix::LanguageRange all = quellix::enumFrom(quellix::languageMinBound);
@@ -963,11 +1002,11 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   return status;
 }
 
-// The whole of a file given on the command line. Throws UsageError naming it when it cannot
+// The whole of a file given on the command line. Throws FileError naming it when it cannot
 // be read.
 std::string readWholeFile(std::string_view path) {
   const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw UsageError{"cannot open " + quoted(path) + ": " + std::strerror(errno)};
+  if (fd < 0) throw FileError{"cannot open " + quoted(path) + ": " + std::strerror(errno)};
   std::string text;
   std::string chunk(64 * 1024, '\0');
   for (;;) {
@@ -976,7 +1015,7 @@ std::string readWholeFile(std::string_view path) {
     if (n < 0) {
       const int error = errno;
       ::close(fd);
-      throw UsageError{"cannot read " + quoted(path) + ": " + std::strerror(error)};
+      throw FileError{"cannot read " + quoted(path) + ": " + std::strerror(error)};
     }
     if (n == 0) break;
     text.append(chunk.data(), static_cast<std::size_t>(n));
@@ -986,7 +1025,7 @@ std::string readWholeFile(std::string_view path) {
 }
 
 // The language's hyphenator with the command line's own patterns, exception words and
-// margins. Every file is read and checked before anything is divided. Throws UsageError.
+// margins. Every file is read and checked before anything is divided. Throws FileError.
 quellix::Hyphenator chosenHyphenator(const Settings& settings) {
   quellix::Hyphenator h = quellix::languageHyphenator(settings.language);
   try {
@@ -996,7 +1035,7 @@ quellix::Hyphenator chosenHyphenator(const Settings& settings) {
     for (const std::string_view file : settings.exceptionFiles)
       h = quellix::withExceptions(h, readWholeFile(file), file);
   } catch (const quellix::ArgumentError& error) {
-    throw UsageError{error.what()};
+    throw FileError{error.what()};
   }
   if (settings.leftMin || settings.rightMin) {
     // Counts past any word's length behave alike; the cap keeps them in range.
@@ -1020,7 +1059,10 @@ int act(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
   } else if (settings.mode == Mode::ListDictionaries) {
     listDictionaries(out);
   } else if (settings.mode == Mode::Licence) {
-    out.write(quellix::languageLicence(settings.licenceLanguage));
+    if (settings.licenceLanguage)
+      out.write(quellix::languageLicence(*settings.licenceLanguage));
+    else
+      out.write(ownLicenceText());
   } else if (settings.mode == Mode::Text) {
     return hyphenateInputs(settings, h, out);
   } else if (settings.exact || settings.dictionaryFile) {
@@ -1063,6 +1105,9 @@ int run(int argc, char** argv) {
   } catch (const UsageError& error) {
     printError(error.message);
     return 2;
+  } catch (const FileError& error) {
+    printError(error.message);
+    return 1;
   }
   Output out(STDOUT_FILENO);
   int status = 0;

@@ -20,7 +20,7 @@
 #include "quellix/text.hpp"
 #include "quellix/version.hpp"
 #include "language_table.hpp"
-#include "utf8_decode.hpp"
+#include "printable_message.hpp"
 
 struct quellix_hyphenator {
   quellix::Language language;
@@ -34,41 +34,13 @@ namespace {
 
 thread_local std::string lastError;
 
-// Messages may quote a caller's text (a language name, a word): they are cut to this many
-// bytes, at a character boundary, and their control characters and malformed bytes are
-// written as \xHH, so that a message stays short and safe to print.
-constexpr std::size_t kMessageLimit = 256;
-
-std::string boundedMessage(std::string_view message) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(message.data());
-  for (std::size_t at = 0; at < message.size();) {
-    char32_t c = 0;
-    std::size_t length = quellix::detail::decodeUtf8Sequence(bytes + at, message.size() - at, c);
-    const bool escaped = length == 0 || c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0);
-    if (length == 0) length = 1;
-    const std::size_t written = escaped ? 4 * length : length;
-    if (out.size() + written > kMessageLimit) {
-      out += "...";
-      break;
-    }
-    if (escaped) {
-      for (std::size_t k = 0; k < length; ++k) {
-        const unsigned char byte = bytes[at + k];
-        out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-      }
-    } else {
-      out.append(message.substr(at, length));
-    }
-    at += length;
-  }
-  return out;
-}
+// Messages may quote a caller's text (a language name, a word): printableMessage() cuts
+// them and escapes what a terminal could act on.
+using quellix::detail::kMessageLimit;
 
 quellix_status fail(quellix_status status, std::string_view message) noexcept {
   try {
-    lastError = boundedMessage(message);
+    lastError = quellix::detail::printableMessage(message);
   } catch (...) {
     lastError.clear();  // no memory for the message: an empty one is still true
   }

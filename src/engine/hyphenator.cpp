@@ -69,8 +69,6 @@ namespace {
 
 using detail::PatternIndex;
 
-__extension__ typedef __int128 Wide;  // margins are any int64: their sums need 65 bits
-
 // Buffers this thread keeps for words too long for the stack, so that dividing long words
 // again allocates nothing. Several are in use at once (one call needs a few, and a
 // caller's normaliser may divide words itself); past kBlocks a call takes fresh memory.
@@ -166,16 +164,25 @@ struct Margins {
   bool leftPositive;
 };
 
-std::size_t saturated(Wide value) noexcept {
-  if (value <= 0) return 0;
-  return value >= Wide(SIZE_MAX) ? SIZE_MAX : static_cast<std::size_t>(value);
+// a + b for any int64 values (the exact sum needs 65 bits) as a size: 0 when it is not
+// positive, SIZE_MAX when it does not fit.
+std::size_t saturatedSum(std::int64_t a, std::int64_t b) noexcept {
+  std::uint64_t sum = 0;
+  if (a >= 0 && b >= 0) {
+    sum = static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b);  // below 2^64
+  } else if (a >= 0 || b >= 0) {
+    const std::int64_t mixed = a + b;  // opposite signs: no overflow
+    if (mixed <= 0) return 0;
+    sum = static_cast<std::uint64_t>(mixed);
+  } else {
+    return 0;
+  }
+  return sum >= SIZE_MAX ? SIZE_MAX : static_cast<std::size_t>(sum);
 }
 
 Margins marginsOf(std::int64_t left, std::int64_t right) noexcept {
-  const Wide l = left;
-  const Wide r = right;
-  return {saturated(l + r), saturated(std::max<Wide>(l, 1)), saturated(l >= 1 ? r : l + r),
-          l >= 1};
+  return {saturatedSum(left, right), saturatedSum(std::max<std::int64_t>(left, 1), 0),
+          left >= 1 ? saturatedSum(right, 0) : saturatedSum(left, right), left >= 1};
 }
 
 // Calls emit(i) for each break of an n-character word whose score list is s (s[i] for
@@ -196,7 +203,7 @@ std::size_t emitBreaks(const std::uint8_t* s, std::size_t sLength, std::size_t n
       unsigned bits = detail::oddSixteen(s + i);
       if (hi - i < 15) bits &= (2u << (hi - i)) - 1u;
       for (; bits; bits &= bits - 1) {
-        emit(i + static_cast<unsigned>(__builtin_ctz(bits)));
+        emit(i + static_cast<unsigned>(std::countr_zero(bits)));
         ++count;
       }
     }
@@ -205,7 +212,7 @@ std::size_t emitBreaks(const std::uint8_t* s, std::size_t sLength, std::size_t n
   // Sixteen scores at a time while they lie inside the list, then the tail one by one.
   for (; hi >= 15 && i <= hi - 15; i += 16) {
     for (unsigned bits = detail::oddSixteen(s + i); bits; bits &= bits - 1) {
-      emit(i + static_cast<unsigned>(__builtin_ctz(bits)));
+      emit(i + static_cast<unsigned>(std::countr_zero(bits)));
       ++count;
     }
   }

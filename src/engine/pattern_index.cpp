@@ -4,10 +4,13 @@
 #include <bit>
 #include <climits>
 #include <deque>
+#include <initializer_list>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 
 #include "quellix/error.hpp"
@@ -58,7 +61,7 @@ void assignSymbols(PatternIndexData& index, const TrieLayout& layout) {
   std::uint16_t usedPages = 0;
   for (std::size_t word = 0; word < seen.size(); ++word) {
     for (std::uint64_t bits = seen[word]; bits; bits &= bits - 1) {
-      auto code = static_cast<char32_t>(word * 64 + static_cast<unsigned>(__builtin_ctzll(bits)));
+      auto code = static_cast<char32_t>(word * 64 + static_cast<unsigned>(std::countr_zero(bits)));
       std::size_t page = code >> 8;
       if (index.pageOf.size() <= page) index.pageOf.resize(page + 1, 0);
       if (index.pageOf[page] == 0) {
@@ -437,9 +440,12 @@ PatternIndex::Symbol PatternIndex::symbolPastUnicode(char32_t code) const noexce
 
 namespace {
 
-// The header of an index image: what fromImage checks before it trusts the arrays.
+// The header of an index image: what fromImage checks before it trusts the arrays. Every
+// integer of an image, in the header and in the arrays, is stored little-endian whatever
+// the machine that writes or reads it, so that an image made on the build machine is right
+// for any target.
 constexpr char kImageMagic[8] = {'q', 'u', 'e', 'l', 'l', 'i', 'x', 'I'};
-constexpr std::uint32_t kImageVersion = 1;
+constexpr std::uint32_t kImageVersion = 2;  // 1 was in the writer's own byte order
 constexpr std::uint32_t kByteOrderMark = 0x01020304u;
 constexpr std::size_t kImageArrays = 12;
 constexpr std::size_t kImageAlign = 16;
@@ -455,22 +461,85 @@ struct ImageHeader {
   std::uint64_t count[kImageArrays];
 };
 constexpr std::size_t kHeaderBytes = (sizeof(ImageHeader) + kImageAlign - 1) / kImageAlign * kImageAlign;
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+static_assert(kLittleEndian || std::endian::native == std::endian::big, "mixed-endian machine");
 
-// Calls visit(span) for each array of index, in image order; visit may rebind the span.
-template <class Index, class Visit>
-void forEachArray(Index& index, Visit visit) {
-  visit(index.pageOf);
-  visit(index.symbolPages);
-  visit(index.outOfRange);
-  visit(index.direct);
-  visit(index.codes);
-  visit(index.slots);
-  visit(index.listOf);
-  visit(index.shortLists);
-  visit(index.shortLength);
-  visit(index.longLists);
-  visit(index.hitOffsets);
-  visit(index.hitValues);
+std::size_t alignedSize(std::size_t bytes) noexcept {
+  return (bytes + kImageAlign - 1) / kImageAlign * kImageAlign;
+}
+
+// value with its bytes reversed on a big-endian machine: the little-endian form of a
+// native value, and the native form of a little-endian one.
+template <class T>
+T littleEndian(T value) noexcept {
+  if constexpr (!kLittleEndian) {
+    unsigned char bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);
+    std::reverse(std::begin(bytes), std::end(bytes));
+    std::memcpy(&value, bytes, sizeof value);
+  }
+  return value;
+}
+
+// The header's integers converted as littleEndian does.
+ImageHeader littleEndian(ImageHeader header) noexcept {
+  for (std::uint32_t* field : {&header.version, &header.byteOrder, &header.dot,
+                               &header.longestScoreList, &header.longestPattern, &header.reserved})
+    *field = littleEndian(*field);
+  for (std::size_t k = 0; k < kImageArrays; ++k) {
+    header.elementSize[k] = littleEndian(header.elementSize[k]);
+    header.count[k] = littleEndian(header.count[k]);
+  }
+  return header;
+}
+
+// The width of the integers an array element is made of: its bytes are reversed in groups
+// of this many on a big-endian machine. Every element is integers of one width, unpadded.
+template <class Element>
+constexpr std::size_t unitBytes() {
+  static_assert(std::has_unique_object_representations_v<Element>, "padding in an image element");
+  if constexpr (std::is_integral_v<Element>) {
+    return sizeof(Element);
+  } else if constexpr (std::is_same_v<Element, std::array<std::uint8_t, PatternIndex::kShortWidth>>) {
+    return 1;
+  } else {
+    static_assert(std::is_same_v<Element, PatternIndex::Slot> ||
+                      std::is_same_v<Element, PatternIndex::LongList> ||
+                      std::is_same_v<Element, PatternIndex::CodeSymbol>,
+                  "an image element of unknown layout");
+    static_assert(sizeof(char32_t) == 4 && sizeof(Element) % 4 == 0);
+    return 4;
+  }
+}
+
+// Copies the elements of from to out (from.size_bytes() bytes) as littleEndian converts
+// each of their integers.
+template <class Element>
+void copyLittleEndian(std::span<const Element> from, void* out) noexcept {
+  if (from.empty()) return;
+  std::memcpy(out, from.data(), from.size_bytes());
+  constexpr std::size_t unit = unitBytes<Element>();
+  if constexpr (!kLittleEndian && unit > 1) {
+    auto* bytes = static_cast<unsigned char*>(out);
+    for (std::size_t at = 0; at < from.size_bytes(); at += unit) std::reverse(bytes + at, bytes + at + unit);
+  }
+}
+
+// Calls visit(a.array, b.array, ...) for each array of the indexes given, in image order.
+template <class Visit, class... Indexes>
+void forEachArray(Visit visit, Indexes&... index) {
+  visit(index.pageOf...);
+  visit(index.symbolPages...);
+  visit(index.outOfRange...);
+  visit(index.direct...);
+  visit(index.codes...);
+  visit(index.slots...);
+  visit(index.listOf...);
+  visit(index.shortLists...);
+  visit(index.shortLength...);
+  visit(index.longLists...);
+  visit(index.hitOffsets...);
+  visit(index.hitValues...);
 }
 
 }  // namespace
@@ -485,19 +554,24 @@ std::vector<unsigned char> PatternIndex::serialise() const {
   header.longestPattern = longestPattern;
   std::size_t total = kHeaderBytes;
   std::size_t k = 0;
-  forEachArray(*this, [&](auto array) {
-    header.elementSize[k] = static_cast<std::uint32_t>(sizeof(array[0]));
-    header.count[k] = array.size();
-    total += (array.size_bytes() + kImageAlign - 1) / kImageAlign * kImageAlign;
-    ++k;
-  });
+  forEachArray(
+      [&](auto array) {
+        header.elementSize[k] = static_cast<std::uint32_t>(sizeof(array[0]));
+        header.count[k] = array.size();
+        total += alignedSize(array.size_bytes());
+        ++k;
+      },
+      *this);
   std::vector<unsigned char> image(total, 0);
-  std::memcpy(image.data(), &header, sizeof header);
+  const ImageHeader stored = littleEndian(header);
+  std::memcpy(image.data(), &stored, sizeof stored);
   std::size_t at = kHeaderBytes;
-  forEachArray(*this, [&](auto array) {
-    if (!array.empty()) std::memcpy(image.data() + at, array.data(), array.size_bytes());
-    at += (array.size_bytes() + kImageAlign - 1) / kImageAlign * kImageAlign;
-  });
+  forEachArray(
+      [&](auto array) {
+        copyLittleEndian(array, image.data() + at);
+        at += alignedSize(array.size_bytes());
+      },
+      *this);
   return image;
 }
 
@@ -506,6 +580,7 @@ std::unique_ptr<const PatternIndex> PatternIndex::fromImage(std::span<const unsi
   if (image.size() < kHeaderBytes || reinterpret_cast<std::uintptr_t>(image.data()) % kImageAlign != 0)
     return nullptr;
   std::memcpy(&header, image.data(), sizeof header);
+  header = littleEndian(header);
   if (std::memcmp(header.magic, kImageMagic, sizeof kImageMagic) != 0 ||
       header.version != kImageVersion || header.byteOrder != kByteOrderMark)
     return nullptr;
@@ -516,19 +591,21 @@ std::unique_ptr<const PatternIndex> PatternIndex::fromImage(std::span<const unsi
   std::size_t at = kHeaderBytes;
   std::size_t k = 0;
   bool fits = true;
-  forEachArray(*index, [&](auto& array) {
-    using Element = typename std::remove_reference_t<decltype(array)>::element_type;
-    const std::uint64_t count = header.count[k];
-    const bool sized = header.elementSize[k] == sizeof(Element);
-    ++k;
-    if (!fits || !sized || count > (image.size() - at) / sizeof(Element)) {
-      fits = false;
-      return;
-    }
-    array = {reinterpret_cast<const Element*>(image.data() + at), static_cast<std::size_t>(count)};
-    at += (array.size_bytes() + kImageAlign - 1) / kImageAlign * kImageAlign;
-    if (at > image.size()) fits = false;
-  });
+  forEachArray(
+      [&](auto& array) {
+        using Element = typename std::remove_reference_t<decltype(array)>::element_type;
+        const std::uint64_t count = header.count[k];
+        const bool sized = header.elementSize[k] == sizeof(Element);
+        ++k;
+        if (!fits || !sized || count > (image.size() - at) / sizeof(Element)) {
+          fits = false;
+          return;
+        }
+        array = {reinterpret_cast<const Element*>(image.data() + at), static_cast<std::size_t>(count)};
+        at += alignedSize(array.size_bytes());
+        if (at > image.size()) fits = false;
+      },
+      *index);
   // What match and symbolOf index without a bounds check.
   if (!fits || index->slots.empty() || index->listOf.size() != index->slots.size() ||
       index->shortLength.size() != index->shortLists.size() ||
@@ -537,7 +614,19 @@ std::unique_ptr<const PatternIndex> PatternIndex::fromImage(std::span<const unsi
                                                                      index->pageOf.end(),
                                                                      [](std::uint16_t p) { return p != 0; }))
     return nullptr;
-  return index;
+  if (kLittleEndian) return index;  // the arrays are used where they lie
+  // A big-endian machine divides with a converted copy.
+  auto data = std::make_unique<PatternIndexData>();
+  data->dot = index->dot;
+  data->longestScoreList = index->longestScoreList;
+  data->longestPattern = index->longestPattern;
+  forEachArray(
+      [](auto stored, auto& copy) {
+        copy.resize(stored.size());
+        copyLittleEndian(stored, copy.data());
+      },
+      *index, *data);
+  return std::make_unique<const PatternIndex>(std::move(data));
 }
 
 bool operator==(const PatternIndex& a, const PatternIndex& b) noexcept {

@@ -159,12 +159,14 @@ struct PatternIndex {
 
   // An index over arrays it owns. Never throws.
   explicit PatternIndex(std::unique_ptr<const PatternIndexData> owned) noexcept;
-  // An index over the arrays of an image that serialise() made, which must outlive it;
-  // null when image is not one this build can read (another layout or byte order, or
-  // counts that do not fit its size). Never throws (beyond bad_alloc).
+  // The index of an image that serialise() made, on this machine or any other; the image
+  // must start on a 16-byte boundary and outlive the index, whose arrays are views of it on
+  // a little-endian machine (a big-endian one reads a converted copy). Null when image is
+  // not one this build can read (another layout, or counts that do not fit its size).
+  // Never throws (beyond bad_alloc).
   static std::unique_ptr<const PatternIndex> fromImage(std::span<const unsigned char> image);
   // The image of this index, for fromImage: a header, then each array from a 16-byte
-  // boundary. Its size is a multiple of 16.
+  // boundary, every integer little-endian. Its size is a multiple of 16.
   std::vector<unsigned char> serialise() const;
 
   Symbol symbolOf(char32_t code) const noexcept {

@@ -7,15 +7,17 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "visibility.hpp"
+
 // The assembled bytes of each file; hidden, so the references stay inside the library.
 #define QUELLIX_EMBEDDED_FILE(index, name, size) \
-  extern "C" __attribute__((visibility("hidden"))) const unsigned char quellix_embedded_##index[size];
+  extern "C" QUELLIX_HIDDEN const unsigned char quellix_embedded_##index[size];
 #include "embedded_files.inc"
 #undef QUELLIX_EMBEDDED_FILE
 
 #if QUELLIX_PATTERN_INDEXES
 // The index images, one after another, each from a 16-byte boundary (pattern_indexes.S).
-extern "C" __attribute__((visibility("hidden"))) const unsigned char quellix_pattern_indexes[];
+extern "C" QUELLIX_HIDDEN const unsigned char quellix_pattern_indexes[];
 #endif
 
 namespace quellix::detail {
