@@ -318,6 +318,14 @@ TEST_P(DictionaryDifferential, SameValuesBreaksAndChangesAsLibhyphen) {
   words = spread(std::move(words), kMostWords);
   own = spread(std::move(own), kMostWords / 3);
   words.insert(words.end(), own.begin(), own.end());
+  // Words as running text gives them too: with digits around and inside them.
+  const std::size_t plain = words.size();
+  for (std::size_t k = 0; k < plain && k < 3000; k += 10) {
+    const std::u32string w = words[k * plain / 3000];  // a copy: words grows below
+    if (w.find_first_of(U"-'") != std::u32string::npos) continue;
+    words.push_back(U"12" + w + U"3");
+    words.push_back(w.substr(0, w.size() / 2) + U"4" + w.substr(w.size() / 2));
+  }
   // libhyphen reading the file without each fault's trigger, where that changes the file.
   std::vector<std::pair<const Fault*, Peer>> repaired;
   for (const Fault& fault : kFaults) {

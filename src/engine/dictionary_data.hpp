@@ -4,6 +4,7 @@
 #ifndef QUELLIX_SRC_ENGINE_DICTIONARY_DATA_HPP
 #define QUELLIX_SRC_ENGINE_DICTIONARY_DATA_HPP
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -51,6 +52,18 @@ struct DictionaryLevel {
   // is in the level's alphabet gets nothing from it.
   bool needsLetter = true;
 
+  // The quick reading: per slot, the 16 values of its pattern aligned to the pattern's end
+  // (windows[windowOf[slot] & kWindowMask]; 0: none), for patterns of at most 15 letters;
+  // kLong marks a longer pattern, which is applied one value at a time, and kChange one
+  // with a change, after which the word is read again keeping track of changes.
+  static constexpr std::size_t kWidth = 16;
+  static constexpr std::uint32_t kLong = 0x80000000u;
+  static constexpr std::uint32_t kChange = 0x40000000u;
+  static constexpr std::uint32_t kWindowMask = 0x3fffffffu;
+  std::vector<std::uint32_t> windowOf;
+  std::vector<std::array<std::uint8_t, kWidth>> windows;
+  bool anyChange = false;
+
   bool empty() const noexcept { return index == nullptr; }
 };
 
@@ -83,7 +96,7 @@ std::shared_ptr<const DictionaryData> readDictionaryData(std::string_view bytes,
 struct DictionaryResult {
   struct Change {
     const DictionaryChange* text = nullptr;  // null: a standard break (or none)
-    std::int64_t begin = 0;  // the first character of the word it replaces
+    std::int32_t begin = 0;  // the first character of the word it replaces
     std::uint32_t cut = 0;   // how many it replaces
   };
   std::vector<std::uint8_t> values;  // values[i]: the boundary after character i

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -278,6 +279,28 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
     }
     level.patternOf[slot] = static_cast<std::uint32_t>(level.patterns.size() + 1);
     level.patterns.push_back(record);
+  }
+  // The windows of the quick reading.
+  level.windowOf.assign(slots, 0);
+  level.windows.assign(1, {});
+  std::map<std::array<std::uint8_t, DictionaryLevel::kWidth>, std::uint32_t> windowIds;
+  windowIds.emplace(level.windows[0], 0);
+  for (std::uint32_t slot = 0; slot < slots; ++slot) {
+    const std::uint32_t found = level.patternOf[slot];
+    if (found == 0) continue;
+    const DictionaryLevel::Pattern& p = level.patterns[found - 1];
+    std::uint32_t flags = p.change >= 0 ? DictionaryLevel::kChange : 0;
+    level.anyChange = level.anyChange || p.change >= 0;
+    if (p.length + 1 > DictionaryLevel::kWidth) {
+      level.windowOf[slot] = flags | DictionaryLevel::kLong;
+      continue;
+    }
+    std::array<std::uint8_t, DictionaryLevel::kWidth> window{};
+    for (std::uint32_t t = 0; t <= p.length; ++t)
+      window[DictionaryLevel::kWidth - 1 - p.length + t] = level.values[p.valuesBegin + t];
+    const auto [it, added] = windowIds.try_emplace(window, static_cast<std::uint32_t>(level.windows.size()));
+    if (added) level.windows.push_back(window);
+    level.windowOf[slot] = flags | it->second;
   }
   // Fallbacks in breadth-first order: a node's is found from its parent's.
   std::stable_sort(nodes.begin(), nodes.end(),
