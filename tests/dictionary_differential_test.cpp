@@ -1,4 +1,4 @@
-// Every dictionary of Debian's 46 hyphen-* packages, divided by quellix and by libhyphen (the
+// Every dictionary of Debian's 46 hyphen-* packages (and myspell-et's), divided by quellix and by libhyphen (the
 // system's libhyphen, linked in) over a word list of its language: the same values at every
 // boundary, the same breaks and the same changes of spelling, through quellix's values
 // (what quellix/compat/hyphen.h reports) and through its ordinary hyphenator. A dictionary,
@@ -54,7 +54,7 @@ const DictionaryCase kCases[] = {
     {"hyph_en_GB.dic", "hyphen-en-gb", "/usr/share/dict/british-english", ListFormat::Lines, "wbritish"},
     {"hyph_en_US.dic", "hyphen-en-us", "/usr/share/dict/american-english", ListFormat::Lines, "wamerican"},
     {"hyph_es_ES.dic", "hyphen-es", "/usr/share/dict/spanish", ListFormat::Lines, "wspanish"},
-    {"hyph_et_EE.dic", "hyphen-et", "et_EE", ListFormat::Hunspell, "myspell-et"},
+    {"hyph_et_EE.dic", "myspell-et", "et_EE", ListFormat::Hunspell, "myspell-et"},
     {"hyph_fr.dic", "hyphen-fr", "/usr/share/dict/french", ListFormat::Lines, "wfrench"},
     {"hyph_gl_ES.dic", "hyphen-gl", "/usr/share/dict/galician-minimos", ListFormat::Lines, "wgalician-minimos"},
     {"hyph_gu_IN.dic", "hyphen-gu", "gu_IN", ListFormat::Hunspell, "hunspell-gu"},
