@@ -88,6 +88,17 @@ quellix_status deliver(const std::string& result, char* buffer, std::size_t capa
 
 bool badBuffer(const void* buffer, std::size_t capacity) { return buffer == nullptr && capacity > 0; }
 
+// The pieces with separator between them.
+template <class Piece>
+std::string joined(const std::vector<Piece>& pieces, const char* separator) {
+  std::string result;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i != 0) result += separator;
+    result += pieces[i];
+  }
+  return result;
+}
+
 }  // namespace
 
 extern "C" {
@@ -155,14 +166,8 @@ quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const cha
       badBuffer(buffer, capacity))
     return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
   return guarded([&] {
-    const std::vector<std::string_view> pieces =
-        quellix::hyphenate(*hyphenator->hyphenator, textOf(word, word_length));
-    std::string result;
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-      if (i != 0) result += separator;
-      result += pieces[i];
-    }
-    return deliver(result, buffer, capacity, length);
+    return deliver(joined(quellix::hyphenate(*hyphenator->hyphenator, textOf(word, word_length)), separator),
+                   buffer, capacity, length);
   });
 }
 
@@ -200,14 +205,9 @@ quellix_status quellix_hyphenate_with_changes(const quellix_hyphenator* hyphenat
       badBuffer(buffer, capacity))
     return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
   return guarded([&] {
-    const std::vector<std::string> pieces =
-        quellix::hyphenateWithChanges(*hyphenator->hyphenator, textOf(word, word_length));
-    std::string result;
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-      if (i != 0) result += separator;
-      result += pieces[i];
-    }
-    return deliver(result, buffer, capacity, length);
+    return deliver(
+        joined(quellix::hyphenateWithChanges(*hyphenator->hyphenator, textOf(word, word_length)), separator),
+        buffer, capacity, length);
   });
 }
 
