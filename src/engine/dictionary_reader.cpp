@@ -365,10 +365,9 @@ std::shared_ptr<const DictionaryData> Reader::read() {
   if (first) fail(0, "empty: the first line must name the encoding");
 
   DictionaryData& d = *data_;
+  // The settings are those of the first level (the only one without NEXTLEVEL).
   const LevelLines& top = levels_[0];
-  const LevelLines& file = levels_[d.explicitLevels ? 0 : 1];
-  const LevelLines& settings = d.explicitLevels ? top : levels_[0];
-  (void)file;
+  const LevelLines& settings = top;
   d.leftMin = settings.leftMin;
   d.rightMin = settings.rightMin;
   d.compoundLeftMin = settings.compoundLeftMin;
@@ -406,11 +405,12 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     for (const DictionaryChange& change : level->changes) letters += change.lineEnd + change.nextStart;
   std::sort(letters.begin(), letters.end());
   letters.erase(std::unique(letters.begin(), letters.end()), letters.end());
-  for (const auto& [upper, lower] : lowerCasePairs()) {
+  for (const std::pair<char32_t, char32_t>& pair : lowerCasePairs()) {
+    const char32_t lower = pair.second;
     if (!std::binary_search(letters.begin(), letters.end(), lower)) continue;
     const bool seen = std::any_of(d.upperOfChangeLetters.begin(), d.upperOfChangeLetters.end(),
-                                  [lower](const auto& pair) { return pair.first == lower; });
-    if (!seen) d.upperOfChangeLetters.emplace_back(lower, upper);
+                                  [lower](const auto& known) { return known.first == lower; });
+    if (!seen) d.upperOfChangeLetters.emplace_back(lower, pair.first);
   }
   std::sort(d.upperOfChangeLetters.begin(), d.upperOfChangeLetters.end());
   return data_;
