@@ -40,6 +40,7 @@ detail::CharMap foldingMap(const DictionaryData& d) {
   std::sort(letters.begin(), letters.end());
   letters.erase(std::unique(letters.begin(), letters.end()), letters.end());
   std::vector<std::pair<char32_t, char32_t>> entries;
+  entries.reserve(2 * letters.size());
   for (char32_t c : letters) entries.emplace_back(c, c);
   for (const auto& [upper, lower] : detail::lowerCasePairs())
     if (std::binary_search(letters.begin(), letters.end(), lower) &&
