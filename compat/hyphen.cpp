@@ -196,7 +196,7 @@ HNJ_EXPORT HyphenDict* hnj_hyphen_load_file(FILE* f) {
   for (;;) {
     const std::size_t n = std::fread(chunk, 1, sizeof chunk, f);
     bytes.append(chunk, n);
-    if (bytes.size() > quellix::kMaxDictionaryBytes) return nullptr;
+    if (bytes.size() > quellix::kMaxFileBytes) return nullptr;
     if (n < sizeof chunk) break;
   }
   if (std::ferror(f)) return nullptr;

@@ -48,22 +48,21 @@
 #include "quellix/error.hpp"
 #include "quellix/export.hpp"
 #include "quellix/hyphenator.hpp"
+#include "quellix/user_files.hpp"
 
 namespace quellix {
 
-// The largest dictionary file read, and the longest line in it, in bytes. Debian's largest
-// dictionary (German) is about 1.1 MB.
-inline constexpr std::size_t kMaxDictionaryBytes = std::size_t{64} << 20;
-inline constexpr std::size_t kMaxDictionaryLineBytes = std::size_t{64} << 10;
-
 // The hyphenator of the dictionary in the file at path. The margins are the file's
-// LEFTHYPHENMIN and RIGHTHYPHENMIN, 2 where it gives none. Throws DictionaryError when the
-// file cannot be read or is malformed (the message names path, the line and the byte offset),
-// std::bad_alloc. Thread-safe.
+// LEFTHYPHENMIN and RIGHTHYPHENMIN, 2 where it gives none. The file is read as
+// readUserFile reads it (quellix/user_files.hpp): within kMaxFileBytes, in lines of at most
+// kMaxLineBytes. Throws FileError when it cannot be read, ArgumentError beyond those limits,
+// DictionaryError when it is malformed (the message names path, the line and the byte
+// offset), std::bad_alloc. Thread-safe.
 [[nodiscard]] QUELLIX_API Hyphenator loadDictionary(std::string_view path);
 
 // The hyphenator of the dictionary whose file contents are bytes; source names it in
-// messages. Throws DictionaryError, std::bad_alloc. Thread-safe.
+// messages. Throws ArgumentError beyond the limits of quellix/user_files.hpp, DictionaryError,
+// std::bad_alloc. Thread-safe.
 [[nodiscard]] QUELLIX_API Hyphenator readDictionary(std::string_view bytes,
                                                     std::string_view source = "dictionary");
 

@@ -228,6 +228,20 @@ def test_stubs_describe_the_module():
         assert getattr(quellix, name).__doc__ or name == "__version__"
 
 
+def test_the_package_shows_its_public_names_only():
+    names = {n for n in dir(quellix) if not n.startswith("__")}
+    assert names - {"_quellix", "pyphen"} == set(quellix.__all__) - {"__version__"}
+
+
+def test_the_module_is_the_installed_one_where_one_was_installed():
+    where = os.environ.get("QUELLIX_INSTALLED_IN")
+    if not where:
+        pytest.skip("QUELLIX_INSTALLED_IN names no installation to check")
+    root = os.path.realpath(where)
+    for module in (quellix, quellix._quellix):
+        assert os.path.commonpath([os.path.realpath(module.__file__), root]) == root
+
+
 def test_the_package_docstring_examples_hold():
     assert doctest.testmod(quellix).failed == 0
 
@@ -307,7 +321,9 @@ BIDI_CONTROLS = {"\u061c", "\u200e", "\u200f", *map(chr, range(0x202A, 0x202F)),
         (lambda: quellix.hyphenate_text(BIG, "en-us", **{BIG: 1}), "unexpected keyword argument 'xxx"),
         (lambda: quellix.hyphenate_text(BIG, "en-us", skip_urls=BIG), "skip_urls must be True or False, not str"),
         (lambda: quellix.Hyphenator("en-us", exceptions=[BIG + "\n"]), "holds a line feed"),
-        (lambda: quellix.Hyphenator("en-us", exceptions=b"\x1b\xff" + BIG.encode()), r"not UTF-8 at line 1"),
+        (lambda: quellix.Hyphenator("en-us", exceptions=b"\x1b\xff" + (BIG[:4000] + "\n").encode() * 1000),
+         r"not UTF-8 at line 1"),
+        (lambda: quellix.Hyphenator("en-us", exceptions=BIG.encode()), "larger than 8 MiB"),
     ],
 )
 def test_messages_are_cut_and_escaped_as_the_c_apis(call, shown):

@@ -12,5 +12,6 @@ DataFileError::~DataFileError() = default;
 DecompressionError::~DecompressionError() = default;
 ArgumentError::~ArgumentError() = default;
 DictionaryError::~DictionaryError() = default;
+FileError::~FileError() = default;
 
 }  // namespace quellix

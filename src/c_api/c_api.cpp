@@ -58,10 +58,14 @@ quellix_status guarded(Body&& body) noexcept {
     return fail(QUELLIX_ERROR_DATA, error.what());
   } catch (const quellix::DictionaryError& error) {
     return fail(QUELLIX_ERROR_DATA, error.what());
+  } catch (const quellix::FileError& error) {
+    return fail(QUELLIX_ERROR_DATA, error.what());
   } catch (const quellix::DecompressionError& error) {
     return fail(QUELLIX_ERROR_DATA, error.what());
   } catch (const quellix::ArgumentError& error) {
     return fail(QUELLIX_ERROR_INVALID_ARGUMENT, error.what());
+  } catch (const quellix::ScoreError& error) {
+    return fail(QUELLIX_ERROR_NO_SCORE, error.what());
   } catch (const std::exception& error) {
     return fail(QUELLIX_ERROR_INTERNAL, error.what());
   } catch (...) {
@@ -112,6 +116,7 @@ const char* quellix_status_message(int status) {
     case QUELLIX_ERROR_NO_MEMORY: return "out of memory";
     case QUELLIX_ERROR_DATA: return "language data missing or damaged";
     case QUELLIX_ERROR_INTERNAL: return "internal error";
+    case QUELLIX_ERROR_NO_SCORE: return "no score for the word (margins of 0 or less)";
   }
   return "unknown status";
 }

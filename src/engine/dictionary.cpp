@@ -3,8 +3,6 @@
 #include "quellix/dictionary.hpp"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -134,23 +132,6 @@ std::u32string inCapitalsIf(const DictionaryData& d, std::u32string text, bool c
   return text;
 }
 
-std::string readFile(std::string_view path) {
-  const std::string name(path);
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name.c_str(), "rb"), &std::fclose);
-  if (!file) throw DictionaryError(name + ": cannot open: " + std::strerror(errno));
-  std::string bytes;
-  char chunk[1 << 16];
-  for (;;) {
-    const std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
-    bytes.append(chunk, n);
-    if (bytes.size() > kMaxDictionaryBytes)
-      throw DictionaryError(name + ": larger than " + std::to_string(kMaxDictionaryBytes >> 20) + " MiB");
-    if (n < sizeof chunk) break;
-  }
-  if (std::ferror(file.get())) throw DictionaryError(name + ": cannot read: " + std::strerror(errno));
-  return bytes;
-}
-
 // The division of word (folded by h's map; opaque characters kept apart) into scratch.
 // Returns the exception table's list when word is listed there, else null.
 const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const DictionaryData& d,
@@ -221,7 +202,9 @@ Hyphenator readDictionary(std::string_view bytes, std::string_view source) {
   return hyphenatorOf(detail::readDictionaryData(bytes, source));
 }
 
-Hyphenator loadDictionary(std::string_view path) { return readDictionary(readFile(path), path); }
+Hyphenator loadDictionary(std::string_view path) {
+  return readDictionary(readUserFile(std::string(path)), path);
+}
 
 std::optional<DictionaryInfo> dictionaryInfo(const Hyphenator& h) {
   const DictionaryData* d = detail::hyphenatorDictionary(h);

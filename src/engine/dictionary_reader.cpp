@@ -14,6 +14,7 @@
 #include "dictionary_data.hpp"
 #include "quellix/dictionary.hpp"
 #include "quellix/error.hpp"
+#include "quellix/user_files.hpp"
 #include "unicode_lower.hpp"
 #include "utf8_decode.hpp"
 #include "utf8_encode.hpp"
@@ -326,9 +327,7 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
 }
 
 std::shared_ptr<const DictionaryData> Reader::read() {
-  if (bytes_.size() > kMaxDictionaryBytes)
-    throw DictionaryError(std::string(source_) + ": larger than " +
-                          std::to_string(kMaxDictionaryBytes >> 20) + " MiB");
+  checkFileLimits(bytes_, source_);
   data_->source = source_;
   std::size_t at = 0;
   if (bytes_.substr(0, 3) == "\xEF\xBB\xBF") at = 3;  // a byte-order mark
@@ -336,8 +335,6 @@ std::shared_ptr<const DictionaryData> Reader::read() {
   while (at < bytes_.size()) {
     std::size_t end = bytes_.find('\n', at);
     if (end == std::string_view::npos) end = bytes_.size();
-    if (end - at > kMaxDictionaryLineBytes)
-      fail(at, "longer than " + std::to_string(kMaxDictionaryLineBytes) + " bytes");
     std::string_view raw = bytes_.substr(at, end - at);
     if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
     if (first) {
