@@ -649,11 +649,11 @@ void listDictionaries(Output& out) {
       }
       const std::optional<quellix::Language> language = quellix::findLanguage(tag);
       std::string line;
-      appendPrintable(path, 4096, line);
+      quellix::appendPrintable(path, 4096, line);
       line.append("\t");
-      appendPrintable(tag, 200, line);
+      quellix::appendPrintable(tag, 200, line);
       line.append("\t");
-      appendPrintable(encoding, 64, line);
+      quellix::appendPrintable(encoding, 64, line);
       line.append("\t").append(language ? quellix::languageName(*language) : "-").append("\n");
       out.write(line);
     }
