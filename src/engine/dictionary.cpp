@@ -179,20 +179,22 @@ std::size_t exceptionBreaks(const Hyphenator& h, const std::vector<std::uint8_t>
 
 namespace detail {
 
-std::size_t forEachDictionaryBreak(const Hyphenator& h, std::u32string_view word,
-                                   const std::uint8_t* opaque, BreakSink emit) {
+std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
+                                  const std::uint8_t* opaque, std::span<std::size_t> out) {
   const DictionaryData& d = *hyphenatorDictionary(h);
   WordScratch& s = wordScratch;
-  if (const auto* listed = divideFolded(h, d, word, opaque, s))
-    return exceptionBreaks(h, *listed, word.size(), emit);
   std::size_t count = 0;
-  const std::vector<std::uint8_t>& values = s.result.values;
-  for (std::size_t i = 0; i + 1 < values.size(); ++i) {
-    if ((values[i] & 1u) && s.result.changes[i].text == nullptr) {
-      emit(i + 1);
-      ++count;
-    }
+  const auto emit = [&](std::size_t at) {
+    if (count < out.size()) out[count] = at;
+    ++count;
+  };
+  if (const auto* listed = divideFolded(h, d, word, opaque, s)) {
+    exceptionBreaks(h, *listed, word.size(), emit);
+    return count;
   }
+  const std::vector<std::uint8_t>& values = s.result.values;
+  for (std::size_t i = 0; i + 1 < values.size(); ++i)
+    if ((values[i] & 1u) && s.result.changes[i].text == nullptr) emit(i + 1);
   return count;
 }
 

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <string_view>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -41,24 +44,12 @@ Hyphenator dictionaryHyphenator(std::shared_ptr<const DictionaryData> dictionary
 // h's dictionary, or null. Never throws.
 const DictionaryData* hyphenatorDictionary(const Hyphenator& h) noexcept;
 
-// A callback for each break a division finds, without templates across files.
-class BreakSink {
- public:
-  template <class Emit>
-  explicit BreakSink(Emit& emit) noexcept
-      : context_(&emit), call_([](void* context, std::size_t at) { (*static_cast<Emit*>(context))(at); }) {}
-  void operator()(std::size_t at) const { call_(context_, at); }
-
- private:
-  void* context_;
-  void (*call_)(void*, std::size_t);
-};
-
-// Calls emit(i) for every i (ascending) after which a dictionary hyphenator cuts word
-// without changing its spelling, and returns how many; as forEachBreak in hyphenator.cpp.
-// opaque marks characters no table knows. Throws what building h's tables throws.
-std::size_t forEachDictionaryBreak(const Hyphenator& h, std::u32string_view word,
-                                   const std::uint8_t* opaque, BreakSink emit);
+// The breaks of word that a dictionary hyphenator makes without changing its spelling, as
+// breakPoints gives them (dictionary.cpp): writes the first min(count, out.size()) to out
+// and returns count. opaque marks characters no table knows. Throws what building h's
+// tables throws.
+std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
+                                  const std::uint8_t* opaque, std::span<std::size_t> out);
 
 // h's tables as Lazy cells, for deriving hyphenators that share them. Never throw.
 const Lazy<Patterns>& patternsCell(const Hyphenator& h) noexcept;
@@ -84,6 +75,11 @@ struct PatternReach {
   std::size_t after = 0;
 };
 PatternReach patternReach(const Hyphenator& h);
+
+// breakPoints(h, word, out) for a word of ASCII bytes (every byte below 0x80), the same
+// breaks, without turning the bytes into code points first: the way running text divides
+// most of its words. Throws as breakPoints. Thread-safe.
+std::size_t divideAsciiWord(const Hyphenator& h, std::string_view word, std::span<std::size_t> out);
 
 }  // namespace quellix::detail
 
