@@ -797,6 +797,18 @@ TEST(ToolText, ProgressOnlyOnATerminal) {
   const RunResult piped = runTool({"--text", file.path()});
   EXPECT_EQ(piped.out, expected);
   EXPECT_EQ(piped.err, "");
+  // A file name reaches the terminal escaped, as in every message: no escape sequence of
+  // a hostile name is run there.
+  const std::string hostile = ::testing::TempDir() + "evil\x1B]0;pwned\a\x1B[2J\xE2\x80\xAE.txt";
+  ASSERT_EQ(symlink(file.path().c_str(), hostile.c_str()), 0);
+  ToolProcess process({"--text", hostile}, StdoutKind::Pipe, nullptr, StderrKind::Terminal);
+  const RunResult result = process.finish({});
+  unlink(hostile.c_str());
+  EXPECT_EQ(result.out, expected);
+  EXPECT_NE(result.err.find("evil\\x1b]0;pwned\\x07\\x1b[2J\\xe2\\x80\\xae.txt "),
+            std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find_first_of("\x1B\a"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find("\xE2\x80\xAE"), std::string::npos) << result.err;
 }
 
 TEST(ToolText, MinLengthAlsoAppliesToWords) {
@@ -895,6 +907,15 @@ TEST(ToolOwnData, ExceptionsPatternsAndMarginsApplyBeforeAnythingIsDivided) {
   expectFailure(runTool({"--exceptions", "/nonexistent/e.txt", "associate"}), 1,
                 "cannot open '/nonexistent/e.txt'");
   expectFailure(runTool({"--exceptions", "/", "associate"}), 1, "cannot read '/'");
+  // Pattern files as TeX and other editors write them; files that never end stop at the
+  // line limit.
+  for (const std::string_view text : {"1b\r\n", "\xEF\xBB\xBF" "1b\n", "1q 1b %x\n"}) {
+    const TempFile written{std::string(text)};
+    EXPECT_EQ(runTool({"--patterns", written.path(), "abbabba"}).out, "ab-ba-bba\n") << text;
+  }
+  for (const std::string option : {"--patterns", "--exceptions"})
+    expectFailure(runTool({option, "/dev/zero", "associate"}), 1,
+                  "/dev/zero: line 1 is longer than 4096 bytes");
   expectUsageError(runTool({"--left", "x", "associate"}), "--left");
 }
 
@@ -1009,7 +1030,7 @@ TEST(ToolErrors, EchoedTextIsEscapedAndCut) {
   // A terminal escape sequence, a C1 control and a malformed byte come out as \xHH.
   const RunResult escaped = runTool({"--language", "x\x1B[31mred\xC2\x9B\xFF", "a"});
   EXPECT_EQ(escaped.status, 2);
-  EXPECT_NE(escaped.err.find("'x\\x1B[31mred\\xC2\\x9B\\xFF'"), std::string::npos) << escaped.err;
+  EXPECT_NE(escaped.err.find("'x\\x1b[31mred\\xc2\\x9b\\xff'"), std::string::npos) << escaped.err;
   EXPECT_EQ(escaped.err.find('\x1B'), std::string::npos);
   // A huge name is cut; its length is told instead.
   const RunResult huge = runTool({"--language", std::string(100000, 'y'), "a"});
@@ -1018,6 +1039,9 @@ TEST(ToolErrors, EchoedTextIsEscapedAndCut) {
   EXPECT_NE(huge.err.find("(100000 bytes)"), std::string::npos) << huge.err;
   const RunResult file = runTool({"--text", "/nonexistent/\x07" "bell"});
   EXPECT_NE(file.err.find("\\x07bell"), std::string::npos) << file.err;
+  // So are the bidirectional controls, which would reorder the line on display.
+  const RunResult bidi = runTool({"--language", "txt.\xE2\x80\xAE" "exe"});
+  EXPECT_NE(bidi.err.find("'txt.\\xe2\\x80\\xaeexe'"), std::string::npos) << bidi.err;
   // Letters of any script are shown as they are.
   EXPECT_NE(runTool({"--language", "\u00E9t\u00E9"}).err.find("'\u00E9t\u00E9'"), std::string::npos);
 }

@@ -29,7 +29,9 @@
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
+#include "quellix/printable.hpp"
 #include "quellix/text.hpp"
+#include "quellix/user_files.hpp"
 #include "quellix/version.hpp"
 
 // kOwnLicence (LICENSE) and kStatedLicences (data/licences.tsv), made by the build.
@@ -65,42 +67,13 @@ struct StreamError {
   int errorNumber;
 };
 
-// Appends the first bytes of text, up to limit, to out with control characters (C0, DEL,
-// C1) and bytes that are not UTF-8 written as \xHH, so that no terminal escape sequence
-// passes through. Returns how many bytes of text it took.
-std::size_t appendPrintable(std::string_view text, std::size_t limit, std::string& out) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  const auto escape = [&out](unsigned char b) {
-    out.append("\\x").push_back(kHex[b >> 4]);
-    out.push_back(kHex[b & 15]);
-  };
-  std::size_t i = 0;
-  while (i < text.size() && i < limit) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      if (b < 0x20 || b == 0x7F) escape(b); else out.push_back(static_cast<char>(b));
-      ++i;
-      continue;
-    }
-    const quellix::Utf8Char c = quellix::firstUtf8Char(text.substr(i));
-    if (c.wellFormed && !(c.code >= 0x80 && c.code < 0xA0)) {
-      out.append(text.substr(i, c.length));
-      i += c.length;
-    } else {
-      escape(b);
-      ++i;
-    }
-  }
-  return i;
-}
-
 // Every message goes through appendPrintable: library messages may quote a word or a
 // file name too.
 void printError(std::string_view message) {
   constexpr std::size_t kLongestMessage = 1000;
   std::string line;
   line.append(kProgram).append(": ");
-  if (appendPrintable(message, kLongestMessage, line) < message.size()) line.append("...");
+  if (quellix::appendPrintable(message, kLongestMessage, line) < message.size()) line.append("...");
   line.push_back('\n');
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
@@ -269,8 +242,10 @@ constexpr OptionSpec kOptions[] = {
      "break (# or % starts a comment line); they replace the\n"
      "language's own entries for the same words; may repeat"},
     {OptionId::Patterns, "patterns", "FILE",
-     "divide with the patterns of FILE (a TeX pattern text)\n"
-     "instead of the language's own"},
+     "divide with the patterns of FILE instead of the\n"
+     "language's own: TeX patterns (1gr .ach4) separated by\n"
+     "white space, % starting a comment. A FILE of --patterns\n"
+     "or --exceptions may hold 8 MiB, in lines of 4 KiB"},
     {OptionId::Left, "left", "N", "make the first piece at least N characters long"},
     {OptionId::Right, "right", "N", "make the last piece at least N characters long"},
     {OptionId::List, "list", "",
@@ -312,11 +287,11 @@ struct Settings {
   std::vector<std::string_view> words;  // for Mode::Text, the files
 };
 
-// User text as a message shows it: in quotes, made printable and cut (see printable()).
+// User text as a message shows it: in quotes, made printable and cut.
 std::string quoted(std::string_view text) {
   constexpr std::size_t kShownBytes = 200;
   std::string result = "'";
-  const std::size_t shown = appendPrintable(text, kShownBytes, result);
+  const std::size_t shown = quellix::appendPrintable(text, kShownBytes, result);
   result.push_back('\'');
   if (shown < text.size()) result.append("... (" + std::to_string(text.size()) + " bytes)");
   return result;
@@ -732,7 +707,9 @@ class Progress {
   // A new input; total is its size when known.
   void start(std::string_view name, std::optional<std::uint64_t> total) {
     erase();
-    name_.assign(name);
+    // The name as every message shows it: a file name may hold terminal escapes too.
+    name_.clear();
+    if (quellix::appendPrintable(name, kLongestName, name_) < name.size()) name_.append("...");
     total_ = total;
     done_ = 0;
   }
@@ -756,6 +733,7 @@ class Progress {
 
  private:
   static constexpr std::uint64_t kLargeInput = 1 << 20;
+  static constexpr std::size_t kLongestName = 200;
   static constexpr auto kInterval = std::chrono::milliseconds(250);
 
   static std::string mebibytes(std::uint64_t bytes) {
@@ -867,38 +845,19 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   return status;
 }
 
-// The whole of a file given on the command line. Throws FileError naming it when it cannot
-// be read.
-std::string readWholeFile(std::string_view path) {
-  const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw FileError{"cannot open " + quoted(path) + ": " + std::strerror(errno)};
-  std::string text;
-  std::string chunk(64 * 1024, '\0');
-  for (;;) {
-    const ssize_t n = ::read(fd, chunk.data(), chunk.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      ::close(fd);
-      throw FileError{"cannot read " + quoted(path) + ": " + std::strerror(error)};
-    }
-    if (n == 0) break;
-    text.append(chunk.data(), static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return text;
-}
-
 // The language's hyphenator with the command line's own patterns, exception words and
 // margins. Every file is read and checked before anything is divided. Throws FileError.
 quellix::Hyphenator chosenHyphenator(const Settings& settings) {
   quellix::Hyphenator h = quellix::languageHyphenator(settings.language);
   try {
     if (settings.patternFile)
-      h = quellix::withPatternText(h, readWholeFile(*settings.patternFile), *settings.patternFile);
+      h = quellix::withPatternText(h, quellix::readUserFile(std::string(*settings.patternFile)),
+                                   *settings.patternFile);
     for (const std::string_view file : settings.exceptionFiles)
-      h = quellix::withExceptions(h, readWholeFile(file), file);
+      h = quellix::withExceptions(h, quellix::readUserFile(std::string(file)), file);
   } catch (const quellix::ArgumentError& error) {
+    throw FileError{error.what()};
+  } catch (const quellix::FileError& error) {
     throw FileError{error.what()};
   }
   if (settings.leftMin || settings.rightMin) {
