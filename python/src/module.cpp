@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -22,6 +23,9 @@
 #include "quellix/language_tag.hpp"
 #include "quellix/paths.hpp"
 #include "text_binding.hpp"
+
+// kOwnLicence (LICENSE) and kStatedLicences (data/licences.tsv), made by the build.
+#include "tool_licences.inc"
 
 namespace py = pybind11;
 using namespace quellix::python;
@@ -109,6 +113,14 @@ PYBIND11_MODULE(_quellix, m) {
   m.def(
       "_licence", [](const py::handle& lang) { return quellix::languageLicence(languageArgument(lang)); },
       "The licence text of the language's pattern data.");
+  m.def(
+      "_licences",
+      [] {
+        std::vector<std::tuple<std::string_view, std::string_view>> stated;
+        for (const StatedLicence& row : kStatedLicences) stated.emplace_back(row.affix, row.stated);
+        return std::make_tuple(kOwnLicence, std::move(stated));
+      },
+      "quellix's own licence, and (tag, licence its notice states) of every language.");
   m.def(
       "_printable",
       [](const py::handle& text) {
