@@ -533,8 +533,8 @@ std::string ownLicenceText() {
   std::string text = "quellix " QUELLIX_VERSION_STRING " is under the MIT licence:\n\n";
   text.append(kOwnLicence);
   text.append(
-      "\nThe pattern data of each language carries its own licence notice, which\n"
-      "--licence LANGUAGE prints. The licence each notice states:\n\n");
+      "\nThe pattern data of each language carries its own licence notice;\n"
+      "quellix-hyphenate --licence LANGUAGE prints it. The licence each notice states:\n\n");
   std::size_t affixWidth = 0;
   for (const StatedLicence& row : kStatedLicences) affixWidth = std::max(affixWidth, row.affix.size());
   for (const StatedLicence& row : kStatedLicences) {

@@ -2,7 +2,7 @@
 
 Words from the command line or from standard input, or running text and HTML from files,
 with the tool's options, output and exit statuses (0 success, 1 a read, write or data
-failure, 2 a wrong command line). Everything is read and written as bytes, so text that
+failure, a file of --patterns or --exceptions included, 2 a wrong command line). Everything is read and written as bytes, so text that
 is not UTF-8 passes through as the tool passes it.
 """
 
@@ -63,8 +63,8 @@ class UsageError(Exception):
 
 
 class FileError(Exception):
-    """A file of --patterns or --exceptions that cannot be read or that the library
-    refuses: exit status 1, as for every failed read."""
+    """A file named on the command line (--patterns, --exceptions) that cannot be read or
+    holds what the library refuses: exit status 1, as for any failed read."""
 
 
 def quoted(text):
@@ -166,7 +166,7 @@ def apply_option(settings, name, value):
             raise UsageError(f"option --format takes table or tsv, not {quoted(value)}")
         settings.tsv = value == b"tsv"
     elif name in ("licence", "license"):
-        # None: left out, quellix's own licence.
+        # None: the value was left out; quellix's own licence.
         settings.licence_language = None if value is None else parse_language(value)
         choose_mode(settings, "licence", name)
     elif name == "version":
@@ -215,16 +215,17 @@ def parse_command_line(arguments):
         if option is None:
             raise UsageError(f"unknown option {quoted(arg.partition(b'=')[0])}; run {PROGRAM} --help for the options")
         name, takes = option
+        optional = takes.startswith("[")
         if not takes:
             if equals:
                 raise UsageError(f"option --{name} takes no value")
             value = b""
         elif equals:
             value = tail
-        elif i < len(arguments) and not (takes.startswith("[") and arguments[i].startswith(b"-")):
+        elif i < len(arguments) and not (optional and arguments[i].startswith(b"-")):
             value = arguments[i]
             i += 1
-        elif takes.startswith("["):
+        elif optional:
             value = None
         else:
             raise UsageError(f"option --{name} needs a value ({takes})")
@@ -452,6 +453,19 @@ def read_block(fd, size, fill):
     return block
 
 
+def own_licence_text():
+    """quellix's own licence, then the licence each language's notice states."""
+    text = f"quellix {quellix.__version__} is under the MIT licence:\n\n" + _quellix._own_licence()
+    text += ("\nThe pattern data of each language carries its own licence notice;\n"
+             f"{PROGRAM} --licence LANGUAGE prints it. The licence each notice states:\n\n")
+    stated = _quellix._stated_licences()
+    built_in = {tag: row[5] for row in _quellix._languages() for tag in [row[1]]}
+    width = max(len(tag) for tag, _ in stated)
+    for tag, licence in stated:
+        text += f"{tag.ljust(width + 2)}{licence}{'' if built_in.get(tag, True) else ' (not built in)'}\n"
+    return text
+
+
 def list_languages(settings, out):
     rows = _quellix._languages()
     if settings.tsv:
@@ -472,19 +486,6 @@ def list_languages(settings, out):
     out.write(("\n".join(lines) + "\n").encode())
 
 
-def own_licence_text():
-    """quellix's own licence, then the licence each language's notice states."""
-    own, stated = _quellix._licences()
-    built_in = {tag: built for _, tag, _, _, _, built in _quellix._languages()}
-    width = max(len(tag) for tag, _ in stated)
-    lines = [f"quellix {quellix.__version__} is under the MIT licence:", "", own,
-             "The pattern data of each language carries its own licence notice, which",
-             "--licence LANGUAGE prints. The licence each notice states:", ""]
-    for tag, licence in stated:
-        lines.append(f"{tag:<{width}}  {licence}" + ("" if built_in.get(tag, True) else " (not built in)"))
-    return "\n".join(lines) + "\n"
-
-
 def act(settings, h, out):
     if settings.help:
         out.write(help_text().encode())
@@ -492,10 +493,11 @@ def act(settings, h, out):
         out.write(f"{PROGRAM} {quellix.__version__}\n".encode())
     elif settings.mode == "list":
         list_languages(settings, out)
-    elif settings.mode == "licence" and settings.licence_language is None:
-        out.write(own_licence_text().encode())
     elif settings.mode == "licence":
-        out.write(_quellix._licence(settings.licence_language).encode())
+        if settings.licence_language is None:
+            out.write(own_licence_text().encode())
+        else:
+            out.write(_quellix._licence(settings.licence_language).encode())
     elif settings.mode == "text":
         return hyphenate_inputs(settings, h, out)
     elif settings.exact:

@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -24,11 +23,14 @@
 #include "quellix/paths.hpp"
 #include "text_binding.hpp"
 
-// kOwnLicence (LICENSE) and kStatedLicences (data/licences.tsv), made by the build.
-#include "tool_licences.inc"
-
 namespace py = pybind11;
 using namespace quellix::python;
+
+namespace {
+// kOwnLicence (LICENSE) and kStatedLicences (data/licences.tsv), made by the build as for
+// the command-line tool.
+#include "tool_licences.inc"
+}  // namespace
 
 namespace {
 
@@ -113,14 +115,15 @@ PYBIND11_MODULE(_quellix, m) {
   m.def(
       "_licence", [](const py::handle& lang) { return quellix::languageLicence(languageArgument(lang)); },
       "The licence text of the language's pattern data.");
+  m.def("_own_licence", [] { return std::string(kOwnLicence); }, "The text of quellix's LICENSE.");
   m.def(
-      "_licences",
+      "_stated_licences",
       [] {
-        std::vector<std::tuple<std::string_view, std::string_view>> stated;
-        for (const StatedLicence& row : kStatedLicences) stated.emplace_back(row.affix, row.stated);
-        return std::make_tuple(kOwnLicence, std::move(stated));
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const StatedLicence& row : kStatedLicences) out.emplace_back(row.affix, row.stated);
+        return out;
       },
-      "quellix's own licence, and (tag, licence its notice states) of every language.");
+      "(tag, the licence its notice states) of every language, in the library's order.");
   m.def(
       "_printable",
       [](const py::handle& text) {

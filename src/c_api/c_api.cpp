@@ -163,10 +163,6 @@ quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const cha
   });
 }
 
-quellix_text_options quellix_text_options_default(void) {
-  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1};
-}
-
 quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
                                       size_t text_length, const quellix_text_options* options,
                                       char* buffer, size_t capacity, size_t* length) {
@@ -185,7 +181,7 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
   }
   return guarded([&] {
     quellix::TextOptions settings;
-    if (given.hyphen != nullptr) settings.hyphen = given.hyphen;
+    if (given.hyphen != nullptr) settings.hyphen = textOf(given.hyphen, given.hyphen_length);
     settings.minWordLength = given.min_word_length;
     settings.skipSoftHyphenated = given.skip_soft_hyphenated != 0;
     settings.skipCapitals = given.skip_capitals != 0;

@@ -8,10 +8,12 @@
 #include "embedded_files.hpp"
 #include "hyphenator_internal.hpp"
 #include "language_table.hpp"
+#include "once_cell.hpp"
 #include "pattern_index.hpp"
 #include "pattern_node.hpp"
 #include "quellix/exception.hpp"
 #include "quellix/pattern.hpp"
+#include "supplied_data.hpp"
 #include "utf8_encode.hpp"
 
 namespace quellix {
@@ -68,7 +70,7 @@ OnceCell<Hyphenator>* sharedHyphenators() {
 }  // namespace detail
 
 Hyphenator loadHyphenator(Language language) {
-  return detail::loadHyphenatorFrom(language, &detail::lookupEmbeddedFile, true);
+  return detail::loadHyphenatorFrom(language, &detail::lookupDataFile, true);
 }
 
 const Hyphenator& languageHyphenator(Language language) {
@@ -84,6 +86,7 @@ const Hyphenator& languageHyphenator(Language language) {
 
 bool languageBuiltIn(Language language) noexcept {
   if (!detail::isLanguage(language)) return false;
+  if (detail::languageSupplied(language)) return true;
   // The build embeds all four files of a language or none of them.
   char name[64] = "hyph-";
   const std::string_view affix = detail::kLanguageRows[static_cast<std::size_t>(language)].affix;
@@ -96,7 +99,7 @@ bool languageBuiltIn(Language language) noexcept {
 
 std::string languageLicence(Language language) {
   return detail::toUtf8(
-      detail::readDataFile(detail::dataFileName(language, ".lic.txt.gz"), &detail::lookupEmbeddedFile));
+      detail::readDataFile(detail::dataFileName(language, ".lic.txt.gz"), &detail::lookupDataFile));
 }
 
 }  // namespace quellix
