@@ -75,7 +75,7 @@ if(STEP STREQUAL "install")
         # The C library's loader names the library it chose.
         run("${CMAKE_COMMAND}" -E env --unset=LD_LIBRARY_PATH LD_TRACE_LOADED_OBJECTS=1
           "${prefix}/bin/quellix-hyphenate")
-        expect_output_has("libquellix.so.${soversion} => ${prefix}/")
+        expect_output_has("libquellix.so.${SOVERSION} => ${prefix}/")
       endif()
     endforeach()
     file(REMOVE_RECURSE "${second}")
