@@ -1,6 +1,7 @@
 # Runs the table generators of tools/gen and fails if a committed table differs from what
 # its generator writes now. Used by ctest: cmake -DPYTHON=... -DSOURCE=... -P this file.
-foreach(pair "unicode_compose.py;base/unicode_compose.inc" "text_entities.py;text/text_entities.inc")
+foreach(pair "unicode_compose.py;base/unicode_compose.inc" "unicode_lower.py;base/unicode_lower.inc"
+             "text_entities.py;text/text_entities.inc")
   list(GET pair 0 generator)
   list(GET pair 1 table)
   execute_process(COMMAND ${PYTHON} ${SOURCE}/tools/gen/${generator}

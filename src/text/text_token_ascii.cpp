@@ -100,7 +100,9 @@ void TokenWriter::writeAsciiPart(std::string_view text, std::size_t first, std::
   char32_t local[64];
   if (length > std::size(local)) letters_.resize(length);
   char32_t* const letters = length > std::size(local) ? letters_.data() : local;
-  for (std::size_t k = 0; k < length; ++k) letters[k] = static_cast<unsigned char>(text[first + k]);
+  const std::array<char, 128>& fold = language_->asciiFold();
+  for (std::size_t k = 0; k < length; ++k)
+    letters[k] = static_cast<unsigned char>(fold[static_cast<unsigned char>(text[first + k])]);
   if (breaks_.size() < length + 1) breaks_.resize(length + 1);
   const std::size_t count = std::min(
       breakPoints(language_->hyphenator(), std::u32string_view(letters, length), breaks_),
