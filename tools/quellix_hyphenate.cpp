@@ -225,7 +225,8 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Html, "html", "",
      "as --text for HTML: only text content is hyphenated, not\n"
      "tags, comments, entities, script, style, pre, code, ...;\n"
-     "an element's text in the language its lang= names"},
+     "an element's text in the language its lang= names (left\n"
+     "undivided, with a warning, where it names none here)"},
     {OptionId::IgnoreLang, "ignore-lang", "",
      "with --html, divide all text in the --language, whatever\n"
      "lang= attributes say"},
@@ -781,13 +782,23 @@ class Progress {
 // the separator inserted at every break of every word. An input that cannot be opened or
 // read is reported and the next one taken. Returns the exit status.
 int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
+  Progress progress(Progress::wanted());
   quellix::TextOptions options;
   options.hyphen = settings.separator.value_or("\u00AD");
   options.minWordLength = settings.minLength.value_or(5);
   options.markup = settings.html ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
   options.followLang = !settings.ignoreLang;
+  // Once for each lang value that names no language here, in the run.
+  options.unknownLanguage = [&progress](std::string_view value) {
+    progress.erase();
+    const std::optional<quellix::Language> language = quellix::findLanguage(value);
+    printError("warning: lang=" + quoted(value) +
+               (language ? " names " + std::string(quellix::languageName(*language)) +
+                               ", which this build of quellix leaves out"
+                         : std::string(" names no language quellix has")) +
+               ": its text is left undivided");
+  };
   quellix::TextHyphenator hyphenator(h, std::move(options));
-  Progress progress(Progress::wanted());
   std::vector<std::string_view> inputs = settings.words;
   if (inputs.empty()) inputs.push_back("-");
   // With several threads the input is read in blocks large enough to share out; with one,

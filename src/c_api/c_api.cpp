@@ -164,7 +164,7 @@ quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const cha
 }
 
 quellix_text_options quellix_text_options_default(void) {
-  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1};
+  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1, nullptr, nullptr};
 }
 
 quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
@@ -192,6 +192,12 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
     settings.skipUrls = given.skip_urls != 0;
     settings.markup = given.html != 0 ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
     settings.followLang = given.follow_lang != 0;
+    if (given.unknown_lang != nullptr) {
+      settings.unknownLanguage = [report = given.unknown_lang,
+                                  context = given.unknown_lang_context](std::string_view value) {
+        report(context, value.data(), value.size());
+      };
+    }
     const std::string result =
         quellix::hyphenateText(*hyphenator->hyphenator, textOf(text, text_length), settings);
     return deliver(result, buffer, capacity, length);
