@@ -2,7 +2,7 @@
 
 Words from the command line or from standard input, or running text and HTML from files,
 with the tool's options, output and exit statuses (0 success, 1 a read, write or data
-failure, 2 a wrong command line). Everything is read and written as bytes, so text that
+failure, a file of --patterns or --exceptions included, 2 a wrong command line). Everything is read and written as bytes, so text that
 is not UTF-8 passes through as the tool passes it.
 """
 
@@ -46,8 +46,10 @@ OPTIONS = [
      "built in, and the short tags that also name it", ""),
     ("format", "FORMAT", "with --list: table (the default) or tsv, tab-separated\n"
      "number, name, affix, left, right, built in (yes or no)", ""),
-    ("licence", "LANGUAGE", "print the licence of LANGUAGE's pattern data", ""),
-    ("license", "LANGUAGE", "", ""),
+    ("licence", "[LANGUAGE]", "print the licence of LANGUAGE's pattern data; without\n"
+     "LANGUAGE, quellix's own licence and the licence that\n"
+     "each language's notice states", ""),
+    ("license", "[LANGUAGE]", "", ""),
     ("version", "", "print the version and exit", "V"),
     ("help", "", "print this help and exit", "h"),
 ]
@@ -58,6 +60,11 @@ CHUNK = 64 * 1024
 
 class UsageError(Exception):
     """A command line the tool cannot act on: exit status 2."""
+
+
+class FileError(Exception):
+    """A file named on the command line (--patterns, --exceptions) that cannot be read or
+    holds what the library refuses: exit status 1, as for any failed read."""
 
 
 def quoted(text):
@@ -159,7 +166,8 @@ def apply_option(settings, name, value):
             raise UsageError(f"option --format takes table or tsv, not {quoted(value)}")
         settings.tsv = value == b"tsv"
     elif name in ("licence", "license"):
-        settings.licence_language = parse_language(value)
+        # None: the value was left out; quellix's own licence.
+        settings.licence_language = None if value is None else parse_language(value)
         choose_mode(settings, "licence", name)
     elif name == "version":
         settings.version = True
@@ -207,15 +215,18 @@ def parse_command_line(arguments):
         if option is None:
             raise UsageError(f"unknown option {quoted(arg.partition(b'=')[0])}; run {PROGRAM} --help for the options")
         name, takes = option
+        optional = takes.startswith("[")
         if not takes:
             if equals:
                 raise UsageError(f"option --{name} takes no value")
             value = b""
         elif equals:
             value = tail
-        elif i < len(arguments):
+        elif i < len(arguments) and not (optional and arguments[i].startswith(b"-")):
             value = arguments[i]
             i += 1
+        elif optional:
+            value = None
         else:
             raise UsageError(f"option --{name} needs a value ({takes})")
         apply_option(settings, name, value)
@@ -237,7 +248,8 @@ def help_text():
         "                         [--exact] [WORD...]",
         f"       {PROGRAM} --text | --html [--ignore-lang] [--language NAME]",
         "                         [--separator SEP] [--min-length N] [--jobs N] [FILE...]",
-        f"       {PROGRAM} --list [--format tsv] | --licence LANGUAGE | --version | --help",
+        f"       {PROGRAM} --list [--format tsv] | --licence [LANGUAGE]",
+        f"       {PROGRAM} --version | --help",
         "",
         "Divides every word of each WORD argument at its permitted break points and",
         "prints one line per argument, the pieces joined by SEP; spaces, punctuation,",
@@ -272,12 +284,12 @@ def help_text():
 
 
 def read_file(path):
-    """The whole of a file named on the command line; UsageError when it cannot be read."""
+    """The whole of a file named on the command line; FileError when it cannot be read."""
     try:
         with open(path, "rb") as f:
             return f.read()
     except OSError as error:
-        raise UsageError(f"cannot open {quoted(path)}: {os.strerror(error.errno or 0)}") from None
+        raise FileError(f"cannot open {quoted(path)}: {os.strerror(error.errno or 0)}") from None
 
 
 def chosen_hyphenator(settings):
@@ -292,7 +304,7 @@ def chosen_hyphenator(settings):
             message = str(error)
             if message.startswith(label + ":"):
                 message = os.fsdecode(source) + message[len(label):]
-            raise UsageError(message) from None
+            raise FileError(message) from None
     if settings.pattern_file is not None:
         h = derived(settings.pattern_file, "patterns", patterns=read_file(settings.pattern_file))
     for path in settings.exception_files:
@@ -441,6 +453,19 @@ def read_block(fd, size, fill):
     return block
 
 
+def own_licence_text():
+    """quellix's own licence, then the licence each language's notice states."""
+    text = f"quellix {quellix.__version__} is under the MIT licence:\n\n" + _quellix._own_licence()
+    text += ("\nThe pattern data of each language carries its own licence notice;\n"
+             f"{PROGRAM} --licence LANGUAGE prints it. The licence each notice states:\n\n")
+    stated = _quellix._stated_licences()
+    built_in = {tag: row[5] for row in _quellix._languages() for tag in [row[1]]}
+    width = max(len(tag) for tag, _ in stated)
+    for tag, licence in stated:
+        text += f"{tag.ljust(width + 2)}{licence}{'' if built_in.get(tag, True) else ' (not built in)'}\n"
+    return text
+
+
 def list_languages(settings, out):
     rows = _quellix._languages()
     if settings.tsv:
@@ -469,7 +494,10 @@ def act(settings, h, out):
     elif settings.mode == "list":
         list_languages(settings, out)
     elif settings.mode == "licence":
-        out.write(_quellix._licence(settings.licence_language).encode())
+        if settings.licence_language is None:
+            out.write(own_licence_text().encode())
+        else:
+            out.write(_quellix._licence(settings.licence_language).encode())
     elif settings.mode == "text":
         return hyphenate_inputs(settings, h, out)
     elif settings.exact:
@@ -488,6 +516,9 @@ def main(argv=None):
     except UsageError as error:
         report(str(error))
         return 2
+    except FileError as error:
+        report(str(error))
+        return 1
     out = Output()
     try:
         try:

@@ -27,6 +27,12 @@ namespace py = pybind11;
 using namespace quellix::python;
 
 namespace {
+// kOwnLicence (LICENSE) and kStatedLicences (data/licences.tsv), made by the build as for
+// the command-line tool.
+#include "tool_licences.inc"
+}  // namespace
+
+namespace {
 
 PyObject* newException(py::module_& m, const char* name, PyObject* bases, const char* doc) {
   const std::string qualified = std::string("quellix.") + name;
@@ -109,6 +115,15 @@ PYBIND11_MODULE(_quellix, m) {
   m.def(
       "_licence", [](const py::handle& lang) { return quellix::languageLicence(languageArgument(lang)); },
       "The licence text of the language's pattern data.");
+  m.def("_own_licence", [] { return std::string(kOwnLicence); }, "The text of quellix's LICENSE.");
+  m.def(
+      "_stated_licences",
+      [] {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const StatedLicence& row : kStatedLicences) out.emplace_back(row.affix, row.stated);
+        return out;
+      },
+      "(tag, the licence its notice states) of every language, in the library's order.");
   m.def(
       "_printable",
       [](const py::handle& text) {

@@ -228,6 +228,20 @@ def test_stubs_describe_the_module():
         assert getattr(quellix, name).__doc__ or name == "__version__"
 
 
+def test_the_package_shows_its_public_names_only():
+    names = {n for n in dir(quellix) if not n.startswith("__")}
+    assert names - {"_quellix", "pyphen"} == set(quellix.__all__) - {"__version__"}
+
+
+def test_the_module_is_the_installed_one_where_one_was_installed():
+    where = os.environ.get("QUELLIX_INSTALLED_IN")
+    if not where:
+        pytest.skip("QUELLIX_INSTALLED_IN names no installation to check")
+    root = os.path.realpath(where)
+    for module in (quellix, quellix._quellix):
+        assert os.path.commonpath([os.path.realpath(module.__file__), root]) == root
+
+
 def test_the_package_docstring_examples_hold():
     assert doctest.testmod(quellix).failed == 0
 
