@@ -243,6 +243,16 @@ static void test_hyphenate_text(quellix_hyphenator* en) {
                  QUELLIX_OK);
     CHECK(strncmp(buffer, "hyphenation CONSTITUTIONAL con", 30) == 0);
     CHECK(strchr(buffer + 30, '|') != NULL);
+
+    /* A hyphen with a NUL inside is inserted whole when its length is given. */
+    CHECK(options.hyphen_length == QUELLIX_NUL_TERMINATED);
+    options.min_word_length = 5;
+    options.hyphen = "a\0b";
+    options.hyphen_length = 3;
+    CHECK_STATUS(quellix_hyphenate_text(en, "hyphenation", QUELLIX_NUL_TERMINATED, &options, buffer,
+                                        sizeof buffer, &length),
+                 QUELLIX_OK);
+    CHECK(length == 17 && memcmp(buffer, "hya\0bphena\0bation", 18) == 0);
   }
 
   /* struct_size: a struct not started from the defaults is refused by name; one from a

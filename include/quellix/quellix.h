@@ -129,19 +129,22 @@ typedef struct quellix_text_options {
   /* Non-zero (the default): in HTML, each element's text is divided in the language its
    * lang attribute names, and left undivided where that names none the library has. */
   int follow_lang;
+  /* The length of hyphen in bytes, so that it may contain NUL bytes, or
+   * QUELLIX_NUL_TERMINATED (the default): hyphen ends at its NUL. Added in 0.9. */
+  size_t hyphen_length;
   /* When not NULL: called with each lang (or xml:lang) value that names no language this
    * build has (in HTML, with follow_lang), so that the caller can warn: the value's bytes
    * (as written, without the white space around it, at most 64, not NUL-terminated), their
    * number, and unknown_lang_context. Each distinct value once per quellix_hyphenate_text
    * call, in the order of the text, on the calling thread before the call returns; lang=""
-   * is not reported. The element's text is left undivided all the same. */
+   * is not reported. The element's text is left undivided all the same. Added in 0.9. */
   void (*unknown_lang)(void* context, const char* value, size_t length);
   /* Passed to unknown_lang as it is. */
   void* unknown_lang_context;
 } quellix_text_options;
 
 /* The defaults: soft hyphen, 5 characters, skip soft-hyphenated words and URLs, do not
- * skip capitals, plain text, follow lang attributes; struct_size set. Start from these and
+ * skip capitals, plain text, follow lang attributes, NUL-terminated hyphen; struct_size set. Start from these and
  * change the fields you need. */
 QUELLIX_API quellix_text_options quellix_text_options_default(void);
 

@@ -164,7 +164,8 @@ quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const cha
 }
 
 quellix_text_options quellix_text_options_default(void) {
-  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1, nullptr, nullptr};
+  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1,
+                              QUELLIX_NUL_TERMINATED, nullptr, nullptr};
 }
 
 quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
@@ -185,7 +186,7 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
   }
   return guarded([&] {
     quellix::TextOptions settings;
-    if (given.hyphen != nullptr) settings.hyphen = given.hyphen;
+    if (given.hyphen != nullptr) settings.hyphen = textOf(given.hyphen, given.hyphen_length);
     settings.minWordLength = given.min_word_length;
     settings.skipSoftHyphenated = given.skip_soft_hyphenated != 0;
     settings.skipCapitals = given.skip_capitals != 0;
