@@ -13,7 +13,7 @@ include("${PROJECT_SOURCE_DIR}/cmake/QuellixLicences.cmake")
 set(QUELLIX_DEB_MAINTAINER "The quellix authors <quellix@example.org>" CACHE STRING
   "Maintainer field of the Debian packages")
 set(QUELLIX_DEB_RELEASE "1" CACHE STRING "Debian revision of the packages")
-set(quellix_runtime_package "libquellix${PROJECT_VERSION_MAJOR}")
+set(quellix_runtime_package "libquellix${QUELLIX_SOVERSION}")
 set(quellix_deb_version "${PROJECT_VERSION}-${QUELLIX_DEB_RELEASE}")
 
 # Copyright and changelog, the same for the three packages.
@@ -104,7 +104,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME "quellix-tools")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION "text")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SHLIBDEPS ON)
-# dpkg-shlibdeps must find libquellix.so.0 (in the build tree); the dependency on its
+# dpkg-shlibdeps must find libquellix.so.SOVERSION (in the build tree); the dependency on its
 # package is the explicit one below.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${PROJECT_BINARY_DIR}/src")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "${quellix_runtime_package} (= ${quellix_deb_version})")

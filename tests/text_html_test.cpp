@@ -590,13 +590,18 @@ TEST(TextHtmlLang, LangValuesLoseTheWhiteSpaceAroundThemThenCount64Bytes) {
   }
 }
 
-// lang values that name no language reach TextOptions::unknownLanguage, each once, in the
-// order of the text, however the text is cut or shared among threads.
+// A TextHyphenator for HTML with '|' for hyphens, whose lang values that name no language
+// go to heard.
+quellix::TextHyphenator listening(std::vector<std::string>& heard) {
+  quellix::TextHyphenator stream(quellix::english_US, {.hyphen = "|", .markup = quellix::TextMarkup::Html});
+  stream.onUnknownLanguage([&heard](std::string_view value) { heard.emplace_back(value); });
+  return stream;
+}
+
+// lang values that name no language reach onUnknownLanguage(), each once, in the order of
+// the text, however the text is cut or shared among threads.
 TEST(TextHtmlLang, ValuesThatNameNoLanguageAreReportedOnce) {
   std::vector<std::string> heard;
-  TextOptions options{.hyphen = "|",
-                      .markup = quellix::TextMarkup::Html,
-                      .unknownLanguage = [&heard](std::string_view value) { heard.emplace_back(value); }};
   const std::string page =
       "<p lang=xx>hyphenation</p><p lang=\" xx \">x</p><p lang=\"\">x</p><p lang=\" \">x</p>"
       "<p lang=tlh-Latn>x</p><p lang=en>hyphenation</p><p xml:lang=\"\x1b[2J\">x</p><p lang=XX>"
@@ -604,12 +609,16 @@ TEST(TextHtmlLang, ValuesThatNameNoLanguageAreReportedOnce) {
   const std::vector<std::string> expected{"xx", "tlh-Latn", "\x1b[2J", "XX"};
   std::string divided = page;
   divided.replace(divided.find("en>hyphenation") + 3, 11, "hy|phen|ation");
-  EXPECT_EQ(quellix::hyphenateText(quellix::english_US, page, options), divided);
-  EXPECT_EQ(heard, expected);
-  // Chunk by chunk: at the end of the write() that saw them, and once per object.
-  heard.clear();
-  quellix::TextHyphenator stream(quellix::english_US, options);
+  quellix::TextHyphenator stream = listening(heard);
   std::string out;
+  stream.write(page, out);
+  EXPECT_EQ(heard, expected);  // by the end of the write() that met them
+  stream.finish(out);
+  EXPECT_EQ(out, divided);
+  // Chunk by chunk, and once in the object's life.
+  heard.clear();
+  stream.reset();
+  out.clear();
   for (const char c : page) stream.write(std::string_view(&c, 1), out);
   stream.write(page, out);
   stream.finish(out);
@@ -628,7 +637,7 @@ TEST(TextHtmlLang, ValuesThatNameNoLanguageAreReportedOnce) {
     large += "</p>\n";
   }
   many.resize(200);
-  quellix::TextHyphenator threaded(quellix::english_US, options);
+  quellix::TextHyphenator threaded = listening(heard);
   out.clear();
   threaded.write(large, out, 4);
   threaded.finish(out);
@@ -648,10 +657,11 @@ TEST(TextHtmlLang, ALanguageLeftOutOfTheBuildIsOneWithoutPatterns) {
   const std::string affix(quellix::languageAffix(*missing));
   const std::string page = "<p>hyphenation</p><p lang=" + affix + ">hyphenation</p>";
   std::vector<std::string> heard;
-  EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, page,
-                                   {.hyphen = "|",
-                                    .unknownLanguage = [&heard](std::string_view v) { heard.emplace_back(v); }}),
-            "<p>hy|phen|ation</p><p lang=" + affix + ">hyphenation</p>");
+  quellix::TextHyphenator stream = listening(heard);
+  std::string out;
+  stream.write(page, out);
+  stream.finish(out);
+  EXPECT_EQ(out, "<p>hy|phen|ation</p><p lang=" + affix + ">hyphenation</p>");
   EXPECT_EQ(heard, std::vector<std::string>{affix});
   quellix_hyphenator* h = nullptr;
   ASSERT_EQ(quellix_hyphenator_open("en-us", &h), QUELLIX_OK);

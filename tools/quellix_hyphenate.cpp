@@ -788,8 +788,9 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   options.minWordLength = settings.minLength.value_or(5);
   options.markup = settings.html ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
   options.followLang = !settings.ignoreLang;
+  quellix::TextHyphenator hyphenator(h, options);
   // Once for each lang value that names no language here, in the run.
-  options.unknownLanguage = [&progress](std::string_view value) {
+  hyphenator.onUnknownLanguage([&progress](std::string_view value) {
     progress.erase();
     const std::optional<quellix::Language> language = quellix::findLanguage(value);
     printError("warning: lang=" + quoted(value) +
@@ -797,8 +798,7 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
                                ", which this build of quellix leaves out"
                          : std::string(" names no language quellix has")) +
                ": its text is left undivided");
-  };
-  quellix::TextHyphenator hyphenator(h, std::move(options));
+  });
   std::vector<std::string_view> inputs = settings.words;
   if (inputs.empty()) inputs.push_back("-");
   // With several threads the input is read in blocks large enough to share out; with one,

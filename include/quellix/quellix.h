@@ -144,9 +144,26 @@ typedef struct quellix_text_options {
 } quellix_text_options;
 
 /* The defaults: soft hyphen, 5 characters, skip soft-hyphenated words and URLs, do not
- * skip capitals, plain text, follow lang attributes, NUL-terminated hyphen; struct_size set. Start from these and
- * change the fields you need. */
-QUELLIX_API quellix_text_options quellix_text_options_default(void);
+ * skip capitals, plain text, follow lang attributes, NUL-terminated hyphen, no
+ * unknown_lang; struct_size set. Start from these and change the fields you need. Defined here rather than in the
+ * library, so that it fills the struct exactly as the header this program was compiled
+ * with lays it out: the library reads only the first struct_size bytes of the options it
+ * is given, and gives the fields beyond them their defaults. */
+static inline quellix_text_options quellix_text_options_default(void) {
+  quellix_text_options options;
+  options.struct_size = sizeof options;
+  options.hyphen = NULL;
+  options.min_word_length = 5;
+  options.skip_soft_hyphenated = 1;
+  options.skip_capitals = 0;
+  options.skip_urls = 1;
+  options.html = 0;
+  options.follow_lang = 1;
+  options.hyphen_length = QUELLIX_NUL_TERMINATED;
+  options.unknown_lang = NULL;
+  options.unknown_lang_context = NULL;
+  return options;
+}
 
 /* text with the hyphen string inserted at every permitted break of every word, into
  * buffer as described at the top. options NULL: the defaults. Removing the inserted

@@ -56,7 +56,7 @@
 // element with both lang and xml:lang follows lang; one with only xml:lang follows that.
 // Where the attribute names no language the library has, one this build leaves out
 // (languageBuiltIn()), or is empty (lang=""), the text is copied undivided, and
-// TextOptions::unknownLanguage hears of the value. A language whose built-in hyphenator
+// TextHyphenator::onUnknownLanguage() hears of the value. A language whose built-in hyphenator
 // the given one is, or was derived from (withExceptions(), ...), is divided with the given
 // one, so its own exceptions and margins serve; any other with its shared
 // languageHyphenator(). Attribute values are taken as written (character references in
@@ -114,11 +114,20 @@ enum class TextMarkup { Plain, Html };
 
 // How running text is hyphenated. The defaults suit text shown in a browser or a word
 // processor that breaks lines at soft hyphens.
+//
+// Its fields are frozen for as long as the library's ABI number (the SONAME,
+// libquellix.so.1) stays: no field is added, removed, reordered or retyped. A program
+// lays out a TextOptions itself (an aggregate, so that `options.hyphen = "-"` and
+// designated initialisers work), so any change of its layout would make a program built
+// against this header hand the library an object of the wrong size; a size field inside
+// the object cannot help, since the library cannot tell how large the caller's object
+// really is without reading it. An option that a later version adds therefore comes with
+// new functions (a new options type or a new parameter), new exported symbols beside the
+// ones a program built against this header calls, which keep working unchanged. CI
+// compares the library's ABI with the last release's (abi/) and fails on any change of
+// this layout that does not change the SONAME. The C API's quellix_text_options, which
+// programs pass by pointer with its size, grows instead.
 struct TextOptions {
-  // The size of the TextOptions this program was compiled with: leave it as it is. Later
-  // versions add fields only at the end, and give a field that lies beyond structSize its
-  // default, so a program built against this header keeps working with them.
-  std::size_t structSize = sizeof(TextOptions);
   // Inserted at each break. Default: U+00AD SOFT HYPHEN, as UTF-8.
   std::string hyphen = "\u00AD";
   // Words of fewer characters (code points, soft hyphens not counted) are left whole.
@@ -147,17 +156,6 @@ struct TextOptions {
   // for every hyphenator, built-in ones included. Empty: see the top of this header. Called
   // from the thread that hyphenates; must not throw.
   std::function<bool(char32_t)> isWordCharacter = {};
-  // In HTML with followLang: called with each lang (or xml:lang) value that names no
-  // language this build has (findLanguage() finds none, or one that languageBuiltIn() says
-  // the build left out), so that the caller can warn; the element's text is left undivided
-  // all the same. The value comes as written, without the ASCII white space around it, cut
-  // to 64 bytes; lang="" is not reported. Each distinct value is reported once by a
-  // TextHyphenator (up to 256 values, until reset()), and once by a hyphenateText() call.
-  // Called on the thread that called write(), finish() or hyphenateText(), when that
-  // call's output is complete (after the threads of write(chunk, out, threads) are done),
-  // in the order of the text; what it throws leaves that call as a failure of write() does
-  // (the output already appended stays). Empty: nothing is reported.
-  std::function<void(std::string_view value)> unknownLanguage = {};
 };
 
 // One character of UTF-8 text as the library reads it: its length in bytes and, when those
@@ -192,7 +190,7 @@ inline constexpr std::size_t kMaxLangDepth = 512;
 // hyphenateText() with options.markup = TextMarkup::Html. Throws as hyphenateText.
 // Thread-safe.
 [[nodiscard]] QUELLIX_API std::string hyphenateHtml(const Hyphenator& h, std::string_view html,
-                                      TextOptions options = {});
+                                      const TextOptions& options = {});
 
 // Hyphenates one text that arrives in chunks, producing output as it goes: after each
 // write() the output so far is everything that can be decided, and the memory held is
@@ -208,7 +206,7 @@ class QUELLIX_API TextHyphenator {
   // Builds h's tables (so that later calls fail only for lack of memory). Throws
   // DataFileError or DecompressionError for a built-in language's missing or damaged data,
   // and std::bad_alloc.
-  explicit TextHyphenator(const Hyphenator& h, TextOptions options = {});
+  explicit TextHyphenator(const Hyphenator& h, const TextOptions& options = {});
   ~TextHyphenator();
   TextHyphenator(TextHyphenator&&) noexcept;
   TextHyphenator& operator=(TextHyphenator&&) noexcept;
@@ -235,8 +233,22 @@ class QUELLIX_API TextHyphenator {
   // for a new text. Throws as write().
   void finish(std::string& out);
 
-  // Forgets everything held back and starts a new text. Never throws.
+  // Forgets everything held back and starts a new text, and which lang values
+  // onUnknownLanguage() has reported. Never throws.
   void reset() noexcept;
+
+  // In HTML with followLang: report is called with each lang (or xml:lang) value that
+  // names no language this build has (findLanguage() finds none, or one that
+  // languageBuiltIn() says the build left out), so that the caller can warn; the element's
+  // text is left undivided all the same. The value comes as written, without the ASCII
+  // white space around it, cut to 64 bytes; lang="" is not reported. Each distinct value
+  // once in the object's life (up to 256 values; reset() forgets them), in the order of the
+  // text, on the thread that called write() or finish(), when that call's output is
+  // complete (after the threads of write(chunk, out, threads) are done); what report
+  // throws leaves that call as a failure of write() does (the output already appended
+  // stays). Replaces the function given before; an empty one reports nothing (the
+  // default). Never throws.
+  void onUnknownLanguage(std::function<void(std::string_view value)> report) noexcept;
 
  private:
   friend struct detail::TextHyphenatorAccess;

@@ -72,7 +72,10 @@ class LangReports {
  public:
   explicit LangReports(py::object callable) : callable_(std::move(callable)) {}
 
-  void note(std::string_view value) { pending_.emplace_back(value); }
+  // Makes stream, which must not outlive this object, keep the values for deliver().
+  void listen(quellix::TextHyphenator& stream) {
+    stream.onUnknownLanguage([this](std::string_view value) { pending_.emplace_back(value); });
+  }
 
   // Calls the callable with each value kept (a str, surrogate escapes for bytes that are
   // not UTF-8); raises what it raises. Needs the GIL.
@@ -151,7 +154,6 @@ TextSetup textSetup(const Signature& signature, const std::vector<py::handle>& a
       if (!PyCallable_Check(value.ptr()))
         raise(PyExc_TypeError, "unknown_lang must be callable, not " + typeName(value));
       setup.reports = std::make_shared<LangReports>(py::reinterpret_borrow<py::object>(value));
-      setup.options.unknownLanguage = [reports = setup.reports](std::string_view lang) { reports->note(lang); };
     } else if (name == "is_word_character" && !value.is_none()) {
       if (!PyCallable_Check(value.ptr()))
         raise(PyExc_TypeError, "is_word_character must be callable, not " + typeName(value));
@@ -186,10 +188,11 @@ py::object hyphenateWhole(const Signature& signature, quellix::TextMarkup markup
   {
     // The caller's reference to the text keeps input alive through the call.
     py::gil_scoped_release release;
-    if (setup.threads == 1) {
+    if (setup.threads == 1 && !setup.reports) {
       output = quellix::hyphenateText(*setup.hyphenator, input, setup.options);
     } else {
       quellix::TextHyphenator stream(*setup.hyphenator, setup.options);
+      if (setup.reports) setup.reports->listen(stream);
       stream.write(input, output, setup.threads);
       stream.finish(output);
     }
@@ -216,7 +219,9 @@ std::size_t wholeSequences(std::string_view text) {
 class PyTextStream {
  public:
   explicit PyTextStream(TextSetup setup)
-      : setup_(std::move(setup)), stream_(*setup_.hyphenator, setup_.options) {}
+      : setup_(std::move(setup)), stream_(*setup_.hyphenator, setup_.options) {
+    if (setup_.reports) setup_.reports->listen(stream_);
+  }
 
   py::object write(py::handle chunk) {
     const bool isBytes = PyBytes_Check(chunk.ptr());

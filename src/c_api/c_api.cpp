@@ -163,11 +163,6 @@ quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const cha
   });
 }
 
-quellix_text_options quellix_text_options_default(void) {
-  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1,
-                              QUELLIX_NUL_TERMINATED, nullptr, nullptr};
-}
-
 quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
                                       size_t text_length, const quellix_text_options* options,
                                       char* buffer, size_t capacity, size_t* length) {
@@ -193,14 +188,17 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
     settings.skipUrls = given.skip_urls != 0;
     settings.markup = given.html != 0 ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
     settings.followLang = given.follow_lang != 0;
-    if (given.unknown_lang != nullptr) {
-      settings.unknownLanguage = [report = given.unknown_lang,
-                                  context = given.unknown_lang_context](std::string_view value) {
-        report(context, value.data(), value.size());
-      };
-    }
-    const std::string result =
-        quellix::hyphenateText(*hyphenator->hyphenator, textOf(text, text_length), settings);
+    if (given.unknown_lang == nullptr)
+      return deliver(quellix::hyphenateText(*hyphenator->hyphenator, textOf(text, text_length), settings),
+                     buffer, capacity, length);
+    quellix::TextHyphenator stream(*hyphenator->hyphenator, settings);
+    stream.onUnknownLanguage([report = given.unknown_lang,
+                              context = given.unknown_lang_context](std::string_view value) {
+      report(context, value.data(), value.size());
+    });
+    std::string result;
+    stream.write(textOf(text, text_length), result);
+    stream.finish(result);
     return deliver(result, buffer, capacity, length);
   });
 }

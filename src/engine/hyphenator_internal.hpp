@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "char_map.hpp"
@@ -49,6 +51,11 @@ struct PatternReach {
   std::size_t after = 0;
 };
 PatternReach patternReach(const Hyphenator& h);
+
+// breakPoints(h, word, out) for a word of ASCII bytes (every byte below 0x80), the same
+// breaks, without turning the bytes into code points first: the way running text divides
+// most of its words. Throws as breakPoints. Thread-safe.
+std::size_t divideAsciiWord(const Hyphenator& h, std::string_view word, std::span<std::size_t> out);
 
 }  // namespace quellix::detail
 

@@ -171,7 +171,7 @@ LanguageRef TextStream::languageOf(const LangValue& langValue) {
 
 // Keeps a lang value that names no language for the caller, once.
 void TextStream::noteUnknownLanguage(std::string_view value) {
-  if (scanning || !options.unknownLanguage) return;
+  if (scanning) return;
   const auto seen = [value](const std::vector<std::string>& values) {
     return std::find(values.begin(), values.end(), value) != values.end();
   };
@@ -180,17 +180,19 @@ void TextStream::noteUnknownLanguage(std::string_view value) {
     unknownLanguages.emplace_back(value);
 }
 
-// Hands the lang values kept since the last call to the caller's function, each value once
-// in the object's life (up to kMaxUnknownLanguages of them).
+// Hands the lang values kept since the last call to the caller's function (or forgets
+// them, when there is none), each value once in the object's life (up to
+// kMaxUnknownLanguages of them).
 void TextStream::reportUnknownLanguages() {
   std::vector<std::string> values;
   values.swap(unknownLanguages);
+  if (!unknownLanguage) return;
   for (std::string& value : values) {
     if (std::find(reportedLanguages.begin(), reportedLanguages.end(), value) != reportedLanguages.end() ||
         reportedLanguages.size() >= kMaxUnknownLanguages)
       continue;
     reportedLanguages.push_back(std::move(value));
-    options.unknownLanguage(reportedLanguages.back());
+    unknownLanguage(reportedLanguages.back());
   }
 }
 

@@ -57,7 +57,10 @@ TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_
     for (const char32_t c : *known_)
       if (c < kKnownTableSize) knownBits_[c >> 6] |= std::uint64_t{1} << (c & 63);
   }
-  for (char32_t c = 0; c < asciiFold_.size(); ++c) asciiFold_[c] = static_cast<char>(fold(c));
+  for (char32_t c = 0; c < asciiFold_.size(); ++c) {
+    asciiFold_[c] = static_cast<char>(fold(c));
+    foldsAscii_ = foldsAscii_ || fold(c) != c;
+  }
   for (char32_t c = 0; c < ascii_.size(); ++c) {
     std::uint8_t bits = 0;
     if (c != U'-' && c != 0 && isWord_(c)) bits |= kWordChar;

@@ -280,8 +280,9 @@ class TextStream : public Markup {
   std::array<TextLanguage*, languageCount> resolved{};
   TextLanguage* current = &callerLanguage;  // for the text here; null: undivided
   // lang values that name no language this build has: not yet reported (in text order),
-  // and reported to options.unknownLanguage.
+  // and reported to unknownLanguage, the caller's function (TextHyphenator::onUnknownLanguage).
   std::vector<std::string> unknownLanguages;
+  std::function<void(std::string_view)> unknownLanguage;
   std::vector<std::string> reportedLanguages;
 };
 

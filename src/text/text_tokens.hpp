@@ -81,8 +81,9 @@ class TextLanguage {
     if (c < kKnownTableSize && ((knownBits_[c >> 6] >> (c & 63)) & 1)) return c;
     return foldUnknown(c);
   }
-  // fold() of an ASCII character.
+  // fold() of an ASCII character, and whether it changes any.
   const std::array<char, 128>& asciiFold() const noexcept { return asciiFold_; }
+  bool foldsAscii() const noexcept { return foldsAscii_; }
 
  private:
   static constexpr char32_t kKnownTableSize = 0x800;
@@ -97,6 +98,7 @@ class TextLanguage {
   const std::vector<char32_t>* known_ = nullptr;
   std::array<std::uint64_t, kKnownTableSize / 64> knownBits_{};
   std::array<char, 128> asciiFold_{};
+  bool foldsAscii_ = false;
 };
 
 // The rules of TextOptions::skipUrls over a token of n characters: code(k) is the k-th,
@@ -252,6 +254,7 @@ class TokenWriter {
   std::vector<std::size_t> suffixFirst_;  // the first source of composed_[p, end)
   std::vector<std::size_t> prefixEnd_;    // one past the last source of composed_[0, p)
   std::vector<std::uint8_t> breakBefore_;
+  std::string folded_;  // an ASCII part with the capitals its language forgets made small
   std::vector<std::size_t> breaks_;
 };
 
