@@ -10,7 +10,7 @@ set(QUELLIX_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/quellix" CACHE STRIN
 #   runtime      libquellix.so.VERSION and its SONAME link libquellix.so.MAJOR
 #   development  headers, the libquellix.so link, CMake package files, quellix.pc
 #   tools        quellix-hyphenate and its man page
-# A plain cmake --install installs all of them, plus LICENSE and README.md.
+# A plain cmake --install installs all of them, plus LICENSE, README.md and NEWS.md.
 # zlib is linked privately, so consumers need nothing more.
 install(TARGETS quellix
   EXPORT quellixTargets
@@ -26,14 +26,15 @@ install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/quellix"
 install(FILES "${PROJECT_BINARY_DIR}/include/quellix/version.hpp"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/quellix" COMPONENT development)
 
-# The command-line tool, found beside the library wherever the prefix is moved to; a
-# library directory the linker searches anyway (/usr/lib/<triplet>) needs no RPATH, and
-# Debian forbids one there.
+# The command-line tool finds the library relative to itself, so that an install to any
+# prefix (cmake --install --prefix DIR), or one moved elsewhere, runs as it is. lintian
+# accepts such an $ORIGIN path in a Debian package too.
 if(TARGET quellix-hyphenate)
-  set(QUELLIX_TOOL_RPATH "")
-  if(NOT CMAKE_INSTALL_FULL_LIBDIR IN_LIST CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES)
-    file(RELATIVE_PATH quellix_bin_to_lib
-      "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${CMAKE_INSTALL_LIBDIR}")
+  file(RELATIVE_PATH quellix_bin_to_lib
+    "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${CMAKE_INSTALL_LIBDIR}")
+  if(APPLE)
+    set(QUELLIX_TOOL_RPATH "@loader_path/${quellix_bin_to_lib}")
+  else()
     set(QUELLIX_TOOL_RPATH "$ORIGIN/${quellix_bin_to_lib}")
   endif()
   set_target_properties(quellix-hyphenate PROPERTIES INSTALL_RPATH "${QUELLIX_TOOL_RPATH}")
@@ -118,8 +119,9 @@ foreach(quellix_pc_name quellix quellix-c)
     DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig" COMPONENT development)
 endforeach()
 
-# Not packaged: each Debian package carries its own copyright file instead.
+# Not packaged: each Debian package carries its own copies (cmake/QuellixDebian.cmake).
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${PROJECT_SOURCE_DIR}/README.md"
+  "${PROJECT_SOURCE_DIR}/NEWS.md"
   DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT documentation)
 
 include("${PROJECT_SOURCE_DIR}/cmake/QuellixDebian.cmake")

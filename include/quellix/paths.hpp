@@ -32,6 +32,7 @@
 
 #include <array>
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -85,7 +86,13 @@ struct Version {
   std::array<std::int64_t, 3> versionBranch;
 
   friend constexpr bool operator==(const Version&, const Version&) = default;
-  friend constexpr auto operator<=>(const Version&, const Version&) = default;
+  // Written out, not defaulted: not every standard library gives std::array an
+  // operator<=> yet (emscripten's libc++ does not).
+  friend constexpr std::strong_ordering operator<=>(const Version& a, const Version& b) {
+    for (std::size_t i = 0; i < a.versionBranch.size(); ++i)
+      if (const auto order = a.versionBranch[i] <=> b.versionBranch[i]; order != 0) return order;
+    return std::strong_ordering::equal;
+  }
 };
 
 // The library's version, 0.8.3 (the QUELLIX_VERSION_* macros of quellix/version.hpp).

@@ -56,22 +56,36 @@ if(STEP STREQUAL "install")
   if(NOT prefix_line STREQUAL "prefix=${STAGE}")
     message(FATAL_ERROR "quellix.pc names the wrong prefix: ${prefix_line}")
   endif()
-  if(HAVE_TOOL AND TOOL_RPATH)
-    # Runs without LD_LIBRARY_PATH: the tool finds the library through its relative rpath.
-    run("${STAGE}/bin/quellix-hyphenate" --version)
-    expect_output_has("${VERSION}")
-  elseif(HAVE_TOOL)
-    # Installed for a system library directory, where it carries no rpath.
-    run("${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${STAGE}/${LIBDIR}"
-      "${STAGE}/bin/quellix-hyphenate" --version)
-    expect_output_has("${VERSION}")
+  foreach(document LICENSE README.md NEWS.md)
+    if(NOT EXISTS "${STAGE}/share/doc/quellix/${document}")
+      message(FATAL_ERROR "not installed: share/doc/quellix/${document}")
+    endif()
+  endforeach()
+  if(HAVE_TOOL)
+    # The tool finds the library relative to itself, in this prefix and in a second one,
+    # whatever prefix the build was configured for: no LD_LIBRARY_PATH helps it.
+    set(second "${STAGE}-second")
+    file(REMOVE_RECURSE "${second}")
+    run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${second}")
+    foreach(prefix "${STAGE}" "${second}")
+      run("${CMAKE_COMMAND}" -E env --unset=LD_LIBRARY_PATH
+        "${prefix}/bin/quellix-hyphenate" --version)
+      expect_output_has("${VERSION}")
+      if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux")
+        # The C library's loader names the library it chose.
+        run("${CMAKE_COMMAND}" -E env --unset=LD_LIBRARY_PATH LD_TRACE_LOADED_OBJECTS=1
+          "${prefix}/bin/quellix-hyphenate")
+        expect_output_has("libquellix.so.${SOVERSION} => ${prefix}/")
+      endif()
+    endforeach()
+    file(REMOVE_RECURSE "${second}")
   endif()
 
 elseif(STEP STREQUAL "find_package")
   file(REMOVE_RECURSE "${WORK}")
   run("${CMAKE_COMMAND}" -S "${here}/consumer" -B "${WORK}" -G "${GENERATOR}"
     "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
-    "-DCMAKE_PREFIX_PATH=${STAGE}" "-DTOOL_SOURCE=${TOOL_SOURCE}"
+    "-DCMAKE_PREFIX_PATH=${STAGE}" "-DVERSION=${VERSION}" "-DTOOL_SOURCE=${TOOL_SOURCE}"
     "-DTOOL_INCLUDE_DIR=${TOOL_INCLUDE_DIR}")
   run("${CMAKE_COMMAND}" --build "${WORK}")
   if(NOT EN_US)
