@@ -20,6 +20,16 @@ install(TARGETS quellix
   RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT runtime
   INCLUDES DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 
+# libquellix-hyphen, libhyphen's interface on quellix: quellix::hyphen in the CMake package,
+# quellix-hyphen.pc for pkg-config; its hyphen.h is installed with the headers below, as
+# include/quellix/compat/hyphen.h.
+install(TARGETS quellix_hyphen
+  EXPORT quellixTargets
+  LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT runtime
+    NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT development
+  RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT runtime)
+
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/quellix"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}" COMPONENT development
   FILES_MATCHING PATTERN "*.hpp" PATTERN "*.h")
@@ -107,7 +117,7 @@ set(QUELLIX_PC_DEFINES "")
 if(quellix_pc_type STREQUAL "SHARED_LIBRARY")
   set(QUELLIX_PC_DEFINES " -DQUELLIX_SHARED")
 endif()
-foreach(quellix_pc_name quellix quellix-c)
+foreach(quellix_pc_name quellix quellix-c quellix-hyphen)
   configure_file("${PROJECT_SOURCE_DIR}/cmake/${quellix_pc_name}.pc.in"
     "${PROJECT_BINARY_DIR}/${quellix_pc_name}.pc.in" @ONLY)
   install(CODE "

@@ -3,8 +3,8 @@
 # unicode-data installs, so they share one Unicode version. Used by ctest:
 # cmake -DPYTHON=... -DSOURCE=... -P this file.
 foreach(pair "unicode_compose.py;base/unicode_compose.inc" "unicode_letters.py;base/unicode_letters.inc"
-             "unicode_lower.py;base/unicode_lower.inc"
-             "text_entities.py;text/text_entities.inc")
+             "text_entities.py;text/text_entities.inc" "unicode_lower.py;base/unicode_lower.inc"
+             "single_byte_encodings.py;base/single_byte_encodings.inc")
   list(GET pair 0 generator)
   list(GET pair 1 table)
   execute_process(COMMAND ${PYTHON} ${SOURCE}/tools/gen/${generator}

@@ -1,4 +1,4 @@
-// Unicode's simple lower-case mapping over the generated table of unicode_lower.inc.
+// The table of Unicode's simple lower-case mappings, and the lookup in it.
 #include "unicode_lower.hpp"
 
 #include <algorithm>
@@ -7,21 +7,19 @@
 namespace quellix::detail {
 namespace {
 
-struct LowerCase {
-  char32_t from, to;
-};
-
-constexpr LowerCase kLowerCase[] = {
+constexpr std::pair<char32_t, char32_t> kLowerCase[] = {
 #include "unicode_lower.inc"
 };
 
 }  // namespace
 
+std::span<const std::pair<char32_t, char32_t>> lowerCasePairs() noexcept { return kLowerCase; }
+
 char32_t simpleLowercase(char32_t c) noexcept {
   if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
   const auto* found = std::lower_bound(std::begin(kLowerCase), std::end(kLowerCase), c,
-                                       [](const LowerCase& entry, char32_t key) { return entry.from < key; });
-  return found != std::end(kLowerCase) && found->from == c ? found->to : c;
+                                       [](const auto& entry, char32_t key) { return entry.first < key; });
+  return found != std::end(kLowerCase) && found->first == c ? found->second : c;
 }
 
 }  // namespace quellix::detail

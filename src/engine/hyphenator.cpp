@@ -36,11 +36,28 @@ Hyphenator hyphenatorWithCharMap(Lazy<CharMap> map, Lazy<Patterns> patterns,
 
 Hyphenator hyphenatorLike(const Hyphenator& base, Lazy<Patterns> patterns,
                           Lazy<Exceptions> exceptions, std::int64_t leftMin,
-                          std::int64_t rightMin) {
+                          std::int64_t rightMin, bool keepDictionary) {
   const HyphenatorCore& from = HyphenatorAccess::core(base);
-  return HyphenatorAccess::make(std::make_shared<const HyphenatorCore>(
-      from.chars, from.map, from.hasMap, std::move(patterns), std::move(exceptions), leftMin,
-      rightMin));
+  auto core = std::make_shared<HyphenatorCore>(from.chars, from.map, from.hasMap,
+                                               std::move(patterns), std::move(exceptions),
+                                               leftMin, rightMin);
+  if (keepDictionary) core->dictionary = from.dictionary;
+  return HyphenatorAccess::make(std::move(core));
+}
+
+Hyphenator dictionaryHyphenator(std::shared_ptr<const DictionaryData> dictionary,
+                                Lazy<CharMap> map, Lazy<Patterns> patterns, std::int64_t leftMin,
+                                std::int64_t rightMin) {
+  CharNormaliser apply = [map](char32_t c) { return map.get()(c); };
+  auto core = std::make_shared<HyphenatorCore>(std::move(apply), std::move(map), true,
+                                               std::move(patterns), Exceptions(), leftMin,
+                                               rightMin);
+  core->dictionary = std::move(dictionary);
+  return HyphenatorAccess::make(std::move(core));
+}
+
+const DictionaryData* hyphenatorDictionary(const Hyphenator& h) noexcept {
+  return HyphenatorAccess::core(h).dictionary.get();
 }
 
 const Lazy<Patterns>& patternsCell(const Hyphenator& h) noexcept {
@@ -78,6 +95,8 @@ const std::vector<char32_t>& knownCharacters(const Hyphenator& h) {
 
 PatternReach patternReach(const Hyphenator& h) {
   PatternReach reach;
+  // A dictionary's compound level may look at the whole word.
+  if (hyphenatorDictionary(h)) return {std::size_t{1} << 20, std::size_t{1} << 20};
   // From the lookup index, which a language has without making its trie.
   if (const PatternIndex* index = indexOf(hyphenatorPatterns(h))) {
     reach.before = index->longestScoreList;

@@ -19,6 +19,7 @@
 namespace quellix::detail {
 
 struct ReadyTables;  // word_division.cpp
+struct DictionaryData;  // dictionary_data.hpp
 
 // The shared record a Hyphenator is a handle to. The five fields never change; the ready
 // view is made once, by the first word that finds every table built, and kept for every
@@ -33,6 +34,8 @@ struct HyphenatorCore {
   std::int64_t rightMin = 0;
   OnceCell<ReadyTables> ready;
   OnceCell<std::vector<char32_t>> known;  // see knownCharacters
+  // A libhyphen dictionary that divides instead of the patterns (dictionaryHyphenator).
+  std::shared_ptr<const DictionaryData> dictionary;
 
   // Both in word_division.cpp, where ReadyTables is complete.
   HyphenatorCore(Lazy<CharNormaliser> c, Lazy<CharMap> m, bool withMap, Lazy<Patterns> p,

@@ -94,6 +94,8 @@ elseif(STEP STREQUAL "find_package")
   endif()
   run("${WORK}/app")  # the build tree's rpath points into STAGE
   expect_output_has("quellix ${VERSION}: as-so-ciate")
+  run("${WORK}/hyphen_app" "${WORK}/hyph_test.dic")
+  expect_output_has("hyphen.h: asz=szony=nyal (0300010000)")
   if(TOOL_SOURCE)
     # The command-line tool, built from the installed headers like any other program.
     run("${WORK}/tool" --language en-us hyphenation)
@@ -130,6 +132,17 @@ elseif(STEP STREQUAL "pkg_config")
   expect_output_has("quellix ${VERSION}: as-so-ciate")
   run("${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${STAGE}/${LIBDIR}" "${WORK}/app_c")
   expect_output_has("C: as-so-ciate")
+  # quellix-hyphen.pc: a libhyphen program, unchanged, finds <hyphen.h> and links.
+  run("${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${STAGE}/${LIBDIR}/pkgconfig"
+    "${PKG_CONFIG}" --cflags --libs quellix-hyphen)
+  string(STRIP "${run_output}" pkg_hyphen_flags)
+  separate_arguments(pkg_hyphen_flags UNIX_COMMAND "${pkg_hyphen_flags}")
+  run("${CC}" ${c_flags} -std=c99 -c "${here}/consumer/hyphen_main.c" ${pkg_hyphen_flags}
+    -o "${WORK}/hyphen_app.o")
+  run("${CXX}" ${cxx_flags} "${WORK}/hyphen_app.o" ${pkg_hyphen_flags} -o "${WORK}/hyphen_app")
+  run("${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${STAGE}/${LIBDIR}" "${WORK}/hyphen_app"
+    "${WORK}/hyph_test.dic")
+  expect_output_has("hyphen.h: asz=szony=nyal (0300010000)")
 
 elseif(STEP STREQUAL "subproject")
   file(REMOVE_RECURSE "${WORK}")
