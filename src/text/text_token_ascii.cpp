@@ -353,12 +353,20 @@ void TokenWriter::writeAsciiBatch(std::string_view text, std::size_t from, std::
     ~Empty() { batch.clear(); }
   } empty{batch_};
   batchBreaks_.clear();
+  const bool folds = language_->foldsAscii();
+  const std::array<char, 128>& fold = language_->asciiFold();
   for (const AsciiPart& part : batch_) {
     const std::size_t length = part.last - part.first;
+    std::string_view word = text.substr(part.first, length);
+    // A capital the language's list forgets reaches the patterns in small letters.
+    if (folds) {
+      folded_.assign(word);
+      for (char& c : folded_) c = fold[static_cast<unsigned char>(c)];
+      word = folded_;
+    }
     if (breaks_.size() < length + 1) breaks_.resize(length + 1);
-    const std::size_t count = std::min(
-        divideAsciiWord(language_->hyphenator(), text.substr(part.first, length), breaks_),
-        breaks_.size());
+    const std::size_t count =
+        std::min(divideAsciiWord(language_->hyphenator(), word, breaks_), breaks_.size());
     for (std::size_t k = 0; k < count; ++k) {
       const std::size_t at = breaks_[k];
       if ((at == 0 && part.hyphenBefore) || (at == length && part.hyphenAfter) || at > length)
