@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "binding_support.hpp"
+#include "word_breaks.hpp"
 #include "quellix/custom.hpp"
 #include "quellix/language_tag.hpp"
 
@@ -77,13 +78,6 @@ PyHyphenator& self(py::handle object) { return held<PyHyphenator>(object, "Hyphe
 // The word argument of a method, as code points.
 std::u32string wordArgument(py::handle word) { return codePoints(expectStr(word, "word")); }
 
-// word[from, to) as a str.
-py::str slice(py::handle word, std::size_t from, std::size_t to) {
-  PyObject* piece = PyUnicode_Substring(word.ptr(), static_cast<Py_ssize_t>(from), static_cast<Py_ssize_t>(to));
-  if (piece == nullptr) throw py::error_already_set();
-  return py::reinterpret_steal<py::str>(piece);
-}
-
 py::list pieces(py::handle object, py::handle word) {
   const PyHyphenator& h = self(object);
   const std::vector<std::size_t> at = h.breakOffsets(wordArgument(word));
@@ -92,7 +86,7 @@ py::list pieces(py::handle object, py::handle word) {
   std::size_t start = 0;
   for (std::size_t i = 0; i <= at.size(); ++i) {
     const std::size_t end = i < at.size() ? at[i] : length;
-    PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), slice(word, start, end).release().ptr());
+    PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), substring(word, start, end).release().ptr());
     start = end;
   }
   return out;
@@ -106,60 +100,18 @@ py::list positions(py::handle object, py::handle word) {
   return out;
 }
 
-// The first part of word up to break b (with b's change) and the rest from it.
-std::pair<py::str, py::str> split(py::handle word, const WordBreak& b) {
-  const std::size_t length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(word.ptr()));
-  if (!b.changes) return {slice(word, 0, b.at), slice(word, b.at, length)};
-  py::str head = slice(word, 0, b.start) + strFromCodePoints(b.before);
-  py::str tail = strFromCodePoints(b.after) + slice(word, b.start + b.cut, length);
-  return {std::move(head), std::move(tail)};
-}
-
 py::str inserted(py::handle object, py::handle word, py::handle hyphen) {
   const std::vector<WordBreak> breaks = self(object).breaks(wordArgument(word));
-  const py::str separator = expectStr(hyphen, "hyphen");
-  const std::size_t length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(word.ptr()));
-  py::list parts;
-  std::size_t from = 0;
-  for (const WordBreak& b : breaks) {
-    if (!b.changes) {
-      parts.append(slice(word, from, b.at));
-      from = b.at;
-    } else {
-      parts.append(slice(word, from, std::max(from, b.start)) + strFromCodePoints(b.before));
-      parts.append(separator);
-      parts.append(strFromCodePoints(b.after));
-      from = std::max(from, b.start + b.cut);
-      continue;
-    }
-    parts.append(separator);
-  }
-  parts.append(slice(word, from, length));
-  return py::str("").attr("join")(parts);
+  return insertedAt(word, breaks, expectStr(hyphen, "hyphen"), ChangeCase::AsReplaced);
 }
 
-// (first, rest) for every break, from the last break to the first.
 py::list iteratePairs(py::handle object, py::handle word) {
-  const std::vector<WordBreak> breaks = self(object).breaks(wordArgument(word));
-  py::list out;
-  for (auto b = breaks.rbegin(); b != breaks.rend(); ++b) {
-    auto [head, tail] = split(word, *b);
-    out.append(py::make_tuple(std::move(head), std::move(tail)));
-  }
-  return out;
+  return pairsAt(word, self(object).breaks(wordArgument(word)), ChangeCase::AsReplaced);
 }
 
 py::object wrap(py::handle object, py::handle word, py::handle width, py::handle hyphen) {
   const std::vector<WordBreak> breaks = self(object).breaks(wordArgument(word));
-  const std::int64_t most = expectInt(width, "width");
-  const py::str separator = expectStr(hyphen, "hyphen");
-  const auto hyphenLength = static_cast<std::int64_t>(PyUnicode_GET_LENGTH(separator.ptr()));
-  for (auto b = breaks.rbegin(); b != breaks.rend(); ++b) {
-    auto [head, tail] = split(word, *b);
-    if (static_cast<std::int64_t>(PyUnicode_GET_LENGTH(head.ptr())) + hyphenLength <= most)
-      return py::make_tuple(head + separator, tail);
-  }
-  return py::none();
+  return wrapAt(word, breaks, expectInt(width, "width"), expectStr(hyphen, "hyphen"), ChangeCase::AsReplaced);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
 #include "quellix/paths.hpp"
+#include "pyphen_binding.hpp"
 #include "text_binding.hpp"
 
 namespace py = pybind11;
@@ -93,6 +94,7 @@ PYBIND11_MODULE(_quellix, m) {
 
   bindHyphenator(m);
   bindText(m);
+  bindPyphen(m);
 
   m.def(
       "_languages",
