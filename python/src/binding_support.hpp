@@ -40,6 +40,7 @@ struct ErrorTypes {
   PyObject* unknownLanguage = nullptr;  // quellix.UnknownLanguageError(Error, LookupError)
   PyObject* data = nullptr;             // quellix.DataError(Error)
   PyObject* score = nullptr;            // quellix.ScoreError(Error, ValueError)
+  PyObject* dictionary = nullptr;       // quellix.DictionaryError(Error, ValueError)
 };
 extern ErrorTypes errorTypes;
 

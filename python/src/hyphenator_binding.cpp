@@ -7,11 +7,17 @@
 #include <pybind11/stl.h>
 
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "binding_support.hpp"
+#include "dictionary_liang.hpp"
+#include "printable_message.hpp"
 #include "word_breaks.hpp"
 #include "quellix/custom.hpp"
+#include "quellix/dictionary.hpp"
 #include "quellix/language_tag.hpp"
 
 namespace quellix::python {
@@ -114,12 +120,93 @@ py::object wrap(py::handle object, py::handle word, py::handle width, py::handle
   return wrapAt(word, breaks, expectInt(width, "width"), expectStr(hyphen, "hyphen"), ChangeCase::AsReplaced);
 }
 
+// The bytes of the file at path (str, bytes or os.PathLike), at most one more than a
+// dictionary may have. Raises OSError as Python's open() would, with the name cut short.
+std::string readFileBytes(py::handle path, std::string& name) {
+  const py::bytes encoded = py::module_::import("os").attr("fsencode")(path);
+  name = std::string(encoded);
+  if (name.find('\0') != std::string::npos) raise(PyExc_ValueError, "path holds a null character");
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  const auto osError = [&name](int error) {
+    PyObject* raised = PyObject_CallFunction(PyExc_OSError, "isN", error, std::strerror(error),
+                                             strFromUtf8(quellix::detail::printableMessage(name)).release().ptr());
+    if (raised != nullptr) {
+      PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(raised)), raised);
+      Py_DECREF(raised);
+    }
+    throw py::error_already_set();
+  };
+  if (file == nullptr) osError(errno);
+  std::string bytes;
+  int error = 0;
+  {
+    py::gil_scoped_release release;
+    char chunk[1 << 16];
+    for (;;) {
+      const std::size_t n = std::fread(chunk, 1, sizeof chunk, file);
+      bytes.append(chunk, n);
+      if (bytes.size() > quellix::kMaxDictionaryBytes || n < sizeof chunk) break;
+    }
+    if (std::ferror(file)) error = errno != 0 ? errno : EIO;
+    std::fclose(file);
+  }
+  if (error != 0) osError(error);
+  return bytes;
+}
+
+// The name given in messages: the path as the file system decodes it.
+std::string sourceName(const std::string& encodedPath) {
+  return std::string(utf8Of(py::module_::import("os").attr("fsdecode")(py::bytes(encodedPath))));
+}
+
+std::shared_ptr<PyHyphenator> dictionaryOf(std::string bytes, std::string source) {
+  if (bytes.size() > quellix::kMaxDictionaryBytes)
+    raise(errorTypes.dictionary, source + ": larger than " + std::to_string(quellix::kMaxDictionaryBytes >> 20) + " MiB");
+  return PyHyphenator::fromDictionary(std::move(bytes), std::move(source));
+}
+
+const Signature kFromDictionary{"Hyphenator.from_dictionary", {"path"}, 1, 1};
+const Signature kFromDictionaryBytes{"Hyphenator.from_dictionary_bytes", {"data", "source"}, 2, 1};
+
+std::shared_ptr<PyHyphenator> fromDictionaryFile(const py::args& args, const py::kwargs& kwargs) {
+  const std::vector<py::handle> a = bindArguments(kFromDictionary, args, kwargs);
+  std::string name;
+  std::string bytes = readFileBytes(a[0], name);
+  return dictionaryOf(std::move(bytes), sourceName(name));
+}
+
+std::shared_ptr<PyHyphenator> fromDictionaryBytes(const py::args& args, const py::kwargs& kwargs) {
+  const std::vector<py::handle> a = bindArguments(kFromDictionaryBytes, args, kwargs);
+  if (!PyBytes_Check(a[0].ptr())) raise(PyExc_TypeError, "data must be bytes, not " + typeName(a[0]));
+  const std::string source = a[1] ? std::string(utf8Of(expectStr(a[1], "source"))) : "dictionary";
+  return dictionaryOf(textOrBytes(a[0]), source);
+}
+
 }  // namespace
 
 PyHyphenator::PyHyphenator(const std::string& tag) : language_(resolveLanguage(tag)) {
   // The language's shared hyphenator, which lives as long as the library.
-  hyphenator_ = std::shared_ptr<const quellix::Hyphenator>(&quellix::languageHyphenator(language_),
+  hyphenator_ = std::shared_ptr<const quellix::Hyphenator>(&quellix::languageHyphenator(*language_),
                                                            [](const quellix::Hyphenator*) {});
+}
+
+std::shared_ptr<PyHyphenator> PyHyphenator::fromDictionary(std::string bytes, std::string source) {
+  std::shared_ptr<PyHyphenator> h(new PyHyphenator());
+  {
+    py::gil_scoped_release release;
+    h->hyphenator_ = std::make_shared<const quellix::Hyphenator>(quellix::readDictionary(bytes, source));
+  }
+  const quellix::Hyphenator read = *h->hyphenator_;
+  h->dictionary_ = Dictionary{std::move(source), std::make_shared<const std::string>(std::move(bytes)),
+                              quellix::Lazy<quellix::Patterns>::deferred(
+                                  [read] { return quellix::detail::allDictionaryPatterns(read); })};
+  return h;
+}
+
+std::shared_ptr<PyHyphenator> PyHyphenator::of(quellix::Hyphenator h) {
+  std::shared_ptr<PyHyphenator> made(new PyHyphenator());
+  made->hyphenator_ = std::make_shared<const quellix::Hyphenator>(std::move(h));
+  return made;
 }
 
 std::shared_ptr<PyHyphenator> PyHyphenator::derived(Derivation step) const {
@@ -142,7 +229,9 @@ py::tuple PyHyphenator::state() const {
   py::list steps;
   for (const Derivation& step : steps_)
     steps.append(py::make_tuple(step.left, step.right, optionalBytes(step.exceptions), optionalBytes(step.patterns)));
-  return py::make_tuple(std::string(quellix::languageName(language_)), steps);
+  if (dictionary_) return py::make_tuple(dictionary_->source, steps, py::bytes(*dictionary_->bytes));
+  if (!language_) raise(PyExc_TypeError, "this hyphenator cannot be pickled");
+  return py::make_tuple(std::string(quellix::languageName(*language_)), steps);
 }
 
 std::shared_ptr<PyHyphenator> PyHyphenator::fromState(py::handle state) {
@@ -151,8 +240,16 @@ std::shared_ptr<PyHyphenator> PyHyphenator::fromState(py::handle state) {
   const auto fields = py::reinterpret_borrow<py::tuple>(state);
   if (fields.size() == 4)  // quellix 0.8: (language name, left, right, exceptions)
     return fromState(py::make_tuple(fields[0], py::make_tuple(py::make_tuple(fields[1], fields[2], fields[3], py::none()))));
-  if (fields.size() != 2 || !PyUnicode_Check(fields[0].ptr()) || !py::isinstance<py::sequence>(fields[1])) fail();
-  auto h = std::make_shared<PyHyphenator>(std::string(utf8Of(fields[0])));
+  if ((fields.size() != 2 && fields.size() != 3) || !PyUnicode_Check(fields[0].ptr()) ||
+      !py::isinstance<py::sequence>(fields[1]))
+    fail();
+  std::shared_ptr<PyHyphenator> h;
+  if (fields.size() == 3) {
+    if (!PyBytes_Check(fields[2].ptr())) fail();
+    h = fromDictionary(textOrBytes(fields[2]), std::string(utf8Of(fields[0])));
+  } else {
+    h = std::make_shared<PyHyphenator>(std::string(utf8Of(fields[0])));
+  }
   for (const py::handle item : fields[1]) {
     if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 4) fail();
     const auto step = py::reinterpret_borrow<py::tuple>(item);
@@ -177,12 +274,32 @@ std::vector<std::size_t> PyHyphenator::breakOffsets(const std::u32string& word) 
 
 std::vector<WordBreak> PyHyphenator::breaks(const std::u32string& word) const {
   std::vector<WordBreak> out;
+  if (dictionary_) {
+    std::vector<quellix::SpellingBreak> found;
+    {
+      py::gil_scoped_release release;
+      found = quellix::breaksWithChanges(*hyphenator_, word);
+    }
+    for (quellix::SpellingBreak& b : found) out.push_back(wordBreakOf(std::move(b)));
+    return out;
+  }
   for (const std::size_t at : breakOffsets(word)) {
     WordBreak plain;
     plain.at = at;
     out.push_back(std::move(plain));
   }
   return out;
+}
+
+WordBreak wordBreakOf(quellix::SpellingBreak b) {
+  WordBreak one;
+  one.at = b.position;
+  one.changes = b.replacedBegin != b.replacedEnd || !b.lineEnd.empty() || !b.nextStart.empty();
+  one.start = b.replacedBegin;
+  one.cut = b.replacedEnd - b.replacedBegin;
+  one.before = std::move(b.lineEnd);
+  one.after = std::move(b.nextStart);
+  return one;
 }
 
 std::shared_ptr<PyHyphenator> hyphenatorFor(py::handle lang) {
@@ -230,11 +347,29 @@ a word is divided.
       }))
       .def_property_readonly(
           "language",
-          [](py::handle object) { return std::string(quellix::languageName(self(object).language())); },
-          "The language's name, such as ``'English_US'``.")
+          [](py::handle object) -> py::object {
+            const auto language = self(object).language();
+            if (!language) return py::none();
+            return py::str(std::string(quellix::languageName(*language)));
+          },
+          "The built-in language's name, such as ``'English_US'``; None for a dictionary's.")
       .def_property_readonly(
-          "tag", [](py::handle object) { return std::string(quellix::languageAffix(self(object).language())); },
-          "The language's tag, such as ``'en-us'``.")
+          "tag",
+          [](py::handle object) -> py::object {
+            const auto language = self(object).language();
+            if (!language) return py::none();
+            return py::str(std::string(quellix::languageAffix(*language)));
+          },
+          "The built-in language's tag, such as ``'en-us'``; None for a dictionary's.")
+      .def_property_readonly(
+          "dictionary",
+          [](py::handle object) -> py::object {
+            const std::string* source = self(object).dictionary();
+            if (source == nullptr) return py::none();
+            return strFromUtf8(*source);
+          },
+          "The path of the dictionary read (or the source named with its bytes); None for a\n"
+          "built-in language's hyphenator.")
       .def_property_readonly(
           "left", [](py::handle object) { return self(object).left(); }, "The left margin in characters.")
       .def_property_readonly(
@@ -277,9 +412,34 @@ no break leaves a first part that short. Raises as :meth:`pieces`.
       .def("__repr__",
            [](py::handle object) {
              const PyHyphenator& h = self(object);
-             return "quellix.Hyphenator('" + std::string(quellix::languageAffix(h.language())) +
-                    "', left=" + std::to_string(h.left()) + ", right=" + std::to_string(h.right()) + ")";
+             const std::string margins = ", left=" + std::to_string(h.left()) + ", right=" + std::to_string(h.right()) + ")";
+             if (const std::string* source = h.dictionary())
+               return "quellix.Hyphenator.from_dictionary('" + quellix::detail::printableMessage(*source) + "'" + margins;
+             return "quellix.Hyphenator('" + std::string(quellix::languageAffix(*h.language())) + "'" + margins;
            })
+      .def_static("from_dictionary", &fromDictionaryFile, R"doc(from_dictionary(path)
+
+The hyphenator of the libhyphen dictionary (hyph_*.dic, as LibreOffice and Debian's
+hyphen-* packages install in /usr/share/hyphen) at ``path`` (str, bytes or os.PathLike).
+Its margins are the file's LEFTHYPHENMIN and RIGHTHYPHENMIN (2 where it gives none);
+derive it for others: ``Hyphenator(h, left=3)``. Words are divided as libhyphen divides
+them, capitals folded. :meth:`pieces` and :meth:`positions` give the breaks that keep the
+spelling; :meth:`inserted`, :meth:`iterate` and :meth:`wrap` also those that change it
+(Hungarian ``"asszonnyal"``: ``"asz-szony-nyal"``), in capitals in a word in capitals.
+
+Raises:
+    OSError: the file cannot be read (FileNotFoundError, PermissionError, ...).
+    DictionaryError: it is larger than 64 MiB, or malformed (the message names the
+        file, the line and the byte offset).
+)doc")
+      .def_static("from_dictionary_bytes", &fromDictionaryBytes, R"doc(from_dictionary_bytes(data, source='dictionary')
+
+As :meth:`from_dictionary`, for the contents of a dictionary file given as bytes;
+``source`` names it in messages.
+
+Raises:
+    DictionaryError: it is larger than 64 MiB, or malformed.
+)doc")
       .def(py::pickle([](py::handle object) -> py::object { return self(object).state(); },
                       [](const py::object& state) { return PyHyphenator::fromState(state); }));
 }

@@ -72,6 +72,11 @@ PYBIND11_MODULE(_quellix, m) {
                                     "A word cannot be divided with the margins given (a left "
                                     "margin of 0 or less).");
   }
+  {
+    py::tuple bases = py::make_tuple(py::handle(errorTypes.error), py::handle(PyExc_ValueError));
+    errorTypes.dictionary = newException(m, "DictionaryError", bases.ptr(),
+                                         "A libhyphen dictionary is too large or malformed.");
+  }
   py::register_exception_translator([](std::exception_ptr error) {
     try {
       if (error) std::rethrow_exception(error);
@@ -83,6 +88,8 @@ PYBIND11_MODULE(_quellix, m) {
       setPrintableError(errorTypes.data, e.what());
     } catch (const quellix::ScoreError& e) {
       setPrintableError(errorTypes.score, e.what());
+    } catch (const quellix::DictionaryError& e) {
+      setPrintableError(errorTypes.dictionary, e.what());
     } catch (const quellix::ArgumentError& e) {
       setPrintableError(PyExc_ValueError, e.what());
     } catch (const quellix::Error& e) {

@@ -56,6 +56,24 @@ py::str insertedAt(py::handle word, const std::vector<WordBreak>& breaks, py::ha
   return py::str("").attr("join")(parts);
 }
 
+py::str insertedFromTheEnd(py::handle word, const std::vector<WordBreak>& breaks, py::handle hyphen,
+                           ChangeCase letterCase) {
+  py::list characters(py::reinterpret_borrow<py::object>(word));
+  for (auto b = breaks.rbegin(); b != breaks.rend(); ++b) {
+    if (!b->changes) {
+      if (PyList_Insert(characters.ptr(), static_cast<Py_ssize_t>(b->at), hyphen.ptr()) != 0)
+        throw py::error_already_set();
+      continue;
+    }
+    auto [before, after] = changeOf(word, *b, letterCase);
+    const py::list change(before + py::reinterpret_borrow<py::str>(hyphen) + after);
+    if (PyList_SetSlice(characters.ptr(), static_cast<Py_ssize_t>(b->start),
+                        static_cast<Py_ssize_t>(b->start + b->cut), change.ptr()) != 0)
+      throw py::error_already_set();
+  }
+  return py::str("").attr("join")(characters);
+}
+
 py::list pairsAt(py::handle word, const std::vector<WordBreak>& breaks, ChangeCase letterCase) {
   py::list out;
   for (auto b = breaks.rbegin(); b != breaks.rend(); ++b) {

@@ -30,6 +30,12 @@ std::pair<py::str, py::str> splitAt(py::handle word, const WordBreak& b, ChangeC
 py::str insertedAt(py::handle word, const std::vector<WordBreak>& breaks, py::handle hyphen,
                    ChangeCase letterCase);
 
+// insertedAt as pyphen writes it: the breaks taken from the last to the first in a list of
+// the word's characters, a change replacing its characters, a plain break inserting the
+// hyphen; where changes overlap other breaks, what that gives.
+py::str insertedFromTheEnd(py::handle word, const std::vector<WordBreak>& breaks, py::handle hyphen,
+                           ChangeCase letterCase);
+
 // splitAt for every break, from the last to the first, as a list of tuples.
 py::list pairsAt(py::handle word, const std::vector<WordBreak>& breaks, ChangeCase letterCase);
 
