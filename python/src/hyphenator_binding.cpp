@@ -165,6 +165,13 @@ std::shared_ptr<PyHyphenator> dictionaryOf(std::string bytes, std::string source
   return PyHyphenator::fromDictionary(std::move(bytes), std::move(source));
 }
 
+// What text gives for the built-in language of the Hyphenator object; None for a dictionary's.
+py::object languageText(py::handle object, std::string_view (*text)(quellix::Language)) {
+  const std::optional<quellix::Language> language = self(object).language();
+  if (!language) return py::none();
+  return py::str(std::string(text(*language)));
+}
+
 const Signature kFromDictionary{"Hyphenator.from_dictionary", {"path"}, 1, 1};
 const Signature kFromDictionaryBytes{"Hyphenator.from_dictionary_bytes", {"data", "source"}, 2, 1};
 
@@ -346,20 +353,10 @@ a word is divided.
         return base->derived(derivation(a[1], a[2], a[3], a[4]));
       }))
       .def_property_readonly(
-          "language",
-          [](py::handle object) -> py::object {
-            const auto language = self(object).language();
-            if (!language) return py::none();
-            return py::str(std::string(quellix::languageName(*language)));
-          },
+          "language", [](py::handle object) { return languageText(object, quellix::languageName); },
           "The built-in language's name, such as ``'English_US'``; None for a dictionary's.")
       .def_property_readonly(
-          "tag",
-          [](py::handle object) -> py::object {
-            const auto language = self(object).language();
-            if (!language) return py::none();
-            return py::str(std::string(quellix::languageAffix(*language)));
-          },
+          "tag", [](py::handle object) { return languageText(object, quellix::languageAffix); },
           "The built-in language's tag, such as ``'en-us'``; None for a dictionary's.")
       .def_property_readonly(
           "dictionary",
