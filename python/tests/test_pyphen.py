@@ -5,6 +5,7 @@ over Debian's word lists. Where pyphen is not installed, what needs it is skippe
 
 import glob
 import os
+import random
 import re
 
 import pytest
@@ -143,8 +144,9 @@ def test_positions_are_data_ints_as_pyphens():
 
 
 # --------------------------------------------------------------------------------------
-# Every dictionary of the system against pyphen over Debian's word lists (the words of the
-# dictionary's own patterns where no list exists): every result the same, but for words
+# Every dictionary of the system against pyphen over Debian's word lists and the words of
+# the dictionary's own patterns (or words of its letters, where its patterns are single
+# letters): every result the same, but for words
 # that a pattern with a run of digits reaches ("5ab61la1ge", "mil12112211"), which pyphen
 # reads one digit a boundary and quellix, as libhyphen, by the last digit of the run.
 
@@ -173,6 +175,15 @@ def dictionary_lines(path):
 def pattern_words(lines):
     tokens = (line.split()[0].split("/")[0] for line in lines if line and line[0] not in "%#")
     return [w for w in (re.sub(r"[\d.]", "", t) for t in tokens) if len(w) > 1 and not w.isupper()]
+
+
+def letter_words(lines, name, count=1000):
+    """Words of 2 to 8 of the patterns' letters, for a dictionary whose patterns are single
+    letters (Bengali, Hindi, ...), made the same on every run."""
+    tokens = (line.split()[0].split("/")[0] for line in lines if line and line[0] not in "%#")
+    letters = sorted({c for t in tokens for c in re.sub(r"[\d.]", "", t)})
+    rng = random.Random(name)
+    return ["".join(rng.choice(letters) for _ in range(rng.randint(2, 8))) for _ in range(count)] if letters else []
 
 
 def listed_words(name):
@@ -208,6 +219,8 @@ def test_every_system_dictionary_divides_as_pyphen_divides(path):
     name = os.path.basename(path)[len("hyph_"):-len(".dic")]
     lines = dictionary_lines(path)
     words = listed_words(name) + spread(pattern_words(lines), WORDS_PER_DICTIONARY // 2)
+    if len(words) < 500:
+        words += letter_words(lines, name)
     words += [w.upper() for w in words[:200]] + [w.capitalize() for w in words[200:400]]
     theirs, ours = pyphen.Pyphen(filename=path), qp.Pyphen(filename=path)
     runs = digit_run_letters(lines)
