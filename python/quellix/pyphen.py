@@ -27,10 +27,10 @@ from ._quellix import Hyphenator
 
 __all__ = ("Pyphen", "LANGUAGES", "language_fallback")
 
-# Where the system's dictionaries are: Debian's folder, then those $QUELLIX_DICTIONARIES
-# names (separated by os.pathsep), as quellix-hyphenate --list-dictionaries reads them.
-DICTIONARY_FOLDERS = ["/usr/share/hyphen"] + [
-    folder for folder in os.environ.get("QUELLIX_DICTIONARIES", "").split(os.pathsep) if folder]
+# Where the system's dictionaries are: Debian's folder, then the one $QUELLIX_DICTIONARIES
+# names, as quellix-hyphenate --list-dictionaries lists them.
+DICTIONARY_FOLDERS = ["/usr/share/hyphen"] + (
+    [os.environ["QUELLIX_DICTIONARIES"]] if os.environ.get("QUELLIX_DICTIONARIES") else [])
 
 _DICTIONARY_NAME = re.compile(r"hyph_(.+)\.dic")
 
