@@ -7,6 +7,8 @@ import glob
 import os
 import random
 import re
+import subprocess
+import sys
 
 import pytest
 
@@ -131,6 +133,15 @@ def test_a_program_adds_languages_and_a_dictionary_read_once_is_kept(tmp_path, m
     assert qp.Pyphen(lang="zz_QQ", left=1, right=1, cache=False).inserted("abc") == "ab-c"
     monkeypatch.setitem(qp.LANGUAGES, "zz_QQ", quellix.Hyphenator("de-1996"))
     assert qp.Pyphen(lang="zz_QQ").inserted("Silbentrennung") == "Sil-ben-tren-nung"
+
+
+def test_quellix_dictionaries_names_a_folder_of_more(tmp_path):
+    (tmp_path / "hyph_zz_QQ.dic").write_text("UTF-8\na1b\n", encoding="utf-8")
+    script = ("from quellix import pyphen\n"
+              "print(pyphen.LANGUAGES['zz'] == pyphen.LANGUAGES['zz_QQ'], pyphen.Pyphen(lang='zz', left=1).inserted('ab'))")
+    env = dict(os.environ, QUELLIX_DICTIONARIES=str(tmp_path))
+    run = subprocess.run([sys.executable, "-c", script], env=env, capture_output=True, text=True, timeout=60)
+    assert run.stdout == "True a-b\n", run.stderr
 
 
 def test_positions_are_data_ints_as_pyphens():
