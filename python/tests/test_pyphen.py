@@ -138,7 +138,7 @@ def test_a_program_adds_languages_and_a_dictionary_read_once_is_kept(tmp_path, m
 def test_quellix_dictionaries_names_a_folder_of_more(tmp_path):
     (tmp_path / "hyph_zz_QQ.dic").write_text("UTF-8\na1b\n", encoding="utf-8")
     script = ("from quellix import pyphen\n"
-              "print(pyphen.LANGUAGES['zz'] == pyphen.LANGUAGES['zz_QQ'], pyphen.Pyphen(lang='zz', left=1).inserted('ab'))")
+              "print(pyphen.LANGUAGES['zz'] == pyphen.LANGUAGES['zz_QQ'], pyphen.Pyphen(lang='zz', left=1, right=1).inserted('ab'))")
     env = dict(os.environ, QUELLIX_DICTIONARIES=str(tmp_path))
     run = subprocess.run([sys.executable, "-c", script], env=env, capture_output=True, text=True, timeout=60)
     assert run.stdout == "True a-b\n", run.stderr
