@@ -20,7 +20,7 @@ class ScoreError(Error, ValueError):
     """A word cannot be divided with the margins given (a left margin of 0 or less)."""
 
 class DictionaryError(Error, ValueError):
-    """A libhyphen dictionary is too large or malformed."""
+    """A libhyphen dictionary is malformed."""
 
 class Hyphenator:
     """Divides the words of one built-in language or libhyphen dictionary. Immutable and
@@ -45,7 +45,8 @@ class Hyphenator:
     @staticmethod
     def from_dictionary(path: Union[str, bytes, "os.PathLike[str]"]) -> "Hyphenator":
         """The hyphenator of the libhyphen dictionary (hyph_*.dic) at path. Raises OSError when
-        it cannot be read, DictionaryError when it is too large or malformed."""
+        it cannot be read, ValueError beyond 8 MiB or 4 KiB a line, DictionaryError when it is
+        malformed."""
     @staticmethod
     def from_dictionary_bytes(data: bytes, source: str = "dictionary") -> "Hyphenator":
         """As from_dictionary, for a dictionary file's contents; source names it in messages."""

@@ -14,6 +14,7 @@
 
 #include "binding_support.hpp"
 #include "dictionary_liang.hpp"
+#include "quellix/user_files.hpp"
 #include "printable_message.hpp"
 #include "word_breaks.hpp"
 #include "quellix/custom.hpp"
@@ -120,8 +121,8 @@ py::object wrap(py::handle object, py::handle word, py::handle width, py::handle
   return wrapAt(word, breaks, expectInt(width, "width"), expectStr(hyphen, "hyphen"), ChangeCase::AsReplaced);
 }
 
-// The bytes of the file at path (str, bytes or os.PathLike), at most one more than a
-// dictionary may have. Raises OSError as Python's open() would, with the name cut short.
+// The bytes of the file at path (str, bytes or os.PathLike), at most one more than the
+// library takes (quellix/user_files.hpp). Raises OSError as Python's open() would, with the name cut short.
 std::string readFileBytes(py::handle path, std::string& name) {
   const py::bytes encoded = py::module_::import("os").attr("fsencode")(path);
   name = std::string(encoded);
@@ -145,7 +146,8 @@ std::string readFileBytes(py::handle path, std::string& name) {
     for (;;) {
       const std::size_t n = std::fread(chunk, 1, sizeof chunk, file);
       bytes.append(chunk, n);
-      if (bytes.size() > quellix::kMaxDictionaryBytes || n < sizeof chunk) break;
+      // One byte past the limit is enough for the library to refuse the file for its size.
+      if (bytes.size() > quellix::kMaxFileBytes || n < sizeof chunk) break;
     }
     if (std::ferror(file)) error = errno != 0 ? errno : EIO;
     std::fclose(file);
@@ -159,11 +161,6 @@ std::string sourceName(const std::string& encodedPath) {
   return std::string(utf8Of(py::module_::import("os").attr("fsdecode")(py::bytes(encodedPath))));
 }
 
-std::shared_ptr<PyHyphenator> dictionaryOf(std::string bytes, std::string source) {
-  if (bytes.size() > quellix::kMaxDictionaryBytes)
-    raise(errorTypes.dictionary, source + ": larger than " + std::to_string(quellix::kMaxDictionaryBytes >> 20) + " MiB");
-  return PyHyphenator::fromDictionary(std::move(bytes), std::move(source));
-}
 
 // What text gives for the built-in language of the Hyphenator object; None for a dictionary's.
 py::object languageText(py::handle object, std::string_view (*text)(quellix::Language)) {
@@ -179,14 +176,14 @@ std::shared_ptr<PyHyphenator> fromDictionaryFile(const py::args& args, const py:
   const std::vector<py::handle> a = bindArguments(kFromDictionary, args, kwargs);
   std::string name;
   std::string bytes = readFileBytes(a[0], name);
-  return dictionaryOf(std::move(bytes), sourceName(name));
+  return PyHyphenator::fromDictionary(std::move(bytes), sourceName(name));
 }
 
 std::shared_ptr<PyHyphenator> fromDictionaryBytes(const py::args& args, const py::kwargs& kwargs) {
   const std::vector<py::handle> a = bindArguments(kFromDictionaryBytes, args, kwargs);
   if (!PyBytes_Check(a[0].ptr())) raise(PyExc_TypeError, "data must be bytes, not " + typeName(a[0]));
   const std::string source = a[1] ? std::string(utf8Of(expectStr(a[1], "source"))) : "dictionary";
-  return dictionaryOf(textOrBytes(a[0]), source);
+  return PyHyphenator::fromDictionary(textOrBytes(a[0]), source);
 }
 
 }  // namespace
@@ -426,8 +423,10 @@ spelling; :meth:`inserted`, :meth:`iterate` and :meth:`wrap` also those that cha
 
 Raises:
     OSError: the file cannot be read (FileNotFoundError, PermissionError, ...).
-    DictionaryError: it is larger than 64 MiB, or malformed (the message names the
-        file, the line and the byte offset).
+    ValueError: it holds more than 8 MiB, or a line longer than 4 KiB (the library's
+        limits on what callers give it).
+    DictionaryError: it is malformed (the message names the file, the line and the byte
+        offset).
 )doc")
       .def_static("from_dictionary_bytes", &fromDictionaryBytes, R"doc(from_dictionary_bytes(data, source='dictionary')
 
@@ -435,7 +434,8 @@ As :meth:`from_dictionary`, for the contents of a dictionary file given as bytes
 ``source`` names it in messages.
 
 Raises:
-    DictionaryError: it is larger than 64 MiB, or malformed.
+    ValueError: beyond the limits of :meth:`from_dictionary`.
+    DictionaryError: it is malformed.
 )doc")
       .def(py::pickle([](py::handle object) -> py::object { return self(object).state(); },
                       [](const py::object& state) { return PyHyphenator::fromState(state); }));

@@ -75,7 +75,7 @@ PYBIND11_MODULE(_quellix, m) {
   {
     py::tuple bases = py::make_tuple(py::handle(errorTypes.error), py::handle(PyExc_ValueError));
     errorTypes.dictionary = newException(m, "DictionaryError", bases.ptr(),
-                                         "A libhyphen dictionary is too large or malformed.");
+                                         "A libhyphen dictionary is malformed: the message names its line and byte.");
   }
   py::register_exception_translator([](std::exception_ptr error) {
     try {
