@@ -99,6 +99,20 @@ py::list pieces(py::handle object, py::handle word) {
   return out;
 }
 
+py::list piecesWithChanges(py::handle object, py::handle word) {
+  const PyHyphenator& h = self(object);
+  if (h.dictionary() == nullptr) return pieces(object, word);
+  const std::u32string text = wordArgument(word);
+  std::vector<std::u32string> found;
+  {
+    py::gil_scoped_release release;
+    found = quellix::hyphenateWithChanges(h.get(), text);
+  }
+  py::list out;
+  for (const std::u32string& piece : found) out.append(strFromCodePoints(piece));
+  return out;
+}
+
 py::list positions(py::handle object, py::handle word) {
   const std::vector<std::size_t> at = self(object).breakOffsets(wordArgument(word));
   py::list out(at.size());
@@ -377,6 +391,14 @@ Raises:
     ScoreError: with a left margin of 0 or less, for a word the tables cannot score.
 )doc")
       .def("pieces", otherCalls<PyHyphenator>("Hyphenator", {"Hyphenator.pieces", {"word"}, 1, 1}))
+      .def("pieces_with_changes", &piecesWithChanges, py::arg("word"), R"doc(pieces_with_changes(word)
+
+The word cut at every break, a break that changes the spelling with its change:
+``["schiff", "fahrt"]`` for ``"schiffahrt"``, ``["asz", "szony", "nyal"]`` for Hungarian
+``"asszonnyal"``. For a built-in language, :meth:`pieces`. Raises as :meth:`pieces`.
+)doc")
+      .def("pieces_with_changes",
+           otherCalls<PyHyphenator>("Hyphenator", {"Hyphenator.pieces_with_changes", {"word"}, 1, 1}))
       .def("positions", &positions, py::arg("word"), R"doc(positions(word)
 
 The break positions of the word as character offsets, ascending: ``[2, 4]`` for

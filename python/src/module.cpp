@@ -146,6 +146,14 @@ PYBIND11_MODULE(_quellix, m) {
       },
       "text (bytes, or str with surrogate escapes) cut and escaped as every message quoting a caller's text is.");
   m.def(
+      "_find_language",
+      [](const py::handle& tag) -> py::object {
+        const auto language = quellix::findLanguage(utf8Of(expectStr(tag, "tag")));
+        if (!language) return py::none();
+        return py::str(std::string(quellix::languageName(*language)));
+      },
+      "The name of the language tag names (as --language finds it), or None.");
+  m.def(
       "_close_tags",
       [](const py::handle& tag) {
         std::vector<std::string> out;
