@@ -143,8 +143,9 @@ void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
 void firstLevelValues(const DictionaryData& d, std::u32string_view word, DictionaryResult& out);
 
 // Whether both quick readings of each level of d (its automaton, where it has one, and its
-// walk) give part the values of the plain reading, or both leave it to the plain reading: a
-// check of the quick paths against the plain one, for tests. Throws std::bad_alloc.
+// walk) give part the values of the plain reading, or both leave it to the plain reading,
+// and whether the two levels read side by side give what each gives alone: a check of the
+// quick paths against the plain one, for tests. Throws std::bad_alloc.
 bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part);
 
 }  // namespace quellix::detail

@@ -91,69 +91,114 @@ struct Scratch {
   std::vector<Change> changes;
   std::vector<std::uint8_t> window;  // the quick reading's output
   std::vector<std::pair<std::size_t, std::uint32_t>> longHits;
+  // The plain level's reading beside the compound level's (readBoth).
+  std::vector<std::uint8_t> plainWindow;
+  std::vector<std::pair<std::size_t, std::uint32_t>> plainLongHits;
+  std::vector<std::uint8_t> plainValues;
   std::vector<std::uint8_t> openValues;
   std::vector<Change> openChanges;
   std::vector<std::int64_t> weights;  // weights[k]: the left-margin weight of characters 0 .. k
 };
 
-// The values level gives part (as matchLevel, into values with no change) read quickly: one
-// window of sixteen values merged per character. Returns false, having written nothing, when
-// a pattern with a change matched: then matchLevel must read the part.
-// automaton false reads with the walk even where the level has an automaton.
+// One level's quick reading of a part (the values matchLevel gives it, when no change comes
+// of it): one window of sixteen values merged per character, through the level's automaton
+// or (automaton false, or the level has none) its walk. A character at a time, so that two
+// levels can read a word side by side and their cache misses overlap.
+class QuickReading {
+ public:
+  QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
+               std::vector<std::uint8_t>& buffer, std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
+      : level_(level), index_(*level.index), part_(part), longHits_(longHits),
+        automaton_(automaton && !level.table.empty()), table_(level.table.data()),
+        autoFlags_(level.autoFlags.data()), autoWindows_(level.autoWindows.data()),
+        stride_(level.stride), nodes_(level.nodes.data()), windows_(level.windows.data()) {
+    buffer.resize(part.size() + 2 + DictionaryLevel::kWidth);
+    buffer_ = buffer.data();
+    longHits.clear();
+  }
+
+  // Whether the reading goes through the automaton: step<true>, else step<false> (a
+  // template, so that the loop that steps holds no test of it).
+  bool automaton() const noexcept { return automaton_; }
+
+  // Reads character j of the framed part (0 .. part.size() + 1).
+  template <bool kAutomaton>
+  void step(std::size_t j) {
+    const PatternIndex::Symbol symbol = symbolAt(index_, part_, j);
+    std::uint32_t flags;
+    const std::uint8_t* scores;
+    if constexpr (kAutomaton) {
+      const std::uint32_t e = table_[state_ * stride_ + symbol];
+      state_ = e & 0xffffu;
+      const std::uint32_t w = e >> 16;
+      flags = autoFlags_[w];
+      if (flags & DictionaryLevel::kLong) [[unlikely]] longHits_.emplace_back(j, level_.autoPattern[w]);
+      scores = autoWindows_[w].data();
+    } else {
+      state_ = walk(nodes_, state_, symbol);
+      const std::uint32_t w = nodes_[state_].window;
+      flags = w;
+      if (w & DictionaryLevel::kLong) [[unlikely]] longHits_.emplace_back(j, level_.patternOf[state_] - 1);
+      scores = windows_[w & DictionaryLevel::kWindowMask].data();
+    }
+    flags_ |= flags;
+    window_.raise(scores);
+    buffer_[j] = window_.advance();
+  }
+
+  // After every character: writes the part's values to values and returns true, or, when a
+  // pattern with a change matched, writes nothing and returns false (matchLevel must read
+  // the part).
+  bool finish(std::uint8_t* values) {
+    if (flags_ & DictionaryLevel::kChange) return false;
+    const std::size_t n = part_.size();
+    window_.store(buffer_ + n + 2);
+    // buffer[j] holds the boundary j + 2 - kWidth of the framed word: h at h + kWidth.
+    std::copy_n(buffer_ + DictionaryLevel::kWidth, n, values);
+    for (const auto& [j, pattern] : longHits_) {
+      const DictionaryLevel::Pattern& p = level_.patterns[pattern];
+      const std::uint8_t* v = level_.values.data() + p.valuesBegin;
+      for (std::uint32_t t = 0; t <= p.length; ++t) {
+        const std::int64_t h = static_cast<std::int64_t>(j) - static_cast<std::int64_t>(p.length) - 1 + t;
+        if (h >= 0 && h < static_cast<std::int64_t>(n)) values[h] = std::max(values[h], v[t]);
+      }
+    }
+    return true;
+  }
+
+ private:
+  const DictionaryLevel& level_;
+  const PatternIndex& index_;
+  std::u32string_view part_;
+  std::vector<std::pair<std::size_t, std::uint32_t>>& longHits_;
+  std::uint8_t* buffer_;
+  bool automaton_;
+  // The level's arrays, held here so that the compiler need not load them again after
+  // each byte written.
+  const std::uint32_t* table_;
+  const std::uint32_t* autoFlags_;
+  const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows_;
+  std::size_t stride_;
+  const DictionaryLevel::Node* nodes_;
+  const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows_;
+  std::uint32_t state_ = 0;  // the automaton's row or the walk's slot
+  std::uint32_t flags_ = 0;
+  SlidingWindow window_;
+};
+
+// The values level gives part read quickly (see QuickReading::finish). automaton false
+// reads with the walk even where the level has an automaton.
 bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uint8_t* values,
                 Scratch& s, bool automaton = true) {
   if (level.empty()) return true;
-  const PatternIndex& index = *level.index;
-  const std::size_t n = part.size();
-  const std::size_t m = n + 2;
-  s.window.resize(m + DictionaryLevel::kWidth);
-  std::uint8_t* const buffer = s.window.data();
-  s.longHits.clear();
-  SlidingWindow window;
-  std::uint32_t flags = 0;
-  if (automaton && !level.table.empty()) {
-    // One entry of the automaton per character.
-    const std::uint32_t* const table = level.table.data();
-    const std::uint32_t* const autoFlags = level.autoFlags.data();
-    const auto* const autoWindows = level.autoWindows.data();
-    const std::size_t stride = level.stride;
-    std::size_t row = 0;
-    for (std::size_t j = 0; j < m; ++j) {
-      const std::uint32_t e = table[row * stride + symbolAt(index, part, j)];
-      row = e & 0xffffu;
-      const std::uint32_t w = e >> 16;
-      const std::uint32_t f = autoFlags[w];
-      flags |= f;
-      if (f & DictionaryLevel::kLong) [[unlikely]] s.longHits.emplace_back(j, level.autoPattern[w]);
-      window.raise(autoWindows[w].data());
-      buffer[j] = window.advance();
-    }
+  QuickReading reading(level, part, automaton, s.window, s.longHits);
+  const std::size_t m = part.size() + 2;
+  if (reading.automaton()) {
+    for (std::size_t j = 0; j < m; ++j) reading.step<true>(j);
   } else {
-    const DictionaryLevel::Node* const nodes = level.nodes.data();
-    const std::array<std::uint8_t, DictionaryLevel::kWidth>* const windows = level.windows.data();
-    std::uint32_t state = 0;
-    for (std::size_t j = 0; j < m; ++j) {
-      state = walk(nodes, state, symbolAt(index, part, j));
-      const std::uint32_t w = nodes[state].window;
-      flags |= w;
-      if (w & DictionaryLevel::kLong) [[unlikely]] s.longHits.emplace_back(j, level.patternOf[state] - 1);
-      window.raise(windows[w & DictionaryLevel::kWindowMask].data());
-      buffer[j] = window.advance();
-    }
+    for (std::size_t j = 0; j < m; ++j) reading.step<false>(j);
   }
-  if (flags & DictionaryLevel::kChange) return false;
-  window.store(buffer + m);
-  // buffer[j] holds the boundary j + 2 - kWidth of the framed word: h at h + kWidth.
-  std::copy_n(buffer + DictionaryLevel::kWidth, n, values);
-  for (const auto& [j, pattern] : s.longHits) {
-    const DictionaryLevel::Pattern& p = level.patterns[pattern];
-    const std::uint8_t* v = level.values.data() + p.valuesBegin;
-    for (std::uint32_t t = 0; t <= p.length; ++t) {
-      const std::int64_t h = static_cast<std::int64_t>(j) - static_cast<std::int64_t>(p.length) - 1 + t;
-      if (h >= 0 && h < static_cast<std::int64_t>(n)) values[h] = std::max(values[h], v[t]);
-    }
-  }
-  return true;
+  return reading.finish(values);
 }
 
 // matchLevel, quickly where no change can come of it. values and changes start as zeros.
@@ -165,6 +210,37 @@ void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int6
   }
   if (!quickMatch(level, part, values, s)) matchLevel(level, part, start, values, changes);
 }
+
+// readLevel of both levels of d on part side by side, so that the misses of the two
+// readings overlap: the compound level's into compoundValues and compoundChanges, the plain
+// level's values into plainValues. Returns false when a change matched in the plain level,
+// plainValues then untouched: matchLevel must read the part with it.
+bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t start,
+              std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
+              Scratch& s) {
+  QuickReading compound(d.compound, part, true, s.window, s.longHits);
+  QuickReading plain(d.plain, part, true, s.plainWindow, s.plainLongHits);
+  const std::size_t m = part.size() + 2;
+  const auto read = [&]<bool kCompoundAutomaton, bool kPlainAutomaton>() {
+    for (std::size_t j = 0; j < m; ++j) {
+      compound.step<kCompoundAutomaton>(j);
+      plain.step<kPlainAutomaton>(j);
+    }
+  };
+  if (compound.automaton()) {
+    if (plain.automaton()) read.template operator()<true, true>();
+    else read.template operator()<true, false>();
+  } else {
+    if (plain.automaton()) read.template operator()<false, true>();
+    else read.template operator()<false, false>();
+  }
+  if (!compound.finish(compoundValues)) matchLevel(d.compound, part, start, compoundValues, compoundChanges);
+  return plain.finish(plainValues);
+}
+
+// How far a leaf's plain reading has come before divideLeaf: not at all, whole into
+// Scratch::plainValues, or to a change that matchLevel must read.
+enum class PlainRead { No, Whole, Changed };
 
 enum class LeftRule { Word, Compound };
 enum class RightRule { Word, LastPart, InnerPart };
@@ -252,6 +328,7 @@ class Division {
     s_.openValues.clear();
     s_.openChanges.clear();
     stacks.tasks.push_back({whole, false});
+    bool first = true;
     while (!stacks.tasks.empty()) {
       const Task task = stacks.tasks.back();
       stacks.tasks.pop_back();
@@ -269,12 +346,21 @@ class Division {
       u.assign(length, 0);
       uc.assign(length, Change{});
       std::size_t boundaries = 0;
-      if (stacks.open.size() < kDeepestSegment) {
+      PlainRead plainRead = PlainRead::No;
+      if (first && !d_.plain.empty()) {
+        // The whole word: the plain level reads it beside the compound level, for the (most)
+        // words in which the compound level finds no boundary.
+        s_.plainValues.resize(length);
+        plainRead = readBoth(d_, part, seg.begin, u.data(), uc.data(), s_.plainValues.data(), s_)
+                        ? PlainRead::Whole : PlainRead::Changed;
+        for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
+      } else if (stacks.open.size() < kDeepestSegment) {
         readLevel(d_.compound, part, seg.begin, u.data(), uc.data(), s_);
         for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
       }
+      first = false;
       if (boundaries == 0) {
-        divideLeaf(seg, &stacks.open);
+        divideLeaf(seg, &stacks.open, plainRead);
         continue;
       }
       stacks.open.push_back({seg, s_.openValues.size()});
@@ -380,10 +466,23 @@ class Division {
   // Divides a segment without compound boundaries with the plain level, then settles each
   // of its positions through the segments it lies in (open, innermost last; none when the
   // segment is the whole word).
-  void divideLeaf(const Segment& leaf, const std::vector<OpenSegment>* open) {
+  void divideLeaf(const Segment& leaf, const std::vector<OpenSegment>* open,
+                  PlainRead plainRead = PlainRead::No) {
     const std::size_t length = static_cast<std::size_t>(leaf.end - leaf.begin);
-    readLevel(d_.plain, word_.substr(static_cast<std::size_t>(leaf.begin), length), leaf.begin,
-              out_.values.data() + leaf.begin, out_.changes.data() + leaf.begin, s_);
+    const std::u32string_view part = word_.substr(static_cast<std::size_t>(leaf.begin), length);
+    std::uint8_t* const leafValues = out_.values.data() + leaf.begin;
+    Change* const leafChanges = out_.changes.data() + leaf.begin;
+    switch (plainRead) {
+      case PlainRead::No:
+        readLevel(d_.plain, part, leaf.begin, leafValues, leafChanges, s_);
+        break;
+      case PlainRead::Whole:
+        std::copy_n(s_.plainValues.data(), length, leafValues);
+        break;
+      case PlainRead::Changed:
+        matchLevel(d_.plain, part, leaf.begin, leafValues, leafChanges);
+        break;
+    }
     std::uint8_t* const values = out_.values.data();
     Change* const changes = out_.changes.data();
     const bool nested = open != nullptr && !open->empty();
@@ -483,6 +582,21 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
     const bool automatonWhole = quickMatch(*level, part, automaton.data(), s, true);
     if (walkedWhole != automatonWhole) return false;
     if (walkedWhole && (walked != plain || automaton != plain)) return false;
+  }
+  if (!d.compound.empty() && !d.plain.empty()) {
+    // Both levels side by side, as the whole word is read, against each read alone.
+    std::vector<std::uint8_t> compound(n, 0), compoundAlone(n, 0), plain(n, 0), plainAlone(n, 0);
+    std::vector<Change> changes(n), changesAlone(n);
+    const bool plainWhole = readBoth(d, part, 0, compound.data(), changes.data(), plain.data(), s);
+    readLevel(d.compound, part, 0, compoundAlone.data(), changesAlone.data(), s);
+    const auto sameChange = [](const Change& a, const Change& b) {
+      return a.text == b.text && a.begin == b.begin && a.cut == b.cut;
+    };
+    if (compound != compoundAlone ||
+        !std::equal(changes.begin(), changes.end(), changesAlone.begin(), sameChange))
+      return false;
+    if (plainWhole != quickMatch(d.plain, part, plainAlone.data(), s)) return false;
+    if (plainWhole && plain != plainAlone) return false;
   }
   return true;
 }
