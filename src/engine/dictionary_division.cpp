@@ -487,10 +487,23 @@ class Division {
     Change* const changes = out_.changes.data();
     const bool nested = open != nullptr && !open->empty();
     if (!nested) {
-      // The whole word (most words): only its own margins.
+      // The whole word (most words), with the word's margins only. Where there is no change
+      // and no ligature, judge keeps a position from the left margin's end up to the right
+      // margin's start within the digits the word starts and ends with (and one after a
+      // first character of one byte); worked out once here rather than per position.
+      std::int64_t begin = leaf.begin, core = leaf.end;
+      while (begin < core && isDigit(word_[static_cast<std::size_t>(begin)])) ++begin;
+      while (core > begin && isDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
+      const std::int64_t first = std::max(begin, begin + left_ - 1);
+      const std::int64_t last = core - 2;
+      const std::int64_t rightMarginStart = leaf.end - 1 - right_;
       for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
         const auto at = static_cast<std::size_t>(h);
-        if (values[at] != 0 && judge(leaf, h, changes[at], true) != Verdict::Decide) {
+        if (values[at] == 0) continue;
+        const bool keep = changes[at].text != nullptr || ligatures_
+                              ? judge(leaf, h, changes[at], true) == Verdict::Decide
+                              : h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
+        if (!keep) {
           values[at] = 0;
           changes[at] = Change{};
         }
