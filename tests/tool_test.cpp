@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,6 +58,9 @@ struct RunResult {
   int status = -1;      // the exit status when exited
   std::string out;
   std::string err;
+  // The child's largest resident set, from wait4. A child spawned through vfork counts the
+  // test's own before exec: compare with a child that does little.
+  long peakResidentKiB = -1;
 };
 
 // A running quellix-hyphenate with pipes on its standard streams.
@@ -195,7 +199,8 @@ class ToolProcess {
     RunResult result;
     exchange(input, std::string::npos, true, result);
     int status = 0;
-    waitpid(pid_, &status, 0);
+    rusage usage{};
+    if (wait4(pid_, &status, 0, &usage) == pid_) result.peakResidentKiB = usage.ru_maxrss;
     pid_ = -1;
     result.exited = WIFEXITED(status);
     result.status = result.exited ? WEXITSTATUS(status) : -1;
@@ -736,6 +741,15 @@ TEST(ToolText, JobsWriteWhatOneThreadWrites) {
   EXPECT_EQ(plain.status, 0);
   EXPECT_TRUE(plain.out == quellix::hyphenateText(quellix::english_US, page) +
                                quellix::hyphenateText(quellix::english_US, page));
+  // Many threads for a small input cost nothing: blocks grow with what is read (the tool
+  // once set aside 4 MiB a thread before reading, 4 GiB for 1,024).
+  const RunResult tiny = runTool({"--text", "--jobs", "1024"}, "hyphenation\n");
+  const RunResult little = runTool({"--text"}, "hyphenation\n");
+  EXPECT_EQ(tiny.status, 0) << tiny.err;
+  EXPECT_EQ(tiny.out, "hy\u00ADphen\u00ADation\n");
+  ASSERT_GT(little.peakResidentKiB, 0);
+  EXPECT_LT(tiny.peakResidentKiB, little.peakResidentKiB + 64 * 1024)
+      << "KiB resident for one word on 1,024 threads, against one thread";
   expectUsageError(runTool({"--text", "--jobs", "0"}), "'0'");
   expectUsageError(runTool({"--text", "--jobs=many"}), "'many'");
   expectUsageError(runTool({"--jobs", "2", "associate"}), "--jobs");
