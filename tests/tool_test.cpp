@@ -27,6 +27,7 @@
 #include "quellix/algebra.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/language_tag.hpp"
 #include "quellix/show.hpp"
 #include "quellix/text.hpp"
 #include "test_support.hpp"
@@ -678,6 +679,53 @@ TEST(ToolText, HtmlFollowsLangUnlessTold) {
                                                  {.hyphen = "|", .followLang = false}));
   EXPECT_NE(ignoring.out.find(">dic|tion|nai|re</p><p lang=xx>dic|tion|nai|re"), std::string::npos)
       << ignoring.out;
+}
+
+// A lang value that names no language here leaves its text undivided, with one warning per
+// value, escaped; one naming a language this build leaves out is no failure.
+TEST(ToolText, LangValuesThatNameNoLanguageAreWarnedOfOnce) {
+  std::string missing;
+  for (const Language language : quellix::enumFrom(Language::Afrikaans))
+    if (!quellix::languageBuiltIn(language) && missing.empty()) missing = quellix::languageAffix(language);
+  const std::string page = "<p>hyphenation</p><p lang=xx>hyphenation</p><p lang=\" xx\">a</p>"
+                           "<p lang=\"\x1b]0;x\a\">a</p><p lang=\"" + missing + "\">hyphenation</p>";
+  const RunResult result = runTool({"--html", "--separator", "|"}, page);
+  EXPECT_EQ(result.status, 0);
+  std::string expected = page;
+  expected.replace(3, 11, "hy|phen|ation");
+  EXPECT_EQ(result.out, expected);
+  EXPECT_EQ(result.err,
+            "quellix-hyphenate: warning: lang='xx' names no language quellix has: its text is "
+            "left undivided\n"
+            "quellix-hyphenate: warning: lang='\\x1b]0;x\\x07' names no language quellix has: its "
+            "text is left undivided\n" +
+                (missing.empty() ? std::string()
+                                 : "quellix-hyphenate: warning: lang='" + missing + "' names " +
+                                       std::string(quellix::languageName(*quellix::findLanguage(missing))) +
+                                       ", which this build of quellix leaves out: its text is left "
+                                       "undivided\n"));
+}
+
+// Letters a language's list forgets belong to the words of running text and of word mode,
+// in small letters for the patterns; --exact keeps the language's own normaliser.
+TEST(ToolText, LettersTheListsForgetBelongToTheWord) {
+  QUELLIX_REQUIRE_LANGUAGES(Language::Catalan, Language::Turkish, Language::Uppersorbian);
+  const struct {
+    std::string language, words, expected, exact;
+  } cases[] = {
+      {"ca", "walkman Kleenex", "walk-man Klee-nex", "walk-man Kle-e-nex"},
+      {"tr", "kuwaitli", "ku-wa-it-li", "ku-wa-it-li"},
+      {"hsb", "vokabular", "vo-ka-bu-lar", "vo-ka-bu-lar"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(runTool({"-l", c.language, c.words}).out, c.expected + "\n");
+    EXPECT_EQ(runTool({"--text", "-s", "-", "-l", c.language}, c.words + "\n").out, c.expected + "\n");
+    // --exact: one word a line, divided as the word API divides it.
+    std::string words = c.words, exact = c.exact;
+    std::replace(words.begin(), words.end(), ' ', '\n');
+    std::replace(exact.begin(), exact.end(), ' ', '\n');
+    EXPECT_EQ(runTool({"--exact", "-l", c.language}, words + "\n").out, exact + "\n");
+  }
 }
 
 TEST(ToolText, FilesAreReadInOrderAndEachIsOneText) {

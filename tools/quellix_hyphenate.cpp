@@ -230,7 +230,8 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Html, "html", "",
      "as --text for HTML: only text content is hyphenated, not\n"
      "tags, comments, entities, script, style, pre, code, ...;\n"
-     "an element's text in the language its lang= names"},
+     "an element's text in the language its lang= names (left\n"
+     "undivided, with a warning, where it names none here)"},
     {OptionId::IgnoreLang, "ignore-lang", "",
      "with --html, divide all text in the --language, whatever\n"
      "lang= attributes say"},
@@ -963,13 +964,23 @@ struct JoinOnExit {
 // text of the one before and reads the one after (all that stays on one thread otherwise
 // keeps the other threads waiting). The output is the same byte for byte.
 int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
+  Progress progress(Progress::wanted());
   quellix::TextOptions options;
   options.hyphen = settings.separator.value_or("\u00AD");
   options.minWordLength = settings.minLength.value_or(5);
   options.markup = settings.html ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
   options.followLang = !settings.ignoreLang;
   quellix::TextHyphenator hyphenator(h, options);
-  Progress progress(Progress::wanted());
+  // Once for each lang value that names no language here, in the run.
+  hyphenator.onUnknownLanguage([&progress](std::string_view value) {
+    progress.erase();
+    const std::optional<quellix::Language> language = quellix::findLanguage(value);
+    printError("warning: lang=" + quoted(value) +
+               (language ? " names " + std::string(quellix::languageName(*language)) +
+                               ", which this build of quellix leaves out"
+                         : std::string(" names no language quellix has")) +
+               ": its text is left undivided");
+  });
   std::vector<std::string_view> inputs = settings.words;
   if (inputs.empty()) inputs.push_back("-");
   const unsigned jobs = settings.jobs.value_or(1);

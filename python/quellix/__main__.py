@@ -400,12 +400,27 @@ def divide_exact(settings, h, out):
     return 0
 
 
+def warn_of_lang(value):
+    """The warning for a lang value that names no language here, as the tool words it."""
+    built_in = {row[0]: row[5] for row in _quellix._languages()}
+    try:
+        name = quellix.Hyphenator(value).language
+    except (quellix.UnknownLanguageError, UnicodeEncodeError):
+        name = None
+    if name is not None and not built_in.get(name, True):
+        what = f"names {name}, which this build of quellix leaves out"
+    else:
+        what = "names no language quellix has"
+    report(f"warning: lang={quoted(value)} {what}: its text is left undivided")
+
+
 def hyphenate_inputs(settings, h, out):
     jobs = settings.jobs or 1
     separator = settings.separator if settings.separator is not None else "\u00ad".encode()
     stream = quellix.TextHyphenator(
         h, separator, html=settings.html, follow_lang=not settings.ignore_lang,
-        min_word_length=5 if settings.min_length is None else settings.min_length, threads=jobs)
+        min_word_length=5 if settings.min_length is None else settings.min_length, threads=jobs,
+        unknown_lang=warn_of_lang)
     size = jobs * (4 << 20) if jobs > 1 else CHUNK
     status = 0
     for name in settings.words or [b"-"]:

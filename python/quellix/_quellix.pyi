@@ -94,10 +94,13 @@ def hyphenate_html(
     is_word_character: Optional[Callable[[str], bool]] = None,
     threads: int = 1,
     follow_lang: bool = True,
+    unknown_lang: Optional[Callable[[str], None]] = None,
 ) -> _Text:
     """As hyphenate_text, for the text content of HTML only (markup, references, script,
     style, textarea, title, pre and code are kept). Each element's text is divided in the
-    language its lang attribute names; follow_lang=False divides all of it with ``lang``."""
+    language its lang attribute names; follow_lang=False divides all of it with ``lang``.
+    unknown_lang is called with each lang value that names no language this build has (its
+    text is left undivided), each value once, after the text is divided."""
 
 class TextHyphenator:
     """One text given in chunks, hyphenated as hyphenate_text (html=True: hyphenate_html)
@@ -118,8 +121,11 @@ class TextHyphenator:
         threads: int = 1,
         html: bool = False,
         follow_lang: bool = True,
+        unknown_lang: Optional[Callable[[str], None]] = None,
     ) -> None:
-        """Takes hyphenate_text's keywords, and html=True for HTML."""
+        """Takes hyphenate_text's keywords, html=True for HTML, and hyphenate_html's
+        unknown_lang (each value once in the object's life, at the end of the write() or
+        finish() that met it)."""
     def write(self, chunk: _Text) -> _Text:
         """The next chunk; returns what can be decided so far (str or bytes, as the chunks)."""
     def finish(self) -> Union[str, bytes]:

@@ -1,11 +1,13 @@
 // Which characters make words for a hyphenator (WordCharacters), and a hyphenator as the
-// text layer divides with it (TextLanguage): its word characters, the classes of the ASCII
-// characters for the quick way, and how far its patterns reach.
+// text layer divides with it (TextLanguage): its word characters, the letters its patterns
+// see for the ones its character list forgets, the classes of the ASCII characters for the
+// quick way, and how far its patterns reach.
 #include <algorithm>
 #include <utility>
 
 #include "hyphenator_internal.hpp"
 #include "text_tokens.hpp"
+#include "unicode_lower.hpp"
 
 namespace quellix::detail {
 
@@ -13,10 +15,13 @@ WordCharacters::WordCharacters(const Hyphenator& h, std::function<bool(char32_t)
     : custom_(std::move(custom)) {
   if (custom_) return;
   if (hyphenatorCharMap(h) != nullptr) {
-    // A built-in language's: every character its classes or its patterns mention.
+    // A built-in language's: every character its classes or its patterns mention, and
+    // every other letter.
     known_ = &knownCharacters(h);
     for (const char32_t c : *known_)
       if (c < kTableSize) table_[c >> 6] |= std::uint64_t{1} << (c & 63);
+    for (char32_t c = 0; c < kTableSize; ++c)
+      if (isLetter(c)) table_[c >> 6] |= std::uint64_t{1} << (c & 63);
   } else {
     table_ = letterTable();
   }
@@ -34,14 +39,28 @@ const WordCharacters::Table& WordCharacters::letterTable() {
 
 bool WordCharacters::decide(char32_t c) const {
   if (custom_) return custom_(c);
-  if (known_) return std::binary_search(known_->begin(), known_->end(), c);
+  if (known_) return std::binary_search(known_->begin(), known_->end(), c) || isLetter(c);
   return isLetterOrMark(c);
+}
+
+bool WordCharacters::isLetter(char32_t c) noexcept {
+  const LetterClass letter = letterClass(c);
+  return letter == LetterClass::Uncased || letter == LetterClass::Upper || letter == LetterClass::Lower;
 }
 
 TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom)
     : h_(h), isWord_(h_, custom) {
   (void)hyphenatorPatterns(h);
   (void)hyphenatorExceptions(h);
+  if (hyphenatorCharMap(h_) != nullptr) {
+    known_ = &knownCharacters(h_);
+    for (const char32_t c : *known_)
+      if (c < kKnownTableSize) knownBits_[c >> 6] |= std::uint64_t{1} << (c & 63);
+  }
+  for (char32_t c = 0; c < asciiFold_.size(); ++c) {
+    asciiFold_[c] = static_cast<char>(fold(c));
+    foldsAscii_ = foldsAscii_ || fold(c) != c;
+  }
   for (char32_t c = 0; c < ascii_.size(); ++c) {
     std::uint8_t bits = 0;
     if (c != U'-' && c != 0 && isWord_(c)) bits |= kWordChar;
@@ -50,6 +69,11 @@ TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_
     if (c >= 'a' && c <= 'z') bits |= kSmall;
     ascii_[c] = bits;
   }
+}
+
+char32_t TextLanguage::foldUnknown(char32_t c) const noexcept {
+  if (c >= kKnownTableSize && std::binary_search(known_->begin(), known_->end(), c)) return c;
+  return simpleLowercase(c);
 }
 
 // How far the hyphenator's patterns reach, in characters: a break depends on at most

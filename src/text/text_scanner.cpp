@@ -181,6 +181,7 @@ void TextStream::reset() noexcept {
   reference.clear();
   open.clear();
   untracked = 0;
+  formPending = false;
   current = &callerLanguage;  // what scopeChanged() gives with no element open
   token.use(callerLanguage);
   beginTag(false);

@@ -97,9 +97,22 @@ void TokenWriter::writeAsciiPart(std::string_view text, std::size_t first, std::
     }
     if (upper && !lower) return;
   }
+  // A capital the language's list forgets reaches the patterns in small letters.
+  std::string_view word = text.substr(first, length);
+  const std::array<char, 128>& fold = language_->asciiFold();
+  std::size_t same = length;
+  if (language_->foldsAscii()) {
+    same = 0;
+    while (same < length && fold[static_cast<unsigned char>(word[same])] == word[same]) ++same;
+  }
+  if (same < length) {
+    folded_.assign(word);
+    for (std::size_t k = same; k < length; ++k) folded_[k] = fold[static_cast<unsigned char>(folded_[k])];
+    word = folded_;
+  }
   if (breaks_.size() < length + 1) breaks_.resize(length + 1);
   const std::size_t count = std::min(
-      divideAsciiWord(language_->hyphenator(), text.substr(first, length), breaks_), breaks_.size());
+      divideAsciiWord(language_->hyphenator(), word, breaks_), breaks_.size());
   // The part with its hyphens, made up in one piece when it is short (it nearly always
   // is) and appended at once.
   const std::string_view hyphen = options_.hyphen;

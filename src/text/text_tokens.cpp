@@ -248,6 +248,7 @@ TokenWriter::PartFacts TokenWriter::collectPart(std::size_t first, std::size_t l
   } else {
     letters_.assign(codes_.begin(), codes_.end());
   }
+  for (char32_t& c : letters_) c = language_->fold(c);
   compose_ = facts.compose;
   return facts;
 }

@@ -43,6 +43,7 @@ class WordCharacters {
   static const Table& letterTable();
 
   bool decide(char32_t c) const;
+  static bool isLetter(char32_t c) noexcept;
 
   std::function<bool(char32_t)> custom_;
   // A built-in language's characters, sorted (kept by its hyphenator), or null.
@@ -70,11 +71,34 @@ class TextLanguage {
   const std::array<std::uint8_t, 128>& asciiClasses() const noexcept { return ascii_; }
   const Reach& reach();
 
+  // The character the patterns and exceptions are given for c: c itself where the
+  // hyphenator's character list knows it (or the hyphenator has no such list), else
+  // Unicode's simple lower case of c, as a TeX format's lower-case codes would give, so
+  // that a letter the list forgets ("W" in Catalan) matches as its small form. The
+  // hyphenator's own normaliser is applied after. Never throws.
+  char32_t fold(char32_t c) const noexcept {
+    if (known_ == nullptr) return c;
+    if (c < kKnownTableSize && ((knownBits_[c >> 6] >> (c & 63)) & 1)) return c;
+    return foldUnknown(c);
+  }
+  // fold() of an ASCII character, and whether it changes any.
+  const std::array<char, 128>& asciiFold() const noexcept { return asciiFold_; }
+  bool foldsAscii() const noexcept { return foldsAscii_; }
+
  private:
+  static constexpr char32_t kKnownTableSize = 0x800;
+  char32_t foldUnknown(char32_t c) const noexcept;
+
   const Hyphenator h_;  // a handle of its own: the word characters point into its record
   WordCharacters isWord_;
   std::array<std::uint8_t, 128> ascii_{};
   std::optional<Reach> reach_;
+  // A built-in language's characters, sorted (kept by its hyphenator), and those below
+  // kKnownTableSize as bits; null for a hyphenator given a normaliser function.
+  const std::vector<char32_t>* known_ = nullptr;
+  std::array<std::uint64_t, kKnownTableSize / 64> knownBits_{};
+  std::array<char, 128> asciiFold_{};
+  bool foldsAscii_ = false;
 };
 
 // The rules of TextOptions::skipUrls over a token of n characters: code(k) is the k-th,
@@ -230,6 +254,7 @@ class TokenWriter {
   std::vector<std::size_t> suffixFirst_;  // the first source of composed_[p, end)
   std::vector<std::size_t> prefixEnd_;    // one past the last source of composed_[0, p)
   std::vector<std::uint8_t> breakBefore_;
+  std::string folded_;  // an ASCII part with the capitals its language forgets made small
   std::vector<std::size_t> breaks_;
 };
 
