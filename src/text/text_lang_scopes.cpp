@@ -204,7 +204,7 @@ TextLanguage* TextStream::resolve(std::size_t index) {
       // The caller's hyphenator is this language's, maybe with its own exceptions or margins.
       resolved[index] = &callerLanguage;
     } else {
-      builtins[index] = std::make_unique<TextLanguage>(builtin, options.isWordCharacter);
+      builtins[index] = std::make_unique<TextLanguage>(builtin, options.isWordCharacter, options.markup);
       resolved[index] = builtins[index].get();
     }
   }

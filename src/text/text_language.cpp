@@ -3,6 +3,7 @@
 // see for the ones its character list forgets, the classes of the ASCII characters for the
 // quick way, and how far its patterns reach.
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "hyphenator_internal.hpp"
@@ -48,8 +49,9 @@ bool WordCharacters::isLetter(char32_t c) noexcept {
   return letter == LetterClass::Uncased || letter == LetterClass::Upper || letter == LetterClass::Lower;
 }
 
-TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom)
-    : h_(h), isWord_(h_, custom) {
+TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom,
+                           TextMarkup markup)
+    : h_(h), isWord_(h_, custom), markup_(markup) {
   (void)hyphenatorPatterns(h);
   (void)hyphenatorExceptions(h);
   if (hyphenatorCharMap(h_) != nullptr) {
@@ -61,13 +63,36 @@ TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_
     asciiFold_[c] = static_cast<char>(fold(c));
     foldsAscii_ = foldsAscii_ || fold(c) != c;
   }
-  for (char32_t c = 0; c < ascii_.size(); ++c) {
+  for (char32_t c = 0; c < bytes_.size(); ++c) {
     std::uint8_t bits = 0;
-    if (c != U'-' && c != 0 && isWord_(c)) bits |= kWordChar;
-    if (c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/') bits |= kUrlChar;
-    if (c >= 'A' && c <= 'Z') bits |= kCapital;
-    if (c >= 'a' && c <= 'z') bits |= kSmall;
-    ascii_[c] = bits;
+    if (c >= 0x80 || (markup == TextMarkup::Html && (c == '<' || c == '&'))) {
+      bits = kStop;
+    } else if (isWhiteSpace(c)) {
+      bits = kSpace;
+    } else {
+      if (c != U'-' && c != 0 && isWord_(c)) bits |= kWordChar;
+      if (c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/') bits |= kUrlChar;
+      if (c >= 'A' && c <= 'Z') bits |= kCapital;
+      if (c >= 'a' && c <= 'z') bits |= kSmall;
+    }
+    bytes_[c] = bits;
+    const bool usualSpace = c == ' ' || (c >= '\t' && c <= '\r');
+    if (c < 0x80 && ((bits & kSpace) != 0) != usualSpace) usualEnds_ = false;
+  }
+  // The word characters as the letters, or as none, with the fewest exceptions.
+  std::string fromLetters, fromNone;
+  for (char32_t c = 1; c < 0x80; ++c) {
+    const bool word = (bytes_[c] & kWordChar) != 0;
+    const bool letter = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+    if (word != letter) fromLetters.push_back(static_cast<char>(c));
+    if (word) fromNone.push_back(static_cast<char>(c));
+  }
+  wordsFromLetters_ = fromLetters.size() <= fromNone.size();
+  const std::string& exceptions = wordsFromLetters_ ? fromLetters : fromNone;
+  vectorWords_ = usualEnds_ && exceptions.size() <= kMaxWordExceptions;
+  if (vectorWords_) {
+    std::copy(exceptions.begin(), exceptions.end(), wordExceptions_.begin());
+    wordExceptionCount_ = exceptions.size();
   }
 }
 

@@ -191,11 +191,10 @@ class TextStream : public Markup {
  public:
   TextStream(const Hyphenator& hyphenator, TextOptions textOptions)
       : options(std::move(textOptions)),
-        callerLanguage(hyphenator, options.isWordCharacter),
+        callerLanguage(hyphenator, options.isWordCharacter, options.markup),
         callerMap(builtinCharMap(hyphenator)),
         token(options, callerLanguage),
         byteKind(byteKindsOf(options.markup).kinds),
-        asciiSpacesUsual(byteKindsOf(options.markup).usualSpaces),
         followLang(options.markup == TextMarkup::Html && options.followLang) {}
 
   // text_scanner.cpp: the character loop.
@@ -205,7 +204,6 @@ class TextStream : public Markup {
   std::size_t takeCarry(std::string_view chunk);
   std::size_t stepAt(std::string_view chunk, std::size_t i);
   std::size_t writeText(std::string_view chunk, std::size_t i);
-  std::size_t asciiRunEnd(std::string_view chunk, std::size_t i, std::size_t end) const noexcept;
 
   // text_html.cpp: each character read in its state (the HTML markup states; plain text
   // has only text content), text content handed to the token writer.
@@ -260,11 +258,9 @@ class TextStream : public Markup {
   };
   struct ByteKinds {
     std::array<ByteKind, 256> kinds{};
-    bool usualSpaces = true;  // the ASCII white space is ' ' and '\t' to '\r'
   };
   static const ByteKinds& byteKindsOf(TextMarkup markup);
   const std::array<ByteKind, 256>& byteKind;
-  const bool asciiSpacesUsual;
 
   bool fast = true;  // false: every character the general way (the reference for tests)
   bool scanning = false;  // a scout: follows the markup, divides and writes nothing

@@ -128,6 +128,7 @@ void TokenWriter::clear() noexcept {
   written_ = 0;
   hyphenBefore_ = false;
   shrinkAt_ = kMaxHeldBytes;
+  batch_.clear();  // a batch that a failure left: its offsets belong to a text gone
 }
 
 
