@@ -31,6 +31,7 @@
 #include "quellix/language_tag.hpp"
 #include "quellix/text.hpp"
 #include "quellix/version.hpp"
+#include "tool_platform.hpp"
 
 namespace {
 
@@ -787,7 +788,7 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   };
   for (const std::string_view input : inputs) {
     const bool standardInput = input == "-";
-    const int fd = standardInput ? STDIN_FILENO : ::open(std::string(input).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = standardInput ? STDIN_FILENO : quellix::tool::openForReading(input);
     if (fd < 0) {
       report("cannot open", input, errno);
       continue;
@@ -830,7 +831,7 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
 // The whole of a file given on the command line. Throws UsageError naming it when it cannot
 // be read.
 std::string readWholeFile(std::string_view path) {
-  const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = quellix::tool::openForReading(path);
   if (fd < 0) throw UsageError{"cannot open " + quoted(path) + ": " + std::strerror(errno)};
   std::string text;
   std::string chunk(64 * 1024, '\0');
@@ -939,10 +940,10 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A reader that goes away must end the tool with a status, not a signal.
-  std::signal(SIGPIPE, SIG_IGN);
+  quellix::tool::prepareStandardStreams();
   try {
-    return run(argc, argv);
+    quellix::tool::Utf8Arguments arguments(argc, argv);
+    return run(arguments.argc(), arguments.argv());
   } catch (const StreamError& error) {
     // A closed pipe means the reader has all it wanted, as with `| head`: no message.
     if (error.errorNumber != EPIPE)
