@@ -32,6 +32,7 @@
 
 #include <array>
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -85,7 +86,12 @@ struct Version {
   std::array<std::int64_t, 3> versionBranch;
 
   friend constexpr bool operator==(const Version&, const Version&) = default;
-  friend constexpr auto operator<=>(const Version&, const Version&) = default;
+  // Written out: not every standard library orders std::array with <=> yet (libc++ 14).
+  friend constexpr std::strong_ordering operator<=>(const Version& a, const Version& b) noexcept {
+    for (std::size_t k = 0; k < a.versionBranch.size(); ++k)
+      if (a.versionBranch[k] != b.versionBranch[k]) return a.versionBranch[k] <=> b.versionBranch[k];
+    return std::strong_ordering::equal;
+  }
 };
 
 // The library's version, 0.8.3 (the QUELLIX_VERSION_* macros of quellix/version.hpp).
