@@ -246,6 +246,43 @@ License: ${licence}
   file(CONFIGURE OUTPUT "${output}" CONTENT "${text}" @ONLY)
 endfunction()
 
+# Writes the C++ source that quellix-hyphenate --licence shows without a language:
+# kOwnLicence, the text of LICENSE, and kStatedLicences, each affix with the licence its
+# notice states, in language number order.
+function(quellix_write_tool_licences output)
+  quellix_read_licence_table()
+  file(READ "${QUELLIX_LICENCES_ROOT}/LICENSE" own)
+  # Raw string literals: only their closing sequence could end them early.
+  set(open "R\"quellix(")
+  set(close ")quellix\"")
+  string(FIND "${own}" "${close}" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "quellix: LICENSE holds ${close}")
+  endif()
+  set(text "// Made by cmake/QuellixLicences.cmake from LICENSE and data/licences.tsv.
+constexpr std::string_view kOwnLicence = ${open}${own}${close};
+
+struct StatedLicence {
+  std::string_view affix;
+  std::string_view stated;
+};
+
+constexpr StatedLicence kStatedLicences[] = {
+")
+  foreach(affix IN LISTS quellix_licence_affixes)
+    string(APPEND text "    {\"${affix}\", ${open}${quellix_stated_${affix}}${close}},\n")
+  endforeach()
+  string(APPEND text "};\n")
+  # Written only when it changes, so that the tool is not rebuilt for nothing.
+  set(previous "")
+  if(EXISTS "${output}")
+    file(READ "${output}" previous)
+  endif()
+  if(NOT previous STREQUAL text)
+    file(WRITE "${output}" "${text}")
+  endif()
+endfunction()
+
 # Script mode: check or rewrite the table in data/README.md.
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   set(readme "${QUELLIX_LICENCES_ROOT}/data/README.md")

@@ -70,6 +70,9 @@ static void test_bounded_messages(void) {
   CHECK(strchr(quellix_last_error(), '\x1b') == NULL);
   CHECK(strstr(quellix_last_error(), "\\x1b") != NULL);
   free(name);
+  /* A right-to-left override would reorder the rest of the line where it is shown. */
+  CHECK_STATUS(quellix_hyphenator_open("exe.\xE2\x80\xAEtxt", &h), QUELLIX_ERROR_UNKNOWN_LANGUAGE);
+  CHECK(strstr(quellix_last_error(), "exe.\\xe2\\x80\\xaetxt") != NULL);
 }
 
 static void test_break_points(quellix_hyphenator* en, quellix_hyphenator* ru) {
@@ -203,6 +206,16 @@ static void test_hyphenate_text(quellix_hyphenator* en) {
                  QUELLIX_OK);
     CHECK(strncmp(buffer, "hyphenation CONSTITUTIONAL con", 30) == 0);
     CHECK(strchr(buffer + 30, '|') != NULL);
+
+    /* A hyphen with a NUL inside is inserted whole when its length is given. */
+    CHECK(options.hyphen_length == QUELLIX_NUL_TERMINATED);
+    options.min_word_length = 5;
+    options.hyphen = "a\0b";
+    options.hyphen_length = 3;
+    CHECK_STATUS(quellix_hyphenate_text(en, "hyphenation", QUELLIX_NUL_TERMINATED, &options, buffer,
+                                        sizeof buffer, &length),
+                 QUELLIX_OK);
+    CHECK(length == 17 && memcmp(buffer, "hya\0bphena\0bation", 18) == 0);
   }
 
   /* struct_size: a struct not started from the defaults is refused by name; one from a
@@ -296,6 +309,27 @@ static void test_derived(quellix_hyphenator* en) {
   CHECK_STATUS(quellix_hyphenator_with_exceptions(en, "ok\n\xff\n", QUELLIX_NUL_TERMINATED, &house),
                QUELLIX_ERROR_INVALID_ARGUMENT);
   CHECK(house == NULL && strstr(quellix_last_error(), "line 2") != NULL);
+  {
+    /* A list past the limits is refused, not read on. */
+    char* line = (char*)malloc(QUELLIX_MAX_LINE_BYTES + 2);
+    CHECK(line != NULL);
+    if (line != NULL) {
+      memset(line, 'a', QUELLIX_MAX_LINE_BYTES + 1);
+      line[QUELLIX_MAX_LINE_BYTES + 1] = '\0';
+      CHECK_STATUS(quellix_hyphenator_with_exceptions(en, line, QUELLIX_NUL_TERMINATED, &house),
+                   QUELLIX_ERROR_INVALID_ARGUMENT);
+      CHECK(house == NULL && strstr(quellix_last_error(), "longer than 4096 bytes") != NULL);
+      free(line);
+    }
+  }
+  /* With margins that add up to 0, the empty word has no score: its own status. */
+  CHECK_STATUS(quellix_hyphenator_with_margins(en, 0, 0, &wide), QUELLIX_OK);
+  CHECK_STATUS(quellix_hyphenate(wide, "", 0, "-", buffer, sizeof buffer, &length),
+               QUELLIX_ERROR_NO_SCORE);
+  CHECK(strstr(quellix_last_error(), "Malformed quellix score") != NULL);
+  CHECK_STATUS(quellix_break_points(wide, "", 0, NULL, 0, &length), QUELLIX_ERROR_NO_SCORE);
+  CHECK_STATUS(quellix_hyphenate(wide, "a", 1, "-", buffer, sizeof buffer, &length), QUELLIX_OK);
+  quellix_hyphenator_close(wide);
 }
 
 static void test_messages(void) {
@@ -305,12 +339,14 @@ static void test_messages(void) {
                                 QUELLIX_ERROR_BUFFER_TOO_SMALL,
                                 QUELLIX_ERROR_NO_MEMORY,
                                 QUELLIX_ERROR_DATA,
-                                QUELLIX_ERROR_INTERNAL};
+                                QUELLIX_ERROR_INTERNAL,
+                                QUELLIX_ERROR_NO_SCORE};
   for (size_t i = 0; i < sizeof all / sizeof all[0]; ++i) {
     const char* message = quellix_status_message(all[i]);
     CHECK(message != NULL && message[0] != '\0');
     for (size_t k = 0; k < i; ++k) CHECK(strcmp(message, quellix_status_message(all[k])) != 0);
   }
+  CHECK(QUELLIX_ERROR_INTERNAL == 6 && QUELLIX_ERROR_NO_SCORE == 7); /* numbers kept */
   CHECK(strcmp(quellix_status_message(1000), "unknown status") == 0);
   CHECK(strcmp(quellix_status_message(-1), "unknown status") == 0);
 }

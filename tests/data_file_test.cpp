@@ -64,6 +64,23 @@ TEST(Gunzip, UnderstatedLengthTrailerGrowsTheBufferAndIsThenRejected) {
   EXPECT_NE(message.find("incorrect length check"), std::string::npos) << message;
 }
 
+TEST(Gunzip, ContentPastTheLimitIsRefusedWhileInflating) {
+  // Whatever the trailer says: a lying one (here 1 byte for 1 MB of content) must not let
+  // the content grow past the limit.
+  Bytes bomb = gzip(std::string(1 << 20, 'x'));
+  bomb[bomb.size() - 4] = 1;
+  bomb[bomb.size() - 3] = bomb[bomb.size() - 2] = bomb[bomb.size() - 1] = 0;
+  for (const Bytes& bytes : {gzip(std::string(1 << 20, 'x')), bomb}) {
+    try {
+      (void)gunzip(bytes, "hyph-xx.pat.txt.gz", 1000);
+      ADD_FAILURE() << "no DecompressionError";
+    } catch (const DecompressionError& e) {
+      EXPECT_STREQ(e.what(), "hyph-xx.pat.txt.gz: decompresses to more than 1000 bytes");
+    }
+  }
+  EXPECT_EQ(gunzip(gzip(std::string(1000, 'x')), "x.gz", 1000), std::string(1000, 'x'));
+}
+
 TEST(Gunzip, DamagedMembersRaiseErrorsNamingTheFile) {
   const Bytes good = gzip("hello, patterns\n");
 

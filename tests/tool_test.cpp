@@ -11,6 +11,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -279,12 +280,18 @@ std::vector<std::size_t> fieldStarts(const std::string& line) {
   return result;
 }
 
-void expectUsageError(const RunResult& result, std::string_view mention) {
+// A failure the tool reports on standard error with the given exit status: 2 for a wrong
+// command line, 1 for a file that cannot be read or holds what the library refuses.
+void expectFailure(const RunResult& result, int status, std::string_view mention) {
   EXPECT_TRUE(result.exited);
-  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.status, status);
   EXPECT_EQ(result.out, "");
   EXPECT_NE(result.err.find(mention), std::string::npos) << result.err;
   EXPECT_EQ(result.err.rfind("quellix-hyphenate: ", 0), 0u) << result.err;
+}
+
+void expectUsageError(const RunResult& result, std::string_view mention) {
+  expectFailure(result, 2, mention);
 }
 
 // Words of several scripts; every language divides them all (most stay whole).
@@ -790,6 +797,18 @@ TEST(ToolText, ProgressOnlyOnATerminal) {
   const RunResult piped = runTool({"--text", file.path()});
   EXPECT_EQ(piped.out, expected);
   EXPECT_EQ(piped.err, "");
+  // A file name reaches the terminal escaped, as in every message: no escape sequence of
+  // a hostile name is run there.
+  const std::string hostile = ::testing::TempDir() + "evil\x1B]0;pwned\a\x1B[2J\xE2\x80\xAE.txt";
+  ASSERT_EQ(symlink(file.path().c_str(), hostile.c_str()), 0);
+  ToolProcess process({"--text", hostile}, StdoutKind::Pipe, nullptr, StderrKind::Terminal);
+  const RunResult result = process.finish({});
+  unlink(hostile.c_str());
+  EXPECT_EQ(result.out, expected);
+  EXPECT_NE(result.err.find("evil\\x1b]0;pwned\\x07\\x1b[2J\\xe2\\x80\\xae.txt "),
+            std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find_first_of("\x1B\a"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find("\xE2\x80\xAE"), std::string::npos) << result.err;
 }
 
 TEST(ToolText, MinLengthAlsoAppliesToWords) {
@@ -880,10 +899,23 @@ TEST(ToolOwnData, ExceptionsPatternsAndMarginsApplyBeforeAnythingIsDivided) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, c.expected) << c.args.back();
   }
-  expectUsageError(runTool({"--exceptions", notUtf8.path(), "associate"}),
-                   notUtf8.path() + ": not UTF-8 at line 2, byte offset 6");
-  expectUsageError(runTool({"--patterns", "/nonexistent/p.tex", "associate"}),
-                   "cannot open '/nonexistent/p.tex'");
+  // Files that cannot be read or hold what the library refuses fail as reads do: status 1.
+  expectFailure(runTool({"--exceptions", notUtf8.path(), "associate"}), 1,
+                notUtf8.path() + ": not UTF-8 at line 2, byte offset 6");
+  expectFailure(runTool({"--patterns", "/nonexistent/p.tex", "associate"}), 1,
+                "cannot open '/nonexistent/p.tex'");
+  expectFailure(runTool({"--exceptions", "/nonexistent/e.txt", "associate"}), 1,
+                "cannot open '/nonexistent/e.txt'");
+  expectFailure(runTool({"--exceptions", "/", "associate"}), 1, "cannot read '/'");
+  // Pattern files as TeX and other editors write them; files that never end stop at the
+  // line limit.
+  for (const std::string_view text : {"1b\r\n", "\xEF\xBB\xBF" "1b\n", "1q 1b %x\n"}) {
+    const TempFile written{std::string(text)};
+    EXPECT_EQ(runTool({"--patterns", written.path(), "abbabba"}).out, "ab-ba-bba\n") << text;
+  }
+  for (const std::string option : {"--patterns", "--exceptions"})
+    expectFailure(runTool({option, "/dev/zero", "associate"}), 1,
+                  "/dev/zero: line 1 is longer than 4096 bytes");
   expectUsageError(runTool({"--left", "x", "associate"}), "--left");
 }
 
@@ -907,6 +939,34 @@ TEST(ToolLicence, PrintsTheEmbeddedText) {
   }
 }
 
+// Without a language: quellix's own licence, then every language with the licence its
+// notice states, marked where this build left it out.
+TEST(ToolLicence, AloneShowsQuellixsOwnAndEachLanguagesStatedLicence) {
+  const RunResult result = runTool({"--licence"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out.rfind("quellix " QUELLIX_TEST_PROJECT_VERSION " is under the MIT licence:\n\n"
+                             "MIT License\n",
+                             0),
+            0u)
+      << result.out;
+  EXPECT_NE(result.out.find("THE SOFTWARE IS PROVIDED \"AS IS\""), std::string::npos);
+  const std::vector<std::string> all = lines(result.out);
+  for (const Language language : quellix::enumFrom(quellix::languageMinBound)) {
+    const std::string affix(quellix::languageAffix(language));
+    const auto row = std::find_if(all.begin(), all.end(), [&](const std::string& line) {
+      return line.rfind(affix + "  ", 0) == 0;
+    });
+    ASSERT_NE(row, all.end()) << affix;
+    EXPECT_EQ(row->ends_with(" (not built in)"), !quellix::languageBuiltIn(language)) << *row;
+  }
+  EXPECT_NE(result.out.find("LaTeX Project Public License, version 1 or any later version\n"),
+            std::string::npos);
+  EXPECT_EQ(runTool({"--license"}).out, result.out);
+  // An option after it is not taken for a language; an empty one names none.
+  expectUsageError(runTool({"--licence", "--list"}), "--list");
+  expectUsageError(runTool({"--licence="}), "unknown language ''");
+}
+
 TEST(ToolVersion, PrintsTheProjectVersion) {
   const RunResult result = runTool({"--version"});
   EXPECT_EQ(result.status, 0);
@@ -919,7 +979,7 @@ TEST(ToolHelp, ShowsEveryOptionAndAnExample) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
   for (const char* option : {"--language NAME", "--separator SEP", "--text", "--html", "--ignore-lang",
-                             "--min-length N", "--list", "--licence LANGUAGE", "--version",
+                             "--min-length N", "--list", "--licence [LANGUAGE]", "--version",
                              "--help", "--exact", "WORD...", "FILE..."})
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   // The examples' answers are the ones the tool really gives.
@@ -970,7 +1030,7 @@ TEST(ToolErrors, EchoedTextIsEscapedAndCut) {
   // A terminal escape sequence, a C1 control and a malformed byte come out as \xHH.
   const RunResult escaped = runTool({"--language", "x\x1B[31mred\xC2\x9B\xFF", "a"});
   EXPECT_EQ(escaped.status, 2);
-  EXPECT_NE(escaped.err.find("'x\\x1B[31mred\\xC2\\x9B\\xFF'"), std::string::npos) << escaped.err;
+  EXPECT_NE(escaped.err.find("'x\\x1b[31mred\\xc2\\x9b\\xff'"), std::string::npos) << escaped.err;
   EXPECT_EQ(escaped.err.find('\x1B'), std::string::npos);
   // A huge name is cut; its length is told instead.
   const RunResult huge = runTool({"--language", std::string(100000, 'y'), "a"});
@@ -979,6 +1039,9 @@ TEST(ToolErrors, EchoedTextIsEscapedAndCut) {
   EXPECT_NE(huge.err.find("(100000 bytes)"), std::string::npos) << huge.err;
   const RunResult file = runTool({"--text", "/nonexistent/\x07" "bell"});
   EXPECT_NE(file.err.find("\\x07bell"), std::string::npos) << file.err;
+  // So are the bidirectional controls, which would reorder the line on display.
+  const RunResult bidi = runTool({"--language", "txt.\xE2\x80\xAE" "exe"});
+  EXPECT_NE(bidi.err.find("'txt.\\xe2\\x80\\xaeexe'"), std::string::npos) << bidi.err;
   // Letters of any script are shown as they are.
   EXPECT_NE(runTool({"--language", "\u00E9t\u00E9"}).err.find("'\u00E9t\u00E9'"), std::string::npos);
 }
@@ -1013,7 +1076,6 @@ TEST(ToolErrors, UnknownOptionIsNamed) {
 TEST(ToolErrors, MisusedOptionsAreNamed) {
   expectUsageError(runTool({"--language"}), "--language");
   expectUsageError(runTool({"--separator"}), "--separator");
-  expectUsageError(runTool({"--licence"}), "--licence");
   expectUsageError(runTool({"--list=all"}), "--list");
   expectUsageError(runTool({"--list", "--licence", "en-us"}), "--licence");
   expectUsageError(runTool({"--list", "associate"}), "'associate'");

@@ -29,9 +29,14 @@
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
+#include "quellix/printable.hpp"
 #include "quellix/text.hpp"
+#include "quellix/user_files.hpp"
 #include "quellix/version.hpp"
 #include "tool_platform.hpp"
+
+// kOwnLicence (LICENSE) and kStatedLicences (data/licences.tsv), made by the build.
+#include "tool_licences.inc"
 
 namespace {
 
@@ -42,6 +47,13 @@ constexpr std::string_view kProgram = "quellix-hyphenate";
 
 // A command line the tool cannot act on; main() prints the message and exits with 2.
 struct UsageError {
+  std::string message;
+};
+
+// A file named on the command line (--patterns, --exceptions) could not be read or holds
+// what the library refuses; main() prints the message and exits with 1, as for any failed
+// read.
+struct FileError {
   std::string message;
 };
 
@@ -56,42 +68,13 @@ struct StreamError {
   int errorNumber;
 };
 
-// Appends the first bytes of text, up to limit, to out with control characters (C0, DEL,
-// C1) and bytes that are not UTF-8 written as \xHH, so that no terminal escape sequence
-// passes through. Returns how many bytes of text it took.
-std::size_t appendPrintable(std::string_view text, std::size_t limit, std::string& out) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  const auto escape = [&out](unsigned char b) {
-    out.append("\\x").push_back(kHex[b >> 4]);
-    out.push_back(kHex[b & 15]);
-  };
-  std::size_t i = 0;
-  while (i < text.size() && i < limit) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      if (b < 0x20 || b == 0x7F) escape(b); else out.push_back(static_cast<char>(b));
-      ++i;
-      continue;
-    }
-    const quellix::Utf8Char c = quellix::firstUtf8Char(text.substr(i));
-    if (c.wellFormed && !(c.code >= 0x80 && c.code < 0xA0)) {
-      out.append(text.substr(i, c.length));
-      i += c.length;
-    } else {
-      escape(b);
-      ++i;
-    }
-  }
-  return i;
-}
-
 // Every message goes through appendPrintable: library messages may quote a word or a
 // file name too.
 void printError(std::string_view message) {
   constexpr std::size_t kLongestMessage = 1000;
   std::string line;
   line.append(kProgram).append(": ");
-  if (appendPrintable(message, kLongestMessage, line) < message.size()) line.append("...");
+  if (quellix::appendPrintable(message, kLongestMessage, line) < message.size()) line.append("...");
   line.push_back('\n');
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
@@ -218,7 +201,8 @@ enum class OptionId {
 struct OptionSpec {
   OptionId id;
   std::string_view name;      // without the leading "--"
-  std::string_view argument;  // name of the value in --help; empty: the option takes none
+  std::string_view argument;  // name of the value in --help; empty: the option takes none;
+                              // in brackets: the value may be left out (long form only)
   std::string_view help;      // lines of at most 58 characters; empty: not listed
   char shortName = '\0';      // the one-letter form ("-l"), if any
 };
@@ -259,8 +243,10 @@ constexpr OptionSpec kOptions[] = {
      "break (# or % starts a comment line); they replace the\n"
      "language's own entries for the same words; may repeat"},
     {OptionId::Patterns, "patterns", "FILE",
-     "divide with the patterns of FILE (a TeX pattern text)\n"
-     "instead of the language's own"},
+     "divide with the patterns of FILE instead of the\n"
+     "language's own: TeX patterns (1gr .ach4) separated by\n"
+     "white space, % starting a comment. A FILE of --patterns\n"
+     "or --exceptions may hold 8 MiB, in lines of 4 KiB"},
     {OptionId::Left, "left", "N", "make the first piece at least N characters long"},
     {OptionId::Right, "right", "N", "make the last piece at least N characters long"},
     {OptionId::List, "list", "",
@@ -270,8 +256,11 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Format, "format", "FORMAT",
      "with --list: table (the default) or tsv, tab-separated\n"
      "number, name, affix, left, right, built in (yes or no)"},
-    {OptionId::Licence, "licence", "LANGUAGE", "print the licence of LANGUAGE's pattern data"},
-    {OptionId::License, "license", "LANGUAGE", ""},
+    {OptionId::Licence, "licence", "[LANGUAGE]",
+     "print the licence of LANGUAGE's pattern data; without\n"
+     "LANGUAGE, quellix's own licence and the licence that\n"
+     "each language's notice states"},
+    {OptionId::License, "license", "[LANGUAGE]", ""},
     {OptionId::Version, "version", "", "print the version and exit", 'V'},
     {OptionId::Help, "help", "", "print this help and exit", 'h'},
 };
@@ -293,17 +282,17 @@ struct Settings {
   bool exact = false;
   Mode mode = Mode::Divide;
   std::string_view modeOption;  // the option that chose mode, for conflict messages
-  quellix::Language licenceLanguage = quellix::Language::English_US;
+  std::optional<quellix::Language> licenceLanguage;  // none: quellix's own licence
   bool help = false;
   bool version = false;
   std::vector<std::string_view> words;  // for Mode::Text, the files
 };
 
-// User text as a message shows it: in quotes, made printable and cut (see printable()).
+// User text as a message shows it: in quotes, made printable and cut.
 std::string quoted(std::string_view text) {
   constexpr std::size_t kShownBytes = 200;
   std::string result = "'";
-  const std::size_t shown = appendPrintable(text, kShownBytes, result);
+  const std::size_t shown = quellix::appendPrintable(text, kShownBytes, result);
   result.push_back('\'');
   if (shown < text.size()) result.append("... (" + std::to_string(text.size()) + " bytes)");
   return result;
@@ -340,7 +329,9 @@ std::size_t parseCount(std::string_view option, std::string_view value) {
   return count;
 }
 
-void applyOption(Settings& settings, const OptionSpec& option, std::string_view value) {
+// given is false when an optional value was left out.
+void applyOption(Settings& settings, const OptionSpec& option, std::string_view value,
+                 bool given = true) {
   switch (option.id) {
     case OptionId::Language: settings.language = parseLanguage(value); break;
     case OptionId::Separator: settings.separator = std::string(value); break;
@@ -375,7 +366,7 @@ void applyOption(Settings& settings, const OptionSpec& option, std::string_view 
       break;
     case OptionId::Licence:
     case OptionId::License:
-      settings.licenceLanguage = parseLanguage(value);
+      if (given) settings.licenceLanguage = parseLanguage(value);
       chooseMode(settings, Mode::Licence, option.name);
       break;
     case OptionId::Version: settings.version = true; break;
@@ -439,13 +430,17 @@ Settings parseCommandLine(int argc, char** argv) {
       throw UsageError{"unknown option " + quoted(arg.substr(0, equals)) +
                        "; run quellix-hyphenate --help for the options"};
     std::string_view value;
+    const bool optional = option->argument.starts_with('[');
     if (option->argument.empty()) {
       if (equals != std::string_view::npos)
         throw UsageError{"option --" + std::string(name) + " takes no value"};
     } else if (equals != std::string_view::npos) {
       value = arg.substr(equals + 1);
-    } else if (i + 1 < argc) {
+    } else if (i + 1 < argc && !(optional && argv[i + 1][0] == '-')) {
       value = argv[++i];
+    } else if (optional) {
+      applyOption(settings, *option, value, false);
+      continue;
     } else {
       throw UsageError{"option --" + std::string(name) + " needs a value (" +
                        std::string(option->argument) + ")"};
@@ -472,7 +467,8 @@ std::string helpText() {
       "                         [--exact] [WORD...]\n"
       "       quellix-hyphenate --text | --html [--ignore-lang] [--language NAME]\n"
       "                         [--separator SEP] [--min-length N] [--jobs N] [FILE...]\n"
-      "       quellix-hyphenate --list [--format tsv] | --licence LANGUAGE | --version | --help\n"
+      "       quellix-hyphenate --list [--format tsv] | --licence [LANGUAGE]\n"
+      "       quellix-hyphenate --version | --help\n"
       "\n"
       "Divides every word of each WORD argument at its permitted break points and\n"
       "prints one line per argument, the pieces joined by SEP; spaces, punctuation,\n"
@@ -531,6 +527,25 @@ std::string helpText() {
 
 // ---------------------------------------------------------------------------------------
 // The modes.
+
+// --licence without a language: quellix's own licence, then the licence that each
+// language's notice states, so that a user sees at once what binds a program using them.
+std::string ownLicenceText() {
+  std::string text = "quellix " QUELLIX_VERSION_STRING " is under the MIT licence:\n\n";
+  text.append(kOwnLicence);
+  text.append(
+      "\nThe pattern data of each language carries its own licence notice;\n"
+      "quellix-hyphenate --licence LANGUAGE prints it. The licence each notice states:\n\n");
+  std::size_t affixWidth = 0;
+  for (const StatedLicence& row : kStatedLicences) affixWidth = std::max(affixWidth, row.affix.size());
+  for (const StatedLicence& row : kStatedLicences) {
+    text.append(row.affix).append(affixWidth + 2 - row.affix.size(), ' ').append(row.stated);
+    const std::optional<quellix::Language> language = quellix::languageFromName(row.affix);
+    if (language && !quellix::languageBuiltIn(*language)) text.append(" (not built in)");
+    text.push_back('\n');
+  }
+  return text;
+}
 
 void listLanguages(Output& out, bool tsv) {
   const quellix::LanguageRange all = quellix::enumFrom(quellix::languageMinBound);
@@ -693,7 +708,9 @@ class Progress {
   // A new input; total is its size when known.
   void start(std::string_view name, std::optional<std::uint64_t> total) {
     erase();
-    name_.assign(name);
+    // The name as every message shows it: a file name may hold terminal escapes too.
+    name_.clear();
+    if (quellix::appendPrintable(name, kLongestName, name_) < name.size()) name_.append("...");
     total_ = total;
     done_ = 0;
   }
@@ -717,6 +734,7 @@ class Progress {
 
  private:
   static constexpr std::uint64_t kLargeInput = 1 << 20;
+  static constexpr std::size_t kLongestName = 200;
   static constexpr auto kInterval = std::chrono::milliseconds(250);
 
   static std::string mebibytes(std::uint64_t bytes) {
@@ -828,39 +846,20 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   return status;
 }
 
-// The whole of a file given on the command line. Throws UsageError naming it when it cannot
-// be read.
-std::string readWholeFile(std::string_view path) {
-  const int fd = quellix::tool::openForReading(path);
-  if (fd < 0) throw UsageError{"cannot open " + quoted(path) + ": " + std::strerror(errno)};
-  std::string text;
-  std::string chunk(64 * 1024, '\0');
-  for (;;) {
-    const ssize_t n = ::read(fd, chunk.data(), chunk.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      ::close(fd);
-      throw UsageError{"cannot read " + quoted(path) + ": " + std::strerror(error)};
-    }
-    if (n == 0) break;
-    text.append(chunk.data(), static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return text;
-}
-
 // The language's hyphenator with the command line's own patterns, exception words and
-// margins. Every file is read and checked before anything is divided. Throws UsageError.
+// margins. Every file is read and checked before anything is divided. Throws FileError.
 quellix::Hyphenator chosenHyphenator(const Settings& settings) {
   quellix::Hyphenator h = quellix::languageHyphenator(settings.language);
   try {
     if (settings.patternFile)
-      h = quellix::withPatternText(h, readWholeFile(*settings.patternFile), *settings.patternFile);
+      h = quellix::withPatternText(h, quellix::readUserFile(std::string(*settings.patternFile)),
+                                   *settings.patternFile);
     for (const std::string_view file : settings.exceptionFiles)
-      h = quellix::withExceptions(h, readWholeFile(file), file);
+      h = quellix::withExceptions(h, quellix::readUserFile(std::string(file)), file);
   } catch (const quellix::ArgumentError& error) {
-    throw UsageError{error.what()};
+    throw FileError{error.what()};
+  } catch (const quellix::FileError& error) {
+    throw FileError{error.what()};
   }
   if (settings.leftMin || settings.rightMin) {
     // Counts past any word's length behave alike; the cap keeps them in range.
@@ -882,7 +881,10 @@ int act(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
   } else if (settings.mode == Mode::List) {
     listLanguages(out, settings.tsv);
   } else if (settings.mode == Mode::Licence) {
-    out.write(quellix::languageLicence(settings.licenceLanguage));
+    if (settings.licenceLanguage)
+      out.write(quellix::languageLicence(*settings.licenceLanguage));
+    else
+      out.write(ownLicenceText());
   } else if (settings.mode == Mode::Text) {
     return hyphenateInputs(settings, h, out);
   } else if (settings.exact) {
@@ -920,6 +922,9 @@ int run(int argc, char** argv) {
   } catch (const UsageError& error) {
     printError(error.message);
     return 2;
+  } catch (const FileError& error) {
+    printError(error.message);
+    return 1;
   }
   Output out(STDOUT_FILENO);
   int status = 0;

@@ -32,7 +32,8 @@ namespace quellix {
 // normalisation ("Quel-lix" also serves "QUELLIX"); two lines for one word combine as in
 // parseExceptions. The list is read and checked at once; h's tables are not built here.
 // Throws ArgumentError when the list is not UTF-8, with a message naming source, the line
-// and the byte offset of the first bad byte; nothing is derived then.
+// and the byte offset of the first bad byte, or when it passes the limits of
+// quellix/user_files.hpp (8 MiB, lines of 4 KiB); nothing is derived then.
 [[nodiscard]] QUELLIX_API Hyphenator withExceptions(const Hyphenator& h, std::string_view list,
                                                     std::string_view source = "exception list");
 
@@ -40,9 +41,16 @@ namespace quellix {
 // std::bad_alloc).
 [[nodiscard]] QUELLIX_API Hyphenator withPatterns(const Hyphenator& h, Patterns patterns);
 
-// h dividing with the patterns of a pattern text (UTF-8, the format of parsePatterns) instead
-// of its own. The text is parsed at once. Throws ArgumentError when it is not UTF-8, naming
-// source, the line and the byte offset of the first bad byte.
+// h dividing with the patterns of a pattern file instead of its own: UTF-8 text holding
+// patterns in the notation of parsePatterns ("1gr", ".ach4"), separated by white space
+// (one or several on a line, as TeX pattern files have them). A byte-order mark at the
+// start and a carriage return before each line feed are ignored; '%' starts a comment that
+// runs to the end of its line, and so does '#' at the start of a line. For a text taken
+// line by line and exactly, use withPatterns(h, parsePatterns(text)). The text is parsed
+// at once. Throws ArgumentError naming source: when it is not UTF-8 (with the line and
+// byte offset of the first bad byte), when it holds TeX markup ("\patterns{", a brace or
+// a backslash: give the patterns alone), or when it passes the limits of
+// quellix/user_files.hpp.
 [[nodiscard]] QUELLIX_API Hyphenator withPatternText(const Hyphenator& h, std::string_view text,
                                                      std::string_view source = "pattern text");
 

@@ -62,6 +62,14 @@ class QUELLIX_API ArgumentError : public Error {
   ~ArgumentError() override;
 };
 
+// A file a caller named could not be opened or read: "cannot open '" + name + "': " or
+// "cannot read '" + name + "': ", followed by the system's reason.
+class QUELLIX_API FileError : public Error {
+ public:
+  using Error::Error;
+  ~FileError() override;
+};
+
 }  // namespace quellix
 
 #endif

@@ -65,7 +65,9 @@ namespace quellix {
 [[nodiscard]] QUELLIX_API std::string languageLicence(Language language);
 
 // Whether language's data files were embedded when the library was built (the build's
-// QUELLIX_LANGUAGES choice; by default every language is). A language left out keeps its
+// QUELLIX_LANGUAGES choice; by default every language is), or were handed to it since (the
+// WebAssembly package's core loads each language's files when first needed; once true, it
+// stays true). A language left out keeps its
 // Language value, name, affix and margins, but building any of its tables, or
 // languageLicence, throws DataFileError ("Could not find hyph-" + affix + ...).
 // False for a value outside 0..72. Constant time; never throws; thread-safe.

@@ -33,6 +33,7 @@
 #include <stdint.h>
 
 #include "quellix/export.hpp"
+#include "quellix/limits.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -52,7 +53,10 @@ typedef enum quellix_status {
   /* A language's embedded data is missing or damaged. */
   QUELLIX_ERROR_DATA = 5,
   /* Any other failure inside the library. */
-  QUELLIX_ERROR_INTERNAL = 6
+  QUELLIX_ERROR_INTERNAL = 6,
+  /* The word has no score to pair with its characters: only an empty word divided with
+   * margins whose sum is 0 or less (see quellix_hyphenator_with_margins). */
+  QUELLIX_ERROR_NO_SCORE = 7
 } quellix_status;
 
 /* A length that means "up to the terminating NUL". */
@@ -68,7 +72,9 @@ QUELLIX_API const char* quellix_status_message(int status);
 
 /* The message of the last failed call on this thread (the library's own, naming the
  * language, file or argument), or "" when no call has failed on this thread. Valid until
- * the next call into the library on this thread. */
+ * the next call into the library on this thread. At most 256 bytes; a caller's text quoted
+ * in it has its control characters, bidirectional controls (U+202E, ...) and malformed
+ * bytes written as \xHH, so that it is safe to print. */
 QUELLIX_API const char* quellix_last_error(void);
 
 /* Opens the hyphenator of the language that name names, as quellix_find_language resolves
@@ -87,14 +93,16 @@ QUELLIX_API const char* quellix_hyphenator_language(const quellix_hyphenator* hy
 /* The break positions of one word, as byte offsets from its start, ascending: stores their
  * number in *count and writes the first min(*count, capacity) of them to positions (which
  * may be NULL when capacity is 0). Returns QUELLIX_ERROR_BUFFER_TOO_SMALL when
- * *count > capacity, QUELLIX_ERROR_DATA when the language's data cannot be read. */
+ * *count > capacity, QUELLIX_ERROR_DATA when the language's data cannot be read,
+ * QUELLIX_ERROR_NO_SCORE for an empty word when the margins add up to 0 or less. */
 QUELLIX_API quellix_status quellix_break_points(const quellix_hyphenator* hyphenator,
                                                 const char* word, size_t word_length,
                                                 size_t* positions, size_t capacity,
                                                 size_t* count);
 
 /* The word with separator (a NUL-terminated string) between its pieces, into buffer as
- * described at the top. buffer may be NULL when capacity is 0. */
+ * described at the top. buffer may be NULL when capacity is 0. Fails as
+ * quellix_break_points. */
 QUELLIX_API quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator,
                                              const char* word, size_t word_length,
                                              const char* separator, char* buffer,
@@ -121,10 +129,13 @@ typedef struct quellix_text_options {
   /* Non-zero (the default): in HTML, each element's text is divided in the language its
    * lang attribute names, and left undivided where that names none the library has. */
   int follow_lang;
+  /* The length of hyphen in bytes, so that it may contain NUL bytes, or
+   * QUELLIX_NUL_TERMINATED (the default): hyphen ends at its NUL. Added in 0.9. */
+  size_t hyphen_length;
 } quellix_text_options;
 
 /* The defaults: soft hyphen, 5 characters, skip soft-hyphenated words and URLs, do not
- * skip capitals, plain text, follow lang attributes; struct_size set. Start from these and
+ * skip capitals, plain text, follow lang attributes, NUL-terminated hyphen; struct_size set. Start from these and
  * change the fields you need. */
 QUELLIX_API quellix_text_options quellix_text_options_default(void);
 
@@ -169,7 +180,9 @@ QUELLIX_API quellix_status quellix_hyphenator_margins(const quellix_hyphenator* 
  * word per line, hyphen-minus at each allowed break; blank lines and lines beginning with
  * '%' or '#' are comments) in place of base's own entries for them. Close it like any
  * handle; base stays valid and unchanged. Returns QUELLIX_ERROR_INVALID_ARGUMENT when the
- * list is not UTF-8 (the message names the line and byte offset). */
+ * list is not UTF-8 (the message names the line and byte offset), or when it holds more
+ * than QUELLIX_MAX_FILE_BYTES bytes or a line longer than QUELLIX_MAX_LINE_BYTES
+ * (quellix/limits.h). */
 QUELLIX_API quellix_status quellix_hyphenator_with_exceptions(const quellix_hyphenator* base,
                                                               const char* list,
                                                               size_t list_length,

@@ -28,7 +28,9 @@
 // language_enum.hpp enumerates languages (succ, pred, toEnum, enumFromTo, ...).
 //
 // paths.hpp reports the library's installation directories and its version; lazy.hpp
-// holds Lazy<T>, the deferred values a Hyphenator may be given.
+// holds Lazy<T>, the deferred values a Hyphenator may be given. user_files.hpp (with
+// limits.h) holds the size limits of callers' pattern and exception files and a reader
+// that keeps to them; printable.hpp the escaping that messages give a caller's text.
 //
 // Threads: every operation may be called from any number of threads at once. The only
 // synchronisation is the one-time build of a deferred value (lazy.hpp). Errors are
@@ -46,8 +48,10 @@
 #include "quellix/language_tag.hpp"
 #include "quellix/lazy.hpp"
 #include "quellix/paths.hpp"
+#include "quellix/printable.hpp"
 #include "quellix/pattern.hpp"
 #include "quellix/show.hpp"
 #include "quellix/text.hpp"
+#include "quellix/user_files.hpp"
 
 #endif

@@ -1,9 +1,17 @@
-# cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DOUTPUT_DIR=... [-DEMCMAKE=emcmake] -P build.cmake
-# Configures (once) and builds the WebAssembly module of the quellix source tree at
-# SOURCE_DIR in BUILD_DIR, and copies quellix-wasm.mjs to OUTPUT_DIR. Used by the native
-# builds, which share one BUILD_DIR (<source>/build/wasm) so that it is built once, and
-# by the npm package's "build" script.
-foreach(dir IN ITEMS SOURCE_DIR BUILD_DIR OUTPUT_DIR)
+# cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DPACKAGE_DIR=... [-DDATA_DIR=...] [-DEMCMAKE=emcmake]
+#       [-DNODE=node] -P build.cmake
+# Configures (once) and builds the WebAssembly core of the quellix source tree at
+# SOURCE_DIR in BUILD_DIR, then assembles PACKAGE_DIR/dist from it and the language data
+# of DATA_DIR (default SOURCE_DIR/data) with tools/package.mjs. Used by the native builds,
+# which share one BUILD_DIR (<source>/build/wasm) so that it is built once, and by the npm
+# package's "build" script.
+if(NOT DATA_DIR)
+  set(DATA_DIR "${SOURCE_DIR}/data")
+endif()
+if(NOT NODE)
+  set(NODE node)
+endif()
+foreach(dir IN ITEMS SOURCE_DIR BUILD_DIR PACKAGE_DIR DATA_DIR)
   get_filename_component(${dir} "${${dir}}" ABSOLUTE)
 endforeach()
 if(NOT EMCMAKE)
@@ -35,5 +43,9 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --build "${BUILD_DIR}" --target quell
 if(failed)
   message(FATAL_ERROR "quellix: building the WebAssembly module failed")
 endif()
-file(MAKE_DIRECTORY "${OUTPUT_DIR}")
-file(COPY_FILE "${BUILD_DIR}/dist/quellix-wasm.mjs" "${OUTPUT_DIR}/quellix-wasm.mjs" ONLY_IF_DIFFERENT)
+execute_process(COMMAND "${NODE}" "${SOURCE_DIR}/js/tools/package.mjs" --core "${BUILD_DIR}/dist"
+                        --data "${DATA_DIR}" --package "${PACKAGE_DIR}"
+                RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "quellix: assembling the npm package's dist/ failed")
+endif()

@@ -9,22 +9,24 @@ nothing is read from disk::
     >>> quellix.hyphenate_text("Hyphenation of running text.", "en-us", hyphen="|")
     'Hy|phen|ation of run|ning text.'
 
-Every function is thread-safe and releases the GIL while it divides.
+``quellix.pyphen`` offers pyphen's interface on top of it. Every function is thread-safe
+and releases the GIL while it divides.
 """
 
-from typing import List, NamedTuple
+import typing as _typing
 
+from . import _quellix
 from ._quellix import (
     DataError,
     Error,
     Hyphenator,
     ScoreError,
+    TextHyphenator,
     UnknownLanguageError,
     __version__,
     hyphenate_html,
     hyphenate_text,
 )
-from ._quellix import _languages
 
 __all__ = [
     "DataError",
@@ -32,6 +34,7 @@ __all__ = [
     "Hyphenator",
     "Language",
     "ScoreError",
+    "TextHyphenator",
     "UnknownLanguageError",
     "__version__",
     "hyphenate_html",
@@ -40,7 +43,7 @@ __all__ = [
 ]
 
 
-class Language(NamedTuple):
+class Language(_typing.NamedTuple):
     """One built-in language: its name, its tag and its default margins."""
 
     name: str
@@ -53,6 +56,9 @@ class Language(NamedTuple):
     """The fewest characters after the last break."""
 
 
-def languages() -> List[Language]:
+def languages() -> "list[Language]":
     """The 73 built-in languages, ordered by name (English_US before English_GB)."""
-    return [Language(*row) for row in _languages()]
+    return [Language(*row[:4]) for row in _quellix._languages()]
+
+
+del _typing

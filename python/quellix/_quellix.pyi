@@ -1,6 +1,6 @@
 """The compiled core of quellix; import it through the quellix package."""
 
-from typing import Iterable, List, Optional, Tuple, TypeVar, Union
+from typing import Callable, Iterable, Iterator, List, Optional, Tuple, TypeVar, Union
 
 _Text = TypeVar("_Text", str, bytes)
 
@@ -23,16 +23,20 @@ class Hyphenator:
 
     def __init__(
         self,
-        lang: str,
+        lang: Union[str, "Hyphenator"],
         left: Optional[int] = None,
         right: Optional[int] = None,
-        exceptions: Optional[Iterable[str]] = None,
+        exceptions: Union[Iterable[str], bytes, None] = None,
+        *,
+        patterns: Union[str, bytes, None] = None,
     ) -> None:
-        """A hyphenator for the language tagged ``lang`` ("en-us" or "English_US"), with the
-        language's margins unless ``left``/``right`` are given, and ``exceptions`` entries
-        ("as-so-ciate") in place of the language's own for the same words.
+        """A hyphenator for the language tagged ``lang`` ("en-us" or "English_US"), or derived
+        from the Hyphenator ``lang``: with ``patterns`` (a pattern text) in place of its
+        patterns, ``exceptions`` entries ("as-so-ciate", or the bytes of a list file) in place
+        of its own for the same words, and the margins ``left``/``right`` when given.
 
-        Raises UnknownLanguageError for a tag no language has."""
+        Raises UnknownLanguageError for a tag no language has, ValueError for patterns or
+        exception words the library cannot read."""
     @property
     def language(self) -> str:
         """The language's name, such as "English_US"."""
@@ -52,34 +56,80 @@ class Hyphenator:
         """The break positions as character offsets, ascending. Raises as pieces()."""
     def inserted(self, word: str, hyphen: str = "-") -> str:
         """The word with ``hyphen`` at each break. Raises as pieces()."""
+    def iterate(self, word: str) -> Iterator[Tuple[str, str]]:
+        """(first, rest) for each break, from the last break to the first. Raises as pieces()."""
+    def wrap(self, word: str, width: int, hyphen: str = "-") -> Optional[Tuple[str, str]]:
+        """(first + hyphen, rest) for the longest first part that fits ``width`` characters
+        with the hyphen; None when none does. Raises as pieces()."""
 
 def hyphenate_text(
     text: _Text,
     lang: Union[str, Hyphenator],
-    hyphen: str = "\u00ad",
+    hyphen: Union[str, bytes] = "\u00ad",
     *,
     min_word_length: int = 5,
     skip_soft_hyphenated: bool = True,
     skip_capitals: bool = False,
     skip_urls: bool = True,
+    left: Optional[int] = None,
+    right: Optional[int] = None,
+    is_word_character: Optional[Callable[[str], bool]] = None,
+    threads: int = 1,
 ) -> _Text:
     """``text`` with ``hyphen`` at every permitted break of every word; nothing else changes. UTF-8 bytes give
     bytes, with bytes that are not UTF-8 kept.
-    Raises UnknownLanguageError, DataError, UnicodeEncodeError (lone surrogates)."""
+    Raises TypeError (an unknown keyword), UnknownLanguageError, DataError, UnicodeEncodeError (lone surrogates)."""
 
 def hyphenate_html(
     html: _Text,
     lang: Union[str, Hyphenator],
-    hyphen: str = "\u00ad",
+    hyphen: Union[str, bytes] = "\u00ad",
     *,
     min_word_length: int = 5,
     skip_soft_hyphenated: bool = True,
     skip_capitals: bool = False,
     skip_urls: bool = True,
+    left: Optional[int] = None,
+    right: Optional[int] = None,
+    is_word_character: Optional[Callable[[str], bool]] = None,
+    threads: int = 1,
     follow_lang: bool = True,
 ) -> _Text:
     """As hyphenate_text, for the text content of HTML only (markup, references, script,
     style, textarea, title, pre and code are kept). Each element's text is divided in the
     language its lang attribute names; follow_lang=False divides all of it with ``lang``."""
 
-def _languages() -> List[Tuple[str, str, int, int]]: ...
+class TextHyphenator:
+    """One text given in chunks, hyphenated as hyphenate_text (html=True: hyphenate_html)
+    would the whole; memory stays bounded."""
+
+    def __init__(
+        self,
+        lang: Union[str, Hyphenator],
+        hyphen: Union[str, bytes] = "\u00ad",
+        *,
+        min_word_length: int = 5,
+        skip_soft_hyphenated: bool = True,
+        skip_capitals: bool = False,
+        skip_urls: bool = True,
+        left: Optional[int] = None,
+        right: Optional[int] = None,
+        is_word_character: Optional[Callable[[str], bool]] = None,
+        threads: int = 1,
+        html: bool = False,
+        follow_lang: bool = True,
+    ) -> None:
+        """Takes hyphenate_text's keywords, and html=True for HTML."""
+    def write(self, chunk: _Text) -> _Text:
+        """The next chunk; returns what can be decided so far (str or bytes, as the chunks)."""
+    def finish(self) -> Union[str, bytes]:
+        """Ends the text: returns the rest, and makes the object ready for a new text."""
+    def reset(self) -> None:
+        """Forgets what is held back and starts a new text."""
+
+def _languages() -> List[Tuple[str, str, int, int, List[str], bool]]: ...
+def _licence(lang: str) -> str: ...
+def _own_licence() -> str: ...
+def _stated_licences() -> List[Tuple[str, str]]: ...
+def _close_tags(tag: str) -> List[str]: ...
+def _printable(text: Union[str, bytes]) -> str: ...

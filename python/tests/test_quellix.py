@@ -5,7 +5,11 @@ import doctest
 import os
 import pathlib
 import pickle
+import random
 import re
+import subprocess
+import sys
+import textwrap
 import threading
 import time
 from concurrent.futures import ThreadPoolExecutor
@@ -224,6 +228,20 @@ def test_stubs_describe_the_module():
         assert getattr(quellix, name).__doc__ or name == "__version__"
 
 
+def test_the_package_shows_its_public_names_only():
+    names = {n for n in dir(quellix) if not n.startswith("__")}
+    assert names - {"_quellix", "pyphen"} == set(quellix.__all__) - {"__version__"}
+
+
+def test_the_module_is_the_installed_one_where_one_was_installed():
+    where = os.environ.get("QUELLIX_INSTALLED_IN")
+    if not where:
+        pytest.skip("QUELLIX_INSTALLED_IN names no installation to check")
+    root = os.path.realpath(where)
+    for module in (quellix, quellix._quellix):
+        assert os.path.commonpath([os.path.realpath(module.__file__), root]) == root
+
+
 def test_the_package_docstring_examples_hold():
     assert doctest.testmod(quellix).failed == 0
 
@@ -253,3 +271,173 @@ def test_the_gil_is_released_while_a_text_is_divided():
 @pytest.mark.parametrize("tag", ["de", "de-AT", "de_DE.UTF-8", "German_1996", "DE-1996"])
 def test_language_tags_resolve_as_in_the_library(tag):
     assert quellix.Hyphenator(tag).pieces("Silbentrennung") == ["Sil", "ben", "tren", "nung"]
+
+
+# Faults found by an outside attack. Each reproducer runs in a child interpreter, so that
+# a crash fails its test instead of ending the test run.
+NO_HYPHENATOR = [
+    "quellix.Hyphenator.__new__(quellix.Hyphenator).pieces('x')",
+    "quellix.Hyphenator.__new__(quellix.Hyphenator).positions('x')",
+    "quellix.Hyphenator.__new__(quellix.Hyphenator).left",
+    "repr(quellix.Hyphenator.__new__(quellix.Hyphenator))",
+    "pickle.dumps(quellix.Hyphenator.__new__(quellix.Hyphenator))",
+    "quellix.hyphenate_text('x', quellix.Hyphenator.__new__(quellix.Hyphenator))",
+    "quellix.Hyphenator(quellix.Hyphenator.__new__(quellix.Hyphenator), left=3)",
+    "quellix.Hyphenator.pieces(object(), 'x')",
+    "quellix.TextHyphenator.__new__(quellix.TextHyphenator).write('x')",
+    # Half-made by a failed __setstate__, then used.
+    "h = quellix.Hyphenator.__new__(quellix.Hyphenator)\n"
+    "try:\n    h.__setstate__(('no such language', []))\n"
+    "except quellix.UnknownLanguageError:\n    pass\n"
+    "h.inserted('x')",
+    "h = quellix.Hyphenator.__new__(quellix.Hyphenator)\n"
+    "try:\n    h.__setstate__(3)\nexcept ValueError:\n    pass\n"
+    "h.iterate('x')",
+]
+
+
+@pytest.mark.parametrize("code", NO_HYPHENATOR)
+def test_an_object_that_holds_no_hyphenator_raises_type_error(code):
+    script = "import pickle, quellix\ntry:\n" + textwrap.indent(code, "    ") + (
+        "\nexcept TypeError as error:\n    print('TypeError:', error)\n")
+    run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert run.returncode == 0, run.stderr
+    assert run.stdout.startswith("TypeError:"), run.stdout
+
+
+BIG = "x" * 10_000_000
+BIDI_CONTROLS = {"\u061c", "\u200e", "\u200f", *map(chr, range(0x202A, 0x202F)), *map(chr, range(0x2066, 0x206A))}
+
+
+@pytest.mark.parametrize(
+    "call, shown",
+    [
+        (lambda: quellix.Hyphenator(BIG), "no language is named 'xxxxxxxx"),
+        (lambda: quellix.Hyphenator("a\u202eb\x1b[31m\x85c"), r"'a\xe2\x80\xaeb\x1b[31m\xc2\x85c'"),
+        (lambda: quellix.Hyphenator("\u2066\u061cx\u200f\x7f"), r"'\xe2\x81\xa6\xd8\x9cx\xe2\x80\x8f\x7f'"),
+        (lambda: quellix.hyphenate_text("text", BIG + "\x1b"), "no language is named 'xxx"),
+        (lambda: quellix.Hyphenator("en-us").pieces(BIG, BIG), "at most 1 positional argument (2 given)"),
+        (lambda: quellix.Hyphenator("en-us").wrap(BIG), "missing required argument 'width'"),
+        (lambda: quellix.hyphenate_text(BIG, "en-us", **{BIG: 1}), "unexpected keyword argument 'xxx"),
+        (lambda: quellix.hyphenate_text(BIG, "en-us", skip_urls=BIG), "skip_urls must be True or False, not str"),
+        (lambda: quellix.Hyphenator("en-us", exceptions=[BIG + "\n"]), "holds a line feed"),
+        (lambda: quellix.Hyphenator("en-us", exceptions=b"\x1b\xff" + (BIG[:4000] + "\n").encode() * 1000),
+         r"not UTF-8 at line 1"),
+        (lambda: quellix.Hyphenator("en-us", exceptions=BIG.encode()), "larger than 8 MiB"),
+    ],
+)
+def test_messages_are_cut_and_escaped_as_the_c_apis(call, shown):
+    with pytest.raises(Exception) as raised:
+        call()
+    message = str(raised.value)
+    assert shown in message
+    assert len(message.encode()) <= 260
+    assert not [c for c in message if c < " " or "\x7f" <= c < "\xa0" or c in BIDI_CONTROLS]
+
+
+@pytest.mark.parametrize(
+    "word, width, hyphen, wrapped",
+    [
+        ("hyphenation", 3, "-", ("hy-", "phenation")),
+        ("hyphenation", 6, "-", ("hy-", "phenation")),
+        ("hyphenation", 7, "-", ("hyphen-", "ation")),
+        ("hyphenation", 99, "-", ("hyphen-", "ation")),
+        ("hyphenation", 2, "-", None),
+        ("hyphenation", 7, "--", ("hy--", "phenation")),
+        ("hyphenation", 8, "", ("hyphen", "ation")),
+        ("a", 9, "-", None),
+        ("", 9, "-", None),
+    ],
+)
+def test_wrap_gives_the_longest_first_part_that_fits(word, width, hyphen, wrapped):
+    assert quellix.Hyphenator("en-us").wrap(word, width, hyphen) == wrapped
+
+
+@pytest.mark.parametrize("lang, word", [("en-us", "hyphenation"), ("de-1996", "Donaudampfschifffahrt"),
+                                        ("ru", "переносить"), ("en-us", "a")])
+def test_iterate_splits_at_each_break_from_the_last(lang, word):
+    h = quellix.Hyphenator(lang)
+    pairs = list(h.iterate(word))
+    assert pairs == [(word[:p], word[p:]) for p in reversed(h.positions(word))]
+
+
+def test_hyphenators_derive_from_hyphenators_and_pickle_with_every_step():
+    liang = "\n".join("hy3ph he2n hen5at hena4 n2at 1na n1tio 2io o2n".split())
+    own = quellix.Hyphenator("en-us", patterns=liang)
+    assert own.pieces("hyphenation") == ["hy", "phen", "ation"]
+    assert own.pieces("computer") == ["computer"]  # only the patterns given
+    house = quellix.Hyphenator(own, exceptions=b"# a list file\nhyphena-tion\n", left=3)
+    assert (house.pieces("hyphenation"), house.left, house.right) == (["hyphena", "tion"], 3, 3)
+    assert own.pieces("hyphenation") == ["hy", "phen", "ation"]  # unchanged
+    copy = pickle.loads(pickle.dumps(house))
+    assert (copy.pieces("hyphenation"), copy.pieces("hyphen"), copy.left) == (["hyphena", "tion"], ["hyphen"], 3)
+    # The state of quellix 0.8: (name, left, right, exceptions).
+    old = quellix.Hyphenator.__new__(quellix.Hyphenator)
+    old.__setstate__(("English_US", 3, None, ["hyphena-tion"]))
+    assert old.pieces("hyphenation") == ["hyphena", "tion"]
+    with pytest.raises(ValueError, match="patterns: not UTF-8"):
+        quellix.Hyphenator("en-us", patterns=b"hy3ph\n\xff")
+
+
+TEXT = ("Hyphenation of running text leaves www.example.org and UNESCO alone; the associate "
+        "professor said \u00abhy\u00adphenation\u00bb. ") * 50
+
+
+@pytest.mark.parametrize(
+    "kwargs, same_as",
+    [
+        ({"left": 3, "right": 4}, lambda: quellix.hyphenate_text(TEXT, quellix.Hyphenator("en-us", left=3, right=4))),
+        ({"threads": 2}, lambda: quellix.hyphenate_text(TEXT, "en-us")),
+        ({"hyphen": b"|"}, lambda: quellix.hyphenate_text(TEXT, "en-us", "|")),
+        ({"is_word_character": lambda c: False}, lambda: TEXT),
+        ({"is_word_character": str.isalpha, "min_word_length": 3, "skip_urls": False, "skip_capitals": True},
+         lambda: quellix.hyphenate_text(TEXT, "en-us", min_word_length=3, skip_urls=False, skip_capitals=True)),
+    ],
+)
+def test_text_options(kwargs, same_as):
+    assert quellix.hyphenate_text(TEXT, "en-us", **kwargs) == same_as()
+
+
+@pytest.mark.parametrize(
+    "kwargs, error, message",
+    [
+        ({"bogus": 1}, TypeError, "unexpected keyword argument 'bogus'"),
+        ({"follow_lang": True}, TypeError, "unexpected keyword argument 'follow_lang'"),
+        ({"threads": 0}, ValueError, "threads must be from 1 to 1024"),
+        ({"left": "3"}, TypeError, "left must be an int, not str"),
+        ({"is_word_character": 3}, TypeError, "is_word_character must be callable"),
+        ({"is_word_character": lambda c: 1 / 0}, ZeroDivisionError, "division by zero"),
+    ],
+)
+def test_text_options_refused(kwargs, error, message):
+    with pytest.raises(error, match=re.escape(message)):
+        quellix.hyphenate_text(TEXT, "en-us", **kwargs)
+
+
+@pytest.mark.parametrize("html", [False, True])
+@pytest.mark.parametrize("as_bytes", [False, True])
+def test_a_text_given_in_chunks_hyphenates_as_the_whole(html, as_bytes):
+    text = "<p lang='de'>Silbentrennung <b>associate</b></p> computers\u00e9\U0001F600 " * 40
+    whole = (quellix.hyphenate_html if html else quellix.hyphenate_text)(text, "en-us", "|")
+    data = text.encode() if as_bytes else text
+    stream = quellix.TextHyphenator("en-us", "|", html=html)
+    rng = random.Random(5)
+    for _ in range(3):  # the object serves one text after another
+        cuts = sorted(rng.sample(range(1, len(data)), 60))
+        pieces = [stream.write(data[a:b]) for a, b in zip([0] + cuts, cuts + [len(data)])]
+        out = (b"" if as_bytes else "").join(pieces) + stream.finish()
+        assert out == (whole.encode() if as_bytes else whole)
+
+
+def test_a_stream_keeps_to_one_type_and_starts_afresh_after_an_error():
+    stream = quellix.TextHyphenator("en-us", "|")
+    assert stream.write("hyphenation ") == "hy|phen|ation "
+    with pytest.raises(TypeError, match="begun as str"):
+        stream.write(b"bytes")
+    stream.write("held")
+    stream.reset()
+    assert stream.write(b"hyphenation") + stream.finish() == b"hy|phen|ation"
+    failing = quellix.TextHyphenator("en-us", "|", is_word_character=lambda c: 1 / 0)
+    with pytest.raises(ZeroDivisionError):
+        failing.write("x" * 5000)
+    assert failing.write(b"") + failing.finish() == b""

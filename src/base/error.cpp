@@ -11,5 +11,6 @@ LanguageRangeError::~LanguageRangeError() = default;
 DataFileError::~DataFileError() = default;
 DecompressionError::~DecompressionError() = default;
 ArgumentError::~ArgumentError() = default;
+FileError::~FileError() = default;
 
 }  // namespace quellix

@@ -19,7 +19,7 @@
 #include "quellix/text.hpp"
 #include "quellix/version.hpp"
 #include "language_table.hpp"
-#include "utf8_decode.hpp"
+#include "printable_message.hpp"
 
 struct quellix_hyphenator {
   quellix::Language language;
@@ -32,41 +32,13 @@ namespace {
 
 thread_local std::string lastError;
 
-// Messages may quote a caller's text (a language name, a word): they are cut to this many
-// bytes, at a character boundary, and their control characters and malformed bytes are
-// written as \xHH, so that a message stays short and safe to print.
-constexpr std::size_t kMessageLimit = 256;
-
-std::string boundedMessage(std::string_view message) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(message.data());
-  for (std::size_t at = 0; at < message.size();) {
-    char32_t c = 0;
-    std::size_t length = quellix::detail::decodeUtf8Sequence(bytes + at, message.size() - at, c);
-    const bool escaped = length == 0 || c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0);
-    if (length == 0) length = 1;
-    const std::size_t written = escaped ? 4 * length : length;
-    if (out.size() + written > kMessageLimit) {
-      out += "...";
-      break;
-    }
-    if (escaped) {
-      for (std::size_t k = 0; k < length; ++k) {
-        const unsigned char byte = bytes[at + k];
-        out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-      }
-    } else {
-      out.append(message.substr(at, length));
-    }
-    at += length;
-  }
-  return out;
-}
+// Messages may quote a caller's text (a language name, a word): printableMessage() cuts
+// them and escapes what a terminal could act on.
+using quellix::detail::kMessageLimit;
 
 quellix_status fail(quellix_status status, std::string_view message) noexcept {
   try {
-    lastError = boundedMessage(message);
+    lastError = quellix::detail::printableMessage(message);
   } catch (...) {
     lastError.clear();  // no memory for the message: an empty one is still true
   }
@@ -86,6 +58,8 @@ quellix_status guarded(Body&& body) noexcept {
     return fail(QUELLIX_ERROR_DATA, error.what());
   } catch (const quellix::ArgumentError& error) {
     return fail(QUELLIX_ERROR_INVALID_ARGUMENT, error.what());
+  } catch (const quellix::ScoreError& error) {
+    return fail(QUELLIX_ERROR_NO_SCORE, error.what());
   } catch (const std::exception& error) {
     return fail(QUELLIX_ERROR_INTERNAL, error.what());
   } catch (...) {
@@ -125,6 +99,7 @@ const char* quellix_status_message(int status) {
     case QUELLIX_ERROR_NO_MEMORY: return "out of memory";
     case QUELLIX_ERROR_DATA: return "language data missing or damaged";
     case QUELLIX_ERROR_INTERNAL: return "internal error";
+    case QUELLIX_ERROR_NO_SCORE: return "no score for the word (margins of 0 or less)";
   }
   return "unknown status";
 }
@@ -189,7 +164,8 @@ quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const cha
 }
 
 quellix_text_options quellix_text_options_default(void) {
-  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1};
+  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1,
+                              QUELLIX_NUL_TERMINATED};
 }
 
 quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
@@ -210,7 +186,7 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
   }
   return guarded([&] {
     quellix::TextOptions settings;
-    if (given.hyphen != nullptr) settings.hyphen = given.hyphen;
+    if (given.hyphen != nullptr) settings.hyphen = textOf(given.hyphen, given.hyphen_length);
     settings.minWordLength = given.min_word_length;
     settings.skipSoftHyphenated = given.skip_soft_hyphenated != 0;
     settings.skipCapitals = given.skip_capitals != 0;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
 
 #include "quellix/error.hpp"
 #include "utf8_decode.hpp"
@@ -46,7 +47,8 @@ std::size_t expectedSize(std::span<const unsigned char> bytes) {
 
 }  // namespace
 
-std::string gunzip(std::span<const unsigned char> bytes, std::string_view fileName) {
+std::string gunzip(std::span<const unsigned char> bytes, std::string_view fileName,
+                   std::size_t limit) {
   InflateStream z;
   // 16 + MAX_WBITS: a gzip wrapper only (no zlib or raw streams).
   const int init = inflateInit2(&z.stream, 16 + MAX_WBITS);
@@ -55,12 +57,21 @@ std::string gunzip(std::span<const unsigned char> bytes, std::string_view fileNa
   z.open = true;
 
   // One spare byte beyond the expected size lets inflate reach the end of the member
-  // without a second round when the trailer is right.
-  std::string out(expectedSize(bytes) + 1, '\0');
+  // without a second round when the trailer is right. Never more than limit + 1 bytes:
+  // that many prove the member too large.
+  const std::size_t room = limit < SIZE_MAX ? limit + 1 : limit;
+  const auto checkLimit = [&](std::size_t produced) {
+    if (produced > limit)
+      throwDecompressionError(fileName, "decompresses to more than " + std::to_string(limit) + " bytes");
+  };
+  std::string out(std::min(expectedSize(bytes) + 1, room), '\0');
   std::size_t produced = 0;
   std::size_t consumed = 0;
   for (;;) {
-    if (produced == out.size()) out.resize(out.size() < 4096 ? 4096 : out.size() * 2);
+    if (produced == out.size()) {
+      checkLimit(produced);
+      out.resize(std::min(out.size() < 4096 ? 4096 : out.size() * 2, room));
+    }
     const std::size_t inChunk = std::min<std::size_t>(bytes.size() - consumed, UINT_MAX);
     const std::size_t outChunk = std::min<std::size_t>(out.size() - produced, UINT_MAX);
     // zlib's interface is not const-correct; it never writes through next_in.
@@ -90,6 +101,7 @@ std::string gunzip(std::span<const unsigned char> bytes, std::string_view fileNa
     }
     throwDecompressionError(fileName, what);
   }
+  checkLimit(produced);
   if (consumed != bytes.size()) throwDecompressionError(fileName, "data after the gzip member");
   out.resize(produced);
   return out;

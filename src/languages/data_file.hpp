@@ -3,6 +3,7 @@
 #ifndef QUELLIX_SRC_DATA_FILE_HPP
 #define QUELLIX_SRC_DATA_FILE_HPP
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -19,8 +20,10 @@ using FileLookup = std::function<std::optional<std::span<const unsigned char>>(s
 // after it; an empty member gives an empty result. Inflates straight into one buffer
 // sized from the member's length trailer. Throws DecompressionError, whose message names
 // fileName, for a bad header, bad deflate data, a checksum or length mismatch, a
-// truncated member or bytes after the member. Thread-safe.
-std::string gunzip(std::span<const unsigned char> bytes, std::string_view fileName);
+// truncated member, bytes after the member, or content longer than limit bytes (found
+// while inflating: no more than limit + 1 bytes are ever held). Thread-safe.
+std::string gunzip(std::span<const unsigned char> bytes, std::string_view fileName,
+                   std::size_t limit = SIZE_MAX);
 
 // The code points of the UTF-8 text bytes, in one pass. A byte that does not start a
 // well-formed sequence (Unicode's table of well-formed byte sequences: no overlong forms,

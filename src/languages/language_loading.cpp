@@ -12,6 +12,7 @@
 #include "pattern_node.hpp"
 #include "quellix/exception.hpp"
 #include "quellix/pattern.hpp"
+#include "supplied_data.hpp"
 #include "utf8_encode.hpp"
 
 namespace quellix {
@@ -68,7 +69,7 @@ OnceCell<Hyphenator>* sharedHyphenators() {
 }  // namespace detail
 
 Hyphenator loadHyphenator(Language language) {
-  return detail::loadHyphenatorFrom(language, &detail::lookupEmbeddedFile, true);
+  return detail::loadHyphenatorFrom(language, &detail::lookupDataFile, true);
 }
 
 const Hyphenator& languageHyphenator(Language language) {
@@ -84,6 +85,7 @@ const Hyphenator& languageHyphenator(Language language) {
 
 bool languageBuiltIn(Language language) noexcept {
   if (!detail::isLanguage(language)) return false;
+  if (detail::languageSupplied(language)) return true;
   // The build embeds all four files of a language or none of them.
   char name[64] = "hyph-";
   const std::string_view affix = detail::kLanguageRows[static_cast<std::size_t>(language)].affix;
@@ -96,7 +98,7 @@ bool languageBuiltIn(Language language) noexcept {
 
 std::string languageLicence(Language language) {
   return detail::toUtf8(
-      detail::readDataFile(detail::dataFileName(language, ".lic.txt.gz"), &detail::lookupEmbeddedFile));
+      detail::readDataFile(detail::dataFileName(language, ".lic.txt.gz"), &detail::lookupDataFile));
 }
 
 }  // namespace quellix

@@ -1,95 +1,27 @@
-#include "text_tokens.hpp"
-
+// The token writer (TokenWriter), the general way: a token's characters are collected as
+// units until the token ends, then cut into words and the parts of words that hyphens
+// join, and each part is divided on its composed form and written with its hyphens.
+// Overlong tokens are copied (when they look like URLs) or written as they are decided
+// (text_token_windows.cpp); ASCII tokens usually take the quick way (text_token_ascii.cpp).
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "hyphenator_internal.hpp"
+#include "text_tokens.hpp"
 
 namespace quellix::detail {
-
-WordCharacters::WordCharacters(const Hyphenator& h, std::function<bool(char32_t)> custom)
-    : custom_(std::move(custom)) {
-  if (custom_) return;
-  if (hyphenatorCharMap(h) != nullptr) {
-    // A built-in language's: every character its classes or its patterns mention.
-    known_ = &knownCharacters(h);
-    for (const char32_t c : *known_)
-      if (c < kTableSize) table_[c >> 6] |= std::uint64_t{1} << (c & 63);
-  } else {
-    table_ = letterTable();
-  }
-}
-
-const WordCharacters::Table& WordCharacters::letterTable() {
-  static const Table table = [] {
-    Table bits{};
-    for (char32_t c = 0; c < kTableSize; ++c)
-      if (isLetterOrMark(c)) bits[c >> 6] |= std::uint64_t{1} << (c & 63);
-    return bits;
-  }();
-  return table;
-}
-
-bool WordCharacters::decide(char32_t c) const {
-  if (custom_) return custom_(c);
-  if (known_) return std::binary_search(known_->begin(), known_->end(), c);
-  return isLetterOrMark(c);
-}
-
-TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom)
-    : h_(h), isWord_(h_, custom) {
-  (void)hyphenatorPatterns(h);
-  (void)hyphenatorExceptions(h);
-  for (char32_t c = 0; c < ascii_.size(); ++c) {
-    std::uint8_t bits = 0;
-    if (c != U'-' && c != 0 && isWord_(c)) bits |= kWordChar;
-    if (c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/') bits |= kUrlChar;
-    if (c >= 'A' && c <= 'Z') bits |= kCapital;
-    if (c >= 'a' && c <= 'z') bits |= kSmall;
-    ascii_[c] = bits;
-  }
-}
 
 TokenWriter::TokenWriter(const TextOptions& options, TextLanguage& language)
     : options_(options), language_(&language) {}
 
 namespace {
 
-// The rules of TextOptions::skipUrls over a token of n characters: code(k) is the k-th,
-// wordLike(k) whether it is a letter, digit or word character, capitalAfterSmall(k) (k >= 1)
-// whether it is a capital word character right after a small one.
-template <class Code, class WordLike, class CapitalAfterSmall>
-bool keptWhole(std::size_t n, Code code, WordLike wordLike, CapitalAfterSmall capitalAfterSmall) {
-  const auto isW = [&code](std::size_t k) { return code(k) == 'w' || code(k) == 'W'; };
-  const auto between = [&](std::size_t k) { return k > 0 && k + 1 < n && wordLike(k - 1) && wordLike(k + 1); };
-  std::size_t innerSlashes = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const char32_t c = code(i);
-    if (c == ':' && i + 2 < n && code(i + 1) == '/' && code(i + 2) == '/') return true;
-    if (isW(i) && i + 3 < n && isW(i + 1) && isW(i + 2) && code(i + 3) == '.' &&
-        (i == 0 || !wordLike(i - 1)))
-      return true;
-    if ((c == '@' || c == '_' || c == '\\') && between(i)) return true;
-    // "example.com", "index.html": a dot between a letter or digit and an ASCII letter.
-    if (c == '.' && between(i) && ((code(i + 1) | 0x20) >= 'a' && (code(i + 1) | 0x20) <= 'z'))
-      return true;
-    // "/usr/share", "~/notes", "(./src)", "a/b/c" (but not "and/or" or "</b>").
-    if (c == '/' && i + 1 < n && wordLike(i + 1) &&
-        (i == 0 || std::u32string_view(U"~.([{\"'").find(code(i - 1)) != std::u32string_view::npos))
-      return true;
-    if (c == '/' && between(i) && ++innerSlashes == 2) return true;
-    // "camelCase", "JavaScript": a capital right after a small letter.
-    if (i > 0 && capitalAfterSmall(i)) return true;
-  }
-  return false;
-}
-
 LetterClass asciiLetterClass(char32_t c) noexcept {
   if (c >= 'a' && c <= 'z') return LetterClass::Lower;
   if (c >= 'A' && c <= 'Z') return LetterClass::Upper;
   return LetterClass::None;
 }
+
 }  // namespace
 
 TokenWriter::Unit TokenWriter::unitOf(char32_t code, std::size_t length) const {
@@ -184,123 +116,6 @@ void TokenWriter::end(std::string& out) {
   clear();
 }
 
-void TokenWriter::divideAsciiToken(std::string_view text, std::size_t first, std::size_t last,
-                                   std::size_t& written, std::string& out) {
-  const std::array<std::uint8_t, 128>& classes = language_->asciiClasses();
-  const std::string_view token = text.substr(first, last - first);
-  const std::size_t n = token.size();
-  const auto bits = [&](std::size_t k) { return classes[static_cast<unsigned char>(token[k])]; };
-  const auto word = [&](std::size_t k) { return (bits(k) & TextLanguage::kWordChar) != 0; };
-  // One pass finds the parts (runs of word characters) and what the token holds.
-  struct Run {
-    std::uint16_t first, last;
-  };
-  Run runs[64];
-  std::size_t runCount = 0;
-  bool manyRuns = false;
-  unsigned seen = bits(0) & TextLanguage::kUrlChar;
-  for (std::size_t k = 0; k < n;) {
-    if (!word(k)) {
-      seen |= k > 0 ? bits(k) : 0;
-      ++k;
-      continue;
-    }
-    if (k > 0) seen |= bits(k);
-    std::size_t j = k + 1;
-    while (j < n && word(j)) seen |= bits(j++);
-    if (runCount < std::size(runs))
-      runs[runCount++] = Run{static_cast<std::uint16_t>(k), static_cast<std::uint16_t>(j)};
-    else
-      manyRuns = true;
-    k = j;
-  }
-  // Only these characters, or a capital after the first character, can make a token look
-  // like a URL or an identifier.
-  if (options_.skipUrls && (seen & (TextLanguage::kUrlChar | TextLanguage::kCapital)) != 0 &&
-      keptWhole(
-          n, [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(token[k])); },
-          [&](std::size_t k) {
-            return (bits(k) & (TextLanguage::kWordChar | TextLanguage::kCapital | TextLanguage::kSmall)) != 0 ||
-                   (token[k] >= '0' && token[k] <= '9');
-          },
-          [&](std::size_t k) {
-            return (bits(k) & TextLanguage::kCapital) != 0 && (bits(k - 1) & TextLanguage::kSmall) != 0 &&
-                   word(k) && word(k - 1);
-          }))
-    return;
-  // Each run is a part; a hyphen between two word characters joins two parts.
-  bool hyphenBefore = false;  // a joining hyphen stands right before the run
-  std::size_t end = 0;        // where the last run ended
-  const auto partsFrom = [&](std::size_t i, std::size_t j) {
-    if (i != end + 1) hyphenBefore = false;
-    const bool hyphenAfter = j + 1 < n && token[j] == '-' && word(j + 1);
-    if (j - i >= options_.minWordLength)
-      writeAsciiPart(text, first + i, first + j, hyphenBefore, hyphenAfter, written, out);
-    hyphenBefore = hyphenAfter;
-    end = j;
-  };
-  if (!manyRuns) {
-    for (std::size_t r = 0; r < runCount; ++r) partsFrom(runs[r].first, runs[r].last);
-    return;
-  }
-  for (std::size_t i = 0; i < n;) {
-    if (!word(i)) {
-      ++i;
-      continue;
-    }
-    std::size_t j = i + 1;
-    while (j < n && word(j)) ++j;
-    partsFrom(i, j);
-    i = j;
-  }
-}
-
-// One part of a word of an ASCII token, text[first, last): writes text[written, ...) up to
-// its last break with the hyphen string at each break, as writePart() would.
-void TokenWriter::writeAsciiPart(std::string_view text, std::size_t first, std::size_t last,
-                                 bool hyphenBefore, bool hyphenAfter, std::size_t& written,
-                                 std::string& out) {
-  const std::size_t length = last - first;
-  if (length < options_.minWordLength) return;
-  if (options_.skipCapitals) {
-    bool upper = false, lower = false;
-    for (std::size_t k = first; k < last; ++k) {
-      upper = upper || (text[k] >= 'A' && text[k] <= 'Z');
-      lower = lower || (text[k] >= 'a' && text[k] <= 'z');
-    }
-    if (upper && !lower) return;
-  }
-  // Words are short: their letters go on the stack.
-  char32_t local[64];
-  if (length > std::size(local)) letters_.resize(length);
-  char32_t* const letters = length > std::size(local) ? letters_.data() : local;
-  for (std::size_t k = 0; k < length; ++k) letters[k] = static_cast<unsigned char>(text[first + k]);
-  if (breaks_.size() < length + 1) breaks_.resize(length + 1);
-  const std::size_t count = std::min(
-      breakPoints(language_->hyphenator(), std::u32string_view(letters, length), breaks_),
-      breaks_.size());
-  // The part with its hyphens, made up in one piece when it is short (it nearly always
-  // is) and appended at once.
-  const std::string_view hyphen = options_.hyphen;
-  char staged[256];
-  std::size_t size = 0;
-  const bool stage = last - written + count * hyphen.size() <= sizeof staged;
-  for (std::size_t k = 0; k < count; ++k) {
-    const std::size_t at = breaks_[k];
-    if ((at == 0 && hyphenBefore) || (at == length && hyphenAfter) || at > length) continue;
-    const std::string_view piece = text.substr(written, first + at - written);
-    if (stage) {
-      std::memcpy(staged + size, piece.data(), piece.size());
-      std::memcpy(staged + size + piece.size(), hyphen.data(), hyphen.size());
-      size += piece.size() + hyphen.size();
-    } else {
-      out.append(piece);
-      out.append(hyphen);
-    }
-    written = first + at;
-  }
-  if (size > 0) out.append(staged, size);
-}
 
 void TokenWriter::clear() noexcept {
   bytes_.clear();
@@ -315,81 +130,6 @@ void TokenWriter::clear() noexcept {
   shrinkAt_ = kMaxHeldBytes;
 }
 
-// How far the hyphenator's patterns reach, in characters: a break depends on at most
-// before characters before it and after characters after it.
-const TextLanguage::Reach& TextLanguage::reach() {
-  if (!reach_) reach_ = patternReach(h_);
-  return *reach_;
-}
-
-// The held run has outgrown kMaxHeldBytes: writes its complete parts, and of its last part,
-// which may go on, everything whose breaks are decided, keeping the characters the next
-// breaks depend on.
-void TokenWriter::divideLongRun(std::string& out) {
-  const std::size_t n = units_.size();
-  markLetters(n);
-  // The start of the last part when the run ends in it (or in a hyphen after it).
-  std::size_t open = n;
-  for (std::size_t i = 0; i < n;) {
-    if (!isLetter_[i]) {
-      ++i;
-      continue;
-    }
-    std::size_t j = i;
-    while (j < n && (isLetter_[j] || (units_[j].kind == Kind::SoftHyphen && j + 1 < n &&
-                                      isLetter_[j + 1])))
-      ++j;
-    const bool joiner = j < n && (units_[j].kind == Kind::SoftHyphen || units_[j].kind == Kind::Hyphen);
-    if (j == n || (j + 1 == n && joiner)) open = i;
-    i = j;
-  }
-  if (open > 0) {
-    writeUnits(open, out);
-    dropWritten(open);
-  }
-  if (units_.empty()) {
-    runStart_ = npos;
-    return;
-  }
-  runStart_ = 0;
-  std::size_t partEnd = units_.size();
-  if (!isLetter_.empty()) {
-    markLetters(units_.size());
-    while (partEnd > 0 && !isLetter_[partEnd - 1]) --partEnd;  // a trailing joiner waits
-  }
-  if (bytes_.size() <= kMaxHeldBytes / 2 || partEnd == 0) return;
-
-  const TextLanguage::Reach& r = language_->reach();
-  const std::int64_t leftMin = hyphenatorLeftMin(language_->hyphenator());
-  const std::int64_t rightMin = hyphenatorRightMin(language_->hyphenator());
-  const std::size_t context = std::max<std::size_t>(
-      {r.before + 1, static_cast<std::size_t>(std::clamp<std::int64_t>(leftMin, 0, kMaxReach)), 1});
-  const std::size_t guard = std::max<std::size_t>(
-      {r.after, static_cast<std::size_t>(std::clamp<std::int64_t>(rightMin, 0, kMaxReach)), 1});
-  if (context > kMaxReach || guard > kMaxReach) {
-    // A hyphenator that reaches this far cannot be followed in bounded memory.
-    out.append(bytes_, bytesBefore(written_));
-    clear();
-    copyRun_ = true;
-    return;
-  }
-  if (!writeWindow(partEnd, context, guard, out)) {
-    // Not yet enough characters to decide any break: hold more (up to a limit).
-    if (bytes_.size() > 64 * (kMaxHeldBytes + 4 * (context + guard))) {
-      out.append(bytes_, bytesBefore(written_));
-      clear();
-      copyRun_ = true;
-      return;
-    }
-    shrinkAt_ = 2 * bytes_.size();
-  }
-}
-
-std::size_t TokenWriter::bytesBefore(std::size_t unit) const {
-  std::size_t bytes = 0;
-  for (std::size_t k = 0; k < unit; ++k) bytes += units_[k].length;
-  return bytes;
-}
 
 bool TokenWriter::wordLike(const Unit& unit) const {
   const char32_t c = unit.code;
@@ -607,51 +347,6 @@ std::size_t TokenWriter::composedBefore(std::size_t unit) const {
   std::size_t p = 0;
   while (p < composed_.size() && composed_[p].first < code) ++p;
   return p;
-}
-
-// Divides a window of the long part units_[0, partEnd), which may go on: writes its units
-// up to a cut before which every break is decided (they depend on at most context
-// characters before and guard characters after them), and keeps the context the next
-// window needs. False when the window is too short to decide anything yet.
-bool TokenWriter::writeWindow(std::size_t partEnd, std::size_t context, std::size_t guard,
-                              std::string& out) {
-  const bool continued = longPart_;
-  const PartFacts facts = collectPart(0, partEnd);
-  if (!continued && ((facts.softHyphen && options_.skipSoftHyphenated) ||
-                     (options_.skipCapitals && facts.upper && !facts.lower))) {
-    // Decided on its first window: the whole part is left as it is.
-    out.append(bytes_);
-    clear();
-    copyRun_ = true;
-    return true;
-  }
-  const std::size_t m = letters_.size();
-  const std::size_t from = continued ? composedBefore(written_) : 0;
-  // A cut before a character that nothing composes with, and no mark.
-  const auto cuttable = [this](std::size_t p) {
-    const std::size_t code = codeBoundary(p);
-    return code != npos && code < codes_.size() && !mayChangeInComposition(codes_[code]) &&
-           units_[sources_[code]].kind != Kind::Mark;
-  };
-  if (m < guard + context + 1) return false;
-  std::size_t cut = m - guard;
-  while (cut > from && cut >= context && !cuttable(cut)) --cut;
-  if (cut <= from || cut < context) return false;
-  std::size_t keep = cut - context;
-  while (keep > 0 && !cuttable(keep)) --keep;
-
-  markBreaks(from, cut, hyphenBefore_ && !continued, false);
-  const std::size_t cutCode = codeBoundary(cut);
-  const std::size_t cutUnit = sources_[cutCode - 1] + 1;  // soft hyphens after it wait
-  const std::size_t emitFrom = continued ? written_ : 0;
-  emitPart(emitFrom, cutUnit, false, bytesBefore(emitFrom), out);
-
-  const std::size_t keepUnit = keep == 0 ? 0 : sources_[codeBoundary(keep)];
-  dropWritten(keepUnit);
-  longPart_ = true;
-  written_ = cutUnit - keepUnit;
-  hyphenBefore_ = false;
-  return true;
 }
 
 }  // namespace quellix::detail

@@ -1,5 +1,7 @@
-// The word level of running-text hyphenation: which characters make words, and the token
-// that collects characters until it can be divided and written out. Internal.
+// The word level of running-text hyphenation: which characters make words
+// (text_language.cpp), and the token that collects characters until it can be divided and
+// written out (text_tokens.cpp; its quick way for ASCII tokens in text_token_ascii.cpp, its
+// window-by-window division of long runs in text_token_windows.cpp). Internal.
 #ifndef QUELLIX_SRC_TEXT_TOKENS_HPP
 #define QUELLIX_SRC_TEXT_TOKENS_HPP
 
@@ -74,6 +76,35 @@ class TextLanguage {
   std::array<std::uint8_t, 128> ascii_{};
   std::optional<Reach> reach_;
 };
+
+// The rules of TextOptions::skipUrls over a token of n characters: code(k) is the k-th,
+// wordLike(k) whether it is a letter, digit or word character, capitalAfterSmall(k) (k >= 1)
+// whether it is a capital word character right after a small one.
+template <class Code, class WordLike, class CapitalAfterSmall>
+bool keptWhole(std::size_t n, Code code, WordLike wordLike, CapitalAfterSmall capitalAfterSmall) {
+  const auto isW = [&code](std::size_t k) { return code(k) == 'w' || code(k) == 'W'; };
+  const auto between = [&](std::size_t k) { return k > 0 && k + 1 < n && wordLike(k - 1) && wordLike(k + 1); };
+  std::size_t innerSlashes = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char32_t c = code(i);
+    if (c == ':' && i + 2 < n && code(i + 1) == '/' && code(i + 2) == '/') return true;
+    if (isW(i) && i + 3 < n && isW(i + 1) && isW(i + 2) && code(i + 3) == '.' &&
+        (i == 0 || !wordLike(i - 1)))
+      return true;
+    if ((c == '@' || c == '_' || c == '\\') && between(i)) return true;
+    // "example.com", "index.html": a dot between a letter or digit and an ASCII letter.
+    if (c == '.' && between(i) && ((code(i + 1) | 0x20) >= 'a' && (code(i + 1) | 0x20) <= 'z'))
+      return true;
+    // "/usr/share", "~/notes", "(./src)", "a/b/c" (but not "and/or" or "</b>").
+    if (c == '/' && i + 1 < n && wordLike(i + 1) &&
+        (i == 0 || std::u32string_view(U"~.([{\"'").find(code(i - 1)) != std::u32string_view::npos))
+      return true;
+    if (c == '/' && between(i) && ++innerSlashes == 2) return true;
+    // "camelCase", "JavaScript": a capital right after a small letter.
+    if (i > 0 && capitalAfterSmall(i)) return true;
+  }
+  return false;
+}
 
 // One character of a text as the scanner hands it over: its bytes, and its code point if
 // the bytes are a well-formed UTF-8 sequence (a malformed byte comes alone).

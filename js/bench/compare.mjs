@@ -1,0 +1,112 @@
+// quellix (WebAssembly) against npm hyphen and Hyphenopoly on the same English text in one
+// Node process: MB/s of each and quellix's ratio to each.
+//
+//   npm install --no-save hyphen@1.14.1 hyphenopoly@6    # the peers, for this benchmark only
+//   node bench/compare.mjs [--mb 8] [--rounds 7] [--peers <dir whose node_modules hold them>]
+//
+// The text: pseudo-prose made from the words of /usr/share/dict/american-english (Debian's
+// wamerican), sentences of 6 to 20 words, seeded, so every run divides the same text. All
+// three insert U+00AD with their en-us patterns and a minimum word length of 5. Each round
+// times one pass of each over the whole text, in a new order each round, by the clock and
+// by the CPU time of the process (all its threads, the garbage collector's included: on
+// a shared machine the steadier of the two); the table gives the medians of the rounds
+// and the first round on its own (hyphen may keep per-word results between calls;
+// quellix keeps none). The ratios are of the CPU-time medians.
+import { readFileSync } from "node:fs";
+import { readFile } from "node:fs/promises";
+import { createRequire } from "node:module";
+import { join } from "node:path";
+import { performance } from "node:perf_hooks";
+import process from "node:process";
+import { fileURLToPath, pathToFileURL } from "node:url";
+
+import { hyphenateText, loadLanguages, version } from "../quellix.mjs";
+
+const args = process.argv.slice(2);
+const option = (name, fallback) => {
+  const at = args.indexOf(`--${name}`);
+  return at >= 0 ? args[at + 1] : fallback;
+};
+const megabytes = Number(option("mb", 8));
+const rounds = Number(option("rounds", 7));
+const peersDir = option("peers", fileURLToPath(new URL("..", import.meta.url)));
+const peers = createRequire(join(peersDir, "peers.js"));
+
+let hyphen;
+let hyphenopoly;
+try {
+  hyphen = peers("hyphen/en-us"); // CommonJS
+  hyphenopoly = (await import(pathToFileURL(peers.resolve("hyphenopoly")))).default;
+} catch {
+  console.error("npm hyphen or hyphenopoly is missing: run `npm install --no-save hyphen@1.14.1 hyphenopoly@6` " +
+    "in js/ (or pass --peers <dir>) first");
+  process.exit(2);
+}
+
+function makeText(bytes) {
+  const words = readFileSync("/usr/share/dict/american-english", "utf8").split("\n")
+    .filter((w) => /^[a-z]+$/.test(w));
+  let seed = 17;
+  const random = (n) => {
+    seed = (seed * 1103515245 + 12345) % 2147483648;
+    return seed % n;
+  };
+  const parts = [];
+  let size = 0;
+  while (size < bytes) {
+    const n = 6 + random(15);
+    const sentence = [];
+    for (let i = 0; i < n; i++) sentence.push(words[random(words.length)]);
+    sentence[0] = sentence[0][0].toUpperCase() + sentence[0].slice(1);
+    if (n > 10) sentence[4] += ",";
+    const line = sentence.join(" ") + (random(4) === 0 ? ".\n" : ". ");
+    parts.push(line);
+    size += line.length;
+  }
+  return parts.join("");
+}
+
+const text = makeText(megabytes * 1e6);
+const mb = Buffer.byteLength(text) / 1e6;
+await loadLanguages("en-us");
+const hyphenopolyText = await hyphenopoly.config({
+  require: ["en-us"], hyphen: "\u00ad", minWordLength: 5,
+  loader: async (file, dir) => readFile(new URL(file, dir)),
+}).get("en-us");
+const contenders = {
+  quellix: () => hyphenateText(text, "en-us"),
+  Hyphenopoly: () => hyphenopolyText(text),
+  hyphen: () => hyphen.hyphenateSync(text, { hyphenChar: "\u00ad", minWordLength: 5 }),
+};
+const names = Object.keys(contenders);
+
+const clock = Object.fromEntries(names.map((name) => [name, []]));
+const cpu = Object.fromEntries(names.map((name) => [name, []]));
+const outputs = {};
+for (let r = 0; r < rounds; r++) {
+  for (let k = 0; k < names.length; k++) {
+    const name = names[(r + k) % names.length];
+    const start = performance.now();
+    const used = process.cpuUsage();
+    outputs[name] = contenders[name]();
+    const { user, system } = process.cpuUsage(used);
+    clock[name].push((performance.now() - start) / 1000);
+    cpu[name].push((user + system) / 1e6);
+  }
+}
+const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
+const rate = (seconds) => (mb / seconds).toFixed(1);
+
+console.log(`quellix ${version} (WebAssembly) against Hyphenopoly and npm hyphen on Node ${process.version}:` +
+  ` ${mb.toFixed(1)} MB of English text, ${rounds} rounds`);
+console.log("| divider | MB/s of CPU time (median) | MB/s by the clock (median) | first round, by the clock | quellix's ratio |");
+console.log("|---|---|---|---|---|");
+for (const name of names) {
+  const ratio = median(cpu[name]) / median(cpu.quellix);
+  console.log(`| ${name} | ${rate(median(cpu[name]))} | ${rate(median(clock[name]))} | ${rate(clock[name][0])} | ` +
+    `${name === "quellix" ? "" : `${ratio.toFixed(2)}x`} |`);
+}
+const count = (s) => s.split("\u00ad").length - 1;
+console.log(`soft hyphens inserted: ${names.map((n) => `${n} ${count(outputs[n])}`).join(", ")}; ` +
+  `quellix and Hyphenopoly ${outputs.quellix === outputs.Hyphenopoly ? "identical" : "differ"}; all keep the text: ` +
+  `${names.every((n) => outputs[n].replaceAll("\u00ad", "") === text)}`);
