@@ -89,7 +89,11 @@ cat >"$work/page.html" <<'EOF'
 <p lang="fr">anticonstitutionnellement</p><pre>unhyphenated preformatted</pre>
 EOF
 same "HTML" "$work/page.html" --html --separator '|'
-same "a file by name" "$work/empty" --text --separator '|' "$work/text.txt"
+# Files named on the command line, with names in UTF-8: the tool's own reading (--text) and
+# the library's (--exceptions).
+cp "$work/text.txt" "$work/wörter.txt"
+printf 'hy-phen-a-tion\nal-go-rithm\n' >"$work/ausnahmen-é.txt"
+same "files by name" "$work/empty" --text --separator '|' --exceptions "$work/ausnahmen-é.txt" "$work/wörter.txt"
 
 echo "compared $compared outputs ($count languages): $differences different"
 [[ $differences == 0 ]]
