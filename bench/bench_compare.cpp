@@ -33,6 +33,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench_dictionaries.hpp"
 #include "bench_support.hpp"
 #include "bench_text.hpp"
 #include "pattern_index.hpp"
@@ -609,6 +610,7 @@ int compare(const Options& options) {
               options.buildRuns, format("%.3f", buildS).c_str(), format("%.1f", buildMb).c_str(),
               met(buildS <= 0.25 && buildMb <= 40));
   printRunningText(runningText);
+  qb::printDictionaryComparison(options.rounds, options.maxWords);
   std::printf("\n| breakPoints, random a-z words of | ");
   for (const LengthRow& row : lengths) std::printf("%s | ", grouped(row.length).c_str());
   std::printf("\n|---|");
@@ -658,7 +660,7 @@ int compare(const Options& options) {
 void usage(std::FILE* to) {
   std::fprintf(to,
                "usage: quellix-bench-compare [--dictionaries DIR] [--rounds N] [--max-words N]\n"
-               "       quellix-bench-compare --write-prose FILE\n"
+               "       quellix-bench-compare --write-prose FILE | --dictionaries-only\n"
                "  --dictionaries DIR  libhyphen dictionaries hyph_<tag>.dic (default %s)\n"
                "  --rounds N          interleaved rounds, the median is shown (default 7)\n"
                "  --max-words N       words per language at most (default 40000)\n"
@@ -680,6 +682,11 @@ int main(int argc, char** argv) {
         if (mode == "all-languages") return childAllLanguages();
         std::fprintf(stderr, "unknown child mode %s\n", argv[k]);
         return 2;
+      }
+      if (arg == "--dictionaries-only") {
+        // Only the rows of libhyphen's own dictionaries.
+        qb::printDictionaryComparison(options.rounds, options.maxWords);
+        return 0;
       }
       if (arg == "--write-prose" && hasValue) {
         // The prose the running-text rows measure, for bench/text-before.sh.

@@ -5,6 +5,10 @@
 # appear verbatim in SOURCE_DIR/NAME.cpp (or .c), and BINARY_DIR/example_NAME must print
 # exactly the text block. Strings are searched, never split into lists, so the code's
 # semicolons and brackets need no escaping.
+#
+# With TOOL (the built quellix-hyphenate), the quick start is checked too: the ```sh block
+# after "<!-- quick start -->" runs ./build/release/tools/quellix-hyphenate with some
+# arguments, and the ```text block after it is what those runs print together.
 file(READ "${README}" readme)
 set(failures "")
 
@@ -65,6 +69,35 @@ foreach(name IN LISTS EXAMPLES)
       "example_${name} printed\n${output}\nbut README.md says\n${expected}\n")
   endif()
 endforeach()
+
+if(TOOL)
+  string(FIND "${readme}" "<!-- quick start -->\n" marker)
+  set(expected_end -1)
+  if(NOT marker EQUAL -1)
+    block_after("${readme}" ${marker} commands commands_end)
+    if(NOT commands_end EQUAL -1)
+      block_after("${readme}" ${commands_end} expected expected_end)
+    endif()
+  endif()
+  if(expected_end EQUAL -1)
+    string(APPEND failures "README.md lacks the quick start's commands or their output\n")
+  else()
+    string(REPLACE "\\\n" " " commands "${commands}")
+    string(REPLACE " && " ";" commands "${commands}")
+    set(output "")
+    foreach(command IN LISTS commands)
+      string(STRIP "${command}" command)
+      if(command MATCHES "^\\./build/release/tools/quellix-hyphenate (.*)$")
+        separate_arguments(arguments UNIX_COMMAND "${CMAKE_MATCH_1}")
+        execute_process(COMMAND "${TOOL}" ${arguments} OUTPUT_VARIABLE printed)
+        string(APPEND output "${printed}")
+      endif()
+    endforeach()
+    if(output STREQUAL "" OR NOT output STREQUAL "${expected}\n")
+      string(APPEND failures "the quick start's commands print\n${output}\nbut README.md says\n${expected}\n")
+    endif()
+  endif()
+endif()
 
 if(failures)
   message(FATAL_ERROR "${failures}")

@@ -10,7 +10,7 @@ set(QUELLIX_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/quellix" CACHE STRIN
 #   runtime      libquellix.so.VERSION and its SONAME link libquellix.so.MAJOR
 #   development  headers, the libquellix.so link, CMake package files, quellix.pc
 #   tools        quellix-hyphenate and its man page
-# A plain cmake --install installs all of them, plus LICENSE and README.md.
+# A plain cmake --install installs all of them, plus LICENSE, README.md and NEWS.md.
 # zlib is linked privately, so consumers need nothing more.
 install(TARGETS quellix
   EXPORT quellixTargets
@@ -20,20 +20,31 @@ install(TARGETS quellix
   RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT runtime
   INCLUDES DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 
+# libquellix-hyphen, libhyphen's interface on quellix: quellix::hyphen in the CMake package,
+# quellix-hyphen.pc for pkg-config; its hyphen.h is installed with the headers below, as
+# include/quellix/compat/hyphen.h.
+install(TARGETS quellix_hyphen
+  EXPORT quellixTargets
+  LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT runtime
+    NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT development
+  RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT runtime)
+
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/quellix"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}" COMPONENT development
   FILES_MATCHING PATTERN "*.hpp" PATTERN "*.h")
 install(FILES "${PROJECT_BINARY_DIR}/include/quellix/version.hpp"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/quellix" COMPONENT development)
 
-# The command-line tool, found beside the library wherever the prefix is moved to; a
-# library directory the linker searches anyway (/usr/lib/<triplet>) needs no RPATH, and
-# Debian forbids one there.
+# The command-line tool finds the library relative to itself, so that an install to any
+# prefix (cmake --install --prefix DIR), or one moved elsewhere, runs as it is. lintian
+# accepts such an $ORIGIN path in a Debian package too.
 if(TARGET quellix-hyphenate)
-  set(QUELLIX_TOOL_RPATH "")
-  if(NOT CMAKE_INSTALL_FULL_LIBDIR IN_LIST CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES)
-    file(RELATIVE_PATH quellix_bin_to_lib
-      "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${CMAKE_INSTALL_LIBDIR}")
+  file(RELATIVE_PATH quellix_bin_to_lib
+    "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${CMAKE_INSTALL_LIBDIR}")
+  if(APPLE)
+    set(QUELLIX_TOOL_RPATH "@loader_path/${quellix_bin_to_lib}")
+  else()
     set(QUELLIX_TOOL_RPATH "$ORIGIN/${quellix_bin_to_lib}")
   endif()
   set_target_properties(quellix-hyphenate PROPERTIES INSTALL_RPATH "${QUELLIX_TOOL_RPATH}")
@@ -106,7 +117,7 @@ set(QUELLIX_PC_DEFINES "")
 if(quellix_pc_type STREQUAL "SHARED_LIBRARY")
   set(QUELLIX_PC_DEFINES " -DQUELLIX_SHARED")
 endif()
-foreach(quellix_pc_name quellix quellix-c)
+foreach(quellix_pc_name quellix quellix-c quellix-hyphen)
   configure_file("${PROJECT_SOURCE_DIR}/cmake/${quellix_pc_name}.pc.in"
     "${PROJECT_BINARY_DIR}/${quellix_pc_name}.pc.in" @ONLY)
   install(CODE "
@@ -118,8 +129,9 @@ foreach(quellix_pc_name quellix quellix-c)
     DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig" COMPONENT development)
 endforeach()
 
-# Not packaged: each Debian package carries its own copyright file instead.
+# Not packaged: each Debian package carries its own copies (cmake/QuellixDebian.cmake).
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${PROJECT_SOURCE_DIR}/README.md"
+  "${PROJECT_SOURCE_DIR}/NEWS.md"
   DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT documentation)
 
 include("${PROJECT_SOURCE_DIR}/cmake/QuellixDebian.cmake")

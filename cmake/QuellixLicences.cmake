@@ -200,12 +200,14 @@ endfunction()
 
 # Writes the Debian machine-readable copyright file for a build embedding the languages
 # of the given affixes.
-function(quellix_write_copyright output)
+# contact is the Upstream-Contact field.
+function(quellix_write_copyright output contact)
   quellix_read_licence_table()
   set(affixes ${ARGN})
   set(text "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: quellix
-Upstream-Contact: The quellix authors
+Upstream-Contact: ${contact}
+Source: ${PROJECT_HOMEPAGE_URL}
 Comment: libquellix embeds the hyphenation patterns of the languages below, from
  the hyph-utf8 collection. Each language's licence notice travels with its
  patterns as hyph-AFFIX.lic.txt inside the library; print it with

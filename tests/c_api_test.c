@@ -351,6 +351,40 @@ static void test_messages(void) {
   CHECK(strcmp(quellix_status_message(-1), "unknown status") == 0);
 }
 
+/* A dictionary from memory: the non-standard Hungarian and German examples; errors name the
+ * line. */
+static void test_dictionary(void) {
+  static const char dic[] = "UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\n"
+                            ".as3szon/sz=sz,2,3\nn1nyal./ny=ny,1,3\n.schif1fahrt/ff=f,5,2\n1ta\n";
+  quellix_hyphenator* h = NULL;
+  char out[64];
+  size_t length = 0;
+  CHECK_STATUS(quellix_hyphenator_open_dictionary_data(dic, sizeof dic - 1, "test.dic", &h), QUELLIX_OK);
+  if (h == NULL) return;
+  CHECK(strcmp(quellix_hyphenator_language(h), "test.dic") == 0);
+  CHECK_STATUS(quellix_hyphenate_with_changes(h, "asszonnyal", QUELLIX_NUL_TERMINATED, "-", out,
+                                              sizeof out, &length), QUELLIX_OK);
+  CHECK(strcmp(out, "asz-szony-nyal") == 0);
+  CHECK_STATUS(quellix_hyphenate_with_changes(h, "Schiffahrt", QUELLIX_NUL_TERMINATED, "-", out,
+                                              sizeof out, &length), QUELLIX_OK);
+  CHECK(strcmp(out, "Schiff-fahrt") == 0);
+  /* The plain division keeps the spelling: only the standard break of "tata". */
+  CHECK_STATUS(quellix_hyphenate(h, "asszonnyal", QUELLIX_NUL_TERMINATED, "-", out, sizeof out, &length),
+               QUELLIX_OK);
+  CHECK(strcmp(out, "asszonnyal") == 0);
+  CHECK_STATUS(quellix_hyphenate(h, "tata", QUELLIX_NUL_TERMINATED, "-", out, sizeof out, &length),
+               QUELLIX_OK);
+  CHECK(strcmp(out, "ta-ta") == 0);
+  quellix_hyphenator_close(h);
+  h = NULL;
+  CHECK_STATUS(quellix_hyphenator_open_dictionary_data("UTF-8\nf1f/ff\n", QUELLIX_NUL_TERMINATED, NULL, &h),
+               QUELLIX_ERROR_DATA);
+  CHECK(h == NULL && strstr(quellix_last_error(), "dictionary: line 2") != NULL);
+  CHECK_STATUS(quellix_hyphenator_open_dictionary("/nonexistent/hyph_xx.dic", &h), QUELLIX_ERROR_DATA);
+  CHECK(strstr(quellix_last_error(), "/nonexistent/hyph_xx.dic") != NULL);
+  CHECK_STATUS(quellix_hyphenator_open_dictionary(NULL, &h), QUELLIX_ERROR_INVALID_ARGUMENT);
+}
+
 int main(void) {
   quellix_hyphenator* en = NULL;
   quellix_hyphenator* ru = NULL;
@@ -367,6 +401,7 @@ int main(void) {
   }
   test_languages();
   test_messages();
+  test_dictionary();
   quellix_hyphenator_close(en);
   quellix_hyphenator_close(ru);
   printf("%d passed, %d failed\n", checks - failures, failures);

@@ -239,18 +239,6 @@ TEST(TextOptions, HyphenStringIsAnyText) {
   EXPECT_EQ(hyphenateText(english(), "associate", TextOptions{.hyphen = ""}), "associate");
 }
 
-TEST(TextOptions, StructSizeBelowAnyVersionIsRefused) {
-  TextOptions damaged{.hyphen = "-"};
-  damaged.structSize = 8;
-  try {
-    (void)hyphenateText(english(), "associate", damaged);
-    FAIL() << "no error";
-  } catch (const ArgumentError& e) {
-    EXPECT_NE(std::string(e.what()).find("structSize is 8"), std::string::npos) << e.what();
-  }
-  EXPECT_THROW(TextHyphenator(english(), damaged), ArgumentError);
-}
-
 TEST(TextOptions, SoftHyphenatedWordsAreLeftOrCompleted) {
   const std::string text = "hy\u00ADphenation as\u00ADsociate \u00ADcomputer\u00AD";
   // By default a word with a soft hyphen is someone's choice and stays as it is; soft

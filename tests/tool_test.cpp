@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -410,6 +411,31 @@ TEST(ToolWords, WordModeDividesEachWordOfALine) {
             expectedLine(Language::English_US, "algorithm representative") +
                 expectedLine(Language::English_US, "well-known"));
   expectUsageError(runTool({"--exact", "--text"}), "--exact");
+}
+
+// --dictionary: a libhyphen dictionary's words with their changes of spelling, punctuation
+// and blanks kept; --text leaves the non-standard breaks out; --list-dictionaries reads the
+// directory $QUELLIX_DICTIONARIES names.
+TEST(ToolWords, DictionaryDividesWithChangesOfSpelling) {
+  const std::string directory = testing::TempDir() + "quellix-tool-dictionaries";
+  ::mkdir(directory.c_str(), 0700);
+  const std::string path = directory + "/hyph_hu_XX.dic";
+  std::ofstream(path) << "UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\n.as3szon/sz=sz,2,3\nn1nyal./ny=ny,1,3\n1ta\n";
+  EXPECT_EQ(runTool({"--dictionary", path, "asszonnyal tata", "(Asszonnyal!)"}).out,
+            "asz-szony-nyal ta-ta\n(Asz-szony-nyal!)\n");
+  EXPECT_EQ(runTool({"--dictionary", path, "--exact"}, "asszonnyal\n").out, "asz-szony-nyal\n");
+  EXPECT_EQ(runTool({"--dictionary", path, "--text", "--separator=-", "--min-length=1"},
+                    "asszonnyal tata\n").out,
+            "asszonnyal ta-ta\n");
+  ::setenv("QUELLIX_DICTIONARIES", directory.c_str(), 1);
+  const RunResult listed = runTool({"--list-dictionaries"});
+  ::unsetenv("QUELLIX_DICTIONARIES");
+  EXPECT_NE(listed.out.find(path + "\thu-XX\tUTF-8\tHungarian\n"), std::string::npos) << listed.out;
+  const RunResult missing = runTool({"--dictionary", directory + "/missing.dic", "x"});
+  EXPECT_EQ(missing.status, 1);  // a file that cannot be read
+  EXPECT_NE(missing.err.find("missing.dic"), std::string::npos) << missing.err;
+  expectUsageError(runTool({"--dictionary", path, "--language", "de", "x"}), "--dictionary and --language");
+  std::remove(path.c_str());
 }
 
 TEST(ToolWords, SeparatorJoinsThePieces) {

@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
+#include <dirent.h>
 #include <exception>
 #include <new>
 #include <optional>
@@ -26,6 +28,7 @@
 #include <vector>
 
 #include "quellix/custom.hpp"
+#include "quellix/dictionary.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
@@ -195,7 +198,7 @@ class LineReader {
 
 enum class OptionId {
   Language, Separator, Exact, Text, Html, IgnoreLang, MinLength, Jobs, Exceptions, Patterns,
-  Left, Right, List, Format, Licence, License, Version, Help
+  Left, Right, List, Format, Licence, License, Version, Help, Dictionary, ListDictionaries
 };
 
 struct OptionSpec {
@@ -247,6 +250,15 @@ constexpr OptionSpec kOptions[] = {
      "language's own: TeX patterns (1gr .ach4) separated by\n"
      "white space, % starting a comment. A FILE of --patterns\n"
      "or --exceptions may hold 8 MiB, in lines of 4 KiB"},
+    {OptionId::Dictionary, "dictionary", "FILE",
+     "divide with the libhyphen dictionary FILE (a .dic, such\n"
+     "as /usr/share/hyphen/hyph_de_DE.dic) instead of a\n"
+     "language; breaks that change the spelling are shown\n"
+     "with it (asz-szony-nyal), except in --text and --html"},
+    {OptionId::ListDictionaries, "list-dictionaries", "",
+     "list the dictionaries in /usr/share/hyphen and in the\n"
+     "directory $QUELLIX_DICTIONARIES: file, the language its\n"
+     "name gives, its encoding, the built-in language of that"},
     {OptionId::Left, "left", "N", "make the first piece at least N characters long"},
     {OptionId::Right, "right", "N", "make the last piece at least N characters long"},
     {OptionId::List, "list", "",
@@ -265,12 +277,14 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Help, "help", "", "print this help and exit", 'h'},
 };
 
-enum class Mode { Divide, Text, List, Licence };
+enum class Mode { Divide, Text, List, Licence, ListDictionaries };
 
 struct Settings {
   quellix::Language language = quellix::Language::English_US;
   std::vector<std::string_view> exceptionFiles;
   std::optional<std::string_view> patternFile;
+  std::optional<std::string_view> dictionaryFile;
+  bool languageGiven = false;
   std::optional<std::size_t> leftMin;
   std::optional<std::size_t> rightMin;
   bool tsv = false;
@@ -333,7 +347,12 @@ std::size_t parseCount(std::string_view option, std::string_view value) {
 void applyOption(Settings& settings, const OptionSpec& option, std::string_view value,
                  bool given = true) {
   switch (option.id) {
-    case OptionId::Language: settings.language = parseLanguage(value); break;
+    case OptionId::Language:
+      settings.language = parseLanguage(value);
+      settings.languageGiven = true;
+      break;
+    case OptionId::Dictionary: settings.dictionaryFile = value; break;
+    case OptionId::ListDictionaries: chooseMode(settings, Mode::ListDictionaries, option.name); break;
     case OptionId::Separator: settings.separator = std::string(value); break;
     case OptionId::Exact: settings.exact = true; break;
     case OptionId::Text:
@@ -447,6 +466,9 @@ Settings parseCommandLine(int argc, char** argv) {
     }
     applyOption(settings, *option, value);
   }
+  if (settings.dictionaryFile && (settings.languageGiven || settings.patternFile))
+    throw UsageError{std::string("--dictionary and --") +
+                     (settings.languageGiven ? "language" : "patterns") + " cannot be used together"};
   if (settings.tsv && settings.mode != Mode::List)
     throw UsageError{"--format goes with --list only"};
   if (settings.jobs && settings.mode != Mode::Text && !settings.help && !settings.version)
@@ -467,8 +489,9 @@ std::string helpText() {
       "                         [--exact] [WORD...]\n"
       "       quellix-hyphenate --text | --html [--ignore-lang] [--language NAME]\n"
       "                         [--separator SEP] [--min-length N] [--jobs N] [FILE...]\n"
-      "       quellix-hyphenate --list [--format tsv] | --licence [LANGUAGE]\n"
-      "       quellix-hyphenate --version | --help\n"
+      "       quellix-hyphenate --dictionary FILE [--separator SEP] [--exact] [WORD...]\n"
+      "       quellix-hyphenate --list [--format tsv] | --list-dictionaries\n"
+      "       quellix-hyphenate --licence [LANGUAGE] | --version | --help\n"
       "\n"
       "Divides every word of each WORD argument at its permitted break points and\n"
       "prints one line per argument, the pieces joined by SEP; spaces, punctuation,\n"
@@ -519,6 +542,8 @@ std::string helpText() {
       "  $ echo '<em>Hyphenation</em>' | quellix-hyphenate --html --separator '&shy;'\n"
       "  <em>Hy&shy;phen&shy;ation</em>\n"
       "  $ quellix-hyphenate --html --language fr page.html > page.hyphenated.html\n"
+      "  $ quellix-hyphenate --dictionary /usr/share/hyphen/hyph_hu_HU.dic asszonnyal\n"
+      "  asz-szony-nyal\n"
       "\n"
       "Exit status: 0 on success, 1 on a read, write or data failure, 2 on a wrong\n"
       "command line.\n");
@@ -590,14 +615,61 @@ void listLanguages(Output& out, bool tsv) {
   }
 }
 
+// The dictionaries of /usr/share/hyphen and of $QUELLIX_DICTIONARIES: path, the language tag
+// the file name gives (hyph_de_DE.dic: de-DE), the encoding its first line names, and the
+// built-in language that tag names. Only the first line of each file is read.
+void listDictionaries(Output& out) {
+  std::vector<std::string> directories{"/usr/share/hyphen"};
+  if (const char* extra = std::getenv("QUELLIX_DICTIONARIES"); extra != nullptr && *extra != '\0')
+    directories.emplace_back(extra);
+  for (const std::string& directory : directories) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(directory.c_str())) {
+      while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".dic") names.emplace_back(name);
+      }
+      ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+      const std::string path = directory + "/" + name;
+      std::string tag = name.substr(0, name.size() - 4);
+      if (tag.rfind("hyph_", 0) == 0) tag.erase(0, 5);
+      std::replace(tag.begin(), tag.end(), '_', '-');
+      std::string encoding = "?";
+      if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char first[64] = {};
+        if (std::fgets(first, sizeof first, file) != nullptr) {
+          encoding = first;
+          while (!encoding.empty() && (encoding.back() == '\n' || encoding.back() == '\r' ||
+                                       encoding.back() == ' '))
+            encoding.pop_back();
+        }
+        std::fclose(file);
+      }
+      const std::optional<quellix::Language> language = quellix::findLanguage(tag);
+      std::string line;
+      quellix::appendPrintable(path, 4096, line);
+      line.append("\t");
+      quellix::appendPrintable(tag, 200, line);
+      line.append("\t");
+      quellix::appendPrintable(encoding, 64, line);
+      line.append("\t").append(language ? quellix::languageName(*language) : "-").append("\n");
+      out.write(line);
+    }
+  }
+}
+
 // Divides each line as one word (--exact), one output line per line; reuses its buffers
 // from word to word.
 class Divider {
  public:
   // Words of fewer than minLength characters are printed whole.
   Divider(const quellix::Hyphenator& h, std::string separator, std::size_t minLength,
-          Output& out)
-      : h_(h), separator_(std::move(separator)), minLength_(minLength), out_(out) {}
+          Output& out, bool withChanges = false)
+      : h_(h), separator_(std::move(separator)), minLength_(minLength), out_(out),
+        withChanges_(withChanges) {}
 
   // A final carriage return is the line's ending (CR LF), not part of the word.
   void divideLine(std::string_view line) {
@@ -608,8 +680,21 @@ class Divider {
 
   void divide(std::string_view word, std::string_view ending = "\n") {
     line_.clear();
+    appendDivided(word);
+    line_.append(ending);
+    out_.write(line_);
+  }
+
+  // Appends word divided (with the changes of spelling of a dictionary, if asked) to line_.
+  void appendDivided(std::string_view word) {
     if (characterCount(word) < minLength_) {
       line_.append(word);
+    } else if (withChanges_) {
+      const std::vector<std::string> pieces = quellix::hyphenateWithChanges(h_, word);
+      for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i != 0) line_.append(separator_);
+        line_.append(pieces[i]);
+      }
     } else {
       const std::vector<std::string_view> pieces = quellix::hyphenate(h_, word);
       for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -617,8 +702,57 @@ class Divider {
         line_.append(pieces[i]);
       }
     }
+  }
+
+  // Divides every blank-separated word of line with a dictionary, leaving blanks and the
+  // punctuation at either end of a word where they are.
+  void divideWords(std::string_view line, std::string_view ending = "\n") {
+    line_.clear();
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    // ASCII punctuation, and the Latin-1 guillemets and inverted marks, are no part of a word.
+    const auto punctuationAt = [](std::string_view text, std::size_t at) -> std::size_t {
+      const auto b = static_cast<unsigned char>(text[at]);
+      if (b < 0x80) return std::strchr(".,;:!?\"'()[]{}<>*/", b) != nullptr && b != 0 ? 1 : 0;
+      for (std::string_view mark : {"\u00AB", "\u00BB", "\u00A1", "\u00BF", "\u201C", "\u201D", "\u201E", "\u2018", "\u2019"})
+        if (text.substr(at, mark.size()) == mark) return mark.size();
+      return 0;
+    };
+    std::size_t at = 0;
+    while (at < line.size()) {
+      std::size_t end = at;
+      while (end < line.size() && !isBlank(line[end])) ++end;
+      std::string_view token = line.substr(at, end - at);
+      std::size_t front = 0;
+      while (front < token.size()) {
+        const std::size_t mark = punctuationAt(token, front);
+        if (mark == 0) break;
+        front += mark;
+      }
+      std::size_t back = token.size();
+      for (bool more = true; more && back > front;) {
+        more = false;
+        for (std::size_t length = 1; length <= 3 && length <= back - front; ++length) {
+          if (punctuationAt(token, back - length) == length) {
+            back -= length;
+            more = true;
+            break;
+          }
+        }
+      }
+      line_.append(token.substr(0, front));
+      appendDivided(token.substr(front, back - front));
+      line_.append(token.substr(back));
+      while (end < line.size() && isBlank(line[end])) line_.push_back(line[end++]);
+      at = end;
+    }
     line_.append(ending);
     out_.write(line_);
+  }
+
+  void divideWordsOfLine(std::string_view line) {
+    const bool carriageReturn = !line.empty() && line.back() == '\r';
+    if (carriageReturn) line.remove_suffix(1);
+    divideWords(line, carriageReturn ? "\r\n" : "\n");
   }
 
  private:
@@ -633,6 +767,7 @@ class Divider {
   }
 
   Output& out_;
+  bool withChanges_ = false;
   std::string line_;
 };
 
@@ -851,6 +986,7 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
 quellix::Hyphenator chosenHyphenator(const Settings& settings) {
   quellix::Hyphenator h = quellix::languageHyphenator(settings.language);
   try {
+    if (settings.dictionaryFile) h = quellix::loadDictionary(*settings.dictionaryFile);
     if (settings.patternFile)
       h = quellix::withPatternText(h, quellix::readUserFile(std::string(*settings.patternFile)),
                                    *settings.patternFile);
@@ -880,6 +1016,8 @@ int act(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
     out.write(std::string(kProgram) + " " + QUELLIX_VERSION_STRING + "\n");
   } else if (settings.mode == Mode::List) {
     listLanguages(out, settings.tsv);
+  } else if (settings.mode == Mode::ListDictionaries) {
+    listDictionaries(out);
   } else if (settings.mode == Mode::Licence) {
     if (settings.licenceLanguage)
       out.write(quellix::languageLicence(*settings.licenceLanguage));
@@ -887,16 +1025,21 @@ int act(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
       out.write(ownLicenceText());
   } else if (settings.mode == Mode::Text) {
     return hyphenateInputs(settings, h, out);
-  } else if (settings.exact) {
-    Divider divider(h, settings.separator.value_or("-"), settings.minLength.value_or(0), out);
+  } else if (settings.exact || settings.dictionaryFile) {
+    // A dictionary's words are shown with their changes of spelling.
+    const bool dictionary = settings.dictionaryFile.has_value();
+    Divider divider(h, settings.separator.value_or("-"), settings.minLength.value_or(0), out, dictionary);
+    const bool words = dictionary && !settings.exact;
     if (!settings.words.empty()) {
-      for (const std::string_view word : settings.words) divider.divide(word);
+      for (const std::string_view word : settings.words)
+        words ? divider.divideWords(word) : divider.divide(word);
     } else {
       LineReader reader(STDIN_FILENO, out);
       std::string line;
       std::uint64_t number = 0;  // of the line being read or divided
       try {
-        for (++number; reader.next(line); ++number) divider.divideLine(line);
+        for (++number; reader.next(line); ++number)
+          words ? divider.divideWordsOfLine(line) : divider.divideLine(line);
       } catch (const std::bad_alloc&) {
         throw OutOfMemory{"out of memory while reading line " + std::to_string(number)};
       }

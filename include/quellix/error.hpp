@@ -62,6 +62,15 @@ class QUELLIX_API ArgumentError : public Error {
   ~ArgumentError() override;
 };
 
+// A libhyphen dictionary (.dic) could not be read: the file cannot be opened or is too large,
+// its first line names no known encoding, or a line is malformed. what() names the source
+// (the file), the line and the byte offset from the start of the file.
+class QUELLIX_API DictionaryError : public ArgumentError {
+ public:
+  using ArgumentError::ArgumentError;
+  ~DictionaryError() override;
+};
+
 // A file a caller named could not be opened or read: "cannot open '" + name + "': " or
 // "cannot read '" + name + "': ", followed by the system's reason.
 class QUELLIX_API FileError : public Error {

@@ -43,7 +43,10 @@ class QUELLIX_API Exceptions {
 
  private:
   friend struct detail::ExceptionAccess;
-  explicit Exceptions(std::shared_ptr<const detail::ExceptionTable> table) noexcept;
+  // A table is one shared pointer to a record whose layout is the library's own. Inline,
+  // so not exported: only the library makes an Exceptions from a record.
+  explicit Exceptions(std::shared_ptr<const detail::ExceptionTable> table) noexcept
+      : table_(std::move(table)) {}
   std::shared_ptr<const detail::ExceptionTable> table_;
 };
 

@@ -54,6 +54,8 @@ class QUELLIX_API Hyphenator {
 
  private:
   friend struct detail::HyphenatorAccess;
+  // A Hyphenator is one shared pointer to a record whose layout is the library's own.
+  // Inline, so not exported: only the library makes a Hyphenator from a record.
   explicit Hyphenator(std::shared_ptr<const detail::HyphenatorCore> core) noexcept
       : core_(std::move(core)) {}
 

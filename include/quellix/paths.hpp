@@ -86,10 +86,11 @@ struct Version {
   std::array<std::int64_t, 3> versionBranch;
 
   friend constexpr bool operator==(const Version&, const Version&) = default;
-  // Written out: not every standard library orders std::array with <=> yet (libc++ 14).
-  friend constexpr std::strong_ordering operator<=>(const Version& a, const Version& b) noexcept {
-    for (std::size_t k = 0; k < a.versionBranch.size(); ++k)
-      if (a.versionBranch[k] != b.versionBranch[k]) return a.versionBranch[k] <=> b.versionBranch[k];
+  // Written out, not defaulted: not every standard library gives std::array an
+  // operator<=> yet (emscripten's libc++ does not).
+  friend constexpr std::strong_ordering operator<=>(const Version& a, const Version& b) {
+    for (std::size_t i = 0; i < a.versionBranch.size(); ++i)
+      if (const auto order = a.versionBranch[i] <=> b.versionBranch[i]; order != 0) return order;
     return std::strong_ordering::equal;
   }
 };

@@ -56,7 +56,9 @@ class QUELLIX_API Patterns {
 
  private:
   friend struct detail::PatternAccess;
-  explicit Patterns(const detail::PatternNode* root) noexcept;
+  // A trie is one pointer to its root node, whose layout is the library's own. Inline,
+  // so not exported: only the library makes a Patterns from a node.
+  explicit Patterns(const detail::PatternNode* root) noexcept : root_(root) {}
   const detail::PatternNode* root_;
 };
 

@@ -62,7 +62,8 @@ typedef enum quellix_status {
 /* A length that means "up to the terminating NUL". */
 #define QUELLIX_NUL_TERMINATED ((size_t)-1)
 
-/* A hyphenator: an opaque handle to the shared hyphenator of one built-in language. */
+/* A hyphenator: an opaque handle to the shared hyphenator of one built-in language, or to a
+ * dictionary's hyphenator. */
 typedef struct quellix_hyphenator quellix_hyphenator;
 
 /* A fixed English description of status (a quellix_status value), such as "the buffer is
@@ -87,7 +88,8 @@ QUELLIX_API quellix_status quellix_hyphenator_open(const char* name, quellix_hyp
 /* Releases a handle; NULL is ignored. */
 QUELLIX_API void quellix_hyphenator_close(quellix_hyphenator* hyphenator);
 
-/* The language's name ("English_US"), a static string; NULL for a NULL handle. */
+/* The language's name ("English_US"), a static string; for a dictionary's handle the path or
+ * source it was read from, valid as long as the handle; NULL for a NULL handle. */
 QUELLIX_API const char* quellix_hyphenator_language(const quellix_hyphenator* hyphenator);
 
 /* The break positions of one word, as byte offsets from its start, ascending: stores their
@@ -135,9 +137,24 @@ typedef struct quellix_text_options {
 } quellix_text_options;
 
 /* The defaults: soft hyphen, 5 characters, skip soft-hyphenated words and URLs, do not
- * skip capitals, plain text, follow lang attributes, NUL-terminated hyphen; struct_size set. Start from these and
- * change the fields you need. */
-QUELLIX_API quellix_text_options quellix_text_options_default(void);
+ * skip capitals, plain text, follow lang attributes, NUL-terminated hyphen; struct_size
+ * set. Start from these and change the fields you need. Defined here rather than in the
+ * library, so that it fills the struct exactly as the header this program was compiled
+ * with lays it out: the library reads only the first struct_size bytes of the options it
+ * is given, and gives the fields beyond them their defaults. */
+static inline quellix_text_options quellix_text_options_default(void) {
+  quellix_text_options options;
+  options.struct_size = sizeof options;
+  options.hyphen = NULL;
+  options.min_word_length = 5;
+  options.skip_soft_hyphenated = 1;
+  options.skip_capitals = 0;
+  options.skip_urls = 1;
+  options.html = 0;
+  options.follow_lang = 1;
+  options.hyphen_length = QUELLIX_NUL_TERMINATED;
+  return options;
+}
 
 /* text with the hyphen string inserted at every permitted break of every word, into
  * buffer as described at the top. options NULL: the defaults. Removing the inserted
@@ -187,6 +204,31 @@ QUELLIX_API quellix_status quellix_hyphenator_with_exceptions(const quellix_hyph
                                                               const char* list,
                                                               size_t list_length,
                                                               quellix_hyphenator** out);
+
+/* Opens the hyphenator of a libhyphen dictionary (a .dic file, such as Debian's
+ * /usr/share/hyphen/hyph_hu_HU.dic) and stores a new handle in *out (NULL on failure); see
+ * quellix/dictionary.hpp for the format. quellix_break_points and quellix_hyphenate give the
+ * breaks that keep the word's spelling; quellix_hyphenate_with_changes gives all of them.
+ * Returns QUELLIX_ERROR_DATA when the file cannot be read or is malformed (the message of
+ * quellix_last_error names the file, and the line and byte offset of what is wrong),
+ * QUELLIX_ERROR_INVALID_ARGUMENT for a NULL pointer or a file beyond the limits of
+ * quellix/limits.h, QUELLIX_ERROR_NO_MEMORY. */
+QUELLIX_API quellix_status quellix_hyphenator_open_dictionary(const char* path,
+                                                              quellix_hyphenator** out);
+
+/* The same for a dictionary's file contents, data[0, length) (or up to a NUL with
+ * QUELLIX_NUL_TERMINATED); source names it in messages (NULL: "dictionary"). */
+QUELLIX_API quellix_status quellix_hyphenator_open_dictionary_data(const char* data, size_t length,
+                                                                   const char* source,
+                                                                   quellix_hyphenator** out);
+
+/* The word with separator between the pieces a line would show, every break taken and the
+ * spelling changed where a dictionary says so ("asszonnyal" with "-": "asz-szony-nyal"),
+ * into buffer as described at the top. For a built-in language as quellix_hyphenate. */
+QUELLIX_API quellix_status quellix_hyphenate_with_changes(const quellix_hyphenator* hyphenator,
+                                                          const char* word, size_t word_length,
+                                                          const char* separator, char* buffer,
+                                                          size_t capacity, size_t* length);
 
 /* A new handle that divides like base with other margins. */
 QUELLIX_API quellix_status quellix_hyphenator_with_margins(const quellix_hyphenator* base,

@@ -18,6 +18,8 @@
 //   - custom.hpp: withExceptions, withMargins, withPatternText: a language's hyphenator
 //     with your own word list, margins or patterns.
 //   - text.hpp: hyphenateText and TextHyphenator for running text and HTML.
+//   - dictionary.hpp: loadDictionary, libhyphen's .dic files (/usr/share/hyphen), and
+//     breaksWithChanges / hyphenateWithChanges for the breaks that change a word's spelling.
 // Tables are built from the embedded data on first use, once, and shared.
 //
 // For callers with tables of their own: pattern.hpp (parsePatterns, insertPattern,
@@ -40,6 +42,7 @@
 
 #include "quellix/algebra.hpp"
 #include "quellix/custom.hpp"
+#include "quellix/dictionary.hpp"
 #include "quellix/error.hpp"
 #include "quellix/exception.hpp"
 #include "quellix/hyphenator.hpp"

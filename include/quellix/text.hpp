@@ -98,11 +98,20 @@ enum class TextMarkup { Plain, Html };
 
 // How running text is hyphenated. The defaults suit text shown in a browser or a word
 // processor that breaks lines at soft hyphens.
+//
+// Its fields are frozen for as long as the library's ABI number (the SONAME,
+// libquellix.so.1) stays: no field is added, removed, reordered or retyped. A program
+// lays out a TextOptions itself (an aggregate, so that `options.hyphen = "-"` and
+// designated initialisers work), so any change of its layout would make a program built
+// against this header hand the library an object of the wrong size; a size field inside
+// the object cannot help, since the library cannot tell how large the caller's object
+// really is without reading it. An option that a later version adds therefore comes with
+// new functions (a new options type or a new parameter), new exported symbols beside the
+// ones a program built against this header calls, which keep working unchanged. CI
+// compares the library's ABI with the last release's (abi/) and fails on any change of
+// this layout that does not change the SONAME. The C API's quellix_text_options, which
+// programs pass by pointer with its size, grows instead.
 struct TextOptions {
-  // The size of the TextOptions this program was compiled with: leave it as it is. Later
-  // versions add fields only at the end, and give a field that lies beyond structSize its
-  // default, so a program built against this header keeps working with them.
-  std::size_t structSize = sizeof(TextOptions);
   // Inserted at each break. Default: U+00AD SOFT HYPHEN, as UTF-8.
   std::string hyphen = "\u00AD";
   // Words of fewer characters (code points, soft hyphens not counted) are left whole.
@@ -165,7 +174,7 @@ inline constexpr std::size_t kMaxLangDepth = 512;
 // hyphenateText() with options.markup = TextMarkup::Html. Throws as hyphenateText.
 // Thread-safe.
 [[nodiscard]] QUELLIX_API std::string hyphenateHtml(const Hyphenator& h, std::string_view html,
-                                      TextOptions options = {});
+                                      const TextOptions& options = {});
 
 // Hyphenates one text that arrives in chunks, producing output as it goes: after each
 // write() the output so far is everything that can be decided, and the memory held is
@@ -181,7 +190,7 @@ class QUELLIX_API TextHyphenator {
   // Builds h's tables (so that later calls fail only for lack of memory). Throws
   // DataFileError or DecompressionError for a built-in language's missing or damaged data,
   // and std::bad_alloc.
-  explicit TextHyphenator(const Hyphenator& h, TextOptions options = {});
+  explicit TextHyphenator(const Hyphenator& h, const TextOptions& options = {});
   ~TextHyphenator();
   TextHyphenator(TextHyphenator&&) noexcept;
   TextHyphenator& operator=(TextHyphenator&&) noexcept;

@@ -11,6 +11,7 @@ LanguageRangeError::~LanguageRangeError() = default;
 DataFileError::~DataFileError() = default;
 DecompressionError::~DecompressionError() = default;
 ArgumentError::~ArgumentError() = default;
+DictionaryError::~DictionaryError() = default;
 FileError::~FileError() = default;
 
 }  // namespace quellix

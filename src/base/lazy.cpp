@@ -1,11 +1,15 @@
 // The process-wide record of first builds behind OnceCell: who builds which cell, who
-// waits for which, and the one condition variable waiting threads sleep on.
+// waits for which, and the one condition variable waiting threads sleep on; and
+// LazyCell, the public Lazy<T>'s cell, over a OnceCell.
+#include "quellix/lazy.hpp"
+
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
 
-#include "quellix/lazy.hpp"
+#include "once_cell.hpp"
 
 namespace quellix::detail {
 namespace {
@@ -70,3 +74,56 @@ void onceDone(const void* cell) noexcept {
 }
 
 }  // namespace quellix::detail
+
+namespace quellix {
+
+struct LazyCell::State {
+  struct Outcome {
+    Value value;
+    std::exception_ptr error;
+  };
+  std::function<Value()> build;  // until it has run
+  detail::OnceCell<Outcome> outcome;
+
+  explicit State(std::function<Value()> builder) : build(std::move(builder)) {}
+  explicit State(Value value) : outcome(Outcome{std::move(value), {}}) {}
+};
+
+LazyCell::~LazyCell() { delete state_; }
+
+std::shared_ptr<const LazyCell> LazyCell::holding(Value value) {
+  auto state = std::make_unique<State>(std::move(value));
+  std::unique_ptr<LazyCell> cell(new LazyCell(state.get()));
+  state.release();  // the cell owns it now
+  return std::shared_ptr<const LazyCell>(std::move(cell));
+}
+
+std::shared_ptr<const LazyCell> LazyCell::deferred(std::function<Value()> build) {
+  auto state = std::make_unique<State>(std::move(build));
+  std::unique_ptr<LazyCell> cell(new LazyCell(state.get()));
+  state.release();  // the cell owns it now
+  return std::shared_ptr<const LazyCell>(std::move(cell));
+}
+
+const void* LazyCell::get() const {
+  State& state = *state_;
+  const State::Outcome& outcome = state.outcome.get([&state] {
+    State::Outcome made;
+    try {
+      made.value = state.build();
+    } catch (...) {
+      made.error = std::current_exception();
+    }
+    state.build = nullptr;
+    return made;
+  });
+  if (outcome.error) std::rethrow_exception(outcome.error);
+  return outcome.value.get();
+}
+
+bool LazyCell::ready() const noexcept {
+  const State::Outcome* outcome = state_->outcome.ready();
+  return outcome != nullptr && !outcome->error;
+}
+
+}  // namespace quellix

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "quellix/custom.hpp"
+#include "quellix/dictionary.hpp"
 #include "quellix/error.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
@@ -23,9 +24,10 @@
 
 struct quellix_hyphenator {
   quellix::Language language;
-  // The language's shared hyphenator, or own when this handle was derived.
+  // The language's shared hyphenator, or own when this handle was derived or read.
   const quellix::Hyphenator* hyphenator;
   std::unique_ptr<const quellix::Hyphenator> own;
+  std::string dictionary;  // the source of a dictionary's hyphenator, else empty
 };
 
 namespace {
@@ -53,6 +55,10 @@ quellix_status guarded(Body&& body) noexcept {
   } catch (const std::bad_alloc&) {
     return fail(QUELLIX_ERROR_NO_MEMORY, "out of memory");
   } catch (const quellix::DataFileError& error) {
+    return fail(QUELLIX_ERROR_DATA, error.what());
+  } catch (const quellix::DictionaryError& error) {
+    return fail(QUELLIX_ERROR_DATA, error.what());
+  } catch (const quellix::FileError& error) {
     return fail(QUELLIX_ERROR_DATA, error.what());
   } catch (const quellix::DecompressionError& error) {
     return fail(QUELLIX_ERROR_DATA, error.what());
@@ -86,6 +92,17 @@ quellix_status deliver(const std::string& result, char* buffer, std::size_t capa
 
 bool badBuffer(const void* buffer, std::size_t capacity) { return buffer == nullptr && capacity > 0; }
 
+// The pieces with separator between them.
+template <class Piece>
+std::string joined(const std::vector<Piece>& pieces, const char* separator) {
+  std::string result;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i != 0) result += separator;
+    result += pieces[i];
+  }
+  return result;
+}
+
 }  // namespace
 
 extern "C" {
@@ -118,7 +135,7 @@ quellix_status quellix_hyphenator_open(const char* name, quellix_hyphenator** ou
       return fail(QUELLIX_ERROR_UNKNOWN_LANGUAGE, "no language is named '" + std::string(given) + "'");
     }
     const quellix::Hyphenator& h = quellix::languageHyphenator(*language);
-    *out = new quellix_hyphenator{*language, &h, nullptr};
+    *out = new quellix_hyphenator{*language, &h, nullptr, {}};
     return QUELLIX_OK;
   });
 }
@@ -127,7 +144,9 @@ void quellix_hyphenator_close(quellix_hyphenator* hyphenator) { delete hyphenato
 
 const char* quellix_hyphenator_language(const quellix_hyphenator* hyphenator) {
   // Names are NUL-terminated in static storage.
-  return hyphenator == nullptr ? nullptr : quellix::languageName(hyphenator->language).data();
+  if (hyphenator == nullptr) return nullptr;
+  if (!hyphenator->dictionary.empty()) return hyphenator->dictionary.c_str();
+  return quellix::languageName(hyphenator->language).data();
 }
 
 quellix_status quellix_break_points(const quellix_hyphenator* hyphenator, const char* word,
@@ -152,20 +171,49 @@ quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const cha
       badBuffer(buffer, capacity))
     return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
   return guarded([&] {
-    const std::vector<std::string_view> pieces =
-        quellix::hyphenate(*hyphenator->hyphenator, textOf(word, word_length));
-    std::string result;
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-      if (i != 0) result += separator;
-      result += pieces[i];
-    }
-    return deliver(result, buffer, capacity, length);
+    return deliver(joined(quellix::hyphenate(*hyphenator->hyphenator, textOf(word, word_length)), separator),
+                   buffer, capacity, length);
   });
 }
 
-quellix_text_options quellix_text_options_default(void) {
-  return quellix_text_options{sizeof(quellix_text_options), nullptr, 5, 1, 0, 1, 0, 1,
-                              QUELLIX_NUL_TERMINATED};
+namespace {
+quellix_status openDictionary(quellix::Hyphenator h, std::string source, quellix_hyphenator** out) {
+  auto own = std::make_unique<const quellix::Hyphenator>(std::move(h));
+  const quellix::Hyphenator* held = own.get();
+  *out = new quellix_hyphenator{quellix::Language::English_US, held, std::move(own), std::move(source)};
+  return QUELLIX_OK;
+}
+}  // namespace
+
+quellix_status quellix_hyphenator_open_dictionary(const char* path, quellix_hyphenator** out) {
+  if (out == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "out is NULL");
+  *out = nullptr;
+  if (path == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "path is NULL");
+  return guarded([&] { return openDictionary(quellix::loadDictionary(path), path, out); });
+}
+
+quellix_status quellix_hyphenator_open_dictionary_data(const char* data, size_t length,
+                                                       const char* source, quellix_hyphenator** out) {
+  if (out == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "out is NULL");
+  *out = nullptr;
+  if (data == nullptr) return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "data is NULL");
+  return guarded([&] {
+    const std::string name = source != nullptr ? source : "dictionary";
+    return openDictionary(quellix::readDictionary(textOf(data, length), name), name, out);
+  });
+}
+
+quellix_status quellix_hyphenate_with_changes(const quellix_hyphenator* hyphenator, const char* word,
+                                              size_t word_length, const char* separator, char* buffer,
+                                              size_t capacity, size_t* length) {
+  if (hyphenator == nullptr || word == nullptr || separator == nullptr || length == nullptr ||
+      badBuffer(buffer, capacity))
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  return guarded([&] {
+    return deliver(
+        joined(quellix::hyphenateWithChanges(*hyphenator->hyphenator, textOf(word, word_length)), separator),
+        buffer, capacity, length);
+  });
 }
 
 quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
@@ -257,7 +305,7 @@ quellix_status quellix_hyphenator_with_exceptions(const quellix_hyphenator* base
     auto own = std::make_unique<const quellix::Hyphenator>(
         quellix::withExceptions(*base->hyphenator, textOf(list, list_length)));
     const quellix::Hyphenator* h = own.get();
-    *out = new quellix_hyphenator{base->language, h, std::move(own)};
+    *out = new quellix_hyphenator{base->language, h, std::move(own), base->dictionary};
     return QUELLIX_OK;
   });
 }
@@ -271,7 +319,7 @@ quellix_status quellix_hyphenator_with_margins(const quellix_hyphenator* base, i
     auto own = std::make_unique<const quellix::Hyphenator>(
         quellix::withMargins(*base->hyphenator, left_min, right_min));
     const quellix::Hyphenator* h = own.get();
-    *out = new quellix_hyphenator{base->language, h, std::move(own)};
+    *out = new quellix_hyphenator{base->language, h, std::move(own), base->dictionary};
     return QUELLIX_OK;
   });
 }

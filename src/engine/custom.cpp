@@ -125,8 +125,9 @@ Hyphenator withExceptions(const Hyphenator& h, std::string_view list, std::strin
 }
 
 Hyphenator withPatterns(const Hyphenator& h, Patterns patterns) {
+  // The patterns replace a dictionary's division too.
   return detail::hyphenatorLike(h, std::move(patterns), detail::exceptionsCell(h),
-                                hyphenatorLeftMin(h), hyphenatorRightMin(h));
+                                hyphenatorLeftMin(h), hyphenatorRightMin(h), false);
 }
 
 Hyphenator withPatternText(const Hyphenator& h, std::string_view text, std::string_view source) {

@@ -106,9 +106,6 @@ void render(const Exceptions& table, bool parenthesised, std::string& out) {
 }  // namespace
 
 Exceptions::Exceptions() noexcept = default;
-Exceptions::Exceptions(std::shared_ptr<const ExceptionTable> table) noexcept
-    : table_(std::move(table)) {}
-
 std::size_t Exceptions::size() const noexcept { return table_ ? table_->words.size() : 0; }
 
 std::vector<std::pair<std::u32string, Scores>> Exceptions::entries() const {

@@ -5,6 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "char_map.hpp"
@@ -21,9 +26,30 @@ Hyphenator hyphenatorWithCharMap(Lazy<CharMap> map, Lazy<Patterns> patterns,
                                  std::int64_t rightMin);
 
 // A hyphenator with base's normaliser (its character table too, if it has one) and the
-// given other fields. Throws std::bad_alloc.
+// given other fields; with base's dictionary too unless keepDictionary is false (new
+// patterns replace it). Throws std::bad_alloc.
 Hyphenator hyphenatorLike(const Hyphenator& base, Lazy<Patterns> patterns,
-                          Lazy<Exceptions> exceptions, std::int64_t leftMin, std::int64_t rightMin);
+                          Lazy<Exceptions> exceptions, std::int64_t leftMin, std::int64_t rightMin,
+                          bool keepDictionary = true);
+
+struct DictionaryData;
+
+// A hyphenator that divides with a libhyphen dictionary instead of patterns: map folds the
+// capital forms of its letters, patterns are its plain level's patterns as an ordinary trie
+// (what hyphenatorPatterns gives; the division does not use them). Throws std::bad_alloc.
+Hyphenator dictionaryHyphenator(std::shared_ptr<const DictionaryData> dictionary,
+                                Lazy<CharMap> map, Lazy<Patterns> patterns, std::int64_t leftMin,
+                                std::int64_t rightMin);
+
+// h's dictionary, or null. Never throws.
+const DictionaryData* hyphenatorDictionary(const Hyphenator& h) noexcept;
+
+// The breaks of word that a dictionary hyphenator makes without changing its spelling, as
+// breakPoints gives them (dictionary.cpp): writes the first min(count, out.size()) to out
+// and returns count. opaque marks characters no table knows. Throws what building h's
+// tables throws.
+std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
+                                  const std::uint8_t* opaque, std::span<std::size_t> out);
 
 // h's tables as Lazy cells, for deriving hyphenators that share them. Never throw.
 const Lazy<Patterns>& patternsCell(const Hyphenator& h) noexcept;
@@ -49,6 +75,11 @@ struct PatternReach {
   std::size_t after = 0;
 };
 PatternReach patternReach(const Hyphenator& h);
+
+// breakPoints(h, word, out) for a word of ASCII bytes (every byte below 0x80), the same
+// breaks, without turning the bytes into code points first: the way running text divides
+// most of its words. Throws as breakPoints. Thread-safe.
+std::size_t divideAsciiWord(const Hyphenator& h, std::string_view word, std::span<std::size_t> out);
 
 }  // namespace quellix::detail
 

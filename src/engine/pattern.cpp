@@ -279,7 +279,6 @@ void render(const PatternNode* root, bool parenthesised, std::string& out) {
 }  // namespace
 
 Patterns::Patterns() noexcept : root_(nullptr) {}
-Patterns::Patterns(const PatternNode* root) noexcept : root_(root) {}
 Patterns::Patterns(const Patterns& other) noexcept : root_(other.root_) { detail::retain(root_); }
 Patterns::Patterns(Patterns&& other) noexcept : root_(std::exchange(other.root_, nullptr)) {}
 Patterns& Patterns::operator=(const Patterns& other) noexcept {

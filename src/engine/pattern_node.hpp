@@ -9,7 +9,7 @@
 #include <memory>
 #include <span>
 
-#include "quellix/lazy.hpp"
+#include "once_cell.hpp"
 #include "quellix/pattern.hpp"
 
 namespace quellix::detail {

@@ -8,6 +8,7 @@
 #include "embedded_files.hpp"
 #include "hyphenator_internal.hpp"
 #include "language_table.hpp"
+#include "once_cell.hpp"
 #include "pattern_index.hpp"
 #include "pattern_node.hpp"
 #include "quellix/exception.hpp"

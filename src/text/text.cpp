@@ -30,24 +30,8 @@ void detail::TextHyphenatorAccess::setMinimumPart(TextHyphenator& t, std::size_t
   t.state_->minPart = std::max<std::size_t>(bytes, 1);
 }
 
-namespace {
-
-// The smallest TextOptions this library accepts (this version's; a later version that
-// adds fields keeps accepting it): a structSize below it cannot be a TextOptions at all.
-constexpr std::size_t kFirstTextOptionsSize = sizeof(TextOptions);
-
-TextOptions checked(TextOptions options) {
-  if (options.structSize < kFirstTextOptionsSize)
-    throw ArgumentError("TextOptions::structSize is " + std::to_string(options.structSize) +
-                        ", smaller than any TextOptions (" +
-                        std::to_string(kFirstTextOptionsSize) + "); leave it at its default");
-  return options;
-}
-
-}  // namespace
-
-TextHyphenator::TextHyphenator(const Hyphenator& h, TextOptions options)
-    : state_(std::make_unique<State>(h, checked(std::move(options)))) {}
+TextHyphenator::TextHyphenator(const Hyphenator& h, const TextOptions& options)
+    : state_(std::make_unique<State>(h, options)) {}
 TextHyphenator::~TextHyphenator() = default;
 TextHyphenator::TextHyphenator(TextHyphenator&&) noexcept = default;
 TextHyphenator& TextHyphenator::operator=(TextHyphenator&&) noexcept = default;
@@ -76,9 +60,10 @@ std::string hyphenateText(const Hyphenator& h, std::string_view text, const Text
   return out;
 }
 
-std::string hyphenateHtml(const Hyphenator& h, std::string_view html, TextOptions options) {
-  options.markup = TextMarkup::Html;
-  return hyphenateText(h, html, options);
+std::string hyphenateHtml(const Hyphenator& h, std::string_view html, const TextOptions& options) {
+  TextOptions asHtml = options;
+  asHtml.markup = TextMarkup::Html;
+  return hyphenateText(h, html, asHtml);
 }
 
 }  // namespace quellix

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "hyphenator_internal.hpp"
 #include "text_tokens.hpp"
 
 namespace quellix::detail {
@@ -96,15 +97,9 @@ void TokenWriter::writeAsciiPart(std::string_view text, std::size_t first, std::
     }
     if (upper && !lower) return;
   }
-  // Words are short: their letters go on the stack.
-  char32_t local[64];
-  if (length > std::size(local)) letters_.resize(length);
-  char32_t* const letters = length > std::size(local) ? letters_.data() : local;
-  for (std::size_t k = 0; k < length; ++k) letters[k] = static_cast<unsigned char>(text[first + k]);
   if (breaks_.size() < length + 1) breaks_.resize(length + 1);
   const std::size_t count = std::min(
-      breakPoints(language_->hyphenator(), std::u32string_view(letters, length), breaks_),
-      breaks_.size());
+      divideAsciiWord(language_->hyphenator(), text.substr(first, length), breaks_), breaks_.size());
   // The part with its hyphens, made up in one piece when it is short (it nearly always
   // is) and appended at once.
   const std::string_view hyphen = options_.hyphen;

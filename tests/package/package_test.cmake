@@ -46,33 +46,46 @@ if(STEP STREQUAL "install")
       message(FATAL_ERROR "not installed: ${file}")
     endif()
   endforeach()
-  # libquellix.so -> libquellix.so.MAJOR (the SONAME) -> libquellix.so.VERSION
-  string(REGEX MATCH "^[0-9]+" soversion "${VERSION}")
+  # libquellix.so -> libquellix.so.SOVERSION (the SONAME) -> libquellix.so.VERSION
   file(READ_SYMLINK "${STAGE}/${LIBDIR}/libquellix.so" link)
-  file(READ_SYMLINK "${STAGE}/${LIBDIR}/libquellix.so.${soversion}" solink)
-  if(NOT link STREQUAL "libquellix.so.${soversion}" OR NOT solink STREQUAL "libquellix.so.${VERSION}")
+  file(READ_SYMLINK "${STAGE}/${LIBDIR}/libquellix.so.${SOVERSION}" solink)
+  if(NOT link STREQUAL "libquellix.so.${SOVERSION}" OR NOT solink STREQUAL "libquellix.so.${VERSION}")
     message(FATAL_ERROR "unexpected library links: ${link}, ${solink}")
   endif()
   file(STRINGS "${STAGE}/${LIBDIR}/pkgconfig/quellix.pc" prefix_line REGEX "^prefix=")
   if(NOT prefix_line STREQUAL "prefix=${STAGE}")
     message(FATAL_ERROR "quellix.pc names the wrong prefix: ${prefix_line}")
   endif()
-  if(HAVE_TOOL AND TOOL_RPATH)
-    # Runs without LD_LIBRARY_PATH: the tool finds the library through its relative rpath.
-    run("${STAGE}/bin/quellix-hyphenate" --version)
-    expect_output_has("${VERSION}")
-  elseif(HAVE_TOOL)
-    # Installed for a system library directory, where it carries no rpath.
-    run("${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${STAGE}/${LIBDIR}"
-      "${STAGE}/bin/quellix-hyphenate" --version)
-    expect_output_has("${VERSION}")
+  foreach(document LICENSE README.md NEWS.md)
+    if(NOT EXISTS "${STAGE}/share/doc/quellix/${document}")
+      message(FATAL_ERROR "not installed: share/doc/quellix/${document}")
+    endif()
+  endforeach()
+  if(HAVE_TOOL)
+    # The tool finds the library relative to itself, in this prefix and in a second one,
+    # whatever prefix the build was configured for: no LD_LIBRARY_PATH helps it.
+    set(second "${STAGE}-second")
+    file(REMOVE_RECURSE "${second}")
+    run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${second}")
+    foreach(prefix "${STAGE}" "${second}")
+      run("${CMAKE_COMMAND}" -E env --unset=LD_LIBRARY_PATH
+        "${prefix}/bin/quellix-hyphenate" --version)
+      expect_output_has("${VERSION}")
+      if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux")
+        # The C library's loader names the library it chose.
+        run("${CMAKE_COMMAND}" -E env --unset=LD_LIBRARY_PATH LD_TRACE_LOADED_OBJECTS=1
+          "${prefix}/bin/quellix-hyphenate")
+        expect_output_has("libquellix.so.${SOVERSION} => ${prefix}/")
+      endif()
+    endforeach()
+    file(REMOVE_RECURSE "${second}")
   endif()
 
 elseif(STEP STREQUAL "find_package")
   file(REMOVE_RECURSE "${WORK}")
   run("${CMAKE_COMMAND}" -S "${here}/consumer" -B "${WORK}" -G "${GENERATOR}"
     "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
-    "-DCMAKE_PREFIX_PATH=${STAGE}" "-DTOOL_SOURCE=${TOOL_SOURCE}"
+    "-DCMAKE_PREFIX_PATH=${STAGE}" "-DVERSION=${VERSION}" "-DTOOL_SOURCE=${TOOL_SOURCE}"
     "-DTOOL_INCLUDE_DIR=${TOOL_INCLUDE_DIR}")
   run("${CMAKE_COMMAND}" --build "${WORK}")
   if(NOT EN_US)
@@ -81,6 +94,8 @@ elseif(STEP STREQUAL "find_package")
   endif()
   run("${WORK}/app")  # the build tree's rpath points into STAGE
   expect_output_has("quellix ${VERSION}: as-so-ciate")
+  run("${WORK}/hyphen_app" "${WORK}/hyph_test.dic")
+  expect_output_has("hyphen.h: asz=szony=nyal (0300010000)")
   if(TOOL_SOURCE)
     # The command-line tool, built from the installed headers like any other program.
     run("${WORK}/tool" --language en-us hyphenation)
@@ -117,6 +132,17 @@ elseif(STEP STREQUAL "pkg_config")
   expect_output_has("quellix ${VERSION}: as-so-ciate")
   run("${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${STAGE}/${LIBDIR}" "${WORK}/app_c")
   expect_output_has("C: as-so-ciate")
+  # quellix-hyphen.pc: a libhyphen program, unchanged, finds <hyphen.h> and links.
+  run("${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${STAGE}/${LIBDIR}/pkgconfig"
+    "${PKG_CONFIG}" --cflags --libs quellix-hyphen)
+  string(STRIP "${run_output}" pkg_hyphen_flags)
+  separate_arguments(pkg_hyphen_flags UNIX_COMMAND "${pkg_hyphen_flags}")
+  run("${CC}" ${c_flags} -std=c99 -c "${here}/consumer/hyphen_main.c" ${pkg_hyphen_flags}
+    -o "${WORK}/hyphen_app.o")
+  run("${CXX}" ${cxx_flags} "${WORK}/hyphen_app.o" ${pkg_hyphen_flags} -o "${WORK}/hyphen_app")
+  run("${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${STAGE}/${LIBDIR}" "${WORK}/hyphen_app"
+    "${WORK}/hyph_test.dic")
+  expect_output_has("hyphen.h: asz=szony=nyal (0300010000)")
 
 elseif(STEP STREQUAL "subproject")
   file(REMOVE_RECURSE "${WORK}")

@@ -1,0 +1,242 @@
+// libquellix-hyphen: libhyphen's C interface (quellix/compat/hyphen.h) over quellix's
+// dictionary hyphenators. No exception crosses into C: a failure to load gives NULL, and the
+// hyphenate functions, which libhyphen cannot make fail, give -1 only when memory runs out.
+#include "hyphen.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "quellix/dictionary.hpp"
+#include "quellix/hyphenator.hpp"
+#include "quellix/text.hpp"
+
+namespace {
+
+// A dictionary: the HyphenDict callers read first, so that the pointer they hold is this
+// object's, then the hyphenator and the strings the fields point to.
+struct Dictionary {
+  HyphenDict top{};
+  HyphenDict next{};
+  quellix::Hyphenator hyphenator;
+  std::string noHyphen;
+  bool utf8 = true;
+
+  explicit Dictionary(quellix::Hyphenator h) : hyphenator(std::move(h)) {}
+};
+
+char narrow(std::int64_t value) { return static_cast<char>(std::clamp<std::int64_t>(value, 0, 127)); }
+
+HyphenDict* make(quellix::Hyphenator h) {
+  const std::optional<quellix::DictionaryInfo> info = quellix::dictionaryInfo(h);
+  auto* d = new Dictionary(std::move(h));
+  HyphenDict& top = d->top;
+  top.lhmin = narrow(info->leftMin);
+  top.rhmin = narrow(info->rightMin);
+  top.clhmin = narrow(info->compoundLeftMin);
+  top.crhmin = narrow(info->compoundRightMin);
+  for (const std::string& item : info->noHyphen) {
+    std::u32string text;
+    for (std::size_t at = 0; at < item.size();) {
+      // The item is UTF-8; the field holds it in the dictionary's encoding.
+      const quellix::Utf8Char c = quellix::firstUtf8Char(std::string_view(item).substr(at));
+      text += c.code;
+      at += c.length;
+    }
+    d->noHyphen += quellix::encodeDictionaryText(d->hyphenator, text);
+    d->noHyphen += '\0';
+  }
+  if (!info->noHyphen.empty()) {
+    top.nohyphen = d->noHyphen.data();
+    top.nohyphenl = static_cast<int>(info->noHyphen.size()) - 1;
+  }
+  std::strncpy(top.cset, info->encoding.c_str(), MAX_NAME - 1);
+  top.utf8 = info->utf8 ? 1 : 0;
+  d->utf8 = info->utf8;
+  top.nextlevel = &d->next;
+  // The plain level as libhyphen shows it: without NEXTLEVEL it repeats the file's margins.
+  d->next.utf8 = top.utf8;
+  std::memcpy(d->next.cset, top.cset, MAX_NAME);
+  if (!info->nextLevel) {
+    d->next.lhmin = top.lhmin;
+    d->next.rhmin = top.rhmin;
+  }
+  return &d->top;
+}
+
+Dictionary& of(HyphenDict* dict) { return *reinterpret_cast<Dictionary*>(dict); }
+
+HyphenDict* loadBytes(std::string_view bytes, std::string_view source) {
+  try {
+    return make(quellix::readDictionary(bytes, source));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+// Scratch of this thread, reused from word to word.
+struct WordScratch {
+  std::u32string word;
+  std::vector<std::size_t> byteOf;  // byteOf[k]: where character k starts; one more at the end
+  quellix::DictionaryValues values;
+  std::string text;
+};
+thread_local WordScratch scratch;
+
+// word's characters as the dictionary reads them (a malformed UTF-8 byte is a character of
+// its own), with the byte offset of each.
+void decode(Dictionary& d, std::string_view word, WordScratch& s) {
+  s.word = quellix::decodeDictionaryText(d.hyphenator, word);
+  s.byteOf.clear();
+  if (!d.utf8) {
+    for (std::size_t k = 0; k <= word.size(); ++k) s.byteOf.push_back(k);
+    return;
+  }
+  std::size_t at = 0;
+  while (at < word.size()) {
+    s.byteOf.push_back(at);
+    const std::size_t length = quellix::firstUtf8Char(word.substr(at)).length;
+    at += length == 0 ? 1 : length;
+  }
+  s.byteOf.push_back(word.size());
+}
+
+int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, char* hyphenated,
+              char*** rep, int** pos, int** cut, const quellix::DictionaryMargins* margins) {
+  try {
+    Dictionary& d = of(dict);
+    WordScratch& s = scratch;
+    const std::string_view bytes(word, static_cast<std::size_t>(std::max(word_size, 0)));
+    decode(d, bytes, s);
+    quellix::dictionaryValues(d.hyphenator, s.word, s.values, margins);
+    const std::vector<std::uint8_t>& values = s.values.values;
+    for (std::size_t k = 0; k < values.size(); ++k) hyphens[k] = static_cast<char>('0' + values[k]);
+    hyphens[values.size()] = '\0';
+    if (rep != nullptr && pos != nullptr && cut != nullptr && !s.values.changes.empty()) {
+      const std::size_t n = bytes.size();
+      if (*rep == nullptr) {
+        *rep = static_cast<char**>(std::calloc(n, sizeof(char*)));
+        *pos = static_cast<int*>(std::calloc(n, sizeof(int)));
+        *cut = static_cast<int*>(std::calloc(n, sizeof(int)));
+        if (*rep == nullptr || *pos == nullptr || *cut == nullptr) throw std::bad_alloc();
+      }
+      for (const quellix::SpellingBreak& b : s.values.changes) {
+        const std::size_t i = b.position - 1;
+        const std::string change = quellix::encodeDictionaryText(d.hyphenator, b.lineEnd + U"=" + b.nextStart);
+        std::free((*rep)[i]);
+        (*rep)[i] = static_cast<char*>(std::malloc(change.size() + 1));
+        if ((*rep)[i] == nullptr) throw std::bad_alloc();
+        std::memcpy((*rep)[i], change.c_str(), change.size() + 1);
+        (*pos)[i] = static_cast<int>(b.position - b.replacedBegin);
+        (*cut)[i] = static_cast<int>(b.replacedEnd - b.replacedBegin);
+      }
+    }
+    if (hyphenated != nullptr) {
+      // The word with '=' at each break; a non-standard break writes its change over the
+      // characters it replaces.
+      std::string& out = s.text;
+      out.clear();
+      std::size_t from = 0;  // the next character not yet written
+      std::size_t change = 0;
+      for (std::size_t i = 0; i < values.size(); ++i) {
+        while (change < s.values.changes.size() && s.values.changes[change].position - 1 < i) ++change;
+        if (!(values[i] & 1u)) continue;
+        const quellix::SpellingBreak* b =
+            change < s.values.changes.size() && s.values.changes[change].position - 1 == i
+                ? &s.values.changes[change] : nullptr;
+        if (b == nullptr) {
+          if (i + 1 < from) continue;
+          out.append(bytes.substr(s.byteOf[from], s.byteOf[i + 1] - s.byteOf[from]));
+          out += '=';
+          from = i + 1;
+          continue;
+        }
+        if (b->replacedBegin < from) continue;
+        out.append(bytes.substr(s.byteOf[from], s.byteOf[b->replacedBegin] - s.byteOf[from]));
+        out += quellix::encodeDictionaryText(d.hyphenator, b->lineEnd + U"=" + b->nextStart);
+        from = b->replacedEnd;
+      }
+      out.append(bytes.substr(s.byteOf[from]));
+      std::memcpy(hyphenated, out.c_str(), out.size() + 1);
+    }
+    return 0;
+  } catch (...) {
+    return -1;
+  }
+}
+
+}  // namespace
+
+// The library exports the functions of hyphen.h and nothing else.
+#if defined(_WIN32)
+#define HNJ_EXPORT __declspec(dllexport)
+#else
+#define HNJ_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" {
+
+HNJ_EXPORT HyphenDict* hnj_hyphen_load(const char* fn) {
+  if (fn == nullptr) return nullptr;
+  try {
+    return make(quellix::loadDictionary(fn));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+HNJ_EXPORT HyphenDict* hnj_hyphen_load_file(FILE* f) {
+  if (f == nullptr) return nullptr;
+  std::string bytes;
+  char chunk[1 << 16];
+  for (;;) {
+    const std::size_t n = std::fread(chunk, 1, sizeof chunk, f);
+    bytes.append(chunk, n);
+    if (bytes.size() > quellix::kMaxFileBytes) return nullptr;
+    if (n < sizeof chunk) break;
+  }
+  if (std::ferror(f)) return nullptr;
+  return loadBytes(bytes, "dictionary");
+}
+
+HNJ_EXPORT HyphenDict* hnj_hyphen_load_data(const char* data, size_t length) {
+  if (data == nullptr) return nullptr;
+  return loadBytes(std::string_view(data, length), "dictionary");
+}
+
+HNJ_EXPORT void hnj_hyphen_free(HyphenDict* dict) {
+  if (dict != nullptr) delete &of(dict);
+}
+
+HNJ_EXPORT int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens) {
+  try {
+    Dictionary& d = of(dict);
+    WordScratch& s = scratch;
+    decode(d, std::string_view(word, static_cast<std::size_t>(std::max(word_size, 0))), s);
+    quellix::dictionaryFirstLevelValues(d.hyphenator, s.word, s.values);
+    for (std::size_t k = 0; k < s.values.values.size(); ++k)
+      hyphens[k] = static_cast<char>('0' + s.values.values[k]);
+    hyphens[s.values.values.size()] = '\0';
+    return 0;
+  } catch (...) {
+    return -1;
+  }
+}
+
+HNJ_EXPORT int hnj_hyphen_hyphenate2(HyphenDict* dict, const char* word, int word_size, char* hyphens,
+                          char* hyphenated_word, char*** rep, int** pos, int** cut) {
+  return hyphenate(dict, word, word_size, hyphens, hyphenated_word, rep, pos, cut, nullptr);
+}
+
+HNJ_EXPORT int hnj_hyphen_hyphenate3(HyphenDict* dict, const char* word, int word_size, char* hyphens,
+                          char* hyphword, char*** rep, int** pos, int** cut, int lhmin, int rhmin,
+                          int clhmin, int crhmin) {
+  const quellix::DictionaryMargins margins{lhmin, rhmin, clhmin, crhmin};
+  return hyphenate(dict, word, word_size, hyphens, hyphword, rep, pos, cut, &margins);
+}
+
+}  // extern "C"

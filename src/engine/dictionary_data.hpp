@@ -1,0 +1,123 @@
+// The contents of a libhyphen dictionary (.dic) as the engine divides with them: its pattern
+// levels, matched the way libhyphen matches them, its margins and its NOHYPHEN list.
+// Internal to the library.
+#ifndef QUELLIX_SRC_ENGINE_DICTIONARY_DATA_HPP
+#define QUELLIX_SRC_ENGINE_DICTIONARY_DATA_HPP
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pattern_index.hpp"
+#include "single_byte_encodings.hpp"
+
+namespace quellix::detail {
+
+// A change of spelling at a break: the characters [begin, begin + cut) of a matched pattern's
+// letters (its leading dot not counted) are written lineEnd + nextStart when the word
+// breaks after letter begin + pos - 1.
+struct DictionaryChange {
+  std::u32string lineEnd;    // the change before its '='
+  std::u32string nextStart;  // the change after its '='
+};
+
+// One pattern set. A word is read framed by dots, one character at a time; after each, the
+// state is the longest suffix of what was read that begins some pattern, and only the
+// pattern equal to that suffix, if there is one, gives its values: a pattern that is a
+// suffix of a longer matching one does not count (libhyphen's reading, which its
+// dictionaries are prepared for).
+struct DictionaryLevel {
+  struct Pattern {
+    std::uint32_t valuesBegin = 0;  // its values[length + 1] in DictionaryLevel::values
+    std::uint32_t length = 0;       // letters, dots included
+    std::int32_t change = -1;       // index in changes, or -1 for a standard pattern
+    // A break at value index t in (changeBegin, changeBegin + changeCut] is made with the
+    // change, which replaces letters [changeBegin, changeBegin + changeCut) of the pattern
+    // (its leading dot counted).
+    std::uint32_t changeBegin = 0;
+    std::uint32_t changeCut = 0;
+  };
+
+  std::unique_ptr<const PatternIndex> index;  // null for a level without patterns
+  std::vector<std::uint32_t> fallback;        // per slot: the longest proper suffix's slot
+  std::vector<std::uint32_t> patternOf;       // per slot: 1 + index in patterns, 0 none
+  std::vector<Pattern> patterns;
+  std::vector<std::uint8_t> values;
+  std::vector<DictionaryChange> changes;
+  // Whether every pattern has a letter other than '.': then a word none of whose characters
+  // is in the level's alphabet gets nothing from it.
+  bool needsLetter = true;
+
+  // The quick reading: per slot, the 16 values of its pattern aligned to the pattern's end
+  // (windows[windowOf[slot] & kWindowMask]; 0: none), for patterns of at most 15 letters;
+  // kLong marks a longer pattern, which is applied one value at a time, and kChange one
+  // with a change, after which the word is read again keeping track of changes.
+  static constexpr std::size_t kWidth = 16;
+  static constexpr std::uint32_t kLong = 0x80000000u;
+  static constexpr std::uint32_t kChange = 0x40000000u;
+  static constexpr std::uint32_t kWindowMask = 0x3fffffffu;
+  std::vector<std::uint32_t> windowOf;
+  std::vector<std::array<std::uint8_t, kWidth>> windows;
+  bool anyChange = false;
+
+  bool empty() const noexcept { return index == nullptr; }
+};
+
+// A read dictionary. Immutable once made; shared by every hyphenator made from it.
+struct DictionaryData {
+  std::string source;
+  std::string encodingName;                          // the first line, as written
+  const SingleByteEncoding* encoding = nullptr;      // null: UTF-8
+  // The top level's settings, as the file gives them (0 where it gives none), and as they
+  // are used: a dictionary without NEXTLEVEL gets the compound margins of its plain margins
+  // (or 3) and the default NOHYPHEN list, as libhyphen gives it.
+  std::int64_t leftMin = 0, rightMin = 0, compoundLeftMin = 0, compoundRightMin = 0;
+  std::vector<std::u32string> noHyphen;
+  bool explicitLevels = false;  // the file has NEXTLEVEL
+  DictionaryLevel compound;     // the first level: compound boundaries
+  DictionaryLevel plain;        // the second: the breaks within a part
+  std::size_t patternCount[2] = {0, 0};
+  // Lower-case letters of the changes, with the upper-case form each takes in a word
+  // written in capitals (sorted by the lower-case letter).
+  std::vector<std::pair<char32_t, char32_t>> upperOfChangeLetters;
+};
+
+// Reads a dictionary. Throws DictionaryError naming source, the line and the byte offset of
+// what is wrong; std::bad_alloc.
+std::shared_ptr<const DictionaryData> readDictionaryData(std::string_view bytes,
+                                                         std::string_view source);
+
+// The value of every boundary of a word and the change each break brings, as libhyphen's
+// hnj_hyphen_hyphenate3 gives them; see divideDictionaryWord.
+struct DictionaryResult {
+  struct Change {
+    const DictionaryChange* text = nullptr;  // null: a standard break (or none)
+    std::int32_t begin = 0;  // the first character of the word it replaces
+    std::uint32_t cut = 0;   // how many it replaces
+  };
+  std::vector<std::uint8_t> values;  // values[i]: the boundary after character i
+  std::vector<Change> changes;       // per boundary
+};
+
+struct DictionaryMargins {
+  std::int64_t left = 0, right = 0, compoundLeft = 0, compoundRight = 0;
+};
+
+// Divides word (code points, matched exactly as given) with d and the given margins: fills
+// out.values with n values, one per character, each the largest value of the patterns that
+// decide that boundary, 0 where a margin, NOHYPHEN or a leading or trailing digit rules a
+// break out. out is reused from call to call.
+void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
+                          const DictionaryMargins& margins, DictionaryResult& out);
+
+// The values the first level alone gives word, without margins (libhyphen's
+// hnj_hyphen_hyphenate). Fills out.values with n values.
+void firstLevelValues(const DictionaryData& d, std::u32string_view word, DictionaryResult& out);
+
+}  // namespace quellix::detail
+
+#endif

@@ -1,0 +1,154 @@
+// Reading libhyphen dictionaries: the examples of non-standard hyphenation, what the ordinary
+// hyphenator and running text make of a non-standard break, encodings, and the errors of
+// malformed files.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "quellix/custom.hpp"
+#include "quellix/dictionary.hpp"
+#include "quellix/hyphenator.hpp"
+#include "quellix/text.hpp"
+
+namespace {
+
+using quellix::Hyphenator;
+
+// The examples of libhyphen's README.nonstandard, with the old German orthography's
+// Schiffahrt and the Hungarian double digraphs.
+const char* const kNonStandard =
+    "UTF-8\n"
+    "LEFTHYPHENMIN 2\n"
+    "RIGHTHYPHENMIN 2\n"
+    "% old German orthography\n"
+    ".schif1fahrt/ff=f,5,2\n"
+    "1ta\n"
+    ".as3szon/sz=sz,2,3\n"
+    "n1nyal./ny=ny,1,3\n"
+    "l·1l/l=l\n"
+    "a1atje./a=t,1,3\n"
+    "2s1sz\n";
+
+std::string joined(const std::vector<std::string>& pieces) {
+  std::string out;
+  for (const std::string& piece : pieces) out += (out.empty() ? "" : "-") + piece;
+  return out;
+}
+
+TEST(Dictionary, NonStandardBreaksChangeTheSpelling) {
+  const Hyphenator h = quellix::readDictionary(kNonStandard, "nonstandard.dic");
+  struct Case {
+    const char* word;
+    const char* withChanges;  // hyphenateWithChanges
+    const char* plain;        // hyphenate: the spelling unchanged
+  };
+  const Case cases[] = {
+      {"schiffahrt", "schiff-fahrt", "schiffahrt"},
+      {"Schiffahrt", "Schiff-fahrt", "Schiffahrt"},
+      {"SCHIFFAHRT", "SCHIFF-FAHRT", "SCHIFFAHRT"},
+      {"asszonnyal", "asz-szony-nyal", "asszonnyal"},
+      {"paral·lel", "paral-lel", "paral·lel"},
+      {"omaatje", "oma-tje", "omaatje"},
+      {"tatata", "ta-ta-ta", "ta-ta-ta"},  // standard breaks only
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(joined(quellix::hyphenateWithChanges(h, std::string_view(c.word))), c.withChanges) << c.word;
+    std::vector<std::string> plain;
+    const std::string word = c.word;
+    for (std::string_view piece : quellix::hyphenate(h, std::string_view(word))) plain.emplace_back(piece);
+    EXPECT_EQ(joined(plain), c.plain) << c.word;
+  }
+  // Each break with what it replaces: schiffahrt's "f" before the break becomes "ff".
+  const std::vector<quellix::SpellingBreak> breaks = quellix::breaksWithChanges(h, U"schiffahrt");
+  ASSERT_EQ(breaks.size(), 1u);
+  EXPECT_EQ(breaks[0], (quellix::SpellingBreak{5, 4, 6, U"ff", U"f"}));
+}
+
+TEST(Dictionary, RunningTextLeavesNonStandardBreaksOutAndKeepsTheOthers) {
+  const Hyphenator h = quellix::readDictionary(kNonStandard, "nonstandard.dic");
+  quellix::TextOptions options;
+  options.hyphen = "-";
+  options.minWordLength = 1;
+  // "asszonnyal" has only non-standard breaks; "tatata" only standard ones.
+  EXPECT_EQ(quellix::hyphenateText(h, "asszonnyal tatata Schiffahrt", options),
+            "asszonnyal ta-ta-ta Schiffahrt");
+  options.markup = quellix::TextMarkup::Html;
+  EXPECT_EQ(quellix::hyphenateText(h, "<p>tatata asszonnyal</p>", options), "<p>ta-ta-ta asszonnyal</p>");
+}
+
+TEST(Dictionary, DerivedHyphenatorsKeepTheDictionaryUnlessPatternsReplaceIt) {
+  const Hyphenator h = quellix::readDictionary(kNonStandard, "nonstandard.dic");
+  EXPECT_EQ(joined(quellix::hyphenateWithChanges(quellix::withMargins(h, 3, 2), std::string_view("tatata"))),
+            "tata-ta");
+  const Hyphenator listed = quellix::withExceptions(h, "schif-fahrt\n");
+  EXPECT_EQ(joined(quellix::hyphenateWithChanges(listed, std::string_view("schiffahrt"))), "schif-fahrt");
+  EXPECT_EQ(joined(quellix::hyphenateWithChanges(listed, std::string_view("asszonnyal"))), "asz-szony-nyal");
+  EXPECT_TRUE(quellix::dictionaryInfo(listed).has_value());
+  const Hyphenator replaced = quellix::withPatternText(h, "1t\n");
+  EXPECT_FALSE(quellix::dictionaryInfo(replaced).has_value());
+  EXPECT_EQ(joined(quellix::hyphenateWithChanges(replaced, std::string_view("atata"))), "ata-ta");
+}
+
+TEST(Dictionary, EncodingsAndSettings) {
+  // ISO8859-2: 0xB9 is š; KOI8-R: 0xC1 0xC2 are а б.
+  const Hyphenator latin2 = quellix::readDictionary("ISO8859-2\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\na1\xB9\n");
+  EXPECT_EQ(joined(quellix::hyphenateWithChanges(latin2, std::string_view("aša"))), "a-ša");
+  const Hyphenator koi8 = quellix::readDictionary("KOI8-R\r\nLEFTHYPHENMIN 1\r\nRIGHTHYPHENMIN 1\r\n\xC1\x31\xC2\r\n");
+  EXPECT_EQ(joined(quellix::hyphenateWithChanges(koi8, std::string_view("абаб"))), "а-ба-б");
+  EXPECT_EQ(quellix::encodeDictionaryText(koi8, U"аб"), "\xC1\xC2");
+
+  const auto info = quellix::dictionaryInfo(quellix::readDictionary(
+      "UTF-8\nLEFTHYPHENMIN 1\nCOMPOUNDRIGHTHYPHENMIN 4\nNOHYPHEN -,’\n1-1\nNEXTLEVEL\na1b\n", "d.dic"));
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->source, "d.dic");
+  EXPECT_TRUE(info->utf8);
+  EXPECT_EQ(info->leftMin, 1);
+  EXPECT_EQ(info->rightMin, 0);
+  EXPECT_EQ(info->compoundRightMin, 4);
+  EXPECT_EQ(info->noHyphen, (std::vector<std::string>{"-", "’"}));
+  EXPECT_TRUE(info->nextLevel);
+  EXPECT_EQ(info->compoundPatterns, 1u);
+  EXPECT_EQ(info->patterns, 1u);
+  // Without NEXTLEVEL, libhyphen's defaults: compound margins from the plain ones or 3.
+  const auto plain = quellix::dictionaryInfo(quellix::readDictionary("ISO8859-1\nRIGHTHYPHENMIN 4\na1b\n"));
+  EXPECT_EQ(plain->compoundLeftMin, 3);
+  EXPECT_EQ(plain->compoundRightMin, 4);
+  EXPECT_EQ(plain->noHyphen, (std::vector<std::string>{"'", "-"}));
+}
+
+TEST(Dictionary, MalformedFilesAreRejectedWithFileLineAndByte) {
+  struct Case {
+    const char* bytes;
+    const char* message;  // the message names source, line and byte offset
+  };
+  const Case cases[] = {
+      {"", "bad.dic: line 1, byte offset 0: empty"},
+      {"EBCDIC\na1b\n", "bad.dic: line 1, byte offset 0: the first line names no known encoding ('EBCDIC'"},
+      {"UTF-8\na1b\nc\xFF" "1d\n", "bad.dic: line 3, byte offset 11: not UTF-8"},
+      {"ISO8859-7\na1\xAE\n", "bad.dic: line 2, byte offset 12: byte 0xAE is not a character of ISO8859-7"},
+      {"UTF-8\nf1f/ff,1,2\n", "bad.dic: line 2, byte offset 6: malformed non-standard pattern: its change needs one '='"},
+      {"UTF-8\nf1f/f=f,x,2\n", "line 2, byte offset 6: malformed non-standard pattern: change,start,cut needs two numbers"},
+      {"UTF-8\nf1f/f=f,2\n", "change,start,cut needs two numbers"},
+      {"UTF-8\nf1f/f=f,0,1\n", "start 0 and cut 1 leave its 2 letters"},
+      {"UTF-8\n.f1f/f=f,2,2\n", "start 2 and cut 2 leave its 2 letters"},
+      {"UTF-8\nLEFTHYPHENMIN two\n", "line 2, byte offset 6: LEFTHYPHENMIN needs a number"},
+      {"UTF-8\nNEXTLEVEL\na1b\nNEXTLEVEL\n", "line 4, byte offset 20: NEXTLEVEL may appear only once"},
+  };
+  for (const Case& c : cases) {
+    try {
+      (void)quellix::readDictionary(c.bytes, "bad.dic");
+      ADD_FAILURE() << "accepted: " << c.bytes;
+    } catch (const quellix::DictionaryError& error) {
+      EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+    }
+  }
+  EXPECT_THROW((void)quellix::loadDictionary("/nonexistent/hyph_xx.dic"), quellix::FileError);
+  std::string huge = "UTF-8\n" + std::string(quellix::kMaxLineBytes + 1, 'a');
+  EXPECT_THROW((void)quellix::readDictionary(huge), quellix::ArgumentError);
+  // Lenient where libhyphen is and Debian's dictionaries need it: a digit in a change (the
+  // Hungarian dictionary has one), runs of digits, lines after a pattern's first blank.
+  EXPECT_NO_THROW((void)quellix::readDictionary("UTF-8\n.mas5száz8s3zok1ni/sz=3,1,1,14\na12b c1d\n"));
+}
+
+}  // namespace
