@@ -1,16 +1,24 @@
-# Checks the README's examples against examples/ (run by the readme_examples test).
+# Checks the documentation's examples against examples/ (run by the readme_examples test).
 #
-# For every NAME of EXAMPLES, README holds "<!-- example: NAME -->" right before a code
-# block and, after it, a ```text block with the program's output. The code block must
-# appear verbatim in SOURCE_DIR/NAME.cpp (or .c), and BINARY_DIR/example_NAME must print
-# exactly the text block. Strings are searched, never split into lists, so the code's
-# semicolons and brackets need no escaping.
+# PAGES lists the pages read: README.md first, then docs/*.md and the package pages. For
+# every NAME of EXAMPLES, one page holds "<!-- example: NAME -->" right before a code block
+# and, after it, a ```text block with the program's output. The code block must appear
+# verbatim in SOURCE_DIR/NAME.cpp (or .c), and BINARY_DIR/example_NAME must print exactly
+# the text block. Strings are searched, never split into lists, so the code's semicolons
+# and brackets need no escaping.
 #
-# With TOOL (the built quellix-hyphenate), the quick start is checked too: the ```sh block
-# after "<!-- quick start -->" runs ./build/release/tools/quellix-hyphenate with some
-# arguments, and the ```text block after it is what those runs print together.
-file(READ "${README}" readme)
+# With TOOL (the built quellix-hyphenate), README.md's quick start is checked too: the
+# ```sh block after "<!-- quick start -->" runs ./build/release/tools/quellix-hyphenate
+# with some arguments, and the ```text block after it is what those runs print together.
 set(failures "")
+set(page_count 0)
+foreach(page IN LISTS PAGES)
+  file(READ "${page}" page_text_${page_count})
+  file(RELATIVE_PATH page_name_${page_count} "${PROJECT_DIR}" "${page}")
+  math(EXPR page_count "${page_count} + 1")
+endforeach()
+set(readme "${page_text_0}")
+math(EXPR last_page "${page_count} - 1")
 
 # The text between the fence line that starts at or after `from` and its closing fence,
 # and the position after that fence; "" and -1 when there is no such block.
@@ -35,18 +43,26 @@ function(block_after text from out_body out_end)
 endfunction()
 
 foreach(name IN LISTS EXAMPLES)
-  string(FIND "${readme}" "<!-- example: ${name} -->\n" marker)
+  set(marker -1)
+  foreach(index RANGE ${last_page})
+    string(FIND "${page_text_${index}}" "<!-- example: ${name} -->\n" marker)
+    if(NOT marker EQUAL -1)
+      set(text "${page_text_${index}}")
+      set(page "${page_name_${index}}")
+      break()
+    endif()
+  endforeach()
   if(marker EQUAL -1)
-    string(APPEND failures "README.md has no example marker for ${name}\n")
+    string(APPEND failures "no page has an example marker for ${name}\n")
     continue()
   endif()
-  block_after("${readme}" ${marker} code code_end)
+  block_after("${text}" ${marker} code code_end)
   set(expected_end -1)
   if(NOT code_end EQUAL -1)
-    block_after("${readme}" ${code_end} expected expected_end)
+    block_after("${text}" ${code_end} expected expected_end)
   endif()
   if(expected_end EQUAL -1)
-    string(APPEND failures "README.md: example ${name} lacks its code or its output block\n")
+    string(APPEND failures "${page}: example ${name} lacks its code or its output block\n")
     continue()
   endif()
 
@@ -57,7 +73,7 @@ foreach(name IN LISTS EXAMPLES)
   file(READ "${source}" program)
   string(FIND "${program}" "${code}" found)
   if(found EQUAL -1)
-    string(APPEND failures "${source} does not hold the README's code of example ${name}\n")
+    string(APPEND failures "${source} does not hold the code of example ${name} in ${page}\n")
   endif()
 
   execute_process(COMMAND "${BINARY_DIR}/example_${name}"
@@ -66,7 +82,7 @@ foreach(name IN LISTS EXAMPLES)
     string(APPEND failures "example_${name} exited with ${status}: ${errors}\n")
   elseif(NOT output STREQUAL "${expected}\n")
     string(APPEND failures
-      "example_${name} printed\n${output}\nbut README.md says\n${expected}\n")
+      "example_${name} printed\n${output}\nbut ${page} says\n${expected}\n")
   endif()
 endforeach()
 
@@ -103,4 +119,4 @@ if(failures)
   message(FATAL_ERROR "${failures}")
 endif()
 list(LENGTH EXAMPLES count)
-message(STATUS "${count} README examples match their programs")
+message(STATUS "${count} examples of ${page_count} pages match their programs")

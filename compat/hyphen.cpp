@@ -25,6 +25,7 @@ struct Dictionary {
   quellix::Hyphenator hyphenator;
   std::string noHyphen;
   bool utf8 = true;
+  std::u32string charOfByte;  // a single-byte dictionary's character of each byte
 
   explicit Dictionary(quellix::Hyphenator h) : hyphenator(std::move(h)) {}
 };
@@ -57,6 +58,12 @@ HyphenDict* make(quellix::Hyphenator h) {
   std::strncpy(top.cset, info->encoding.c_str(), MAX_NAME - 1);
   top.utf8 = info->utf8 ? 1 : 0;
   d->utf8 = info->utf8;
+  if (!d->utf8) {
+    d->charOfByte.resize(256);
+    for (int byte = 0; byte < 256; ++byte)
+      d->charOfByte[static_cast<std::size_t>(byte)] =
+          quellix::decodeDictionaryText(d->hyphenator, std::string(1, static_cast<char>(byte))).front();
+  }
   top.nextlevel = &d->next;
   // The plain level as libhyphen shows it: without NEXTLEVEL it repeats the file's margins.
   d->next.utf8 = top.utf8;
@@ -85,22 +92,35 @@ struct WordScratch {
   quellix::DictionaryValues values;
   std::string text;
 };
-thread_local WordScratch scratch;
+// The thread's scratch. The address is read once through a volatile pointer so that the compiler keeps it in a
+// register: left to itself it asks for the thread's storage again at every use, which in a
+// shared library is a call each time.
+WordScratch& threadScratch() {
+  thread_local WordScratch scratch;
+  WordScratch* volatile address = &scratch;
+  return *address;
+}
 
-// word's characters as the dictionary reads them (a malformed UTF-8 byte is a character of
-// its own), with the byte offset of each.
-void decode(Dictionary& d, std::string_view word, WordScratch& s) {
-  s.word = quellix::decodeDictionaryText(d.hyphenator, word);
+// word's characters as the dictionary reads them, as decodeDictionaryText gives them (a
+// malformed UTF-8 byte is a character of its own, U+FFFD), with the byte offset of each,
+// into the thread's scratch: nothing allocated once it has grown.
+void decode(const Dictionary& d, std::string_view word, WordScratch& s) {
+  s.word.clear();
   s.byteOf.clear();
   if (!d.utf8) {
-    for (std::size_t k = 0; k <= word.size(); ++k) s.byteOf.push_back(k);
+    for (std::size_t k = 0; k < word.size(); ++k) {
+      s.word += d.charOfByte[static_cast<unsigned char>(word[k])];
+      s.byteOf.push_back(k);
+    }
+    s.byteOf.push_back(word.size());
     return;
   }
   std::size_t at = 0;
   while (at < word.size()) {
     s.byteOf.push_back(at);
-    const std::size_t length = quellix::firstUtf8Char(word.substr(at)).length;
-    at += length == 0 ? 1 : length;
+    const quellix::Utf8Char c = quellix::firstUtf8Char(word.substr(at));
+    s.word += c.wellFormed ? c.code : U'\uFFFD';
+    at += c.length;
   }
   s.byteOf.push_back(word.size());
 }
@@ -109,7 +129,7 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
               char*** rep, int** pos, int** cut, const quellix::DictionaryMargins* margins) {
   try {
     Dictionary& d = of(dict);
-    WordScratch& s = scratch;
+    WordScratch& s = threadScratch();
     const std::string_view bytes(word, static_cast<std::size_t>(std::max(word_size, 0)));
     decode(d, bytes, s);
     quellix::dictionaryValues(d.hyphenator, s.word, s.values, margins);
@@ -215,7 +235,7 @@ HNJ_EXPORT void hnj_hyphen_free(HyphenDict* dict) {
 HNJ_EXPORT int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens) {
   try {
     Dictionary& d = of(dict);
-    WordScratch& s = scratch;
+    WordScratch& s = threadScratch();
     decode(d, std::string_view(word, static_cast<std::size_t>(std::max(word_size, 0))), s);
     quellix::dictionaryFirstLevelValues(d.hyphenator, s.word, s.values);
     for (std::size_t k = 0; k < s.values.values.size(); ++k)

@@ -1,12 +1,12 @@
-// README example: kept in step with README.md by the readme_examples test.
+// Documentation example: readme_examples keeps it in step with its page (README.md or docs/).
 #include <quellix/quellix.hpp>
 
 #include <iostream>
+#include <string_view>
 
 int main() {
-  // The process-wide English (US) hyphenator, built from the embedded data on first use.
-  for (const std::u32string& piece : quellix::hyphenate(quellix::english_US, U"associate")) {
-    for (char32_t c : piece) std::cout << static_cast<char>(c);  // ASCII only, for brevity
-    std::cout << '\n';                                           // as / so / ciate
-  }
+  // The process-wide English (US) hyphenator, built from the embedded data on first use;
+  // the pieces are views into the UTF-8 word.
+  for (std::string_view piece : quellix::hyphenate(quellix::english_US, std::string_view("associate")))
+    std::cout << piece << '\n';
 }

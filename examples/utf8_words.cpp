@@ -1,4 +1,4 @@
-// README example: kept in step with README.md by the readme_examples test.
+// Documentation example: readme_examples keeps it in step with its page (README.md or docs/).
 #include <quellix/quellix.hpp>
 
 #include <iostream>

@@ -105,8 +105,10 @@ export function hyphenateText(text: string, lang: string, options?: TextOptions)
 
 /**
  * As hyphenateText, for the text content of HTML only (markup, character references and
- * the contents of script, style, textarea, title, pre and code are kept). Languages named
- * by lang attributes must be loaded too (loadHtmlLanguages; in Node they are loaded here).
+ * the contents of script, style, textarea, title, pre and code are kept). An element whose
+ * lang names a language not loaded yet is left undivided (in Node it is loaded here;
+ * elsewhere, await loadHtmlLanguages(html) first to divide it), as is one whose lang names
+ * no language.
  */
 export function hyphenateHtml(html: string, lang: string, options?: TextOptions): string;
 

@@ -42,6 +42,8 @@ class CMakeBuild(build_ext):
         ]
         if shutil.which("ninja") and not (build_dir / "CMakeCache.txt").exists():
             configure += ["-G", "Ninja"]
+        if shutil.which("ccache"):
+            configure += ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache", "-DCMAKE_C_COMPILER_LAUNCHER=ccache"]
         subprocess.run(configure, check=True)
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
         subprocess.run(["cmake", "--build", str(build_dir), "--target", "quellix_python", "-j", jobs],
@@ -55,8 +57,9 @@ class CMakeBuild(build_ext):
 setup(
     name="quellix",
     version=project_version(),
-    description="Word division with Liang's patterns for 73 languages (hyph-utf8), in C++",
-    long_description=(ROOT / "README.md").read_text(encoding="utf-8").split("\n\n")[1],
+    description="Word division with Liang's patterns for 73 languages (hyph-utf8), in C++; pyphen's interface",
+    long_description=(HERE / "README.md").read_text(encoding="utf-8"),
+    long_description_content_type="text/markdown",
     license="MIT (code); each language's patterns carry their own licence",
     python_requires=">=3.8",
     packages=["quellix"],

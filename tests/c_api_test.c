@@ -1,5 +1,6 @@
 /* The C interface, used from C11 as a C program would: opening languages, dividing words
  * into caller buffers of every size, running text, errors. Exits non-zero on failure. */
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -160,6 +161,23 @@ static void test_hyphenate(quellix_hyphenator* en) {
                QUELLIX_ERROR_INVALID_ARGUMENT);
 }
 
+/* The lang values unknown_lang heard, joined with commas. */
+struct heard_values {
+  char text[64];
+  int count;
+};
+
+static void note_unknown_lang(void* context, const char* value, size_t length) {
+  struct heard_values* heard = (struct heard_values*)context;
+  const size_t used = strlen(heard->text);
+  if (used + length + 2 <= sizeof heard->text) {
+    memcpy(heard->text + used, value, length);
+    heard->text[used + length] = ',';
+    heard->text[used + length + 1] = '\0';
+  }
+  ++heard->count;
+}
+
 static void test_hyphenate_text(quellix_hyphenator* en) {
   char buffer[256];
   size_t length = 0;
@@ -191,6 +209,25 @@ static void test_hyphenate_text(quellix_hyphenator* en) {
                                         sizeof buffer, &length),
                  QUELLIX_OK);
     CHECK(strcmp(buffer, "<p lang=\"fr\">dic|tion|naire</p><p lang=xx>dictionnaire</p>") == 0);
+    {
+      /* Values that name no language reach unknown_lang once each; a struct from before
+       * the field (a smaller struct_size) reports nothing. */
+      const char* unknown = "<p lang=xx>a</p><p lang=\" xx \">b</p><p lang=tlh>c</p><p lang=fr>d</p>";
+      struct heard_values heard = {"", 0};
+      options.unknown_lang = note_unknown_lang;
+      options.unknown_lang_context = &heard;
+      CHECK_STATUS(quellix_hyphenate_text(en, unknown, QUELLIX_NUL_TERMINATED, &options, buffer,
+                                          sizeof buffer, &length),
+                   QUELLIX_OK);
+      CHECK(heard.count == 2 && strcmp(heard.text, "xx,tlh,") == 0);
+      options.struct_size = offsetof(quellix_text_options, unknown_lang);
+      CHECK_STATUS(quellix_hyphenate_text(en, unknown, QUELLIX_NUL_TERMINATED, &options, buffer,
+                                          sizeof buffer, &length),
+                   QUELLIX_OK);
+      CHECK(heard.count == 2);
+      options.struct_size = sizeof options;
+      options.unknown_lang = NULL;
+    }
     options.follow_lang = 0;
     CHECK_STATUS(quellix_hyphenate_text(en, page, QUELLIX_NUL_TERMINATED, &options, buffer,
                                         sizeof buffer, &length),

@@ -1,5 +1,5 @@
 # Runs the table generators of tools/gen and fails if a committed table differs from what
-# its generator writes now. Both Unicode tables come from the database Debian's
+# its generator writes now. The Unicode tables come from the database Debian's
 # unicode-data installs, so they share one Unicode version. Used by ctest:
 # cmake -DPYTHON=... -DSOURCE=... -P this file.
 foreach(pair "unicode_compose.py;base/unicode_compose.inc" "unicode_letters.py;base/unicode_letters.inc"

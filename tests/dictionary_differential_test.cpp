@@ -16,6 +16,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "dictionary_data.hpp"
+#include "hyphenator_internal.hpp"
 #include "quellix/dictionary.hpp"
 #include "quellix/hyphenator.hpp"
 #include "utf8_decode.hpp"
@@ -361,6 +363,10 @@ TEST_P(DictionaryDifferential, SameValuesBreaksAndChangesAsLibhyphen) {
     const std::string encoded = quellix::encodeDictionaryText(h, word);
     if (quellix::decodeDictionaryText(h, encoded) != word) continue;  // not in its encoding
     ++compared;
+    // The quick readings give what the plain one gives.
+    if (!quellix::detail::quickReadingsAgree(*quellix::detail::hyphenatorDictionary(h), word) &&
+        ++differing <= 10)
+      ADD_FAILURE() << c.file << ": " << quellix::detail::toUtf8(word) << ": the quick readings differ";
     // Exactly as given: the values libhyphen's interface reports.
     const PeerAnswer ours = askQuellix(h, word, values);
     const auto exact = [](HyphenDict* dict, const std::string& w) { return askPeer(dict, w); };

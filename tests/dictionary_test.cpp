@@ -3,13 +3,17 @@
 // malformed files.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "dictionary_data.hpp"
+#include "hyphenator_internal.hpp"
 #include "quellix/custom.hpp"
 #include "quellix/dictionary.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/text.hpp"
+#include "utf8_encode.hpp"
 
 namespace {
 
@@ -115,6 +119,40 @@ TEST(Dictionary, EncodingsAndSettings) {
   EXPECT_EQ(plain->compoundLeftMin, 3);
   EXPECT_EQ(plain->compoundRightMin, 4);
   EXPECT_EQ(plain->noHyphen, (std::vector<std::string>{"'", "-"}));
+}
+
+// The quick readings (a level's automaton and its walk) against the plain one, on random
+// words over each dictionary's letters (and a digit, and a letter of none): dictionaries with
+// long patterns (past the sixteen values of a window), with and without changes, NEXTLEVEL,
+// and a level of 3,000 patterns with many suffixes to fall back to.
+TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
+  std::string large = "UTF-8\n1-1\nNEXTLEVEL\n";
+  const std::u32string letters = U"abcdefghijklmnopqrstuvwxyzäöüß";
+  for (std::size_t k = 0; k < 3000; ++k) {
+    std::u32string pattern{letters[k % 30], letters[k / 30 % 30], letters[k / 900 % 30]};
+    large += quellix::detail::toUtf8(pattern.substr(0, 1)) + std::to_string(k % 5) +
+             quellix::detail::toUtf8(pattern.substr(1)) + (k % 7 == 0 ? "." : "") + "\n";
+  }
+  const std::string dictionaries[] = {
+      kNonStandard,
+      "UTF-8\nab1cdefabcdefabcdefab3c\n.abc1d\na1b\nb2c\nc1d.\n2e1f\n1f1a\nabcdefabcdefabcdefa5\n",
+      "UTF-8\nabc1def/c=d,3,1\na1b\nNEXTLEVEL\nb1c\n.ab2cd\nbcdefabcdefabcdefab1c\n",
+      large,
+  };
+  std::mt19937 random(22);
+  for (const std::string& text : dictionaries) {
+    const Hyphenator h = quellix::readDictionary(text, "quick.dic");
+    const quellix::detail::DictionaryData& d = *quellix::detail::hyphenatorDictionary(h);
+    std::u32string alphabet;
+    for (const quellix::detail::DictionaryLevel* level : {&d.compound, &d.plain})
+      if (level->index) alphabet.append(level->index->codes.begin(), level->index->codes.end());
+    alphabet += U"x1";
+    for (int k = 0; k < 4000; ++k) {
+      std::u32string word(1 + random() % 40, U' ');
+      for (char32_t& c : word) c = alphabet[random() % alphabet.size()];
+      ASSERT_TRUE(quellix::detail::quickReadingsAgree(d, word)) << quellix::detail::toUtf8(word);
+    }
+  }
 }
 
 TEST(Dictionary, MalformedFilesAreRejectedWithFileLineAndByte) {

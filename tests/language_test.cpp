@@ -55,6 +55,8 @@ TEST(LanguageTable, EnumeratorsCarryTheirNumbers) {
   EXPECT_EQ(fromEnum(L::Norwegian_Bokmal), 46);
   EXPECT_EQ(fromEnum(L::Uppersorbian), 71);
   EXPECT_EQ(fromEnum(L::Welsh), 72);
+  EXPECT_EQ(languageMinBound, L::Afrikaans);
+  EXPECT_EQ(languageMaxBound, L::Welsh);
   EXPECT_EQ(languageCount, kExpectedLanguages.size());
 }
 
@@ -83,22 +85,6 @@ TEST(LanguageNumbers, SuccAndPredStepByOneAndFailAtTheEnds) {
             "succ{Language}: tried to take `succ' of last tag in enumeration");
   EXPECT_EQ(messageOf([] { (void)pred(L::Afrikaans); }),
             "pred{Language}: tried to take `pred' of first tag in enumeration");
-}
-
-TEST(LanguageOrdering, FollowsTheNumbersNotTheNames) {
-  EXPECT_LT(L::English_US, L::English_GB);  // although "English_GB" < "English_US"
-  EXPECT_TRUE(L::Afrikaans <= L::Afrikaans);
-  EXPECT_TRUE(L::Welsh > L::Ukrainian);
-  EXPECT_TRUE(L::Welsh >= L::Welsh);
-  EXPECT_NE(L::Latin, L::Latin_Classic);
-  EXPECT_EQ(compare(L::Latin, L::Latin_Classic), std::strong_ordering::less);
-  EXPECT_EQ(compare(L::Thai, L::Thai), std::strong_ordering::equal);
-  EXPECT_EQ(compare(L::Welsh, L::Afrikaans), std::strong_ordering::greater);
-  EXPECT_EQ(max(L::Latin, L::Latin_Classic), L::Latin_Classic);
-  EXPECT_EQ(min(L::Latin, L::Latin_Classic), L::Latin);
-  EXPECT_EQ(max(L::English_GB, L::English_US), L::English_GB);
-  EXPECT_EQ(languageMinBound, L::Afrikaans);
-  EXPECT_EQ(languageMaxBound, L::Welsh);
 }
 
 TEST(LanguageText, ShowsPrecIgnoresPrecedenceAndAppendsTail) {

@@ -3,6 +3,9 @@
 // reference or in an element whose contents are left alone.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <optional>
+
 #include <regex>
 #include <string>
 #include <string_view>
@@ -13,7 +16,9 @@
 #include "quellix/custom.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/language_enum.hpp"
 #include "quellix/language_tag.hpp"
+#include "quellix/quellix.h"
 #include "quellix/text.hpp"
 
 namespace {
@@ -83,9 +88,16 @@ std::vector<Region> protectedRegions(const std::string& page) {
 std::size_t checkPage(const std::string& page, const std::string& out) {
   const Insertions found = insertions(out);
   EXPECT_EQ(found.input, page);
+  const auto letterAt = [&page](std::size_t k) {
+    return k < page.size() && std::isalpha(static_cast<unsigned char>(page[k])) != 0;
+  };
   for (const Region& region : protectedRegions(page)) {
     for (const std::size_t at : found.at) {
-      const bool inside = region.closed ? at >= region.begin && at <= region.end
+      // A reference inside a word ("r&#233;sum&#xE9;") stands for a letter: a break may
+      // come next to it, on the word's side.
+      const bool wordEdge = (at == region.begin && at > 0 && letterAt(at - 1)) ||
+                            (at == region.end && letterAt(at));
+      const bool inside = region.closed ? at >= region.begin && at <= region.end && !wordEdge
                                         : at > region.begin && at < region.end;
       EXPECT_FALSE(inside) << "hyphen at " << at << " in "
                            << page.substr(region.begin, region.end - region.begin);
@@ -480,9 +492,9 @@ const LangCase kLangCases[] = {
     {"end tags close loosely",
      "<div lang=de><span lang=fr>{fr:dictionnaire}</div>{en:hyphenation}<p lang=de>"
      "{de:Rechtschreibung}</span>{de:Rechtschreibung}</p>{en:hyphenation}"},
-    {"void elements and self-closed tags open nothing",
+    {"void elements open nothing; \"/>\" on another element is no end, as in HTML",
      "<p lang=de>{de:Rechtschreibung}<br lang=fr>{de:Rechtschreibung}<img lang=\"fr\"/>"
-     "{de:Rechtschreibung}<span lang=\"fr\" />{de:Rechtschreibung}</p>{en:hyphenation}"},
+     "{de:Rechtschreibung}<span lang=\"fr\" />{fr:dictionnaire}</p>{en:hyphenation}"},
     {"xml:lang, and lang where both are given",
      "<p xml:lang=\"de\">{de:Rechtschreibung}</p><p xml:lang=\"de\" lang=\"fr\">"
      "{fr:dictionnaire}</p><p LANG=fr xml:lang=de>{fr:dictionnaire}</p>"},
@@ -509,6 +521,161 @@ TEST(TextHtmlLang, ElementsAreDividedInTheLanguageTheirLangNames) {
               expand(c.page, "en"))
         << c.what;
   }
+}
+
+// Where HTML's tree building and a plain nesting of tags part ways; in English, German and
+// French only, so that the three-language build runs it too.
+const LangCase kTreeBuildingCases[] = {
+    {"a heading closes the heading open before it, not one around a span",
+     "<h1 lang=fr>{fr:dictionnaire}<h2>{en:hyphenation}</h2><h3 lang=fr><span>{fr:dictionnaire}"
+     "<h4>{fr:dictionnaire}</h4></span></h3>{en:hyphenation}"},
+    {"any heading's end tag closes the open heading",
+     "<h2 lang=de>{de:Rechtschreibung}</h5>{en:hyphenation}"},
+    {"a link closes the open link, a button the open button",
+     "<a lang=fr href=x>{fr:dictionnaire}<a>{en:hyphenation}</a><button lang=fr>"
+     "{fr:dictionnaire}<span><button>{en:hyphenation}</button>"},
+    {"ruby text ends at the next ruby text",
+     "<ruby lang=de>{de:Rechtschreibung}<rt lang=fr>{fr:dictionnaire}<rt>{de:Rechtschreibung}"
+     "<rp lang=fr>{fr:dictionnaire}<rp>{de:Rechtschreibung}</ruby>{en:hyphenation}"},
+    {"\"/>\" opens an element that is not void, and closes one in svg",
+     "<div lang=\"fr\"/>{fr:dictionnaire}</div>{en:hyphenation}<svg><g lang=fr />"
+     "{en:hyphenation}<g lang=fr>{fr:dictionnaire}</g></svg><svg lang=\"fr\"/>{en:hyphenation}"
+     "<svg><g lang=fr/>{-:hyphenation}</g></svg>"},  // an unquoted value takes the '/' in
+    {"end tags HTML ignores close nothing",
+     "<div lang=de><table><tr><td lang=fr>{fr:dictionnaire}</div>{fr:dictionnaire}</td></tr>"
+     "</table>{de:Rechtschreibung}<p lang=fr>{fr:dictionnaire}</span></b>{fr:dictionnaire}</p>"
+     "</div><body lang=de>{de:Rechtschreibung}</body>{de:Rechtschreibung}"},
+    {"table parts outside a table open nothing",
+     "<div lang=de><td lang=fr>{de:Rechtschreibung}<tr lang=fr>{de:Rechtschreibung}</div>"},
+};
+
+TEST(TextHtmlLang, ElementsNestAsHtmlsTreeBuildingNestsThem) {
+  QUELLIX_REQUIRE_LANGUAGES(quellix::Language::English_US, quellix::Language::German_1996,
+                            quellix::Language::French);
+  for (const LangCase& c : kTreeBuildingCases) {
+    const std::string page = plainPage(c.page);
+    EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, page, {.hyphen = "|"}), expand(c.page))
+        << c.what;
+    // Chunked, or on threads, the scopes are the same.
+    quellix::TextHyphenator stream(quellix::english_US, {.hyphen = "|", .markup = quellix::TextMarkup::Html});
+    std::string out;
+    for (const char byte : page) stream.write(std::string_view(&byte, 1), out);
+    stream.finish(out);
+    EXPECT_EQ(out, expand(c.page)) << c.what;
+  }
+}
+
+TEST(TextHtmlLang, LangValuesLoseTheWhiteSpaceAroundThemThenCount64Bytes) {
+  QUELLIX_REQUIRE_LANGUAGES(quellix::Language::English_US, quellix::Language::German_1996);
+  const std::string blanks = " \t\n\f\r";
+  const struct {
+    std::string value;
+    bool german;
+  } cases[] = {
+      {"de" + std::string(62, ' '), true},  // 64 bytes
+      {"de" + std::string(63, ' '), true},
+      {std::string(100, ' ') + "de", true},
+      {blanks + "de" + blanks + std::string(100, ' '), true},
+      {blanks + "de-AT-1996" + blanks, true},
+      {std::string(70, ' ') + "de-" + std::string(61, 'x'), true},  // cut at 64: "de"
+      {"  ", false},
+      {"d e", false},
+  };
+  for (const auto& c : cases) {
+    const std::string page = "<p lang=\"" + c.value + "\">Rechtschreibung</p>";
+    EXPECT_EQ(quellix::hyphenateHtml(quellix::english_US, page, {.hyphen = "|"}),
+              "<p lang=\"" + c.value + "\">" +
+                  (c.german ? expand("{de:Rechtschreibung}") : "Rechtschreibung") + "</p>")
+        << c.value.size();
+  }
+}
+
+// A TextHyphenator for HTML with '|' for hyphens, whose lang values that name no language
+// go to heard.
+quellix::TextHyphenator listening(std::vector<std::string>& heard) {
+  quellix::TextHyphenator stream(quellix::english_US, {.hyphen = "|", .markup = quellix::TextMarkup::Html});
+  stream.onUnknownLanguage([&heard](std::string_view value) { heard.emplace_back(value); });
+  return stream;
+}
+
+// lang values that name no language reach onUnknownLanguage(), each once, in the order of
+// the text, however the text is cut or shared among threads.
+TEST(TextHtmlLang, ValuesThatNameNoLanguageAreReportedOnce) {
+  std::vector<std::string> heard;
+  const std::string page =
+      "<p lang=xx>hyphenation</p><p lang=\" xx \">x</p><p lang=\"\">x</p><p lang=\" \">x</p>"
+      "<p lang=tlh-Latn>x</p><p lang=en>hyphenation</p><p xml:lang=\"\x1b[2J\">x</p><p lang=XX>"
+      "<p lang=xx>x</p>";
+  const std::vector<std::string> expected{"xx", "tlh-Latn", "\x1b[2J", "XX"};
+  std::string divided = page;
+  divided.replace(divided.find("en>hyphenation") + 3, 11, "hy|phen|ation");
+  quellix::TextHyphenator stream = listening(heard);
+  std::string out;
+  stream.write(page, out);
+  EXPECT_EQ(heard, expected);  // by the end of the write() that met them
+  stream.finish(out);
+  EXPECT_EQ(out, divided);
+  // Chunk by chunk, and once in the object's life.
+  heard.clear();
+  stream.reset();
+  out.clear();
+  for (const char c : page) stream.write(std::string_view(&c, 1), out);
+  stream.write(page, out);
+  stream.finish(out);
+  EXPECT_EQ(heard, expected);
+  stream.reset();  // forgets what it reported
+  stream.write("<b lang=xx>", out);
+  EXPECT_EQ(heard.back(), "xx");
+  // On threads, in the order of the text.
+  heard.clear();
+  std::string large;
+  std::vector<std::string> many;
+  for (int k = 0; large.size() < (std::size_t{3} << 20); ++k) {
+    many.push_back("x-" + std::to_string(k % 200));
+    large += "<p lang=" + many.back() + ">";
+    for (int words = 0; words < 500; ++words) large += "of text ";
+    large += "</p>\n";
+  }
+  many.resize(200);
+  quellix::TextHyphenator threaded = listening(heard);
+  out.clear();
+  threaded.write(large, out, 4);
+  threaded.finish(out);
+  EXPECT_EQ(out, quellix::hyphenateText(quellix::english_US, large, {.hyphen = "|", .markup = quellix::TextMarkup::Html}));
+  EXPECT_EQ(heard, many);
+}
+
+// A language this build leaves out is one it does not have: its text is left undivided
+// and the caller hears of it; nothing else of the text is lost (C++ and C alike).
+TEST(TextHtmlLang, ALanguageLeftOutOfTheBuildIsOneWithoutPatterns) {
+  const auto missing = [] {
+    for (const quellix::Language language : quellix::enumFrom(quellix::Language::Afrikaans))
+      if (!quellix::languageBuiltIn(language)) return std::optional(language);
+    return std::optional<quellix::Language>();
+  }();
+  if (!missing) GTEST_SKIP() << "every language is built in";
+  const std::string affix(quellix::languageAffix(*missing));
+  const std::string page = "<p>hyphenation</p><p lang=" + affix + ">hyphenation</p>";
+  std::vector<std::string> heard;
+  quellix::TextHyphenator stream = listening(heard);
+  std::string out;
+  stream.write(page, out);
+  stream.finish(out);
+  EXPECT_EQ(out, "<p>hy|phen|ation</p><p lang=" + affix + ">hyphenation</p>");
+  EXPECT_EQ(heard, std::vector<std::string>{affix});
+  quellix_hyphenator* h = nullptr;
+  ASSERT_EQ(quellix_hyphenator_open("en-us", &h), QUELLIX_OK);
+  quellix_text_options options = quellix_text_options_default();
+  options.html = 1;
+  options.hyphen = "|";
+  char buffer[256];
+  std::size_t length = 0;
+  EXPECT_EQ(quellix_hyphenate_text(h, page.c_str(), QUELLIX_NUL_TERMINATED, &options, buffer,
+                                   sizeof buffer, &length),
+            QUELLIX_OK)
+      << quellix_last_error();
+  EXPECT_EQ(std::string(buffer, length), "<p>hy|phen|ation</p><p lang=" + affix + ">hyphenation</p>");
+  quellix_hyphenator_close(h);
 }
 
 TEST(TextHtmlLang, TheCallersOwnLanguageKeepsItsExceptions) {

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +27,7 @@
 #include "quellix/algebra.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
+#include "quellix/language_tag.hpp"
 #include "quellix/show.hpp"
 #include "quellix/text.hpp"
 #include "test_support.hpp"
@@ -57,6 +59,9 @@ struct RunResult {
   int status = -1;      // the exit status when exited
   std::string out;
   std::string err;
+  // The child's largest resident set, from wait4. A child spawned through vfork counts the
+  // test's own before exec: compare with a child that does little.
+  long peakResidentKiB = -1;
 };
 
 // A running quellix-hyphenate with pipes on its standard streams.
@@ -195,7 +200,8 @@ class ToolProcess {
     RunResult result;
     exchange(input, std::string::npos, true, result);
     int status = 0;
-    waitpid(pid_, &status, 0);
+    rusage usage{};
+    if (wait4(pid_, &status, 0, &usage) == pid_) result.peakResidentKiB = usage.ru_maxrss;
     pid_ = -1;
     result.exited = WIFEXITED(status);
     result.status = result.exited ? WEXITSTATUS(status) : -1;
@@ -675,6 +681,53 @@ TEST(ToolText, HtmlFollowsLangUnlessTold) {
       << ignoring.out;
 }
 
+// A lang value that names no language here leaves its text undivided, with one warning per
+// value, escaped; one naming a language this build leaves out is no failure.
+TEST(ToolText, LangValuesThatNameNoLanguageAreWarnedOfOnce) {
+  std::string missing;
+  for (const Language language : quellix::enumFrom(Language::Afrikaans))
+    if (!quellix::languageBuiltIn(language) && missing.empty()) missing = quellix::languageAffix(language);
+  const std::string page = "<p>hyphenation</p><p lang=xx>hyphenation</p><p lang=\" xx\">a</p>"
+                           "<p lang=\"\x1b]0;x\a\">a</p><p lang=\"" + missing + "\">hyphenation</p>";
+  const RunResult result = runTool({"--html", "--separator", "|"}, page);
+  EXPECT_EQ(result.status, 0);
+  std::string expected = page;
+  expected.replace(3, 11, "hy|phen|ation");
+  EXPECT_EQ(result.out, expected);
+  EXPECT_EQ(result.err,
+            "quellix-hyphenate: warning: lang='xx' names no language quellix has: its text is "
+            "left undivided\n"
+            "quellix-hyphenate: warning: lang='\\x1b]0;x\\x07' names no language quellix has: its "
+            "text is left undivided\n" +
+                (missing.empty() ? std::string()
+                                 : "quellix-hyphenate: warning: lang='" + missing + "' names " +
+                                       std::string(quellix::languageName(*quellix::findLanguage(missing))) +
+                                       ", which this build of quellix leaves out: its text is left "
+                                       "undivided\n"));
+}
+
+// Letters a language's list forgets belong to the words of running text and of word mode,
+// in small letters for the patterns; --exact keeps the language's own normaliser.
+TEST(ToolText, LettersTheListsForgetBelongToTheWord) {
+  QUELLIX_REQUIRE_LANGUAGES(Language::Catalan, Language::Turkish, Language::Uppersorbian);
+  const struct {
+    std::string language, words, expected, exact;
+  } cases[] = {
+      {"ca", "walkman Kleenex", "walk-man Klee-nex", "walk-man Kle-e-nex"},
+      {"tr", "kuwaitli", "ku-wa-it-li", "ku-wa-it-li"},
+      {"hsb", "vokabular", "vo-ka-bu-lar", "vo-ka-bu-lar"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(runTool({"-l", c.language, c.words}).out, c.expected + "\n");
+    EXPECT_EQ(runTool({"--text", "-s", "-", "-l", c.language}, c.words + "\n").out, c.expected + "\n");
+    // --exact: one word a line, divided as the word API divides it.
+    std::string words = c.words, exact = c.exact;
+    std::replace(words.begin(), words.end(), ' ', '\n');
+    std::replace(exact.begin(), exact.end(), ' ', '\n');
+    EXPECT_EQ(runTool({"--exact", "-l", c.language}, words + "\n").out, exact + "\n");
+  }
+}
+
 TEST(ToolText, FilesAreReadInOrderAndEachIsOneText) {
   // The first file ends inside a word: that word is not joined with the next file's start.
   const TempFile first("Hyphenation of running text, hyphen");
@@ -736,6 +789,15 @@ TEST(ToolText, JobsWriteWhatOneThreadWrites) {
   EXPECT_EQ(plain.status, 0);
   EXPECT_TRUE(plain.out == quellix::hyphenateText(quellix::english_US, page) +
                                quellix::hyphenateText(quellix::english_US, page));
+  // Many threads for a small input cost nothing: blocks grow with what is read (the tool
+  // once set aside 4 MiB a thread before reading, 4 GiB for 1,024).
+  const RunResult tiny = runTool({"--text", "--jobs", "1024"}, "hyphenation\n");
+  const RunResult little = runTool({"--text"}, "hyphenation\n");
+  EXPECT_EQ(tiny.status, 0) << tiny.err;
+  EXPECT_EQ(tiny.out, "hy\u00ADphen\u00ADation\n");
+  ASSERT_GT(little.peakResidentKiB, 0);
+  EXPECT_LT(tiny.peakResidentKiB, little.peakResidentKiB + 64 * 1024)
+      << "KiB resident for one word on 1,024 threads, against one thread";
   expectUsageError(runTool({"--text", "--jobs", "0"}), "'0'");
   expectUsageError(runTool({"--text", "--jobs=many"}), "'many'");
   expectUsageError(runTool({"--jobs", "2", "associate"}), "--jobs");

@@ -23,6 +23,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -229,7 +231,8 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::Html, "html", "",
      "as --text for HTML: only text content is hyphenated, not\n"
      "tags, comments, entities, script, style, pre, code, ...;\n"
-     "an element's text in the language its lang= names"},
+     "an element's text in the language its lang= names (left\n"
+     "undivided, with a warning, where it names none here)"},
     {OptionId::IgnoreLang, "ignore-lang", "",
      "with --html, divide all text in the --language, whatever\n"
      "lang= attributes say"},
@@ -913,37 +916,92 @@ class Progress {
   std::chrono::steady_clock::time_point drawn_;
 };
 
+// Input read a block at a time: the bytes held and how many of them are read. The block
+// grows with what arrives (from 64 KiB, doubling), never to its limit in advance, so that
+// a large --jobs costs memory only for input that is there.
+struct InputBlock {
+  std::string bytes;
+  std::size_t filled = 0;
+
+  std::string_view view() const { return {bytes.data(), filled}; }
+
+  // Reads fd until the block holds limit bytes or the input ends; with oneRead, stops
+  // after the first read that gives bytes. False once the input has ended; on a read error
+  // also calls failed(errno) first.
+  template <class Failed>
+  bool read(int fd, std::size_t limit, bool oneRead, Failed&& failed) {
+    filled = 0;
+    while (filled < limit) {
+      if (filled == bytes.size())
+        bytes.resize(std::min(limit, std::max<std::size_t>(64 * 1024, 2 * bytes.size())));
+      const std::size_t room = std::min(bytes.size(), limit) - filled;
+      const ssize_t n = ::read(fd, bytes.data() + filled, room);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) failed(errno);
+      if (n <= 0) return false;
+      filled += static_cast<std::size_t>(n);
+      if (oneRead) break;
+    }
+    return true;
+  }
+};
+
+// Joins a thread when it goes out of scope, so that an error on this thread cannot leave
+// it running.
+struct JoinOnExit {
+  std::thread& thread;
+  ~JoinOnExit() {
+    if (thread.joinable()) thread.join();
+  }
+};
+
 // Copies each input (a file, or "-" for standard input; none: standard input) to out with
 // the separator inserted at every break of every word. An input that cannot be opened or
 // read is reported and the next one taken. Returns the exit status.
+//
+// With one thread the input is read in small blocks and what is decided is written at
+// once. With several, blocks of jobs x 4 MiB are divided on that many threads, and reading
+// and writing overlap the dividing: while one block is divided, this thread writes the
+// text of the one before and reads the one after (all that stays on one thread otherwise
+// keeps the other threads waiting). The output is the same byte for byte.
 int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
+  Progress progress(Progress::wanted());
   quellix::TextOptions options;
   options.hyphen = settings.separator.value_or("\u00AD");
   options.minWordLength = settings.minLength.value_or(5);
   options.markup = settings.html ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
   options.followLang = !settings.ignoreLang;
-  quellix::TextHyphenator hyphenator(h, std::move(options));
-  Progress progress(Progress::wanted());
+  quellix::TextHyphenator hyphenator(h, options);
+  // Once for each lang value that names no language here, in the run.
+  hyphenator.onUnknownLanguage([&progress](std::string_view value) {
+    progress.erase();
+    const std::optional<quellix::Language> language = quellix::findLanguage(value);
+    printError("warning: lang=" + quoted(value) +
+               (language ? " names " + std::string(quellix::languageName(*language)) +
+                               ", which this build of quellix leaves out"
+                         : std::string(" names no language quellix has")) +
+               ": its text is left undivided");
+  });
   std::vector<std::string_view> inputs = settings.words;
   if (inputs.empty()) inputs.push_back("-");
-  // With several threads the input is read in blocks large enough to share out; with one,
-  // in small reads, so that what is decided is delivered as soon as it can be.
   const unsigned jobs = settings.jobs.value_or(1);
-  std::string chunk(jobs > 1 ? jobs * (std::size_t{4} << 20) : 64 * 1024, '\0');
-  std::string text;
+  const std::size_t blockLimit = jobs > 1 ? jobs * (std::size_t{4} << 20) : 64 * 1024;
+  InputBlock blocks[2];
+  std::string texts[2];
   int status = 0;
-  const auto report = [&](std::string_view what, std::string_view input, int error) {
-    progress.erase();
-    printError(std::string(what) + " " +
-               (input == "-" ? std::string("standard input") : quoted(input)) + ": " +
-               std::strerror(error));
-    status = 1;
-  };
   for (const std::string_view input : inputs) {
     const bool standardInput = input == "-";
+    const auto report = [&](std::string_view what, int error) {
+      progress.erase();
+      printError(std::string(what) + " " +
+                 (standardInput ? std::string("standard input") : quoted(input)) + ": " +
+                 std::strerror(error));
+      status = 1;
+    };
+    const auto readFailed = [&](int error) { report("cannot read", error); };
     const int fd = standardInput ? STDIN_FILENO : quellix::tool::openForReading(input);
     if (fd < 0) {
-      report("cannot open", input, errno);
+      report("cannot open", errno);
       continue;
     }
     struct stat info {};
@@ -951,30 +1009,60 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
       total = static_cast<std::uint64_t>(info.st_size);
     progress.start(standardInput ? "standard input" : input, total);
-    for (bool atEnd = false; !atEnd;) {
-      // Reading may wait for more input: what is decided is delivered first.
-      out.flush();
-      std::size_t filled = 0;
-      while (filled < chunk.size()) {
-        const ssize_t n = ::read(fd, chunk.data() + filled, chunk.size() - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) report("cannot read", input, errno);
-        if (n <= 0) {
-          atEnd = true;
+    if (jobs == 1) {
+      for (bool more = true; more;) {
+        // Reading may wait for more input: what is decided is delivered first.
+        out.flush();
+        more = blocks[0].read(fd, blockLimit, true, readFailed);
+        texts[0].clear();
+        hyphenator.write(blocks[0].view(), texts[0]);
+        out.write(texts[0]);
+        progress.advance(blocks[0].filled);
+      }
+    } else {
+      bool more = blocks[0].read(fd, blockLimit, false, readFailed);
+      bool pending = false;  // texts[other] holds the text of the block before, unwritten
+      for (std::size_t current = 0;; current = 1 - current) {
+        const std::size_t other = 1 - current;
+        std::exception_ptr failure;
+        const auto divide = [&] {
+          try {
+            texts[current].clear();
+            hyphenator.write(blocks[current].view(), texts[current], jobs);
+          } catch (...) {
+            failure = std::current_exception();
+          }
+        };
+        std::thread divider;
+        {
+          const JoinOnExit join{divider};
+          try {
+            divider = std::thread(divide);
+          } catch (const std::system_error&) {
+            divide();  // no thread to spare: divide here, then write and read
+          }
+          if (pending) {
+            out.write(texts[other]);
+            progress.advance(blocks[other].filled);
+          }
+          // Reading may wait for more input: what is decided is delivered first.
+          out.flush();
+          blocks[other].filled = 0;
+          if (more) more = blocks[other].read(fd, blockLimit, false, readFailed);
+        }
+        if (failure) std::rethrow_exception(failure);
+        pending = true;
+        if (blocks[other].filled == 0) {
+          out.write(texts[current]);
+          progress.advance(blocks[current].filled);
           break;
         }
-        filled += static_cast<std::size_t>(n);
-        if (jobs == 1) break;
       }
-      text.clear();
-      hyphenator.write(std::string_view(chunk.data(), filled), text, jobs);
-      out.write(text);
-      progress.advance(filled);
     }
     // Each input is a text of its own: nothing is held over into the next.
-    text.clear();
-    hyphenator.finish(text);
-    out.write(text);
+    texts[0].clear();
+    hyphenator.finish(texts[0]);
+    out.write(texts[0]);
     if (!standardInput) ::close(fd);
     progress.erase();
   }

@@ -134,11 +134,20 @@ typedef struct quellix_text_options {
   /* The length of hyphen in bytes, so that it may contain NUL bytes, or
    * QUELLIX_NUL_TERMINATED (the default): hyphen ends at its NUL. Added in 0.9. */
   size_t hyphen_length;
+  /* When not NULL: called with each lang (or xml:lang) value that names no language this
+   * build has (in HTML, with follow_lang), so that the caller can warn: the value's bytes
+   * (as written, without the white space around it, at most 64, not NUL-terminated), their
+   * number, and unknown_lang_context. Each distinct value once per quellix_hyphenate_text
+   * call, in the order of the text, on the calling thread before the call returns; lang=""
+   * is not reported. The element's text is left undivided all the same. Added in 0.9. */
+  void (*unknown_lang)(void* context, const char* value, size_t length);
+  /* Passed to unknown_lang as it is. */
+  void* unknown_lang_context;
 } quellix_text_options;
 
 /* The defaults: soft hyphen, 5 characters, skip soft-hyphenated words and URLs, do not
- * skip capitals, plain text, follow lang attributes, NUL-terminated hyphen; struct_size
- * set. Start from these and change the fields you need. Defined here rather than in the
+ * skip capitals, plain text, follow lang attributes, NUL-terminated hyphen, no
+ * unknown_lang; struct_size set. Start from these and change the fields you need. Defined here rather than in the
  * library, so that it fills the struct exactly as the header this program was compiled
  * with lays it out: the library reads only the first struct_size bytes of the options it
  * is given, and gives the fields beyond them their defaults. */
@@ -153,6 +162,8 @@ static inline quellix_text_options quellix_text_options_default(void) {
   options.html = 0;
   options.follow_lang = 1;
   options.hyphen_length = QUELLIX_NUL_TERMINATED;
+  options.unknown_lang = NULL;
+  options.unknown_lang_context = NULL;
   return options;
 }
 

@@ -7,9 +7,14 @@
 // What is a word. A text is cut into tokens at white space (the Unicode White_Space
 // characters, no-break spaces included) and, in HTML, at markup. Inside a token a word is
 // a maximal run of word characters:
-//   - for a built-in language's hyphenator, the characters its character-class data lists
-//     (both the normal forms and their variants: for English a-z and A-Z, for French also
-//     the apostrophes, for Hindi the Devanagari letters and signs, ...);
+//   - for a built-in language's hyphenator (or one derived from it), the characters its
+//     character-class data lists (both the normal forms and their variants: for English
+//     a-z and A-Z, for French also the apostrophes, for Hindi the Devanagari letters and
+//     signs, ...), and every other Unicode letter: a letter the list forgets (Catalan's
+//     "k" and "w", Turkish "w", Upper Sorbian "v" and "x", an "ï" in English) belongs to
+//     the word, and the patterns and exceptions see it in Unicode's simple lower case
+//     ("W" as "w"), as a TeX format's lower-case codes give it; the word API
+//     (hyphenate(), breakPoints()) keeps the language's normaliser alone;
 //   - for any other hyphenator, TextOptions::isWordCharacter, by default the Unicode
 //     letters and combining marks plus U+200C/U+200D (the joiners used inside words);
 //   - a soft hyphen (U+00AD; in HTML also &shy;, &#173;, &#xAD;) between two word
@@ -45,22 +50,33 @@
 //
 // Languages in HTML (unless TextOptions::followLang is false). The text inside an element is
 // divided in the language that the nearest lang attribute in scope names, resolved with
-// findLanguage() (quellix/language_tag.hpp), with that language's word characters; where
-// no attribute is in scope, the hyphenator given divides it. An element with both lang and
-// xml:lang follows lang; one with only xml:lang follows that. Where the attribute names no
-// language the library has, or is empty (lang=""), the text is copied undivided. A language
-// whose built-in hyphenator the given one is, or was derived from (withExceptions(), ...),
-// is divided with the given one, so its own exceptions and margins serve; any other with
-// its shared languageHyphenator(). Attribute values are taken as written (character
-// references in them are not decoded); names without regard to case; a repeated attribute
-// counts the first time only. Elements are followed as HTML nests them, loosely: an end tag
-// closes the nearest open element of its name and all opened after it (one with no such
-// open element is ignored); void elements (br, img, ...), self-closed tags ("<span/>") and
-// the raw-text elements open nothing; a start tag of p, li, dt, dd, option, optgroup, tr,
-// td, th, tbody, thead or tfoot closes an open sibling of its kind, and a block start tag
-// (div, p, ul, table, h1, ...) an open p. At most kMaxLangDepth elements are tracked: past
-// that, further elements are only counted, each end tag closes one of them until none is
-// left, and their text keeps the language of the deepest tracked element.
+// findLanguage() (quellix/language_tag.hpp) after the ASCII white space around the value
+// is stripped (as HTML strips it; a value is then cut to 64 bytes), with that language's
+// word characters; where no attribute is in scope, the hyphenator given divides it. An
+// element with both lang and xml:lang follows lang; one with only xml:lang follows that.
+// Where the attribute names no language the library has, one this build leaves out
+// (languageBuiltIn()), or is empty (lang=""), the text is copied undivided, and
+// TextHyphenator::onUnknownLanguage() hears of the value. A language whose built-in hyphenator
+// the given one is, or was derived from (withExceptions(), ...), is divided with the given
+// one, so its own exceptions and margins serve; any other with its shared
+// languageHyphenator(). Attribute values are taken as written (character references in
+// them are not decoded); names without regard to case; a repeated attribute counts the
+// first time only. Elements nest as HTML's tree building nests them (in a page with a
+// DOCTYPE): a start tag closes what HTML closes before it (a p at the next block, a
+// heading at the next heading, a list item at the next item, dt or dd at the next dt or
+// dd, a cell at the next cell or row, a link at the next link, a button at the next
+// button, rt and rp at the next ruby text, an option at the next option); an end tag
+// closes its element and all opened after it where HTML does, and nothing where HTML
+// ignores it (no such element open, or one beyond a table cell or a special element such
+// as div; </body> and </html> close nothing; </form> closes the form alone); void
+// elements (br, img, ...), the raw-text elements, head (text there begins the body) and a
+// form inside a form open nothing; "/>" closes an element only inside svg and math (HTML
+// ignores it elsewhere: <div lang="fr"/> opens a div in French); table parts outside a
+// table are ignored. Not followed: a formatting element (b, i, a, ...) that HTML opens
+// again after a misnested end tag, and elements HTML moves out of a table. At most
+// kMaxLangDepth elements are tracked: past that, further elements are only counted, each
+// end tag closes one of them until none is left, and their text keeps the language of the
+// deepest tracked element.
 //
 // Memory. Hyphenation works on a window: TextHyphenator holds back only what cannot be
 // decided yet (a partial UTF-8 sequence, a partial character reference, a '<', and the
@@ -217,8 +233,22 @@ class QUELLIX_API TextHyphenator {
   // for a new text. Throws as write().
   void finish(std::string& out);
 
-  // Forgets everything held back and starts a new text. Never throws.
+  // Forgets everything held back and starts a new text, and which lang values
+  // onUnknownLanguage() has reported. Never throws.
   void reset() noexcept;
+
+  // In HTML with followLang: report is called with each lang (or xml:lang) value that
+  // names no language this build has (findLanguage() finds none, or one that
+  // languageBuiltIn() says the build left out), so that the caller can warn; the element's
+  // text is left undivided all the same. The value comes as written, without the ASCII
+  // white space around it, cut to 64 bytes; lang="" is not reported. Each distinct value
+  // once in the object's life (up to 256 values; reset() forgets them), in the order of the
+  // text, on the thread that called write() or finish(), when that call's output is
+  // complete (after the threads of write(chunk, out, threads) are done); what report
+  // throws leaves that call as a failure of write() does (the output already appended
+  // stays). Replaces the function given before; an empty one reports nothing (the
+  // default). Never throws.
+  void onUnknownLanguage(std::function<void(std::string_view value)> report) noexcept;
 
  private:
   friend struct detail::TextHyphenatorAccess;

@@ -299,15 +299,11 @@ export function createQuellix(core, source) {
     return indices.map((i) => languages()[i]);
   }
 
-  // Every language a page names, loaded where that can be done at once; a page that names
-  // one that cannot be is refused (its files must be fetched first).
+  // Every language a page names, loaded where that can be done at once. One that cannot be
+  // yet (its file is still to be fetched; asking starts the fetch) divides nothing: the core
+  // leaves its elements undivided, as it does a language without patterns.
   function loadHtmlLanguagesSync(html) {
-    for (const index of languagesOfHtml(html)) {
-      if (!loadSync(index)) {
-        throw new QuellixError(`the page names '${languages()[index].tag}', whose data is not loaded ` +
-          "yet: await loadHtmlLanguages(html) first", "NOT_LOADED");
-      }
-    }
+    for (const index of languagesOfHtml(html)) loadSync(index);
   }
 
   // --- Handles ---------------------------------------------------------------------------
@@ -484,8 +480,8 @@ export function createQuellix(core, source) {
 
   /**
    * As hyphenateText, for the text content of HTML only. Elements whose lang names
-   * another language are divided in it: that language must be loaded too (in Node it is
-   * loaded here; elsewhere, await loadHtmlLanguages(html) first).
+   * another language are divided in it once it is loaded (in Node it is loaded here;
+   * elsewhere, await loadHtmlLanguages(html) first): until then they are left undivided.
    */
   function hyphenateHtml(html, lang, options) {
     return textCall(html, lang, options, true);

@@ -76,11 +76,6 @@ const explained = [
     applies: ({ word, known }) => /['’]/.test(word) && !known.has("'"),
   },
   {
-    why: "quellix's own: the word has a letter the language's character list lacks (é in English, " +
-      "à in Italian); quellix's running text ends the word there, hyphen divides it whole",
-    applies: ({ word, known }) => [...word].some((c) => /\p{L}/u.test(c) && !known.has(c)),
-  },
-  {
     why: "quellix's own: URLs and program identifiers stay whole (skipUrls; false gives hyphen's way)",
     applies: ({ word }) => /:\/\/|\p{Ll}\p{Lu}/u.test(word),
   },

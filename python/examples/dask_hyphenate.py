@@ -18,6 +18,14 @@ The output folder must hold no part files yet (part-NNNNN.txt), so that no part 
 earlier run is taken for one of this run; --replace removes those, and only those, first.
 Exit status: 0 on success, 1 when the work fails, 2 for a wrong command line, inputs that
 name no file, or an output folder that already holds parts.
+
+A sample corpus to try it on (20 MB of English pseudo-prose in four files, from the words
+of Debian's wamerican):
+
+    mkdir -p /tmp/corpus && python3 -c 'import random; r = random.Random(1); [
+        open(f"/tmp/corpus/{n}.txt", "w").writelines(
+            " ".join(r.choices(w, k=9)).capitalize() + ".\\n" for _ in range(60000))
+        for w in [open("/usr/share/dict/american-english").read().split()] for n in range(4)]'
 """
 
 import argparse

@@ -1,7 +1,8 @@
 """quellix: word division with Liang's patterns, the method TeX uses, for 73 languages.
 
 The hyph-utf8 patterns of every language are carried inside the compiled module, so
-nothing is read from disk::
+nothing is read from disk unless asked (``Hyphenator.from_dictionary`` reads the libhyphen
+dictionaries of /usr/share/hyphen)::
 
     >>> import quellix
     >>> quellix.Hyphenator("en-us").pieces("hyphenation")
@@ -18,6 +19,7 @@ import typing as _typing
 from . import _quellix
 from ._quellix import (
     DataError,
+    DictionaryError,
     Error,
     Hyphenator,
     ScoreError,
@@ -30,6 +32,7 @@ from ._quellix import (
 
 __all__ = [
     "DataError",
+    "DictionaryError",
     "Error",
     "Hyphenator",
     "Language",

@@ -39,6 +39,13 @@ OPTIONS = [
      "language's own entries for the same words; may repeat", ""),
     ("patterns", "FILE", "divide with the patterns of FILE (a TeX pattern text)\n"
      "instead of the language's own", ""),
+    ("dictionary", "FILE", "divide with the libhyphen dictionary FILE (a .dic, such\n"
+     "as /usr/share/hyphen/hyph_de_DE.dic) instead of a\n"
+     "language; breaks that change the spelling are shown\n"
+     "with it (asz-szony-nyal), except in --text and --html", ""),
+    ("list-dictionaries", "", "list the dictionaries in /usr/share/hyphen and in the\n"
+     "directory $QUELLIX_DICTIONARIES: file, the language its\n"
+     "name gives, its encoding, the built-in language of that", ""),
     ("left", "N", "make the first piece at least N characters long", ""),
     ("right", "N", "make the last piece at least N characters long", ""),
     ("list", "", "list every language: number, name, affix, left and right\n"
@@ -82,6 +89,8 @@ def report(message):
 class Settings:
     def __init__(self):
         self.language = "en-us"
+        self.language_given = False
+        self.dictionary_file = None
         self.exception_files = []
         self.pattern_file = None
         self.left = None
@@ -135,6 +144,11 @@ def choose_mode(settings, mode, option):
 def apply_option(settings, name, value):
     if name == "language":
         settings.language = parse_language(value)
+        settings.language_given = True
+    elif name == "dictionary":
+        settings.dictionary_file = value
+    elif name == "list-dictionaries":
+        choose_mode(settings, "list-dictionaries", name)
     elif name == "separator":
         settings.separator = value
     elif name == "exact":
@@ -231,6 +245,9 @@ def parse_command_line(arguments):
             raise UsageError(f"option --{name} needs a value ({takes})")
         apply_option(settings, name, value)
     asked = settings.help or settings.version
+    if settings.dictionary_file is not None and (settings.language_given or settings.pattern_file is not None):
+        other = "language" if settings.language_given else "patterns"
+        raise UsageError(f"--dictionary and --{other} cannot be used together")
     if settings.tsv and settings.mode != "list":
         raise UsageError("--format goes with --list only")
     if settings.jobs and settings.mode != "text" and not asked:
@@ -248,8 +265,9 @@ def help_text():
         "                         [--exact] [WORD...]",
         f"       {PROGRAM} --text | --html [--ignore-lang] [--language NAME]",
         "                         [--separator SEP] [--min-length N] [--jobs N] [FILE...]",
-        f"       {PROGRAM} --list [--format tsv] | --licence [LANGUAGE]",
-        f"       {PROGRAM} --version | --help",
+        f"       {PROGRAM} --dictionary FILE [--separator SEP] [--exact] [WORD...]",
+        f"       {PROGRAM} --list [--format tsv] | --list-dictionaries",
+        f"       {PROGRAM} --licence [LANGUAGE] | --version | --help",
         "",
         "Divides every word of each WORD argument at its permitted break points and",
         "prints one line per argument, the pieces joined by SEP; spaces, punctuation,",
@@ -296,6 +314,14 @@ def chosen_hyphenator(settings):
     """The language's hyphenator with the command line's patterns, exception words and
     margins; every file is read and checked before anything is divided."""
     h = quellix.Hyphenator(settings.language)
+    if settings.dictionary_file is not None:
+        try:
+            h = quellix.Hyphenator.from_dictionary(settings.dictionary_file)
+        except OSError as error:
+            raise FileError(f"cannot open {quoted(settings.dictionary_file)}: {os.strerror(error.errno or 0)}") \
+                from None
+        except ValueError as error:  # refused for its size or malformed: the message names the file
+            raise FileError(str(error)) from None
     # The library names what it read "patterns" or "exceptions"; the tool names the file.
     def derived(source, label, **given):
         try:
@@ -365,17 +391,64 @@ def divide_words(settings, h, out):
     return 0
 
 
+# What the words of a line with a dictionary leave at either end: ASCII punctuation, and the
+# Latin-1 guillemets and inverted marks and the typographic quotation marks.
+WORD_END_ASCII = frozenset(b".,;:!?\"'()[]{}<>*/")
+WORD_END_MARKS = [m.encode() for m in "\u00ab\u00bb\u00a1\u00bf\u201c\u201d\u201e\u2018\u2019"]
+
+
+def punctuation_at(token, at):
+    """The length of the mark that token holds at at, 0 for none."""
+    if token[at] < 0x80:
+        return 1 if token[at] in WORD_END_ASCII else 0
+    return next((len(m) for m in WORD_END_MARKS if token.startswith(m, at)), 0)
+
+
+def words_of_line(line, divide):
+    """line with divide() applied to every blank-separated word, without the punctuation at
+    either end of it; blanks and punctuation stay where they are."""
+    out, at = [], 0
+    while at < len(line):
+        end = at
+        while end < len(line) and line[end] not in b" \t":
+            end += 1
+        token = line[at:end]
+        front = 0
+        while front < len(token) and punctuation_at(token, front):
+            front += punctuation_at(token, front)
+        back, more = len(token), True
+        while more and back > front:
+            more = False
+            for length in range(1, min(3, back - front) + 1):
+                if punctuation_at(token, back - length) == length:
+                    back -= length
+                    more = True
+                    break
+        out += [token[:front], divide(token[front:back]), token[back:]]
+        while end < len(line) and line[end] in b" \t":
+            out.append(line[end:end + 1])
+            end += 1
+        at = end
+    return b"".join(out)
+
+
 def divide_exact(settings, h, out):
+    """Each argument or line whole as one word; with a dictionary (also without --exact),
+    breaks that change the spelling shown with their change."""
     separator = settings.separator if settings.separator is not None else b"-"
     minimum = settings.min_length or 0
+    dictionary = settings.dictionary_file is not None
+    by_words = dictionary and not settings.exact
 
-    def divide(word, ending):
+    def divided(word):
         text = word.decode("utf-8", "surrogateescape")
         if len(text) < minimum:
-            pieces = [word]
-        else:
-            pieces = [piece.encode("utf-8", "surrogateescape") for piece in h.pieces(text)]
-        out.write(separator.join(pieces) + ending)
+            return word
+        pieces = h.pieces_with_changes(text) if dictionary else h.pieces(text)
+        return separator.join(piece.encode("utf-8", "surrogateescape") for piece in pieces)
+
+    def divide(line, ending):
+        out.write((words_of_line(line, divided) if by_words else divided(line)) + ending)
 
     if settings.words:
         for word in settings.words:
@@ -400,12 +473,27 @@ def divide_exact(settings, h, out):
     return 0
 
 
+def warn_of_lang(value):
+    """The warning for a lang value that names no language here, as the tool words it."""
+    built_in = {row[0]: row[5] for row in _quellix._languages()}
+    try:
+        name = quellix.Hyphenator(value).language
+    except (quellix.UnknownLanguageError, UnicodeEncodeError):
+        name = None
+    if name is not None and not built_in.get(name, True):
+        what = f"names {name}, which this build of quellix leaves out"
+    else:
+        what = "names no language quellix has"
+    report(f"warning: lang={quoted(value)} {what}: its text is left undivided")
+
+
 def hyphenate_inputs(settings, h, out):
     jobs = settings.jobs or 1
     separator = settings.separator if settings.separator is not None else "\u00ad".encode()
     stream = quellix.TextHyphenator(
         h, separator, html=settings.html, follow_lang=not settings.ignore_lang,
-        min_word_length=5 if settings.min_length is None else settings.min_length, threads=jobs)
+        min_word_length=5 if settings.min_length is None else settings.min_length, threads=jobs,
+        unknown_lang=warn_of_lang)
     size = jobs * (4 << 20) if jobs > 1 else CHUNK
     status = 0
     for name in settings.words or [b"-"]:
@@ -466,6 +554,35 @@ def own_licence_text():
     return text
 
 
+def list_dictionaries(out):
+    """The dictionaries of /usr/share/hyphen and of $QUELLIX_DICTIONARIES: path, the tag the
+    file name gives (hyph_de_DE.dic: de-DE), the encoding its first line names, and the
+    built-in language of that tag. Only the first line of each file is read."""
+    folders = [b"/usr/share/hyphen"]
+    if os.environ.get("QUELLIX_DICTIONARIES"):
+        folders.append(os.fsencode(os.environ["QUELLIX_DICTIONARIES"]))
+    for folder in folders:
+        try:
+            files = sorted(f for f in os.listdir(folder) if len(f) > 4 and f.endswith(b".dic"))
+        except OSError:
+            continue
+        for name in files:
+            path = folder + b"/" + name
+            tag = name[:-4]
+            tag = (tag[5:] if tag.startswith(b"hyph_") else tag).replace(b"_", b"-")
+            encoding = b"?"
+            try:
+                with open(path, "rb") as f:
+                    first = f.readline(63)
+                encoding = first.rstrip(b"\r\n ") if first else b"?"
+            except OSError:
+                pass
+            language = _quellix._find_language(tag.decode("utf-8", "surrogateescape"))
+            line = "\t".join([_quellix._printable(path), _quellix._printable(tag), _quellix._printable(encoding),
+                              language or "-"])
+            out.write(line.encode() + b"\n")
+
+
 def list_languages(settings, out):
     rows = _quellix._languages()
     if settings.tsv:
@@ -493,6 +610,8 @@ def act(settings, h, out):
         out.write(f"{PROGRAM} {quellix.__version__}\n".encode())
     elif settings.mode == "list":
         list_languages(settings, out)
+    elif settings.mode == "list-dictionaries":
+        list_dictionaries(out)
     elif settings.mode == "licence":
         if settings.licence_language is None:
             out.write(own_licence_text().encode())
@@ -500,7 +619,7 @@ def act(settings, h, out):
             out.write(_quellix._licence(settings.licence_language).encode())
     elif settings.mode == "text":
         return hyphenate_inputs(settings, h, out)
-    elif settings.exact:
+    elif settings.exact or settings.dictionary_file is not None:
         return divide_exact(settings, h, out)
     else:
         return divide_words(settings, h, out)

@@ -1,5 +1,6 @@
 """The compiled core of quellix; import it through the quellix package."""
 
+import os
 from typing import Callable, Iterable, Iterator, List, Optional, Tuple, TypeVar, Union
 
 _Text = TypeVar("_Text", str, bytes)
@@ -18,8 +19,12 @@ class DataError(Error):
 class ScoreError(Error, ValueError):
     """A word cannot be divided with the margins given (a left margin of 0 or less)."""
 
+class DictionaryError(Error, ValueError):
+    """A libhyphen dictionary is malformed."""
+
 class Hyphenator:
-    """Divides the words of one built-in language. Immutable and thread-safe."""
+    """Divides the words of one built-in language or libhyphen dictionary. Immutable and
+    thread-safe."""
 
     def __init__(
         self,
@@ -37,12 +42,23 @@ class Hyphenator:
 
         Raises UnknownLanguageError for a tag no language has, ValueError for patterns or
         exception words the library cannot read."""
+    @staticmethod
+    def from_dictionary(path: Union[str, bytes, "os.PathLike[str]"]) -> "Hyphenator":
+        """The hyphenator of the libhyphen dictionary (hyph_*.dic) at path. Raises OSError when
+        it cannot be read, ValueError beyond 8 MiB or 4 KiB a line, DictionaryError when it is
+        malformed."""
+    @staticmethod
+    def from_dictionary_bytes(data: bytes, source: str = "dictionary") -> "Hyphenator":
+        """As from_dictionary, for a dictionary file's contents; source names it in messages."""
     @property
-    def language(self) -> str:
-        """The language's name, such as "English_US"."""
+    def language(self) -> Optional[str]:
+        """The built-in language's name, such as "English_US"; None for a dictionary's."""
     @property
-    def tag(self) -> str:
-        """The language's tag, such as "en-us"."""
+    def tag(self) -> Optional[str]:
+        """The built-in language's tag, such as "en-us"; None for a dictionary's."""
+    @property
+    def dictionary(self) -> Optional[str]:
+        """The path (or source name) of the dictionary read; None for a built-in language's."""
     @property
     def left(self) -> int:
         """The left margin in characters."""
@@ -52,6 +68,9 @@ class Hyphenator:
     def pieces(self, word: str) -> List[str]:
         """The word cut at its permitted breaks; the pieces join to ``word``.
         Raises ScoreError with a left margin of 0 or less for a word the tables cannot score."""
+    def pieces_with_changes(self, word: str) -> List[str]:
+        """The word cut at every break, those that change the spelling with their change
+        (["schiff", "fahrt"]); for a built-in language, pieces(). Raises as pieces()."""
     def positions(self, word: str) -> List[int]:
         """The break positions as character offsets, ascending. Raises as pieces()."""
     def inserted(self, word: str, hyphen: str = "-") -> str:
@@ -94,10 +113,13 @@ def hyphenate_html(
     is_word_character: Optional[Callable[[str], bool]] = None,
     threads: int = 1,
     follow_lang: bool = True,
+    unknown_lang: Optional[Callable[[str], None]] = None,
 ) -> _Text:
     """As hyphenate_text, for the text content of HTML only (markup, references, script,
     style, textarea, title, pre and code are kept). Each element's text is divided in the
-    language its lang attribute names; follow_lang=False divides all of it with ``lang``."""
+    language its lang attribute names; follow_lang=False divides all of it with ``lang``.
+    unknown_lang is called with each lang value that names no language this build has (its
+    text is left undivided), each value once, after the text is divided."""
 
 class TextHyphenator:
     """One text given in chunks, hyphenated as hyphenate_text (html=True: hyphenate_html)
@@ -118,8 +140,11 @@ class TextHyphenator:
         threads: int = 1,
         html: bool = False,
         follow_lang: bool = True,
+        unknown_lang: Optional[Callable[[str], None]] = None,
     ) -> None:
-        """Takes hyphenate_text's keywords, and html=True for HTML."""
+        """Takes hyphenate_text's keywords, html=True for HTML, and hyphenate_html's
+        unknown_lang (each value once in the object's life, at the end of the write() or
+        finish() that met it)."""
     def write(self, chunk: _Text) -> _Text:
         """The next chunk; returns what can be decided so far (str or bytes, as the chunks)."""
     def finish(self) -> Union[str, bytes]:
@@ -132,4 +157,14 @@ def _licence(lang: str) -> str: ...
 def _own_licence() -> str: ...
 def _stated_licences() -> List[Tuple[str, str]]: ...
 def _close_tags(tag: str) -> List[str]: ...
+def _find_language(tag: str) -> Optional[str]: ...
 def _printable(text: Union[str, bytes]) -> str: ...
+
+class _PyphenFace:
+    """The compiled half of a quellix.pyphen.Pyphen."""
+
+    def __init__(self, hyphenator: Hyphenator, left: int, right: int, data_int: type) -> None: ...
+    def positions(self, word: str) -> List[int]: ...
+    def inserted(self, word: str, hyphen: str) -> str: ...
+    def pairs(self, word: str) -> List[Tuple[str, str]]: ...
+    def wrap(self, word: str, width: Union[int, float], hyphen: str) -> Optional[Tuple[str, str]]: ...

@@ -110,6 +110,12 @@ py::str strFromUtf8(std::string_view bytes) {
   return py::reinterpret_steal<py::str>(object);
 }
 
+py::str substring(py::handle text, std::size_t from, std::size_t to) {
+  PyObject* piece = PyUnicode_Substring(text.ptr(), static_cast<Py_ssize_t>(from), static_cast<Py_ssize_t>(to));
+  if (piece == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(piece);
+}
+
 py::str strFromCodePoints(std::u32string_view text) {
   PyObject* object = PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, text.data(),
                                                static_cast<Py_ssize_t>(text.size()));

@@ -40,6 +40,7 @@ struct ErrorTypes {
   PyObject* unknownLanguage = nullptr;  // quellix.UnknownLanguageError(Error, LookupError)
   PyObject* data = nullptr;             // quellix.DataError(Error)
   PyObject* score = nullptr;            // quellix.ScoreError(Error, ValueError)
+  PyObject* dictionary = nullptr;       // quellix.DictionaryError(Error, ValueError)
 };
 extern ErrorTypes errorTypes;
 
@@ -101,6 +102,9 @@ std::string_view utf8Of(py::handle text);
 
 // A str from UTF-8 bytes; bytes that are not UTF-8 become lone surrogates (surrogateescape).
 py::str strFromUtf8(std::string_view bytes);
+
+// text[from, to) of a str (clamped to its length).
+py::str substring(py::handle text, std::size_t from, std::size_t to);
 
 // A str from code points.
 py::str strFromCodePoints(std::u32string_view text);

@@ -7,10 +7,18 @@
 #include <pybind11/stl.h>
 
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "binding_support.hpp"
+#include "dictionary_liang.hpp"
+#include "quellix/user_files.hpp"
+#include "printable_message.hpp"
+#include "word_breaks.hpp"
 #include "quellix/custom.hpp"
+#include "quellix/dictionary.hpp"
 #include "quellix/language_tag.hpp"
 
 namespace quellix::python {
@@ -77,13 +85,6 @@ PyHyphenator& self(py::handle object) { return held<PyHyphenator>(object, "Hyphe
 // The word argument of a method, as code points.
 std::u32string wordArgument(py::handle word) { return codePoints(expectStr(word, "word")); }
 
-// word[from, to) as a str.
-py::str slice(py::handle word, std::size_t from, std::size_t to) {
-  PyObject* piece = PyUnicode_Substring(word.ptr(), static_cast<Py_ssize_t>(from), static_cast<Py_ssize_t>(to));
-  if (piece == nullptr) throw py::error_already_set();
-  return py::reinterpret_steal<py::str>(piece);
-}
-
 py::list pieces(py::handle object, py::handle word) {
   const PyHyphenator& h = self(object);
   const std::vector<std::size_t> at = h.breakOffsets(wordArgument(word));
@@ -92,9 +93,23 @@ py::list pieces(py::handle object, py::handle word) {
   std::size_t start = 0;
   for (std::size_t i = 0; i <= at.size(); ++i) {
     const std::size_t end = i < at.size() ? at[i] : length;
-    PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), slice(word, start, end).release().ptr());
+    PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), substring(word, start, end).release().ptr());
     start = end;
   }
+  return out;
+}
+
+py::list piecesWithChanges(py::handle object, py::handle word) {
+  const PyHyphenator& h = self(object);
+  if (h.dictionary() == nullptr) return pieces(object, word);
+  const std::u32string text = wordArgument(word);
+  std::vector<std::u32string> found;
+  {
+    py::gil_scoped_release release;
+    found = quellix::hyphenateWithChanges(h.get(), text);
+  }
+  py::list out;
+  for (const std::u32string& piece : found) out.append(strFromCodePoints(piece));
   return out;
 }
 
@@ -106,68 +121,110 @@ py::list positions(py::handle object, py::handle word) {
   return out;
 }
 
-// The first part of word up to break b (with b's change) and the rest from it.
-std::pair<py::str, py::str> split(py::handle word, const WordBreak& b) {
-  const std::size_t length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(word.ptr()));
-  if (!b.changes) return {slice(word, 0, b.at), slice(word, b.at, length)};
-  py::str head = slice(word, 0, b.start) + strFromCodePoints(b.before);
-  py::str tail = strFromCodePoints(b.after) + slice(word, b.start + b.cut, length);
-  return {std::move(head), std::move(tail)};
-}
-
 py::str inserted(py::handle object, py::handle word, py::handle hyphen) {
   const std::vector<WordBreak> breaks = self(object).breaks(wordArgument(word));
-  const py::str separator = expectStr(hyphen, "hyphen");
-  const std::size_t length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(word.ptr()));
-  py::list parts;
-  std::size_t from = 0;
-  for (const WordBreak& b : breaks) {
-    if (!b.changes) {
-      parts.append(slice(word, from, b.at));
-      from = b.at;
-    } else {
-      parts.append(slice(word, from, std::max(from, b.start)) + strFromCodePoints(b.before));
-      parts.append(separator);
-      parts.append(strFromCodePoints(b.after));
-      from = std::max(from, b.start + b.cut);
-      continue;
-    }
-    parts.append(separator);
-  }
-  parts.append(slice(word, from, length));
-  return py::str("").attr("join")(parts);
+  return insertedAt(word, breaks, expectStr(hyphen, "hyphen"), ChangeCase::AsReplaced);
 }
 
-// (first, rest) for every break, from the last break to the first.
 py::list iteratePairs(py::handle object, py::handle word) {
-  const std::vector<WordBreak> breaks = self(object).breaks(wordArgument(word));
-  py::list out;
-  for (auto b = breaks.rbegin(); b != breaks.rend(); ++b) {
-    auto [head, tail] = split(word, *b);
-    out.append(py::make_tuple(std::move(head), std::move(tail)));
-  }
-  return out;
+  return pairsAt(word, self(object).breaks(wordArgument(word)), ChangeCase::AsReplaced);
 }
 
 py::object wrap(py::handle object, py::handle word, py::handle width, py::handle hyphen) {
   const std::vector<WordBreak> breaks = self(object).breaks(wordArgument(word));
-  const std::int64_t most = expectInt(width, "width");
-  const py::str separator = expectStr(hyphen, "hyphen");
-  const auto hyphenLength = static_cast<std::int64_t>(PyUnicode_GET_LENGTH(separator.ptr()));
-  for (auto b = breaks.rbegin(); b != breaks.rend(); ++b) {
-    auto [head, tail] = split(word, *b);
-    if (static_cast<std::int64_t>(PyUnicode_GET_LENGTH(head.ptr())) + hyphenLength <= most)
-      return py::make_tuple(head + separator, tail);
+  return wrapAt(word, breaks, expectInt(width, "width"), expectStr(hyphen, "hyphen"), ChangeCase::AsReplaced);
+}
+
+// The bytes of the file at path (str, bytes or os.PathLike), at most one more than the
+// library takes (quellix/user_files.hpp). Raises OSError as Python's open() would, with the name cut short.
+std::string readFileBytes(py::handle path, std::string& name) {
+  const py::bytes encoded = py::module_::import("os").attr("fsencode")(path);
+  name = std::string(encoded);
+  if (name.find('\0') != std::string::npos) raise(PyExc_ValueError, "path holds a null character");
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  const auto osError = [&name](int error) {
+    PyObject* raised = PyObject_CallFunction(PyExc_OSError, "isN", error, std::strerror(error),
+                                             strFromUtf8(quellix::detail::printableMessage(name)).release().ptr());
+    if (raised != nullptr) {
+      PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(raised)), raised);
+      Py_DECREF(raised);
+    }
+    throw py::error_already_set();
+  };
+  if (file == nullptr) osError(errno);
+  std::string bytes;
+  int error = 0;
+  {
+    py::gil_scoped_release release;
+    char chunk[1 << 16];
+    for (;;) {
+      const std::size_t n = std::fread(chunk, 1, sizeof chunk, file);
+      bytes.append(chunk, n);
+      // One byte past the limit is enough for the library to refuse the file for its size.
+      if (bytes.size() > quellix::kMaxFileBytes || n < sizeof chunk) break;
+    }
+    if (std::ferror(file)) error = errno != 0 ? errno : EIO;
+    std::fclose(file);
   }
-  return py::none();
+  if (error != 0) osError(error);
+  return bytes;
+}
+
+// The name given in messages: the path as the file system decodes it.
+std::string sourceName(const std::string& encodedPath) {
+  return std::string(utf8Of(py::module_::import("os").attr("fsdecode")(py::bytes(encodedPath))));
+}
+
+
+// What text gives for the built-in language of the Hyphenator object; None for a dictionary's.
+py::object languageText(py::handle object, std::string_view (*text)(quellix::Language)) {
+  const std::optional<quellix::Language> language = self(object).language();
+  if (!language) return py::none();
+  return py::str(std::string(text(*language)));
+}
+
+const Signature kFromDictionary{"Hyphenator.from_dictionary", {"path"}, 1, 1};
+const Signature kFromDictionaryBytes{"Hyphenator.from_dictionary_bytes", {"data", "source"}, 2, 1};
+
+std::shared_ptr<PyHyphenator> fromDictionaryFile(const py::args& args, const py::kwargs& kwargs) {
+  const std::vector<py::handle> a = bindArguments(kFromDictionary, args, kwargs);
+  std::string name;
+  std::string bytes = readFileBytes(a[0], name);
+  return PyHyphenator::fromDictionary(std::move(bytes), sourceName(name));
+}
+
+std::shared_ptr<PyHyphenator> fromDictionaryBytes(const py::args& args, const py::kwargs& kwargs) {
+  const std::vector<py::handle> a = bindArguments(kFromDictionaryBytes, args, kwargs);
+  if (!PyBytes_Check(a[0].ptr())) raise(PyExc_TypeError, "data must be bytes, not " + typeName(a[0]));
+  const std::string source = a[1] ? std::string(utf8Of(expectStr(a[1], "source"))) : "dictionary";
+  return PyHyphenator::fromDictionary(textOrBytes(a[0]), source);
 }
 
 }  // namespace
 
 PyHyphenator::PyHyphenator(const std::string& tag) : language_(resolveLanguage(tag)) {
   // The language's shared hyphenator, which lives as long as the library.
-  hyphenator_ = std::shared_ptr<const quellix::Hyphenator>(&quellix::languageHyphenator(language_),
+  hyphenator_ = std::shared_ptr<const quellix::Hyphenator>(&quellix::languageHyphenator(*language_),
                                                            [](const quellix::Hyphenator*) {});
+}
+
+std::shared_ptr<PyHyphenator> PyHyphenator::fromDictionary(std::string bytes, std::string source) {
+  std::shared_ptr<PyHyphenator> h(new PyHyphenator());
+  {
+    py::gil_scoped_release release;
+    h->hyphenator_ = std::make_shared<const quellix::Hyphenator>(quellix::readDictionary(bytes, source));
+  }
+  const quellix::Hyphenator read = *h->hyphenator_;
+  h->dictionary_ = Dictionary{std::move(source), std::make_shared<const std::string>(std::move(bytes)),
+                              quellix::Lazy<quellix::Patterns>::deferred(
+                                  [read] { return quellix::detail::allDictionaryPatterns(read); })};
+  return h;
+}
+
+std::shared_ptr<PyHyphenator> PyHyphenator::of(quellix::Hyphenator h) {
+  std::shared_ptr<PyHyphenator> made(new PyHyphenator());
+  made->hyphenator_ = std::make_shared<const quellix::Hyphenator>(std::move(h));
+  return made;
 }
 
 std::shared_ptr<PyHyphenator> PyHyphenator::derived(Derivation step) const {
@@ -190,7 +247,9 @@ py::tuple PyHyphenator::state() const {
   py::list steps;
   for (const Derivation& step : steps_)
     steps.append(py::make_tuple(step.left, step.right, optionalBytes(step.exceptions), optionalBytes(step.patterns)));
-  return py::make_tuple(std::string(quellix::languageName(language_)), steps);
+  if (dictionary_) return py::make_tuple(dictionary_->source, steps, py::bytes(*dictionary_->bytes));
+  if (!language_) raise(PyExc_TypeError, "this hyphenator cannot be pickled");
+  return py::make_tuple(std::string(quellix::languageName(*language_)), steps);
 }
 
 std::shared_ptr<PyHyphenator> PyHyphenator::fromState(py::handle state) {
@@ -199,8 +258,16 @@ std::shared_ptr<PyHyphenator> PyHyphenator::fromState(py::handle state) {
   const auto fields = py::reinterpret_borrow<py::tuple>(state);
   if (fields.size() == 4)  // quellix 0.8: (language name, left, right, exceptions)
     return fromState(py::make_tuple(fields[0], py::make_tuple(py::make_tuple(fields[1], fields[2], fields[3], py::none()))));
-  if (fields.size() != 2 || !PyUnicode_Check(fields[0].ptr()) || !py::isinstance<py::sequence>(fields[1])) fail();
-  auto h = std::make_shared<PyHyphenator>(std::string(utf8Of(fields[0])));
+  if ((fields.size() != 2 && fields.size() != 3) || !PyUnicode_Check(fields[0].ptr()) ||
+      !py::isinstance<py::sequence>(fields[1]))
+    fail();
+  std::shared_ptr<PyHyphenator> h;
+  if (fields.size() == 3) {
+    if (!PyBytes_Check(fields[2].ptr())) fail();
+    h = fromDictionary(textOrBytes(fields[2]), std::string(utf8Of(fields[0])));
+  } else {
+    h = std::make_shared<PyHyphenator>(std::string(utf8Of(fields[0])));
+  }
   for (const py::handle item : fields[1]) {
     if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 4) fail();
     const auto step = py::reinterpret_borrow<py::tuple>(item);
@@ -225,12 +292,32 @@ std::vector<std::size_t> PyHyphenator::breakOffsets(const std::u32string& word) 
 
 std::vector<WordBreak> PyHyphenator::breaks(const std::u32string& word) const {
   std::vector<WordBreak> out;
+  if (dictionary_) {
+    std::vector<quellix::SpellingBreak> found;
+    {
+      py::gil_scoped_release release;
+      found = quellix::breaksWithChanges(*hyphenator_, word);
+    }
+    for (quellix::SpellingBreak& b : found) out.push_back(wordBreakOf(std::move(b)));
+    return out;
+  }
   for (const std::size_t at : breakOffsets(word)) {
     WordBreak plain;
     plain.at = at;
     out.push_back(std::move(plain));
   }
   return out;
+}
+
+WordBreak wordBreakOf(quellix::SpellingBreak b) {
+  WordBreak one;
+  one.at = b.position;
+  one.changes = b.replacedBegin != b.replacedEnd || !b.lineEnd.empty() || !b.nextStart.empty();
+  one.start = b.replacedBegin;
+  one.cut = b.replacedEnd - b.replacedBegin;
+  one.before = std::move(b.lineEnd);
+  one.after = std::move(b.nextStart);
+  return one;
 }
 
 std::shared_ptr<PyHyphenator> hyphenatorFor(py::handle lang) {
@@ -277,12 +364,20 @@ a word is divided.
         return base->derived(derivation(a[1], a[2], a[3], a[4]));
       }))
       .def_property_readonly(
-          "language",
-          [](py::handle object) { return std::string(quellix::languageName(self(object).language())); },
-          "The language's name, such as ``'English_US'``.")
+          "language", [](py::handle object) { return languageText(object, quellix::languageName); },
+          "The built-in language's name, such as ``'English_US'``; None for a dictionary's.")
       .def_property_readonly(
-          "tag", [](py::handle object) { return std::string(quellix::languageAffix(self(object).language())); },
-          "The language's tag, such as ``'en-us'``.")
+          "tag", [](py::handle object) { return languageText(object, quellix::languageAffix); },
+          "The built-in language's tag, such as ``'en-us'``; None for a dictionary's.")
+      .def_property_readonly(
+          "dictionary",
+          [](py::handle object) -> py::object {
+            const std::string* source = self(object).dictionary();
+            if (source == nullptr) return py::none();
+            return strFromUtf8(*source);
+          },
+          "The path of the dictionary read (or the source named with its bytes); None for a\n"
+          "built-in language's hyphenator.")
       .def_property_readonly(
           "left", [](py::handle object) { return self(object).left(); }, "The left margin in characters.")
       .def_property_readonly(
@@ -296,6 +391,14 @@ Raises:
     ScoreError: with a left margin of 0 or less, for a word the tables cannot score.
 )doc")
       .def("pieces", otherCalls<PyHyphenator>("Hyphenator", {"Hyphenator.pieces", {"word"}, 1, 1}))
+      .def("pieces_with_changes", &piecesWithChanges, py::arg("word"), R"doc(pieces_with_changes(word)
+
+The word cut at every break, a break that changes the spelling with its change:
+``["schiff", "fahrt"]`` for ``"schiffahrt"``, ``["asz", "szony", "nyal"]`` for Hungarian
+``"asszonnyal"``. For a built-in language, :meth:`pieces`. Raises as :meth:`pieces`.
+)doc")
+      .def("pieces_with_changes",
+           otherCalls<PyHyphenator>("Hyphenator", {"Hyphenator.pieces_with_changes", {"word"}, 1, 1}))
       .def("positions", &positions, py::arg("word"), R"doc(positions(word)
 
 The break positions of the word as character offsets, ascending: ``[2, 4]`` for
@@ -325,9 +428,37 @@ no break leaves a first part that short. Raises as :meth:`pieces`.
       .def("__repr__",
            [](py::handle object) {
              const PyHyphenator& h = self(object);
-             return "quellix.Hyphenator('" + std::string(quellix::languageAffix(h.language())) +
-                    "', left=" + std::to_string(h.left()) + ", right=" + std::to_string(h.right()) + ")";
+             const std::string margins = ", left=" + std::to_string(h.left()) + ", right=" + std::to_string(h.right()) + ")";
+             if (const std::string* source = h.dictionary())
+               return "quellix.Hyphenator.from_dictionary('" + quellix::detail::printableMessage(*source) + "'" + margins;
+             return "quellix.Hyphenator('" + std::string(quellix::languageAffix(*h.language())) + "'" + margins;
            })
+      .def_static("from_dictionary", &fromDictionaryFile, R"doc(from_dictionary(path)
+
+The hyphenator of the libhyphen dictionary (hyph_*.dic, as LibreOffice and Debian's
+hyphen-* packages install in /usr/share/hyphen) at ``path`` (str, bytes or os.PathLike).
+Its margins are the file's LEFTHYPHENMIN and RIGHTHYPHENMIN (2 where it gives none);
+derive it for others: ``Hyphenator(h, left=3)``. Words are divided as libhyphen divides
+them, capitals folded. :meth:`pieces` and :meth:`positions` give the breaks that keep the
+spelling; :meth:`inserted`, :meth:`iterate` and :meth:`wrap` also those that change it
+(Hungarian ``"asszonnyal"``: ``"asz-szony-nyal"``), in capitals in a word in capitals.
+
+Raises:
+    OSError: the file cannot be read (FileNotFoundError, PermissionError, ...).
+    ValueError: it holds more than 8 MiB, or a line longer than 4 KiB (the library's
+        limits on what callers give it).
+    DictionaryError: it is malformed (the message names the file, the line and the byte
+        offset).
+)doc")
+      .def_static("from_dictionary_bytes", &fromDictionaryBytes, R"doc(from_dictionary_bytes(data, source='dictionary')
+
+As :meth:`from_dictionary`, for the contents of a dictionary file given as bytes;
+``source`` names it in messages.
+
+Raises:
+    ValueError: beyond the limits of :meth:`from_dictionary`.
+    DictionaryError: it is malformed.
+)doc")
       .def(py::pickle([](py::handle object) -> py::object { return self(object).state(); },
                       [](const py::object& state) { return PyHyphenator::fromState(state); }));
 }

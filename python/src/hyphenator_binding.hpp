@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "quellix/dictionary.hpp"
 #include "quellix/hyphenator.hpp"
 #include "quellix/language.hpp"
 
@@ -41,6 +42,9 @@ struct Derivation {
   std::optional<std::string> patterns;    // a pattern text
 };
 
+// A break of the library's dictionary interface as the binding holds one.
+WordBreak wordBreakOf(quellix::SpellingBreak b);
+
 // Immutable and thread-safe once made.
 class PyHyphenator {
  public:
@@ -48,30 +52,57 @@ class PyHyphenator {
   // module's translator) for an unknown tag.
   explicit PyHyphenator(const std::string& tag);
 
+  // The libhyphen dictionary whose file contents are bytes, source naming it. Raises
+  // quellix.DictionaryError (through the translator) for a malformed one.
+  static std::shared_ptr<PyHyphenator> fromDictionary(std::string bytes, std::string source);
+
+  // Any hyphenator of the library, for the binding's own use: it has neither a language nor
+  // a dictionary, and cannot be pickled.
+  static std::shared_ptr<PyHyphenator> of(quellix::Hyphenator h);
+
   // This one derived with step (a new object; this one stays as it is). Raises ValueError
   // for patterns or exception words the library refuses.
   std::shared_ptr<PyHyphenator> derived(Derivation step) const;
 
   const quellix::Hyphenator& get() const { return *hyphenator_; }
   const std::shared_ptr<const quellix::Hyphenator>& shared() const { return hyphenator_; }
-  quellix::Language language() const { return language_; }
+  // The built-in language, or nothing for a dictionary's hyphenator.
+  std::optional<quellix::Language> language() const { return language_; }
+  // The dictionary's source (its path, or the name given with its bytes), or nothing.
+  const std::string* dictionary() const { return dictionary_ ? &dictionary_->source : nullptr; }
+  // For a dictionary's hyphenator, all its patterns as one trie, built on first use and
+  // shared by the hyphenators derived from it (see dictionary_liang.hpp); else nothing.
+  const quellix::Lazy<quellix::Patterns>* allPatterns() const {
+    return dictionary_ ? &dictionary_->allPatterns : nullptr;
+  }
   std::int64_t left() const { return quellix::hyphenatorLeftMin(*hyphenator_); }
   std::int64_t right() const { return quellix::hyphenatorRightMin(*hyphenator_); }
 
   // What makes it again, for pickling: (language name, [(left, right, exceptions,
-  // patterns), ...]). fromState() also takes the form of quellix 0.8, (language name,
-  // left, right, exceptions). Raises ValueError for anything else.
+  // patterns), ...]), or for a dictionary (source, [...], the file's bytes). fromState()
+  // also takes the form of quellix 0.8, (language name, left, right, exceptions). Raises
+  // ValueError for anything else.
   py::tuple state() const;
   static std::shared_ptr<PyHyphenator> fromState(py::handle state);
 
   // Character offsets of the breaks of word, ascending. Releases the GIL while dividing.
   std::vector<std::size_t> breakOffsets(const std::u32string& word) const;
 
-  // The breaks of word, ascending. Releases the GIL while dividing.
+  // The breaks of word, ascending, those that change the spelling included. Releases the
+  // GIL while dividing.
   std::vector<WordBreak> breaks(const std::u32string& word) const;
 
  private:
-  quellix::Language language_ = quellix::Language::English_US;
+  PyHyphenator() = default;
+
+  struct Dictionary {
+    std::string source;
+    std::shared_ptr<const std::string> bytes;  // for pickling
+    quellix::Lazy<quellix::Patterns> allPatterns;
+  };
+
+  std::optional<quellix::Language> language_;
+  std::optional<Dictionary> dictionary_;
   std::vector<Derivation> steps_;
   std::shared_ptr<const quellix::Hyphenator> hyphenator_;
 };

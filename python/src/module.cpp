@@ -21,6 +21,7 @@
 #include "quellix/language.hpp"
 #include "quellix/language_tag.hpp"
 #include "quellix/paths.hpp"
+#include "pyphen_binding.hpp"
 #include "text_binding.hpp"
 
 namespace py = pybind11;
@@ -71,6 +72,11 @@ PYBIND11_MODULE(_quellix, m) {
                                     "A word cannot be divided with the margins given (a left "
                                     "margin of 0 or less).");
   }
+  {
+    py::tuple bases = py::make_tuple(py::handle(errorTypes.error), py::handle(PyExc_ValueError));
+    errorTypes.dictionary = newException(m, "DictionaryError", bases.ptr(),
+                                         "A libhyphen dictionary is malformed: the message names its line and byte.");
+  }
   py::register_exception_translator([](std::exception_ptr error) {
     try {
       if (error) std::rethrow_exception(error);
@@ -82,6 +88,8 @@ PYBIND11_MODULE(_quellix, m) {
       setPrintableError(errorTypes.data, e.what());
     } catch (const quellix::ScoreError& e) {
       setPrintableError(errorTypes.score, e.what());
+    } catch (const quellix::DictionaryError& e) {
+      setPrintableError(errorTypes.dictionary, e.what());
     } catch (const quellix::ArgumentError& e) {
       setPrintableError(PyExc_ValueError, e.what());
     } catch (const quellix::Error& e) {
@@ -93,6 +101,7 @@ PYBIND11_MODULE(_quellix, m) {
 
   bindHyphenator(m);
   bindText(m);
+  bindPyphen(m);
 
   m.def(
       "_languages",
@@ -136,6 +145,14 @@ PYBIND11_MODULE(_quellix, m) {
         return quellix::detail::printableMessage(std::string_view(bytes));
       },
       "text (bytes, or str with surrogate escapes) cut and escaped as every message quoting a caller's text is.");
+  m.def(
+      "_find_language",
+      [](const py::handle& tag) -> py::object {
+        const auto language = quellix::findLanguage(utf8Of(expectStr(tag, "tag")));
+        if (!language) return py::none();
+        return py::str(std::string(quellix::languageName(*language)));
+      },
+      "The name of the language tag names (as --language finds it), or None.");
   m.def(
       "_close_tags",
       [](const py::handle& tag) {

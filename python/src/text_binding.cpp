@@ -65,12 +65,38 @@ class WordPredicate {
   PyObject* errorTrace_ = nullptr;
 };
 
+// A caller's unknown_lang: the library reports the lang values that name no language on
+// the calling thread, while the GIL is released; they are kept and handed to the callable
+// once the call has the GIL again.
+class LangReports {
+ public:
+  explicit LangReports(py::object callable) : callable_(std::move(callable)) {}
+
+  // Makes stream, which must not outlive this object, keep the values for deliver().
+  void listen(quellix::TextHyphenator& stream) {
+    stream.onUnknownLanguage([this](std::string_view value) { pending_.emplace_back(value); });
+  }
+
+  // Calls the callable with each value kept (a str, surrogate escapes for bytes that are
+  // not UTF-8); raises what it raises. Needs the GIL.
+  void deliver() {
+    std::vector<std::string> values;
+    values.swap(pending_);
+    for (const std::string& value : values) callable_(strFromUtf8(value));
+  }
+
+ private:
+  py::object callable_;
+  std::vector<std::string> pending_;
+};
+
 // How a text is to be divided: the hyphenator, the options and the threads.
 struct TextSetup {
   std::shared_ptr<const quellix::Hyphenator> hyphenator;
   quellix::TextOptions options;
   unsigned threads = 1;
   std::shared_ptr<WordPredicate> predicate;
+  std::shared_ptr<LangReports> reports;
 };
 
 // The keyword options every text function takes, after its text (or not), lang and hyphen.
@@ -79,8 +105,8 @@ struct TextSetup {
       "is_word_character", "threads"
 
 const Signature kText{"hyphenate_text", {"text", "lang", "hyphen", QUELLIX_TEXT_OPTION_NAMES}, 3, 2};
-const Signature kHtml{"hyphenate_html", {"html", "lang", "hyphen", QUELLIX_TEXT_OPTION_NAMES, "follow_lang"}, 3, 2};
-const Signature kStream{"TextHyphenator", {"lang", "hyphen", QUELLIX_TEXT_OPTION_NAMES, "html", "follow_lang"}, 2, 1};
+const Signature kHtml{"hyphenate_html", {"html", "lang", "hyphen", QUELLIX_TEXT_OPTION_NAMES, "follow_lang", "unknown_lang"}, 3, 2};
+const Signature kStream{"TextHyphenator", {"lang", "hyphen", QUELLIX_TEXT_OPTION_NAMES, "html", "follow_lang", "unknown_lang"}, 2, 1};
 
 // The setup from bound arguments: lang at index first, hyphen after it, then the options
 // in the order of signature.names.
@@ -124,6 +150,10 @@ TextSetup textSetup(const Signature& signature, const std::vector<py::handle>& a
       if (threads < 1 || threads > kMostThreads)
         raise(PyExc_ValueError, "threads must be from 1 to " + std::to_string(kMostThreads));
       setup.threads = static_cast<unsigned>(threads);
+    } else if (name == "unknown_lang" && !value.is_none()) {
+      if (!PyCallable_Check(value.ptr()))
+        raise(PyExc_TypeError, "unknown_lang must be callable, not " + typeName(value));
+      setup.reports = std::make_shared<LangReports>(py::reinterpret_borrow<py::object>(value));
     } else if (name == "is_word_character" && !value.is_none()) {
       if (!PyCallable_Check(value.ptr()))
         raise(PyExc_TypeError, "is_word_character must be callable, not " + typeName(value));
@@ -158,15 +188,17 @@ py::object hyphenateWhole(const Signature& signature, quellix::TextMarkup markup
   {
     // The caller's reference to the text keeps input alive through the call.
     py::gil_scoped_release release;
-    if (setup.threads == 1) {
+    if (setup.threads == 1 && !setup.reports) {
       output = quellix::hyphenateText(*setup.hyphenator, input, setup.options);
     } else {
       quellix::TextHyphenator stream(*setup.hyphenator, setup.options);
+      if (setup.reports) setup.reports->listen(stream);
       stream.write(input, output, setup.threads);
       stream.finish(output);
     }
   }
   if (setup.predicate) setup.predicate->raiseFailure();
+  if (setup.reports) setup.reports->deliver();
   if (PyBytes_Check(a[0].ptr())) return py::bytes(output);
   return strFromUtf8(output);
 }
@@ -187,7 +219,9 @@ std::size_t wholeSequences(std::string_view text) {
 class PyTextStream {
  public:
   explicit PyTextStream(TextSetup setup)
-      : setup_(std::move(setup)), stream_(*setup_.hyphenator, setup_.options) {}
+      : setup_(std::move(setup)), stream_(*setup_.hyphenator, setup_.options) {
+    if (setup_.reports) setup_.reports->listen(stream_);
+  }
 
   py::object write(py::handle chunk) {
     const bool isBytes = PyBytes_Check(chunk.ptr());
@@ -272,6 +306,7 @@ class PyTextStream {
         throw;
       }
     }
+    if (setup_.reports) setup_.reports->deliver();
   }
 
   static py::object deliver(bool isBytes, const std::string& output) {
@@ -327,13 +362,15 @@ void bindText(py::module_& m) {
                   "               is_word_character=None, threads=1)\n\nHyphenates running text.\n") +
       kOptionsDoc;
   static const std::string htmlDoc =
-      std::string("hyphenate_html(html, lang, hyphen='\\xad', *, ..., follow_lang=True)\n\n"
+      std::string("hyphenate_html(html, lang, hyphen='\\xad', *, ..., follow_lang=True, unknown_lang=None)\n\n"
                   "Hyphenates the text content of HTML: tags, attributes, comments, character\n"
                   "references and the contents of script, style, textarea, title, pre and\n"
                   "code are kept as they are. Each element's text is divided in the language\n"
                   "its lang (or xml:lang) attribute names, ``lang`` dividing the text no\n"
                   "attribute covers; an attribute naming no language the library has leaves\n"
                   "its text undivided. ``follow_lang=False``: ``lang`` divides all the text.\n"
+                  "``unknown_lang``: a function called with each lang value that names no\n"
+                  "language this build has, once each, after the text is divided.\n"
                   "The other keywords are hyphenate_text's.\n") +
       kOptionsDoc;
   m.def(

@@ -441,3 +441,17 @@ def test_a_stream_keeps_to_one_type_and_starts_afresh_after_an_error():
     with pytest.raises(ZeroDivisionError):
         failing.write("x" * 5000)
     assert failing.write(b"") + failing.finish() == b""
+
+
+def test_lang_values_that_name_no_language_are_reported_once():
+    heard = []
+    page = "<p lang=xx>hyphenation</p><p lang=' xx '>a</p><p lang=''>b</p><p lang=tlh>c</p>"
+    out = quellix.hyphenate_html(page, "en-us", "|", unknown_lang=heard.append)
+    assert out == page and heard == ["xx", "tlh"]
+    heard.clear()
+    stream = quellix.TextHyphenator("en-us", "|", html=True, unknown_lang=heard.append)
+    assert stream.write(page[:20]) + stream.write(page[20:]) + stream.finish() == page
+    stream.write(page)
+    assert heard == ["xx", "tlh"]
+    with pytest.raises(TypeError, match="unknown_lang must be callable"):
+        quellix.hyphenate_html(page, "en-us", unknown_lang=1)

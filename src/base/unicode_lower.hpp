@@ -12,6 +12,10 @@ namespace quellix::detail {
 // mapping, in ascending order of the code point. Never throws.
 std::span<const std::pair<char32_t, char32_t>> lowerCasePairs() noexcept;
 
+// The simple (one code point to one) lower-case mapping of c: 'a' for 'A', U+00E9 for
+// U+00C9, U+03C3 for U+03A3; c itself when it has none. Never throws; thread-safe.
+char32_t simpleLowercase(char32_t c) noexcept;
+
 }  // namespace quellix::detail
 
 #endif

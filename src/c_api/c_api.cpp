@@ -241,8 +241,17 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
     settings.skipUrls = given.skip_urls != 0;
     settings.markup = given.html != 0 ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
     settings.followLang = given.follow_lang != 0;
-    const std::string result =
-        quellix::hyphenateText(*hyphenator->hyphenator, textOf(text, text_length), settings);
+    if (given.unknown_lang == nullptr)
+      return deliver(quellix::hyphenateText(*hyphenator->hyphenator, textOf(text, text_length), settings),
+                     buffer, capacity, length);
+    quellix::TextHyphenator stream(*hyphenator->hyphenator, settings);
+    stream.onUnknownLanguage([report = given.unknown_lang,
+                              context = given.unknown_lang_context](std::string_view value) {
+      report(context, value.data(), value.size());
+    });
+    std::string result;
+    stream.write(textOf(text, text_length), result);
+    stream.finish(result);
     return deliver(result, buffer, capacity, length);
   });
 }

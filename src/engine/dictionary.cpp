@@ -105,7 +105,14 @@ struct WordScratch {
   std::u32string normal;
   DictionaryResult result;
 };
-thread_local WordScratch wordScratch;
+// The thread's scratch. The address is read once through a volatile pointer so that the compiler keeps it in a
+// register: left to itself it asks for the thread's storage again at every use, which in a
+// shared library is a call each time.
+WordScratch& threadScratch() {
+  thread_local WordScratch scratch;
+  WordScratch* volatile address = &scratch;
+  return *address;
+}
 
 // Whether every cased letter of text is a capital (and there is one).
 bool inCapitals(std::u32string_view original, std::u32string_view folded) {
@@ -182,7 +189,7 @@ namespace detail {
 std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
                                   const std::uint8_t* opaque, std::span<std::size_t> out) {
   const DictionaryData& d = *hyphenatorDictionary(h);
-  WordScratch& s = wordScratch;
+  WordScratch& s = threadScratch();
   std::size_t count = 0;
   const auto emit = [&](std::size_t at) {
     if (count < out.size()) out[count] = at;
@@ -235,7 +242,7 @@ std::vector<SpellingBreak> breaksWithChanges(const Hyphenator& h, std::u32string
     for (std::size_t p : at) breaks.push_back({p, p, p, {}, {}});
     return breaks;
   }
-  WordScratch& s = wordScratch;
+  WordScratch& s = threadScratch();
   if (const auto* listed = divideFolded(h, *d, word, nullptr, s)) {
     exceptionBreaks(h, *listed, word.size(), [&](std::size_t p) { breaks.push_back({p, p, p, {}, {}}); });
     return breaks;
@@ -324,7 +331,7 @@ void dictionaryValues(const Hyphenator& h, std::u32string_view word, DictionaryV
     m.compoundLeft = d.compoundLeftMin;
     m.compoundRight = d.compoundRightMin;
   }
-  DictionaryResult& r = wordScratch.result;
+  DictionaryResult& r = threadScratch().result;
   detail::divideDictionaryWord(d, word, m, r);
   out.values.assign(r.values.begin(), r.values.end());
   out.changes.clear();
@@ -338,7 +345,7 @@ void dictionaryValues(const Hyphenator& h, std::u32string_view word, DictionaryV
 
 void dictionaryFirstLevelValues(const Hyphenator& h, std::u32string_view word, DictionaryValues& out) {
   const DictionaryData& d = dictionaryOf(h);
-  DictionaryResult& r = wordScratch.result;
+  DictionaryResult& r = threadScratch().result;
   detail::firstLevelValues(d, word, r);
   out.values.assign(r.values.begin(), r.values.end());
   out.changes.clear();

@@ -53,16 +53,39 @@ struct DictionaryLevel {
   bool needsLetter = true;
 
   // The quick reading: per slot, the 16 values of its pattern aligned to the pattern's end
-  // (windows[windowOf[slot] & kWindowMask]; 0: none), for patterns of at most 15 letters;
-  // kLong marks a longer pattern, which is applied one value at a time, and kChange one
-  // with a change, after which the word is read again keeping track of changes.
+  // (windows[window & kWindowMask]; 0: none), for patterns of at most 15 letters; kLong
+  // marks a longer pattern, which is applied one value at a time, and kChange one with a
+  // change, after which the word is read again keeping track of changes.
   static constexpr std::size_t kWidth = 16;
   static constexpr std::uint32_t kLong = 0x80000000u;
   static constexpr std::uint32_t kChange = 0x40000000u;
   static constexpr std::uint32_t kWindowMask = 0x3fffffffu;
-  std::vector<std::uint32_t> windowOf;
   std::vector<std::array<std::uint8_t, kWidth>> windows;
   bool anyChange = false;
+
+  // The quick reading's walk, one node per slot of the index: what a step reads of a slot
+  // (its check and base, its fallback, its window), side by side, so that a step costs one
+  // cache line where separate arrays cost three.
+  struct Node {
+    std::uint32_t check;
+    std::uint32_t base;  // kBaseMask'd
+    std::uint32_t fallback;
+    std::uint32_t window;  // flags | index in windows
+  };
+  std::vector<Node> nodes;
+
+  // The level's automaton, when it is small: one entry per (row, symbol), the next row in
+  // the low 16 bits and the next state's window in the high 16 (autoFlags: kLong, kChange
+  // of that window; autoPattern: the pattern of a long one): one load per character. Empty
+  // when the level has more rows or windows than that, or the table would pass
+  // kAutomatonBytes (a table much larger than a core's cache costs more misses than the
+  // walk's nodes); then the reading walks the nodes.
+  static constexpr std::size_t kAutomatonBytes = std::size_t{1} << 20;
+  std::size_t stride = 0;
+  std::vector<std::uint32_t> table;
+  std::vector<std::array<std::uint8_t, kWidth>> autoWindows;
+  std::vector<std::uint32_t> autoFlags;
+  std::vector<std::uint32_t> autoPattern;
 
   bool empty() const noexcept { return index == nullptr; }
 };
@@ -77,6 +100,7 @@ struct DictionaryData {
   // (or 3) and the default NOHYPHEN list, as libhyphen gives it.
   std::int64_t leftMin = 0, rightMin = 0, compoundLeftMin = 0, compoundRightMin = 0;
   std::vector<std::u32string> noHyphen;
+  std::u32string noHyphenFirst;  // the first character of each item, sorted, once each
   bool explicitLevels = false;  // the file has NEXTLEVEL
   DictionaryLevel compound;     // the first level: compound boundaries
   DictionaryLevel plain;        // the second: the breaks within a part
@@ -117,6 +141,12 @@ void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
 // The values the first level alone gives word, without margins (libhyphen's
 // hnj_hyphen_hyphenate). Fills out.values with n values.
 void firstLevelValues(const DictionaryData& d, std::u32string_view word, DictionaryResult& out);
+
+// Whether both quick readings of each level of d (its automaton, where it has one, and its
+// walk) give part the values of the plain reading, or both leave it to the plain reading,
+// and whether the two levels read side by side give what each gives alone: a check of the
+// quick paths against the plain one, for tests. Throws std::bad_alloc.
+bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part);
 
 }  // namespace quellix::detail
 

@@ -28,6 +28,18 @@ inline std::uint32_t step(const DictionaryLevel& level, const PatternIndex::Slot
   }
 }
 
+// step over the quick reading's nodes (the same states).
+inline std::uint32_t walk(const DictionaryLevel::Node* nodes, std::uint32_t state,
+                          PatternIndex::Symbol symbol) {
+  if (symbol == 0) return 0;
+  for (;;) {
+    const std::uint32_t next = nodes[state].base + symbol;
+    if (nodes[next].check == state) return next;
+    if (state == 0) return 0;
+    state = nodes[state].fallback;
+  }
+}
+
 // The symbol of character j of part framed by dots. A digit in a word reads as a dot, as
 // libhyphen reads it: the word's parts on either side of it end there.
 inline PatternIndex::Symbol symbolAt(const PatternIndex& index, std::u32string_view part,
@@ -79,51 +91,114 @@ struct Scratch {
   std::vector<Change> changes;
   std::vector<std::uint8_t> window;  // the quick reading's output
   std::vector<std::pair<std::size_t, std::uint32_t>> longHits;
+  // The plain level's reading beside the compound level's (readBoth).
+  std::vector<std::uint8_t> plainWindow;
+  std::vector<std::pair<std::size_t, std::uint32_t>> plainLongHits;
+  std::vector<std::uint8_t> plainValues;
   std::vector<std::uint8_t> openValues;
   std::vector<Change> openChanges;
   std::vector<std::int64_t> weights;  // weights[k]: the left-margin weight of characters 0 .. k
-  std::vector<std::int64_t> bytes;    // bytes[k]: the bytes of characters 0 .. k in the dictionary's encoding
 };
 
-// The values level gives part (as matchLevel, into values with no change) read quickly: one
-// window of sixteen values merged per character. Returns false, having written nothing, when
-// a pattern with a change matched: then matchLevel must read the part.
-bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uint8_t* values,
-                Scratch& s) {
-  if (level.empty()) return true;
-  const PatternIndex& index = *level.index;
-  const PatternIndex::Slot* const slots = index.slots.data();
-  const std::uint32_t* const windowOf = level.windowOf.data();
-  const std::array<std::uint8_t, DictionaryLevel::kWidth>* const windows = level.windows.data();
-  const std::size_t n = part.size();
-  const std::size_t m = n + 2;
-  s.window.resize(m + DictionaryLevel::kWidth);
-  std::uint8_t* const buffer = s.window.data();
-  s.longHits.clear();
-  SlidingWindow window;
-  std::uint32_t flags = 0;
-  std::uint32_t state = 0;
-  for (std::size_t j = 0; j < m; ++j) {
-    state = step(level, slots, state, symbolAt(index, part, j));
-    const std::uint32_t w = windowOf[state];
-    flags |= w;
-    if (w & DictionaryLevel::kLong) [[unlikely]] s.longHits.emplace_back(j, state);
-    window.raise(windows[w & DictionaryLevel::kWindowMask].data());
-    buffer[j] = window.advance();
+// One level's quick reading of a part (the values matchLevel gives it, when no change comes
+// of it): one window of sixteen values merged per character, through the level's automaton
+// or (automaton false, or the level has none) its walk. A character at a time, so that two
+// levels can read a word side by side and their cache misses overlap.
+class QuickReading {
+ public:
+  QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
+               std::vector<std::uint8_t>& buffer, std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
+      : level_(level), index_(*level.index), part_(part), longHits_(longHits),
+        automaton_(automaton && !level.table.empty()), table_(level.table.data()),
+        autoFlags_(level.autoFlags.data()), autoWindows_(level.autoWindows.data()),
+        stride_(level.stride), nodes_(level.nodes.data()), windows_(level.windows.data()) {
+    buffer.resize(part.size() + 2 + DictionaryLevel::kWidth);
+    buffer_ = buffer.data();
+    longHits.clear();
   }
-  if (flags & DictionaryLevel::kChange) return false;
-  window.store(buffer + m);
-  // buffer[j] holds the boundary j + 2 - kWidth of the framed word: h at h + kWidth.
-  std::copy_n(buffer + DictionaryLevel::kWidth, n, values);
-  for (const auto& [j, slot] : s.longHits) {
-    const DictionaryLevel::Pattern& p = level.patterns[level.patternOf[slot] - 1];
-    const std::uint8_t* v = level.values.data() + p.valuesBegin;
-    for (std::uint32_t t = 0; t <= p.length; ++t) {
-      const std::int64_t h = static_cast<std::int64_t>(j) - static_cast<std::int64_t>(p.length) - 1 + t;
-      if (h >= 0 && h < static_cast<std::int64_t>(n)) values[h] = std::max(values[h], v[t]);
+
+  // Whether the reading goes through the automaton: step<true>, else step<false> (a
+  // template, so that the loop that steps holds no test of it).
+  bool automaton() const noexcept { return automaton_; }
+
+  // Reads character j of the framed part (0 .. part.size() + 1).
+  template <bool kAutomaton>
+  void step(std::size_t j) {
+    const PatternIndex::Symbol symbol = symbolAt(index_, part_, j);
+    std::uint32_t flags;
+    const std::uint8_t* scores;
+    if constexpr (kAutomaton) {
+      const std::uint32_t e = table_[state_ * stride_ + symbol];
+      state_ = e & 0xffffu;
+      const std::uint32_t w = e >> 16;
+      flags = autoFlags_[w];
+      if (flags & DictionaryLevel::kLong) [[unlikely]] longHits_.emplace_back(j, level_.autoPattern[w]);
+      scores = autoWindows_[w].data();
+    } else {
+      state_ = walk(nodes_, state_, symbol);
+      const std::uint32_t w = nodes_[state_].window;
+      flags = w;
+      if (w & DictionaryLevel::kLong) [[unlikely]] longHits_.emplace_back(j, level_.patternOf[state_] - 1);
+      scores = windows_[w & DictionaryLevel::kWindowMask].data();
     }
+    flags_ |= flags;
+    window_.raise(scores);
+    buffer_[j] = window_.advance();
   }
-  return true;
+
+  // After every character: writes the part's values to values and returns true, or, when a
+  // pattern with a change matched, writes nothing and returns false (matchLevel must read
+  // the part).
+  bool finish(std::uint8_t* values) {
+    if (flags_ & DictionaryLevel::kChange) return false;
+    const std::size_t n = part_.size();
+    window_.store(buffer_ + n + 2);
+    // buffer[j] holds the boundary j + 2 - kWidth of the framed word: h at h + kWidth.
+    std::copy_n(buffer_ + DictionaryLevel::kWidth, n, values);
+    for (const auto& [j, pattern] : longHits_) {
+      const DictionaryLevel::Pattern& p = level_.patterns[pattern];
+      const std::uint8_t* v = level_.values.data() + p.valuesBegin;
+      for (std::uint32_t t = 0; t <= p.length; ++t) {
+        const std::int64_t h = static_cast<std::int64_t>(j) - static_cast<std::int64_t>(p.length) - 1 + t;
+        if (h >= 0 && h < static_cast<std::int64_t>(n)) values[h] = std::max(values[h], v[t]);
+      }
+    }
+    return true;
+  }
+
+ private:
+  const DictionaryLevel& level_;
+  const PatternIndex& index_;
+  std::u32string_view part_;
+  std::vector<std::pair<std::size_t, std::uint32_t>>& longHits_;
+  std::uint8_t* buffer_;
+  bool automaton_;
+  // The level's arrays, held here so that the compiler need not load them again after
+  // each byte written.
+  const std::uint32_t* table_;
+  const std::uint32_t* autoFlags_;
+  const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows_;
+  std::size_t stride_;
+  const DictionaryLevel::Node* nodes_;
+  const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows_;
+  std::uint32_t state_ = 0;  // the automaton's row or the walk's slot
+  std::uint32_t flags_ = 0;
+  SlidingWindow window_;
+};
+
+// The values level gives part read quickly (see QuickReading::finish). automaton false
+// reads with the walk even where the level has an automaton.
+bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uint8_t* values,
+                Scratch& s, bool automaton = true) {
+  if (level.empty()) return true;
+  QuickReading reading(level, part, automaton, s.window, s.longHits);
+  const std::size_t m = part.size() + 2;
+  if (reading.automaton()) {
+    for (std::size_t j = 0; j < m; ++j) reading.step<true>(j);
+  } else {
+    for (std::size_t j = 0; j < m; ++j) reading.step<false>(j);
+  }
+  return reading.finish(values);
 }
 
 // matchLevel, quickly where no change can come of it. values and changes start as zeros.
@@ -135,6 +210,37 @@ void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int6
   }
   if (!quickMatch(level, part, values, s)) matchLevel(level, part, start, values, changes);
 }
+
+// readLevel of both levels of d on part side by side, so that the misses of the two
+// readings overlap: the compound level's into compoundValues and compoundChanges, the plain
+// level's values into plainValues. Returns false when a change matched in the plain level,
+// plainValues then untouched: matchLevel must read the part with it.
+bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t start,
+              std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
+              Scratch& s) {
+  QuickReading compound(d.compound, part, true, s.window, s.longHits);
+  QuickReading plain(d.plain, part, true, s.plainWindow, s.plainLongHits);
+  const std::size_t m = part.size() + 2;
+  const auto read = [&]<bool kCompoundAutomaton, bool kPlainAutomaton>() {
+    for (std::size_t j = 0; j < m; ++j) {
+      compound.step<kCompoundAutomaton>(j);
+      plain.step<kPlainAutomaton>(j);
+    }
+  };
+  if (compound.automaton()) {
+    if (plain.automaton()) read.template operator()<true, true>();
+    else read.template operator()<true, false>();
+  } else {
+    if (plain.automaton()) read.template operator()<false, true>();
+    else read.template operator()<false, false>();
+  }
+  if (!compound.finish(compoundValues)) matchLevel(d.compound, part, start, compoundValues, compoundChanges);
+  return plain.finish(plainValues);
+}
+
+// How far a leaf's plain reading has come before divideLeaf: not at all, whole into
+// Scratch::plainValues, or to a change that matchLevel must read.
+enum class PlainRead { No, Whole, Changed };
 
 enum class LeftRule { Word, Compound };
 enum class RightRule { Word, LastPart, InnerPart };
@@ -164,8 +270,20 @@ struct Stacks {
   std::vector<OpenSegment> open;
 };
 
-thread_local Scratch threadScratch;
-thread_local Stacks threadStacks;
+// What dividing a word reuses.
+struct WordScratch {
+  Scratch scratch;
+  Stacks stacks;
+};
+
+// The thread's scratch. The address is read once through a volatile pointer so that the compiler keeps it in a
+// register: left to itself it asks for the thread's storage again at every use, which in a
+// shared library is a call each time.
+WordScratch& threadScratch() {
+  thread_local WordScratch scratch;
+  WordScratch* volatile address = &scratch;
+  return *address;
+}
 
 // Segments nested deeper than this are divided by the plain level without looking for
 // further compound boundaries, so that memory stays linear in the word's length.
@@ -174,24 +292,21 @@ constexpr std::size_t kDeepestSegment = 64;
 class Division {
  public:
   Division(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& m,
-           DictionaryResult& out, Scratch& s)
-      : d_(d), word_(word), out_(out), s_(s) {
+           DictionaryResult& out, WordScratch& s)
+      : d_(d), word_(word), out_(out), s_(s.scratch), stacks_(s.stacks) {
     left_ = m.left > 0 ? m.left : 2;
     right_ = m.right > 0 ? m.right : 2;
     compoundLeft_ = std::max<std::int64_t>(m.compoundLeft, 0);
     compoundRight_ = std::max<std::int64_t>(m.compoundRight, 0);
     // libhyphen counts the ligatures ffi and ffl as two characters in the left margin.
-    std::vector<std::int64_t>& w = s.weights;
-    w.resize(word.size() + 1);
-    w[0] = 0;
-    std::vector<std::int64_t>& b = s.bytes;
-    b.resize(word.size() + 1);
-    b[0] = 0;
-    const bool utf8 = d.encoding == nullptr;
-    for (std::size_t k = 0; k < word.size(); ++k) {
-      const char32_t c = word[k];
-      w[k + 1] = w[k] + (utf8 && (c == 0xFB03 || c == 0xFB04) ? 2 : 1);
-      b[k + 1] = b[k] + (!utf8 || c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4);
+    utf8_ = d.encoding == nullptr;
+    const auto isLigature = [](char32_t c) { return c == 0xFB03 || c == 0xFB04; };
+    ligatures_ = utf8_ && std::any_of(word.begin(), word.end(), isLigature);
+    if (ligatures_) {
+      std::vector<std::int64_t>& w = s_.weights;
+      w.resize(word.size() + 1);
+      w[0] = 0;
+      for (std::size_t k = 0; k < word.size(); ++k) w[k + 1] = w[k] + (isLigature(word[k]) ? 2 : 1);
     }
   }
 
@@ -207,12 +322,13 @@ class Division {
       divideLeaf(whole, nullptr);
       return;
     }
-    Stacks& stacks = threadStacks;
+    Stacks& stacks = stacks_;
     stacks.tasks.clear();
     stacks.open.clear();
     s_.openValues.clear();
     s_.openChanges.clear();
     stacks.tasks.push_back({whole, false});
+    bool first = true;
     while (!stacks.tasks.empty()) {
       const Task task = stacks.tasks.back();
       stacks.tasks.pop_back();
@@ -230,12 +346,21 @@ class Division {
       u.assign(length, 0);
       uc.assign(length, Change{});
       std::size_t boundaries = 0;
-      if (stacks.open.size() < kDeepestSegment) {
+      PlainRead plainRead = PlainRead::No;
+      if (first && !d_.plain.empty()) {
+        // The whole word: the plain level reads it beside the compound level, for the (most)
+        // words in which the compound level finds no boundary.
+        s_.plainValues.resize(length);
+        plainRead = readBoth(d_, part, seg.begin, u.data(), uc.data(), s_.plainValues.data(), s_)
+                        ? PlainRead::Whole : PlainRead::Changed;
+        for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
+      } else if (stacks.open.size() < kDeepestSegment) {
         readLevel(d_.compound, part, seg.begin, u.data(), uc.data(), s_);
         for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
       }
+      first = false;
       if (boundaries == 0) {
-        divideLeaf(seg, &stacks.open);
+        divideLeaf(seg, &stacks.open, plainRead);
         continue;
       }
       stacks.open.push_back({seg, s_.openValues.size()});
@@ -286,20 +411,18 @@ class Division {
     while (core > begin && isDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
     if (h < begin || h >= core - 1) return Verdict::Zero;
     const std::int64_t end = seg.end;
-    const std::int64_t* const w = s_.weights.data();
     const std::int64_t leftEnd = change.text ? change.begin : h + 1;
-    std::int64_t leftCount = w[leftEnd] - w[begin];
+    std::int64_t leftCount = leftWeight(begin, leftEnd);
     std::int64_t rightCount = end - 1 - h;
     // Within a part libhyphen also wants two bytes after a break (so one character of two
     // bytes will do where the margin is 1).
-    const std::int64_t* const b = s_.bytes.data();
-    std::int64_t rightBytes = b[end] - b[h + 1];
+    bool rightTwoBytes = twoBytes(0, h + 1, end);
     if (change.text) {
       leftCount += static_cast<std::int64_t>(change.text->lineEnd.size());
       rightCount = static_cast<std::int64_t>(change.text->nextStart.size()) + end -
                    (change.begin + change.cut);
-      rightBytes = static_cast<std::int64_t>(change.text->nextStart.size()) + b[end] -
-                   b[change.begin + change.cut];
+      rightTwoBytes = twoBytes(static_cast<std::int64_t>(change.text->nextStart.size()),
+                               change.begin + change.cut, end);
     }
     if (leftCount < (seg.left == LeftRule::Word ? left_ : compoundLeft_)) return Verdict::Zero;
     bool rightOk = true;
@@ -310,43 +433,100 @@ class Division {
         rightOk = rightCount >= right_ || (h == 0 && firstCharacterOneByte_);
         break;
       case RightRule::LastPart:
-        rightOk = rightCount >= right_ && rightBytes >= 2;
+        rightOk = rightCount >= right_ && rightTwoBytes;
         break;
       case RightRule::InnerPart:
-        rightOk = rightBytes >= 2 && (rightCount >= compoundRight_ || h == begin);
+        rightOk = rightTwoBytes && (rightCount >= compoundRight_ || h == begin);
         break;
     }
     return rightOk ? Verdict::Decide : Verdict::Outer;
   }
 
+  // The left-margin weight of characters [from, to).
+  std::int64_t leftWeight(std::int64_t from, std::int64_t to) const {
+    return ligatures_ ? s_.weights[static_cast<std::size_t>(to)] - s_.weights[static_cast<std::size_t>(from)]
+                      : to - from;
+  }
+
+  // Whether extra bytes and those of characters [from, to) in the dictionary's encoding
+  // (less those of [to, from) when to < from) come to two or more. Every character has at
+  // least one byte, so only a range of one character or less needs counting.
+  bool twoBytes(std::int64_t extra, std::int64_t from, std::int64_t to) const {
+    if (from <= to && extra + (to - from) >= 2) return true;
+    const auto length = [this](std::int64_t k) -> std::int64_t {
+      const char32_t c = word_[static_cast<std::size_t>(k)];
+      return !utf8_ || c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    };
+    std::int64_t bytes = extra;
+    for (std::int64_t k = from; k < to; ++k) bytes += length(k);
+    for (std::int64_t k = to; k < from; ++k) bytes -= length(k);
+    return bytes >= 2;
+  }
+
   // Divides a segment without compound boundaries with the plain level, then settles each
   // of its positions through the segments it lies in (open, innermost last; none when the
   // segment is the whole word).
-  void divideLeaf(const Segment& leaf, const std::vector<OpenSegment>* open) {
+  void divideLeaf(const Segment& leaf, const std::vector<OpenSegment>* open,
+                  PlainRead plainRead = PlainRead::No) {
     const std::size_t length = static_cast<std::size_t>(leaf.end - leaf.begin);
-    readLevel(d_.plain, word_.substr(static_cast<std::size_t>(leaf.begin), length), leaf.begin,
-              out_.values.data() + leaf.begin, out_.changes.data() + leaf.begin, s_);
+    const std::u32string_view part = word_.substr(static_cast<std::size_t>(leaf.begin), length);
+    std::uint8_t* const leafValues = out_.values.data() + leaf.begin;
+    Change* const leafChanges = out_.changes.data() + leaf.begin;
+    switch (plainRead) {
+      case PlainRead::No:
+        readLevel(d_.plain, part, leaf.begin, leafValues, leafChanges, s_);
+        break;
+      case PlainRead::Whole:
+        std::copy_n(s_.plainValues.data(), length, leafValues);
+        break;
+      case PlainRead::Changed:
+        matchLevel(d_.plain, part, leaf.begin, leafValues, leafChanges);
+        break;
+    }
+    std::uint8_t* const values = out_.values.data();
+    Change* const changes = out_.changes.data();
     const bool nested = open != nullptr && !open->empty();
-    const Segment top = nested ? open->front().segment : leaf;
-    for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
-      std::uint8_t& value = out_.values[static_cast<std::size_t>(h)];
-      Change& change = out_.changes[static_cast<std::size_t>(h)];
-      if (value == 0 && !nested) continue;
-      if (nested) {
-        const Segment* inner = &leaf;
-        for (std::size_t j = open->size(); j-- > 0;) {
-          const Verdict verdict = judge(*inner, h, change, inner == &leaf);
-          if (verdict == Verdict::Zero) {
-            value = 0;
-            change = Change{};
-          } else if (verdict == Verdict::Outer) {
-            const OpenSegment& o = (*open)[j];
-            const std::size_t at = o.valuesBegin + static_cast<std::size_t>(h - o.segment.begin);
-            value = s_.openValues[at];
-            change = s_.openChanges[at];
-          }
-          inner = &(*open)[j].segment;
+    if (!nested) {
+      // The whole word (most words), with the word's margins only. Where there is no change
+      // and no ligature, judge keeps a position from the left margin's end up to the right
+      // margin's start within the digits the word starts and ends with (and one after a
+      // first character of one byte); worked out once here rather than per position.
+      std::int64_t begin = leaf.begin, core = leaf.end;
+      while (begin < core && isDigit(word_[static_cast<std::size_t>(begin)])) ++begin;
+      while (core > begin && isDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
+      const std::int64_t first = std::max(begin, begin + left_ - 1);
+      const std::int64_t last = core - 2;
+      const std::int64_t rightMarginStart = leaf.end - 1 - right_;
+      for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
+        const auto at = static_cast<std::size_t>(h);
+        if (values[at] == 0) continue;
+        const bool keep = changes[at].text != nullptr || ligatures_
+                              ? judge(leaf, h, changes[at], true) == Verdict::Decide
+                              : h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
+        if (!keep) {
+          values[at] = 0;
+          changes[at] = Change{};
         }
+      }
+      return;
+    }
+    const Segment top = open->front().segment;
+    for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
+      std::uint8_t& value = values[static_cast<std::size_t>(h)];
+      Change& change = changes[static_cast<std::size_t>(h)];
+      const Segment* inner = &leaf;
+      for (std::size_t j = open->size(); j-- > 0;) {
+        const Verdict verdict = judge(*inner, h, change, inner == &leaf);
+        if (verdict == Verdict::Zero) {
+          value = 0;
+          change = Change{};
+        } else if (verdict == Verdict::Outer) {
+          const OpenSegment& o = (*open)[j];
+          const std::size_t at = o.valuesBegin + static_cast<std::size_t>(h - o.segment.begin);
+          value = s_.openValues[at];
+          change = s_.openChanges[at];
+        }
+        inner = &(*open)[j].segment;
       }
       if (value != 0 && judge(top, h, change, true) != Verdict::Decide) {
         value = 0;
@@ -359,6 +539,9 @@ class Division {
   std::u32string_view word_;
   DictionaryResult& out_;
   Scratch& s_;
+  Stacks& stacks_;
+  bool utf8_ = true;
+  bool ligatures_ = false;
   std::int64_t left_, right_, compoundLeft_, compoundRight_;
   std::int64_t wordBegin_ = 0;
   bool firstCharacterOneByte_ = true;
@@ -376,11 +559,14 @@ void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
   while (begin < end && isDigit(word[begin])) ++begin;
   while (end > begin && isDigit(word[end - 1])) --end;
   if (begin == end) return;
-  Division(d, word, margins, out, threadScratch)
+  Division(d, word, margins, out, threadScratch())
       .run(static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end));
-  for (const std::u32string& item : d.noHyphen) {
-    for (std::size_t at = word.find(item); at != std::u32string_view::npos;
-         at = word.find(item, at + 1)) {
+  // NOHYPHEN: no break on either side of each place where an item is written.
+  const std::u32string_view first = d.noHyphenFirst;
+  for (std::size_t at = 0; at < n && !first.empty(); ++at) {
+    if (first.find(word[at]) == std::u32string_view::npos) continue;
+    for (const std::u32string& item : d.noHyphen) {
+      if (word.substr(at, item.size()) != item) continue;
       if (at > 0) {
         out.values[at - 1] = 0;
         out.changes[at - 1] = Change{};
@@ -395,6 +581,37 @@ void firstLevelValues(const DictionaryData& d, std::u32string_view word, Diction
   out.values.assign(word.size(), 0);
   out.changes.assign(word.size(), Change{});
   matchLevel(d.compound, word, 0, out.values.data(), out.changes.data());
+}
+
+bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
+  Scratch& s = threadScratch().scratch;
+  const std::size_t n = part.size();
+  for (const DictionaryLevel* level : {&d.compound, &d.plain}) {
+    if (level->empty()) continue;
+    std::vector<std::uint8_t> plain(n, 0), walked(n, 0), automaton(n, 0);
+    std::vector<Change> changes(n);
+    matchLevel(*level, part, 0, plain.data(), changes.data());
+    const bool walkedWhole = quickMatch(*level, part, walked.data(), s, false);
+    const bool automatonWhole = quickMatch(*level, part, automaton.data(), s, true);
+    if (walkedWhole != automatonWhole) return false;
+    if (walkedWhole && (walked != plain || automaton != plain)) return false;
+  }
+  if (!d.compound.empty() && !d.plain.empty()) {
+    // Both levels side by side, as the whole word is read, against each read alone.
+    std::vector<std::uint8_t> compound(n, 0), compoundAlone(n, 0), plain(n, 0), plainAlone(n, 0);
+    std::vector<Change> changes(n), changesAlone(n);
+    const bool plainWhole = readBoth(d, part, 0, compound.data(), changes.data(), plain.data(), s);
+    readLevel(d.compound, part, 0, compoundAlone.data(), changesAlone.data(), s);
+    const auto sameChange = [](const Change& a, const Change& b) {
+      return a.text == b.text && a.begin == b.begin && a.cut == b.cut;
+    };
+    if (compound != compoundAlone ||
+        !std::equal(changes.begin(), changes.end(), changesAlone.begin(), sameChange))
+      return false;
+    if (plainWhole != quickMatch(d.plain, part, plainAlone.data(), s)) return false;
+    if (plainWhole && plain != plainAlone) return false;
+  }
+  return true;
 }
 
 }  // namespace quellix::detail

@@ -59,6 +59,7 @@ class Reader {
   std::int64_t readNumber(std::u32string_view rest, std::size_t offset, std::string_view keyword) const;
   ParsedPattern parsePattern(std::u32string_view token, std::size_t offset) const;
   void buildLevel(LevelLines& lines, DictionaryLevel& level) const;
+  void buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes) const;
 
   std::string_view bytes_;
   std::string_view source_;
@@ -282,7 +283,7 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
     level.patterns.push_back(record);
   }
   // The windows of the quick reading.
-  level.windowOf.assign(slots, 0);
+  std::vector<std::uint32_t> windowOf(slots, 0);
   level.windows.assign(1, {});
   std::map<std::array<std::uint8_t, DictionaryLevel::kWidth>, std::uint32_t> windowIds;
   windowIds.emplace(level.windows[0], 0);
@@ -293,7 +294,7 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
     std::uint32_t flags = p.change >= 0 ? DictionaryLevel::kChange : 0;
     level.anyChange = level.anyChange || p.change >= 0;
     if (p.length + 1 > DictionaryLevel::kWidth) {
-      level.windowOf[slot] = flags | DictionaryLevel::kLong;
+      windowOf[slot] = flags | DictionaryLevel::kLong;
       continue;
     }
     std::array<std::uint8_t, DictionaryLevel::kWidth> window{};
@@ -301,7 +302,7 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
       window[DictionaryLevel::kWidth - 1 - p.length + t] = level.values[p.valuesBegin + t];
     const auto [it, added] = windowIds.try_emplace(window, static_cast<std::uint32_t>(level.windows.size()));
     if (added) level.windows.push_back(window);
-    level.windowOf[slot] = flags | it->second;
+    windowOf[slot] = flags | it->second;
   }
   // Fallbacks in breadth-first order: a node's is found from its parent's.
   std::stable_sort(nodes.begin(), nodes.end(),
@@ -324,6 +325,73 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
       f = level.fallback[f];
     }
   }
+  level.nodes.resize(slots);
+  for (std::size_t slot = 0; slot < slots; ++slot)
+    level.nodes[slot] = {index.slots[slot].check, index.slots[slot].base & PatternIndex::kBaseMask,
+                         level.fallback[slot], windowOf[slot]};
+  buildAutomaton(level, nodes);
+}
+
+void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes) const {
+  const PatternIndex& index = *level.index;
+  const std::span<const PatternIndex::Slot> slots = index.slots;
+  const std::size_t stride = index.codes.size() + 1;
+  constexpr std::uint32_t kNone = 0xffffffffu;
+  std::vector<bool> parent(slots.size(), false);
+  for (std::size_t slot = 1; slot < slots.size(); ++slot)
+    if (slots[slot].check < slots.size()) parent[slots[slot].check] = true;
+  const std::size_t rows = static_cast<std::size_t>(std::count(parent.begin(), parent.end(), true)) + 1;
+  if (rows > 0x10000 || rows * stride * 4 > DictionaryLevel::kAutomatonBytes) return;
+  // Windows: one per distinct window of the quick reading, one per long pattern.
+  std::vector<std::uint32_t> windowIdOf(slots.size(), 0);
+  std::map<std::uint32_t, std::uint32_t> ids{{0, 0}};
+  level.autoWindows.assign(1, {});
+  level.autoFlags.assign(1, 0);
+  level.autoPattern.assign(1, 0);
+  for (std::uint32_t slot = 0; slot < slots.size(); ++slot) {
+    const std::uint32_t w = level.nodes[slot].window;
+    if (w == 0) continue;
+    const bool isLong = (w & DictionaryLevel::kLong) != 0;
+    const auto [it, added] = ids.try_emplace(isLong ? 0x80000000u | slot : w,
+                                             static_cast<std::uint32_t>(level.autoWindows.size()));
+    if (added) {
+      level.autoWindows.push_back(isLong ? std::array<std::uint8_t, DictionaryLevel::kWidth>{}
+                                         : level.windows[w & DictionaryLevel::kWindowMask]);
+      level.autoFlags.push_back(w & (DictionaryLevel::kLong | DictionaryLevel::kChange));
+      level.autoPattern.push_back(level.patternOf[slot] - 1);
+    }
+    windowIdOf[slot] = it->second;
+  }
+  if (level.autoWindows.size() > 0x10000) {
+    level.autoWindows.clear();
+    return;
+  }
+  // Rows in breadth-first order; a state without children reads its suffix's row.
+  std::vector<std::uint32_t> rowOf(slots.size(), kNone);
+  rowOf[0] = 0;
+  std::uint32_t nextRow = 1;
+  for (const std::uint32_t node : nodes)
+    rowOf[node] = parent[node] ? nextRow++ : rowOf[level.fallback[node]];
+  const auto entry = [&](std::uint32_t slot) { return rowOf[slot] | windowIdOf[slot] << 16; };
+  std::vector<std::uint32_t>& table = level.table;
+  table.assign(rows * stride, 0);
+  const auto fill = [&](std::uint32_t slot) {
+    const std::uint32_t base = slots[slot].base & PatternIndex::kBaseMask;
+    std::uint32_t* row = table.data() + std::size_t(rowOf[slot]) * stride;
+    for (std::size_t symbol = 1; symbol < stride; ++symbol) {
+      const std::size_t child = base + symbol;
+      if (child < slots.size() && slots[child].check == slot) row[symbol] = entry(static_cast<std::uint32_t>(child));
+    }
+  };
+  fill(0);
+  for (const std::uint32_t node : nodes) {
+    if (!parent[node]) continue;
+    // Where a character leads nowhere from here, it leads where it leads from the suffix.
+    std::copy_n(table.data() + std::size_t(rowOf[level.fallback[node]]) * stride, stride,
+                table.data() + std::size_t(rowOf[node]) * stride);
+    fill(node);
+  }
+  level.stride = stride;
 }
 
 std::shared_ptr<const DictionaryData> Reader::read() {
@@ -410,6 +478,9 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     if (!seen) d.upperOfChangeLetters.emplace_back(lower, pair.first);
   }
   std::sort(d.upperOfChangeLetters.begin(), d.upperOfChangeLetters.end());
+  for (const std::u32string& item : d.noHyphen) d.noHyphenFirst += item.front();
+  std::sort(d.noHyphenFirst.begin(), d.noHyphenFirst.end());
+  d.noHyphenFirst.erase(std::unique(d.noHyphenFirst.begin(), d.noHyphenFirst.end()), d.noHyphenFirst.end());
   return data_;
 }
 

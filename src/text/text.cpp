@@ -36,12 +36,27 @@ TextHyphenator::~TextHyphenator() = default;
 TextHyphenator::TextHyphenator(TextHyphenator&&) noexcept = default;
 TextHyphenator& TextHyphenator::operator=(TextHyphenator&&) noexcept = default;
 
-void TextHyphenator::write(std::string_view chunk, std::string& out) { state_->write(chunk, out); }
+// Each call reports the lang values that named no language once its output is complete.
+void TextHyphenator::write(std::string_view chunk, std::string& out) {
+  state_->write(chunk, out);
+  state_->reportUnknownLanguages();
+}
 void TextHyphenator::write(std::string_view chunk, std::string& out, unsigned threads) {
   state_->writeParallel(chunk, out, threads);
+  state_->reportUnknownLanguages();
 }
-void TextHyphenator::finish(std::string& out) { state_->finish(out); }
-void TextHyphenator::reset() noexcept { state_->reset(); }
+void TextHyphenator::finish(std::string& out) {
+  state_->finish(out);
+  state_->reportUnknownLanguages();
+}
+void TextHyphenator::onUnknownLanguage(std::function<void(std::string_view)> report) noexcept {
+  state_->unknownLanguage.swap(report);
+}
+void TextHyphenator::reset() noexcept {
+  state_->reset();
+  state_->unknownLanguages.clear();
+  state_->reportedLanguages.clear();
+}
 
 Utf8Char firstUtf8Char(std::string_view text) noexcept {
   if (text.empty()) return {};

@@ -1,11 +1,14 @@
 // Which characters make words for a hyphenator (WordCharacters), and a hyphenator as the
-// text layer divides with it (TextLanguage): its word characters, the classes of the ASCII
-// characters for the quick way, and how far its patterns reach.
+// text layer divides with it (TextLanguage): its word characters, the letters its patterns
+// see for the ones its character list forgets, the classes of the ASCII characters for the
+// quick way, and how far its patterns reach.
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "hyphenator_internal.hpp"
 #include "text_tokens.hpp"
+#include "unicode_lower.hpp"
 
 namespace quellix::detail {
 
@@ -13,10 +16,13 @@ WordCharacters::WordCharacters(const Hyphenator& h, std::function<bool(char32_t)
     : custom_(std::move(custom)) {
   if (custom_) return;
   if (hyphenatorCharMap(h) != nullptr) {
-    // A built-in language's: every character its classes or its patterns mention.
+    // A built-in language's: every character its classes or its patterns mention, and
+    // every other letter.
     known_ = &knownCharacters(h);
     for (const char32_t c : *known_)
       if (c < kTableSize) table_[c >> 6] |= std::uint64_t{1} << (c & 63);
+    for (char32_t c = 0; c < kTableSize; ++c)
+      if (isLetter(c)) table_[c >> 6] |= std::uint64_t{1} << (c & 63);
   } else {
     table_ = letterTable();
   }
@@ -34,22 +40,65 @@ const WordCharacters::Table& WordCharacters::letterTable() {
 
 bool WordCharacters::decide(char32_t c) const {
   if (custom_) return custom_(c);
-  if (known_) return std::binary_search(known_->begin(), known_->end(), c);
+  if (known_) return std::binary_search(known_->begin(), known_->end(), c) || isLetter(c);
   return isLetterOrMark(c);
 }
 
-TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom)
-    : h_(h), isWord_(h_, custom) {
+bool WordCharacters::isLetter(char32_t c) noexcept {
+  const LetterClass letter = letterClass(c);
+  return letter == LetterClass::Uncased || letter == LetterClass::Upper || letter == LetterClass::Lower;
+}
+
+TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom,
+                           TextMarkup markup)
+    : h_(h), isWord_(h_, custom), markup_(markup) {
   (void)hyphenatorPatterns(h);
   (void)hyphenatorExceptions(h);
-  for (char32_t c = 0; c < ascii_.size(); ++c) {
-    std::uint8_t bits = 0;
-    if (c != U'-' && c != 0 && isWord_(c)) bits |= kWordChar;
-    if (c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/') bits |= kUrlChar;
-    if (c >= 'A' && c <= 'Z') bits |= kCapital;
-    if (c >= 'a' && c <= 'z') bits |= kSmall;
-    ascii_[c] = bits;
+  if (hyphenatorCharMap(h_) != nullptr) {
+    known_ = &knownCharacters(h_);
+    for (const char32_t c : *known_)
+      if (c < kKnownTableSize) knownBits_[c >> 6] |= std::uint64_t{1} << (c & 63);
   }
+  for (char32_t c = 0; c < asciiFold_.size(); ++c) {
+    asciiFold_[c] = static_cast<char>(fold(c));
+    foldsAscii_ = foldsAscii_ || fold(c) != c;
+  }
+  for (char32_t c = 0; c < bytes_.size(); ++c) {
+    std::uint8_t bits = 0;
+    if (c >= 0x80 || (markup == TextMarkup::Html && (c == '<' || c == '&'))) {
+      bits = kStop;
+    } else if (isWhiteSpace(c)) {
+      bits = kSpace;
+    } else {
+      if (c != U'-' && c != 0 && isWord_(c)) bits |= kWordChar;
+      if (c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/') bits |= kUrlChar;
+      if (c >= 'A' && c <= 'Z') bits |= kCapital;
+      if (c >= 'a' && c <= 'z') bits |= kSmall;
+    }
+    bytes_[c] = bits;
+    const bool usualSpace = c == ' ' || (c >= '\t' && c <= '\r');
+    if (c < 0x80 && ((bits & kSpace) != 0) != usualSpace) usualEnds_ = false;
+  }
+  // The word characters as the letters, or as none, with the fewest exceptions.
+  std::string fromLetters, fromNone;
+  for (char32_t c = 1; c < 0x80; ++c) {
+    const bool word = (bytes_[c] & kWordChar) != 0;
+    const bool letter = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+    if (word != letter) fromLetters.push_back(static_cast<char>(c));
+    if (word) fromNone.push_back(static_cast<char>(c));
+  }
+  wordsFromLetters_ = fromLetters.size() <= fromNone.size();
+  const std::string& exceptions = wordsFromLetters_ ? fromLetters : fromNone;
+  vectorWords_ = usualEnds_ && exceptions.size() <= kMaxWordExceptions;
+  if (vectorWords_) {
+    std::copy(exceptions.begin(), exceptions.end(), wordExceptions_.begin());
+    wordExceptionCount_ = exceptions.size();
+  }
+}
+
+char32_t TextLanguage::foldUnknown(char32_t c) const noexcept {
+  if (c >= kKnownTableSize && std::binary_search(known_->begin(), known_->end(), c)) return c;
+  return simpleLowercase(c);
 }
 
 // How far the hyphenator's patterns reach, in characters: a break depends on at most

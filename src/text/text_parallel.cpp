@@ -160,6 +160,8 @@ void TextStream::writeParallel(std::string_view chunk, std::string& output,
   } catch (...) {
     // A thread could not be started: those that were, and this one, take every part.
   }
+  // The lang values the parts find are reported in the order of the text.
+  const std::size_t ownUnknown = unknownLanguages.size();
   try {
     restore(cuts.back().markup);
     partOut.clear();
@@ -171,6 +173,15 @@ void TextStream::writeParallel(std::string_view chunk, std::string& output,
   for (std::thread& thread : running) thread.join();
   for (const std::exception_ptr& failure : failures)
     if (failure) std::rethrow_exception(failure);
+  std::vector<std::string> lastPart(unknownLanguages.begin() + static_cast<std::ptrdiff_t>(ownUnknown),
+                                    unknownLanguages.end());
+  unknownLanguages.resize(ownUnknown);
+  for (std::size_t k = 0; k + 1 < parts; ++k) {
+    std::vector<std::string>& found = workers[k]->unknownLanguages;
+    unknownLanguages.insert(unknownLanguages.end(), found.begin(), found.end());
+    found.clear();
+  }
+  unknownLanguages.insert(unknownLanguages.end(), lastPart.begin(), lastPart.end());
   std::size_t total = partOut.size();
   for (std::size_t k = 0; k + 1 < parts; ++k) total += workers[k]->partOut.size();
   output.reserve(output.size() + total);

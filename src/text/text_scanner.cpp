@@ -4,14 +4,9 @@
 // characters divided whole. Every other character goes to TextStream::step()
 // (text_html.cpp), which reads it in the scanner's state.
 #include <algorithm>
-#include <bit>
 #include <array>
 #include <string>
 #include <utility>
-
-#if defined(__SSE2__) && !defined(QUELLIX_NO_SIMD)
-#include <emmintrin.h>
-#endif
 
 #include "text_stream.hpp"
 #include "unicode_letters.hpp"
@@ -74,45 +69,15 @@ void TextStream::write(std::string_view chunk, std::string& output) {
   }
 }
 
-// The first k in [i, end) where chunk[k] is no byte of kind Ascii, or end: sixteen bytes
-// at a time where the processor can, since tokens end at unpredictable places.
-std::size_t TextStream::asciiRunEnd(std::string_view chunk, std::size_t i,
-                                               std::size_t end) const noexcept {
-#if defined(__SSE2__) && !defined(QUELLIX_NO_SIMD)
-  if (asciiSpacesUsual) {
-    const bool html = options.markup == TextMarkup::Html;
-    for (; i + 16 <= end; i += 16) {
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + i));
-      // White space: ' ', or '\t' to '\r' (which b - '\t' puts at 0 to 4, signed).
-      const __m128i fromTab = _mm_sub_epi8(b, _mm_set1_epi8('\t'));
-      __m128i stop = _mm_or_si128(
-          _mm_cmpeq_epi8(b, _mm_set1_epi8(' ')),
-          _mm_and_si128(_mm_cmpgt_epi8(fromTab, _mm_set1_epi8(-1)),
-                        _mm_cmplt_epi8(fromTab, _mm_set1_epi8(5))));
-      if (html)
-        stop = _mm_or_si128(stop, _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('<')),
-                                               _mm_cmpeq_epi8(b, _mm_set1_epi8('&'))));
-      // Bytes from 0x80 on have their top bit set.
-      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop) | _mm_movemask_epi8(b));
-      if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(mask));
-    }
-  }
-#endif
-  while (i < end && byteKind[static_cast<unsigned char>(chunk[i])] == ByteKind::Ascii) ++i;
-  return i;
-}
-
 // The kinds of bytes in text content, made once for each markup.
 const TextStream::ByteKinds& TextStream::byteKindsOf(TextMarkup markup) {
   const auto make = [](bool html) {
     ByteKinds table;
     for (std::size_t b = 0; b < table.kinds.size(); ++b) {
       const bool markupByte = html && (b == '<' || b == '&');
-      table.kinds[b] = b >= 0x80 || markupByte                         ? ByteKind::Other
+      table.kinds[b] = b >= 0x80 || markupByte                  ? ByteKind::Other
                        : isWhiteSpace(static_cast<char32_t>(b)) ? ByteKind::Space
-                                                                        : ByteKind::Ascii;
-      if (b < 0x80 && (table.kinds[b] == ByteKind::Space) != (b == ' ' || (b >= '\t' && b <= '\r')))
-        table.usualSpaces = false;
+                                                                : ByteKind::Ascii;
     }
     return table;
   };
@@ -122,27 +87,23 @@ const TextStream::ByteKinds& TextStream::byteKindsOf(TextMarkup markup) {
 }
 
 // Text content from chunk[i] on, the quick way, as far as it goes: runs of ASCII white
-// space, and whole tokens of other ASCII characters that white space ends. Returns where
-// a character needs the general way (the start of a token with other characters, or
-// markup), or chunk.size().
+// space, and whole tokens of other ASCII characters that white space ends, a window of
+// text at a time (see TokenWriter::collectAsciiParts). Returns where a character needs the
+// general way (the start of a token with other characters, or markup), or chunk.size().
 std::size_t TextStream::writeText(std::string_view chunk, std::size_t i) {
   const std::size_t n = chunk.size();
   const auto kind = [&](std::size_t k) { return byteKind[static_cast<unsigned char>(chunk[k])]; };
-  std::size_t written = i;  // chunk[written, i) is still to be copied to out
-  while (i < n) {
-    if (kind(i) == ByteKind::Space) {
-      if (!token.empty()) token.end(*out);
-      ++i;
-      while (i < n && kind(i) == ByteKind::Space) ++i;
-      continue;
-    }
-    if (kind(i) != ByteKind::Ascii || !token.empty()) break;
-    const std::size_t j = asciiRunEnd(chunk, i + 1, std::min(n, i + kMaxHeldBytes + 1));
-    if (j == n || kind(j) != ByteKind::Space || j - i > kMaxHeldBytes) break;
-    if (!copying()) token.divideAsciiToken(chunk, i, j, written, *out);
-    i = j;
+  if (!token.empty()) {
+    // A token the general way holds goes on there, unless white space ends it here.
+    if (kind(i) != ByteKind::Space) return i;
+    token.end(*out);
   }
-  out->append(chunk, written, i - written);
+  constexpr std::size_t kWindow = std::size_t{16} << 10;
+  for (bool stopped = false; !stopped && i < n;) {
+    const std::size_t from = i;
+    i = token.collectAsciiWindow(chunk, i, std::min(n, i + kWindow), !copying(), stopped);
+    token.writeAsciiBatch(chunk, from, i, *out);
+  }
   return i;
 }
 
@@ -181,6 +142,7 @@ void TextStream::reset() noexcept {
   reference.clear();
   open.clear();
   untracked = 0;
+  formPending = false;
   current = &callerLanguage;  // what scopeChanged() gives with no element open
   token.use(callerLanguage);
   beginTag(false);

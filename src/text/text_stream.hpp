@@ -67,22 +67,33 @@ inline constexpr std::size_t kMaxAttributeName = 8;
 // alias is nearly this long).
 inline constexpr std::size_t kMaxLangValue = 64;
 
-// A lang attribute's value, collected as it streams through.
+// A lang attribute's value, collected as it streams through, with the ASCII white space
+// around it left out as HTML strips it: the cut at kMaxLangValue applies to what is left.
 struct LangValue {
   bool present = false;
   bool cut = false;  // longer than kMaxLangValue
   std::string text;
+  std::size_t blanks = 0;  // white space after text: kept only when more follows
 
   void clear() {
     present = false;
     cut = false;
     text.clear();
+    blanks = 0;
   }
+  // One character of the value.
   void append(std::string_view bytes) {
-    if (!cut && text.size() + bytes.size() <= kMaxLangValue)
+    if (bytes.size() == 1 && isHtmlSpace(static_cast<unsigned char>(bytes[0]))) {
+      if (!text.empty() && !cut && blanks <= kMaxLangValue) ++blanks;
+      return;
+    }
+    if (!cut && text.size() + blanks + bytes.size() <= kMaxLangValue) {
+      text.append(blanks, ' ');
       text.append(bytes);
-    else
+    } else {
       cut = true;
+    }
+    blanks = 0;
   }
   // The value as the lookup should see it.
   std::string_view tag() const {
@@ -142,6 +153,7 @@ struct Markup {
   };
   std::vector<OpenElement> open;   // at most kMaxLangDepth
   std::uint64_t untracked = 0;     // elements opened beyond kMaxLangDepth, saturating
+  bool formPending = false;        // a form was opened and its end tag has not come
   // The attributes of the tag being read.
   std::string attributeName;   // lower case, at most kMaxAttributeName + 1 bytes
   bool attributeNameEnded = false;
@@ -179,11 +191,10 @@ class TextStream : public Markup {
  public:
   TextStream(const Hyphenator& hyphenator, TextOptions textOptions)
       : options(std::move(textOptions)),
-        callerLanguage(hyphenator, options.isWordCharacter),
+        callerLanguage(hyphenator, options.isWordCharacter, options.markup),
         callerMap(builtinCharMap(hyphenator)),
         token(options, callerLanguage),
         byteKind(byteKindsOf(options.markup).kinds),
-        asciiSpacesUsual(byteKindsOf(options.markup).usualSpaces),
         followLang(options.markup == TextMarkup::Html && options.followLang) {}
 
   // text_scanner.cpp: the character loop.
@@ -193,7 +204,6 @@ class TextStream : public Markup {
   std::size_t takeCarry(std::string_view chunk);
   std::size_t stepAt(std::string_view chunk, std::size_t i);
   std::size_t writeText(std::string_view chunk, std::size_t i);
-  std::size_t asciiRunEnd(std::string_view chunk, std::size_t i, std::size_t end) const noexcept;
 
   // text_html.cpp: each character read in its state (the HTML markup states; plain text
   // has only text content), text content handed to the token writer.
@@ -212,12 +222,14 @@ class TextStream : public Markup {
   // text_lang_scopes.cpp: open elements and their languages.
   void openElement();
   void closeElement();
-  void closeImplied();
+  bool closeImplied();
   void popTo(std::size_t depth);
   void scopeChanged();
   LanguageRef languageOf(const LangValue& value);
   TextLanguage* resolve(std::size_t index);
   TextLanguage* languageAt(LanguageRef language);
+  void noteUnknownLanguage(std::string_view value);
+  void reportUnknownLanguages();
 
   // text_parallel.cpp: dividing one chunk on several threads.
   struct Cut {
@@ -246,11 +258,9 @@ class TextStream : public Markup {
   };
   struct ByteKinds {
     std::array<ByteKind, 256> kinds{};
-    bool usualSpaces = true;  // the ASCII white space is ' ' and '\t' to '\r'
   };
   static const ByteKinds& byteKindsOf(TextMarkup markup);
   const std::array<ByteKind, 256>& byteKind;
-  const bool asciiSpacesUsual;
 
   bool fast = true;  // false: every character the general way (the reference for tests)
   bool scanning = false;  // a scout: follows the markup, divides and writes nothing
@@ -265,6 +275,11 @@ class TextStream : public Markup {
   std::array<std::unique_ptr<TextLanguage>, languageCount> builtins;
   std::array<TextLanguage*, languageCount> resolved{};
   TextLanguage* current = &callerLanguage;  // for the text here; null: undivided
+  // lang values that name no language this build has: not yet reported (in text order),
+  // and reported to unknownLanguage, the caller's function (TextHyphenator::onUnknownLanguage).
+  std::vector<std::string> unknownLanguages;
+  std::function<void(std::string_view)> unknownLanguage;
+  std::vector<std::string> reportedLanguages;
 };
 
 }  // namespace quellix::detail

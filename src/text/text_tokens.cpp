@@ -128,6 +128,7 @@ void TokenWriter::clear() noexcept {
   written_ = 0;
   hyphenBefore_ = false;
   shrinkAt_ = kMaxHeldBytes;
+  batch_.clear();  // a batch that a failure left: its offsets belong to a text gone
 }
 
 
@@ -248,6 +249,7 @@ TokenWriter::PartFacts TokenWriter::collectPart(std::size_t first, std::size_t l
   } else {
     letters_.assign(codes_.begin(), codes_.end());
   }
+  for (char32_t& c : letters_) c = language_->fold(c);
   compose_ = facts.compose;
   return facts;
 }

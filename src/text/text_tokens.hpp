@@ -43,6 +43,7 @@ class WordCharacters {
   static const Table& letterTable();
 
   bool decide(char32_t c) const;
+  static bool isLetter(char32_t c) noexcept;
 
   std::function<bool(char32_t)> custom_;
   // A built-in language's characters, sorted (kept by its hyphenator), or null.
@@ -58,23 +59,68 @@ class TextLanguage {
   // How far a break's dependence reaches, in characters before and after it.
   using Reach = PatternReach;
 
-  TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom);
+  // markup: how the text it divides is written (in HTML, '<' and '&' start markup).
+  TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom,
+               TextMarkup markup);
 
   const Hyphenator& hyphenator() const noexcept { return h_; }
   const WordCharacters& isWord() const noexcept { return isWord_; }
 
-  // What an ASCII character is to a token, as bits: a word character (never '-', which
-  // joins words, nor NUL), a character that may make a token a URL or identifier
-  // (TextOptions::skipUrls), a capital or small letter.
-  static constexpr std::uint8_t kWordChar = 1, kUrlChar = 2, kCapital = 4, kSmall = 8;
-  const std::array<std::uint8_t, 128>& asciiClasses() const noexcept { return ascii_; }
+  // What a byte of text content is to the quick way, as bits: for an ASCII character, a
+  // word character (never '-', which joins words, nor NUL), a character that may make a
+  // token a URL or identifier (TextOptions::skipUrls), a capital or small letter, or
+  // white space; kStop for a byte the quick way leaves to the general one (not ASCII, or
+  // in HTML '<' or '&').
+  static constexpr std::uint8_t kWordChar = 1, kUrlChar = 2, kCapital = 4, kSmall = 8,
+                                kSpace = 16, kStop = 32;
+  const std::array<std::uint8_t, 256>& byteClasses() const noexcept { return bytes_; }
+  // The markup given, and whether kSpace and kStop mark the usual bytes: white space ' '
+  // and '\t' to '\r'; stop from 0x80 on, and '<' and '&' in HTML.
+  TextMarkup markup() const noexcept { return markup_; }
+  bool usualEnds() const noexcept { return usualEnds_; }
+  // The ASCII word characters as a vector unit finds them: the ASCII letters (when
+  // wordsFromLetters) or none, with the characters of wordExceptions() toggled. Empty
+  // when that takes more than kMaxWordExceptions comparisons.
+  static constexpr std::size_t kMaxWordExceptions = 8;
+  bool wordsFromLetters() const noexcept { return wordsFromLetters_; }
+  std::string_view wordExceptions() const noexcept { return {wordExceptions_.data(), wordExceptionCount_}; }
+  bool vectorWords() const noexcept { return vectorWords_; }
   const Reach& reach();
 
+  // The character the patterns and exceptions are given for c: c itself where the
+  // hyphenator's character list knows it (or the hyphenator has no such list), else
+  // Unicode's simple lower case of c, as a TeX format's lower-case codes would give, so
+  // that a letter the list forgets ("W" in Catalan) matches as its small form. The
+  // hyphenator's own normaliser is applied after. Never throws.
+  char32_t fold(char32_t c) const noexcept {
+    if (known_ == nullptr) return c;
+    if (c < kKnownTableSize && ((knownBits_[c >> 6] >> (c & 63)) & 1)) return c;
+    return foldUnknown(c);
+  }
+  // fold() of an ASCII character, and whether it changes any.
+  const std::array<char, 128>& asciiFold() const noexcept { return asciiFold_; }
+  bool foldsAscii() const noexcept { return foldsAscii_; }
+
  private:
+  static constexpr char32_t kKnownTableSize = 0x800;
+  char32_t foldUnknown(char32_t c) const noexcept;
+
   const Hyphenator h_;  // a handle of its own: the word characters point into its record
   WordCharacters isWord_;
-  std::array<std::uint8_t, 128> ascii_{};
+  std::array<std::uint8_t, 256> bytes_{};
+  TextMarkup markup_;
+  bool usualEnds_ = true;
+  bool wordsFromLetters_ = false;
+  bool vectorWords_ = false;
+  std::array<char, kMaxWordExceptions> wordExceptions_{};
+  std::size_t wordExceptionCount_ = 0;
   std::optional<Reach> reach_;
+  // A built-in language's characters, sorted (kept by its hyphenator), and those below
+  // kKnownTableSize as bits; null for a hyphenator given a normaliser function.
+  const std::vector<char32_t>* known_ = nullptr;
+  std::array<std::uint64_t, kKnownTableSize / 64> knownBits_{};
+  std::array<char, 128> asciiFold_{};
+  bool foldsAscii_ = false;
 };
 
 // The rules of TextOptions::skipUrls over a token of n characters: code(k) is the k-th,
@@ -145,15 +191,23 @@ class TokenWriter {
            !hyphenBefore_;
   }
 
-  // Divides the token text[first, last) as appending its characters one by one and then
-  // end() would: for a token of at most kMaxHeldBytes ASCII characters, none of them white
-  // space, given while the writer is empty(). Appends text[written, b) and the hyphen
-  // string for each break b of the token and moves written to the last break; what
-  // follows it stays for the caller to append, so that text between breaks goes out in
-  // large appends. Running text is mostly such tokens; this divides them without the
-  // per-character bookkeeping.
-  void divideAsciiToken(std::string_view text, std::size_t first, std::size_t last,
-                        std::size_t& written, std::string& out);
+  // The quick way (text_token_ascii.cpp), while the writer is empty(), for text content
+  // made of ASCII white space and tokens of at most kMaxHeldBytes other ASCII characters
+  // that white space ends: each such token is divided as appending its characters one by
+  // one and then end() would. Running text is mostly such tokens; this divides them
+  // without the per-character bookkeeping, a window of text at a time.
+  //
+  // collectAsciiWindow reads text from i on, token by token, until a token ends at or
+  // past `end`, and adds the parts to divide (when divide is set) to the batch; it returns
+  // where it stopped, and sets stopped when that is the start of a token the quick way
+  // cannot take (one with another byte, too long, or cut by the end of text).
+  // writeAsciiBatch divides every part of the batch and appends text[from, to), which
+  // holds them, with the hyphen string at each break, then empties the batch. Dividing a
+  // window's words one after another and writing its text at once keeps the tables and
+  // the branch predictors on one task at a time.
+  std::size_t collectAsciiWindow(std::string_view text, std::size_t i, std::size_t end,
+                                 bool divide, bool& stopped);
+  void writeAsciiBatch(std::string_view text, std::size_t from, std::size_t to, std::string& out);
 
   // Forgets the token. Never throws.
   void clear() noexcept;
@@ -181,9 +235,10 @@ class TokenWriter {
   static constexpr std::size_t kMaxReach = std::size_t{1} << 16;
 
   Unit unitOf(char32_t code, std::size_t length) const;
-  void writeAsciiPart(std::string_view text, std::size_t first, std::size_t last,
-                      bool hyphenBefore, bool hyphenAfter, std::size_t& written,
-                      std::string& out);
+  std::size_t collectMaskedWindow(std::string_view text, std::size_t i, std::size_t end,
+                                  bool& stopped);
+  void collectAsciiToken(const char* s, std::size_t first, std::size_t last);
+  bool asciiKeptWhole(const char* s, std::size_t first, std::size_t last) const;
   void append(std::string_view bytes, Unit unit, std::string& out);
   void shrink(std::string& out);
   void dropWritten(std::size_t count);
@@ -230,7 +285,18 @@ class TokenWriter {
   std::vector<std::size_t> suffixFirst_;  // the first source of composed_[p, end)
   std::vector<std::size_t> prefixEnd_;    // one past the last source of composed_[0, p)
   std::vector<std::uint8_t> breakBefore_;
+  std::string folded_;  // an ASCII part with the capitals its language forgets made small
   std::vector<std::size_t> breaks_;
+  // The quick way's batch: parts of ASCII tokens (offsets into the text), and the breaks
+  // found in them.
+  struct AsciiPart {
+    std::size_t first, last;
+    bool hyphenBefore, hyphenAfter;  // a joining hyphen stands right before / after it
+  };
+  std::vector<AsciiPart> batch_;
+  std::vector<std::size_t> batchBreaks_;
+  std::vector<std::uint64_t> masks_;  // collectMaskedWindow's bit masks of a window
+  std::array<char, 16> hyphenRoom_{};  // a short hyphen string, readable 16 bytes at once
 };
 
 // What tests see of a TextHyphenator.
