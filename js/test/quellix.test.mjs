@@ -169,5 +169,9 @@ test("the type declarations name exactly the exports, of every entry point", asy
   const main = [...new Set(declared("../quellix.d.ts"))].sort();
   assert.deepEqual(main, names(quellix));
   assert.deepEqual(main, names(await import("../all.mjs")));
+  const minified = await import("../dist/quellix.min.mjs");
+  assert.deepEqual(main, names(minified));
+  const text = "Hyphenation: <b lang=de>Silbentrennung</b> \u00e0 la carte";
+  assert.equal(minified.hyphenateHtml(text, "en-us"), quellix.hyphenateHtml(text, "en-us"));
   assert.deepEqual(declared("../types/hyphen-language.d.ts").sort(), names(await import("../dist/hyphen/de.mjs")));
 });

@@ -17,6 +17,7 @@ const esm = `
 import { createHyphenator, hyphenateText, hyphenateHtml, loadLanguages, languages, QuellixError,
   type Hyphenator, type TextOptions } from "quellix";
 import * as all from "quellix/all";
+import { hyphenateElements } from "quellix/min";
 import { hyphenate, hyphenateSync, patterns } from "quellix/hyphen/de";
 import createFactory from "quellix/hyphen";
 import english from "quellix/hyphen/patterns/en-us";
@@ -25,6 +26,7 @@ const h: Hyphenator = await createHyphenator("en-us", { left: 2, right: 3, excep
 const pieces: string[] = h.pieces("hyphenation");
 const options: TextOptions = { hyphen: "-", minWordLength: 5, skipUrls: false, followLang: true };
 const text: string = hyphenateText("text", "en-us", options) + hyphenateHtml("<p>x</p>", "de") + all.version;
+const changed: Promise<number> = hyphenateElements(".hyphenate", { lang: "en-us" });
 const loaded: number = (await loadLanguages("de", ["fr"])).length + languages().length;
 const divided: Promise<string> = hyphenate("Silbentrennung", { hyphenChar: "-", exceptions: ["Sil-ben"] });
 const lists: string[] = patterns.patterns.concat(english.exceptions);
@@ -38,7 +40,7 @@ hyphenateText("text", "en-us", { bogus: 1 });
 hyphenateText("text", "en-us", { hyphen: 1 });
 // @ts-expect-error createHyphenator takes no text options
 void createHyphenator("en-us", { hyphen: "-" });
-export { pieces, text, loaded, divided, lists, sync, later };
+export { pieces, text, changed, loaded, divided, lists, sync, later };
 `;
 
 const cjs = `

@@ -1,5 +1,5 @@
 # cmake -DSOURCE_DIR=... -DBUILD_DIR=... -DPACKAGE_DIR=... [-DDATA_DIR=...] [-DEMCMAKE=emcmake]
-#       [-DNODE=node] -P build.cmake
+#       [-DNODE=node] [-DESBUILD=esbuild] -P build.cmake
 # Configures (once) and builds the WebAssembly core of the quellix source tree at
 # SOURCE_DIR in BUILD_DIR, then assembles PACKAGE_DIR/dist from it and the language data
 # of DATA_DIR (default SOURCE_DIR/data) with tools/package.mjs. Used by the native builds,
@@ -16,6 +16,9 @@ foreach(dir IN ITEMS SOURCE_DIR BUILD_DIR PACKAGE_DIR DATA_DIR)
 endforeach()
 if(NOT EMCMAKE)
   set(EMCMAKE emcmake)
+endif()
+if(NOT ESBUILD)
+  set(ESBUILD esbuild)
 endif()
 # Debian's emscripten runs its JavaScript tools with the system's Node modules.
 if(NOT DEFINED ENV{NODE_PATH} AND EXISTS /usr/share/nodejs)
@@ -44,7 +47,7 @@ if(failed)
   message(FATAL_ERROR "quellix: building the WebAssembly module failed")
 endif()
 execute_process(COMMAND "${NODE}" "${SOURCE_DIR}/js/tools/package.mjs" --core "${BUILD_DIR}/dist"
-                        --data "${DATA_DIR}" --package "${PACKAGE_DIR}"
+                        --data "${DATA_DIR}" --package "${PACKAGE_DIR}" --esbuild "${ESBUILD}"
                 RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "quellix: assembling the npm package's dist/ failed")

@@ -10,8 +10,11 @@ namespace {
 struct Decomposition {
   char32_t code;
   char32_t first;
-  char32_t second;  // 0: a decomposition into one character
+  char32_t second;  // 0: a decomposition into one character; | kPrimaryComposite: see there
 };
+
+// Marks the second part of a decomposition whose two parts compose back into its code.
+constexpr char32_t kPrimaryComposite = 0x80000000;
 
 struct Composition {
   char32_t first;
@@ -20,6 +23,59 @@ struct Composition {
 };
 
 #include "unicode_compose.inc"
+
+// Built from kDecompositions when first needed rather than generated: the binary (above all
+// the WebAssembly core, which a web page loads) carries the decompositions alone.
+struct DerivedTables {
+  std::array<Composition, kCompositionCount> compositions{};  // by (first, second)
+  // Characters around which composition may change the text: non-starters, second parts
+  // of a composition, and characters that never survive composition. Ascending.
+  std::array<char32_t, kUnstableCount> unstable{};
+};
+
+DerivedTables deriveTables() noexcept {
+  DerivedTables t;
+  std::array<char32_t, kCompositionCount> seconds{};
+  std::size_t n = 0;
+  for (const Decomposition& d : kDecompositions) {
+    if ((d.second & kPrimaryComposite) == 0 || n == kCompositionCount) continue;
+    const char32_t second = d.second & ~kPrimaryComposite;
+    seconds[n] = second;
+    t.compositions[n++] = {d.first, second, d.code};
+  }
+  std::sort(t.compositions.begin(), t.compositions.end(), [](const Composition& a, const Composition& b) {
+    return a.first != b.first ? a.first < b.first : a.second < b.second;
+  });
+  std::sort(seconds.begin(), seconds.end());
+
+  // The union of three ascending lists: non-starters, decomposed characters that are not
+  // primary composites, second parts.
+  std::size_t mark = 0, decomposed = 0, second = 0, size = 0;
+  constexpr char32_t kEnd = 0xFFFFFFFF;
+  const auto nextDecomposed = [&] {
+    while (decomposed < std::size(kDecompositions) &&
+           (kDecompositions[decomposed].second & kPrimaryComposite) != 0)
+      ++decomposed;
+    return decomposed < std::size(kDecompositions) ? kDecompositions[decomposed].code : kEnd;
+  };
+  for (;;) {
+    const char32_t a = mark < std::size(kCombiningClasses) ? kCombiningClasses[mark] >> 8 : kEnd;
+    const char32_t b = nextDecomposed();
+    const char32_t c = second < seconds.size() ? seconds[second] : kEnd;
+    const char32_t least = std::min({a, b, c});
+    if (least == kEnd) break;
+    if (size < t.unstable.size()) t.unstable[size++] = least;
+    if (a == least) ++mark;
+    if (b == least) ++decomposed;
+    while (second < seconds.size() && seconds[second] == least) ++second;
+  }
+  return t;
+}
+
+const DerivedTables& derivedTables() noexcept {
+  static const DerivedTables tables = deriveTables();
+  return tables;
+}
 
 // Hangul syllables, composed and decomposed by arithmetic.
 constexpr char32_t kSBase = 0xAC00, kLBase = 0x1100, kVBase = 0x1161, kTBase = 0x11A7;
@@ -49,7 +105,7 @@ void decompose(char32_t c, std::size_t at, std::vector<ComposedChar>& out) {
       out.push_back({next, at, at});
       continue;
     }
-    if (found->second != 0) pending[size++] = found->second;
+    if (found->second != 0) pending[size++] = found->second & ~kPrimaryComposite;
     pending[size++] = found->first;
   }
 }
@@ -61,12 +117,13 @@ char32_t compose(char32_t first, char32_t second) noexcept {
   if (first >= kSBase && first < kSBase + kSCount && (first - kSBase) % kTCount == 0 &&
       second > kTBase && second < kTBase + kTCount)
     return first + (second - kTBase);
-  const auto* found = std::lower_bound(
-      std::begin(kCompositions), std::end(kCompositions), std::pair{first, second},
+  const auto& compositions = derivedTables().compositions;
+  const auto found = std::lower_bound(
+      compositions.begin(), compositions.end(), std::pair{first, second},
       [](const Composition& entry, const std::pair<char32_t, char32_t>& key) {
         return entry.first != key.first ? entry.first < key.first : entry.second < key.second;
       });
-  if (found == std::end(kCompositions) || found->first != first || found->second != second)
+  if (found == compositions.end() || found->first != first || found->second != second)
     return 0;
   return found->composite;
 }
@@ -84,7 +141,8 @@ std::uint8_t combiningClass(char32_t c) noexcept {
 bool mayChangeInComposition(char32_t c) noexcept {
   if (c < 0x300) return false;
   if ((c >= kVBase && c < kVBase + kVCount) || (c > kTBase && c < kTBase + kTCount)) return true;
-  return std::binary_search(std::begin(kUnstable), std::end(kUnstable), c);
+  const auto& unstable = derivedTables().unstable;
+  return std::binary_search(unstable.begin(), unstable.end(), c);
 }
 
 void composeTracked(std::span<const char32_t> source, std::vector<ComposedChar>& out) {

@@ -499,14 +499,17 @@ class Division {
       const std::int64_t rightMarginStart = leaf.end - 1 - right_;
       for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
         const auto at = static_cast<std::size_t>(h);
-        if (values[at] == 0) continue;
-        const bool keep = changes[at].text != nullptr || ligatures_
-                              ? judge(leaf, h, changes[at], true) == Verdict::Decide
-                              : h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
-        if (!keep) {
-          values[at] = 0;
-          changes[at] = Change{};
+        if (changes[at].text != nullptr || ligatures_) [[unlikely]] {
+          if (values[at] != 0 && judge(leaf, h, changes[at], true) != Verdict::Decide) {
+            values[at] = 0;
+            changes[at] = Change{};
+          }
+          continue;
         }
+        // No change here (nothing to clear but the value), and no branch on the value, whose
+        // parity the processor cannot guess.
+        const bool keep = h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
+        values[at] = keep ? values[at] : std::uint8_t{0};
       }
       return;
     }

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Writes src/base/unicode_compose.inc: the canonical combining classes, canonical decompositions
-and primary compositions of Unicode, for composing decomposed text (NFC) without a run-time
-dependency. Reads the Unicode character database as Debian's unicode-data package installs it.
+"""Writes src/base/unicode_compose.inc: the canonical combining classes and canonical
+decompositions of Unicode, each two-part one marked where it is a primary composite, for
+composing decomposed text (NFC) without a run-time dependency. The table of compositions and
+the characters composition may change are built from these when first needed (sizes given),
+so that the WebAssembly core does not carry them. Reads the Unicode character database as
+Debian's unicode-data package installs it.
 
 Run from the repository root and commit the result:
     python3 tools/gen/unicode_compose.py > src/base/unicode_compose.inc
@@ -72,11 +75,11 @@ def main():
     table("std::uint32_t", "kCombiningClasses",
           ["0x%X" % (code << 8 | cls) for code, cls in sorted(combining.items())], 8)
     table("Decomposition", "kDecompositions",
-          ["{0x%X, 0x%X, 0x%X}" % (code, parts[0], parts[1] if len(parts) > 1 else 0)
-           for code, parts in sorted(decompositions.items())], 4)
-    table("Composition", "kCompositions",
-          ["{0x%X, 0x%X, 0x%X}" % row for row in compositions], 4)
-    table("char32_t", "kUnstable", ["0x%X" % code for code in sorted(unstable)], 8)
+          ["{0x%X, 0x%X, 0x%X%s}" % (code, parts[0], parts[1] if len(parts) > 1 else 0,
+                                     " | kPrimaryComposite" if code in composites else "")
+           for code, parts in sorted(decompositions.items())], 3)
+    out.write("constexpr std::size_t kCompositionCount = %d;\n" % len(compositions))
+    out.write("constexpr std::size_t kUnstableCount = %d;\n" % len(unstable))
 
 
 if __name__ == "__main__":
