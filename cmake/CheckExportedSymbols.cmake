@@ -1,6 +1,78 @@
-# Compares the symbols LIBRARY exports (nm -D --defined-only) with the committed LIST, so
-# that an accidental export, or a lost one, fails the exported_symbols test. With
-# -DUPDATE=ON it rewrites LIST instead (after a deliberate change of the public API).
+# Compares the symbols LIBRARY exports with the committed LIST, so that an accidental
+# export, or a lost one, fails the exported_symbols test. With -DUPDATE=ON it rewrites LIST
+# instead (after a deliberate change of the public API).
+#
+# LIST is the ELF list (nm -D --defined-only of libquellix.so, NM). For a Windows DLL
+# (-DFORMAT=PE) the names come from its export table (OBJDUMP -p) and are compared with LIST
+# demangled (CXXFILT): the same functions and classes, where the 64-bit integer types and
+# size_t are long long (Windows' LLP64), and without the typeinfo names, which a DLL does
+# not export. UPDATE works on ELF only.
+if(FORMAT STREQUAL "PE")
+  execute_process(COMMAND "${OBJDUMP}" -p "${LIBRARY}" OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
+  endif()
+  # The export names follow "[Ordinal/Name Pointer] Table", one "[ n] name" a line.
+  string(FIND "${listing}" "[Ordinal/Name Pointer] Table" table_at)
+  if(table_at EQUAL -1)
+    message(FATAL_ERROR "${LIBRARY} has no export name table")
+  endif()
+  string(SUBSTRING "${listing}" ${table_at} -1 listing)
+  string(REGEX MATCHALL "\n[\t ]*\\[ *[0-9]+\\] [^\n]+" rows "${listing}")
+  set(exported "")
+  foreach(row IN LISTS rows)
+    string(REGEX REPLACE "^\n[\t ]*\\[ *[0-9]+\\] " "" name "${row}")
+    list(APPEND exported "${name}")
+  endforeach()
+  function(demangled names out)
+    string(JOIN "\n" text ${names})
+    file(WRITE "${LIBRARY}.names" "${text}\n")
+    execute_process(COMMAND "${CXXFILT}" INPUT_FILE "${LIBRARY}.names"
+      OUTPUT_VARIABLE text RESULT_VARIABLE status)
+    file(REMOVE "${LIBRARY}.names")
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR "${CXXFILT} failed")
+    endif()
+    string(REGEX REPLACE "\n$" "" text "${text}")
+    string(REPLACE ";" "\\;" text "${text}")
+    string(REPLACE "\n" ";" lines "${text}")
+    set(${out} "${lines}" PARENT_SCOPE)
+  endfunction()
+  demangled("${exported}" actual_lines)
+  set(actual "")
+  foreach(line IN LISTS actual_lines)
+    string(REPLACE "unsigned long long" "unsigned long" line "${line}")
+    string(REPLACE "long long" "long" line "${line}")
+    string(REGEX REPLACE "([0-9])ull([^A-Za-z0-9_]|$)" "\\1ul\\2" line "${line}")
+    string(REGEX REPLACE "([0-9])ll([^A-Za-z0-9_]|$)" "\\1l\\2" line "${line}")
+    list(APPEND actual "${line}")
+  endforeach()
+  file(STRINGS "${LIST}" listed)
+  demangled("${listed}" expected_lines)
+  set(expected "")
+  foreach(line IN LISTS expected_lines)
+    if(NOT line MATCHES "^typeinfo name for ")
+      list(APPEND expected "${line}")
+    endif()
+  endforeach()
+  list(SORT actual)
+  list(REMOVE_DUPLICATES actual)
+  list(SORT expected)
+  list(REMOVE_DUPLICATES expected)  # constructor and destructor variants demangle alike
+  if(NOT actual STREQUAL expected)
+    set(added ${actual})
+    list(REMOVE_ITEM added ${expected})
+    set(lost ${expected})
+    list(REMOVE_ITEM lost ${actual})
+    list(JOIN added "\n  " added_text)
+    list(JOIN lost "\n  " lost_text)
+    message(FATAL_ERROR "the DLL's exports differ from ${LIST} (demangled, LLP64 types)\n"
+      "exported but not listed:\n  ${added_text}\nlisted but not exported:\n  ${lost_text}\n"
+      "Update the list from an ELF build (see ${CMAKE_CURRENT_LIST_FILE}).")
+  endif()
+  return()
+endif()
+
 execute_process(COMMAND "${NM}" -D --defined-only --format=posix "${LIBRARY}"
   OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

@@ -4,6 +4,7 @@ function(quellix_set_warnings target)
     # GCC 12 reports std::string concatenation as overlapping memcpy (GCC bug 105329).
     $<$<AND:$<CXX_COMPILER_ID:GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>>:-Wno-restrict>)
   if(QUELLIX_WERROR)
-    target_compile_options(${target} PRIVATE -Werror)
+    # -pedantic-errors: no GNU extension of the language passes either.
+    target_compile_options(${target} PRIVATE -Werror -pedantic-errors)
   endif()
 endfunction()

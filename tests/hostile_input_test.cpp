@@ -40,6 +40,10 @@
 // Allocation accounting for the whole binary.
 
 namespace {
+#if defined(_WIN32)
+std::size_t malloc_usable_size(void* p) { return _msize(p); }  // Windows' name for it
+#endif
+
 std::atomic<std::uint64_t> gAllocations{0};
 std::atomic<std::uint64_t> gBytes{0};
 std::atomic<std::int64_t> gLive{0};

@@ -80,7 +80,8 @@ TEST(AllLanguages, ExceptionWordsBreakAtTheirHyphensWithinTheMargins) {
   if (languageBuiltIn(Language::Uppersorbian)) {
     EXPECT_GE(unreachable, 1u);  // War-sza-wa
   }
-  if (std::ranges::all_of(enumFrom(languageMinBound), languageBuiltIn)) {
+  const auto languages = enumFrom(languageMinBound);
+  if (std::all_of(languages.begin(), languages.end(), languageBuiltIn)) {
     EXPECT_EQ(words, 1000u);
     EXPECT_EQ(unreachable, 1u);
   }

@@ -2,7 +2,8 @@
 // the same divisions in every thread. Short enough for ThreadSanitizer.
 #include <gtest/gtest.h>
 
-#include <latch>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +13,27 @@
 
 namespace quellix {
 namespace {
+
+// Lets threads start their work at the same moment. (std::latch of GCC 12's standard
+// library can miss a wake-up where the system has no futex, as on Windows, and leave a
+// thread waiting for ever.)
+class StartGate {
+ public:
+  explicit StartGate(int threads) : waiting_(threads) {}
+  void arriveAndWait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (--waiting_ == 0) {
+      opened_.notify_all();
+      return;
+    }
+    opened_.wait(lock, [this] { return waiting_ == 0; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  int waiting_;
+};
 
 struct Seen {
   const Hyphenator* record = nullptr;
@@ -29,11 +51,11 @@ TEST(LanguageThreads, EightThreadsShareOneHyphenatorAndItsTables) {
   QUELLIX_REQUIRE_LANGUAGES(Language::English_GB);
   constexpr int kThreads = 8;
   std::vector<Seen> seen(kThreads);
-  std::latch start(kThreads);
+  StartGate start(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
-      start.arrive_and_wait();
+      start.arriveAndWait();
       Seen& mine = seen[static_cast<std::size_t>(t)];
       // Half the threads go through the named value, half through languageHyphenator,
       // and they touch the tables in different orders.
@@ -77,11 +99,11 @@ TEST(LanguageThreads, ThreadsAskingForTheTrieAtOnceSeeOneTrie) {
   const Hyphenator h = loadHyphenator(Language::English_GB);
   (void)hyphenate(h, U"hyphenation");  // the index is in use before the trie is made
   std::vector<std::vector<std::pair<char32_t, Patterns>>> seen(kThreads);
-  std::latch start(kThreads);
+  StartGate start(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
-      start.arrive_and_wait();
+      start.arriveAndWait();
       seen[static_cast<std::size_t>(t)] = hyphenatorPatterns(h).children();
     });
   }

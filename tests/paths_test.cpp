@@ -15,6 +15,13 @@
 
 namespace {
 
+#if defined(_WIN32)
+// Windows' C library sets and removes variables with _putenv_s; it cannot hold an empty
+// value (setting "" removes the variable).
+int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
+int unsetenv(const char* name) { return _putenv_s(name, ""); }
+#endif
+
 using quellix::Version;
 
 struct Directory {
@@ -117,6 +124,9 @@ TEST_F(PathsTest, SetVariableIsReturnedExactlyAndOnlyByItsOwnOperation) {
 }
 
 TEST_F(PathsTest, EmptyValueIsReturnedAsIs) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "Windows' environment has no empty values";
+#endif
   for (const Directory& dir : directories()) {
     set(dir.variable, "");
     EXPECT_EQ(dir.get(), "") << dir.variable;
@@ -162,6 +172,9 @@ TEST_F(PathsTest, DataFileNameJoinsTheDataDirectoryAndTheName) {
       {"/opt/dätä", "wörter.txt", "/opt/dätä/wörter.txt"},
   };
   for (const Case& c : cases) {
+#if defined(_WIN32)
+    if (c.dir.empty()) continue;  // no empty values in Windows' environment
+#endif
     set("quellix_datadir", c.dir);
     EXPECT_EQ(quellix::getDataFileName(c.name), c.expected)
         << "dir \"" << c.dir << "\", name \"" << c.name << "\"";

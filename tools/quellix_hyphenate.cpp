@@ -38,6 +38,7 @@
 #include "quellix/text.hpp"
 #include "quellix/user_files.hpp"
 #include "quellix/version.hpp"
+#include "tool_platform.hpp"
 
 // kOwnLicence (LICENSE) and kStatedLicences (data/licences.tsv), made by the build.
 #include "tool_licences.inc"
@@ -998,7 +999,7 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
       status = 1;
     };
     const auto readFailed = [&](int error) { report("cannot read", error); };
-    const int fd = standardInput ? STDIN_FILENO : ::open(std::string(input).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = standardInput ? STDIN_FILENO : quellix::tool::openForReading(input);
     if (fd < 0) {
       report("cannot open", errno);
       continue;
@@ -1175,10 +1176,10 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A reader that goes away must end the tool with a status, not a signal.
-  std::signal(SIGPIPE, SIG_IGN);
+  quellix::tool::prepareStandardStreams();
   try {
-    return run(argc, argv);
+    quellix::tool::Utf8Arguments arguments(argc, argv);
+    return run(arguments.argc(), arguments.argv());
   } catch (const StreamError& error) {
     // A closed pipe means the reader has all it wanted, as with `| head`: no message.
     if (error.errorNumber != EPIPE)

@@ -23,9 +23,9 @@ inline constexpr std::size_t kMaxLineBytes = QUELLIX_MAX_LINE_BYTES;
 // within them. Thread-safe.
 QUELLIX_API void checkFileLimits(std::string_view text, std::string_view source);
 
-// The whole content of the file at path, read in pieces and checked against the limits as
-// it comes in, so that a file that never ends (/dev/zero, a pipe) is read only as far as
-// the first limit it passes. Throws FileError when the file cannot be opened or read (the
+// The whole content of the file at path (bytes as the system takes them; on Windows,
+// UTF-8), read in pieces and checked against the limits as it comes in, so that a file that
+// never ends (/dev/zero, a pipe) is read only as far as the first limit it passes. Throws FileError when the file cannot be opened or read (the
 // message names the file and the system's reason), ArgumentError as checkFileLimits (with
 // path as source) for a file beyond the limits, and std::bad_alloc. Like every message of
 // the library, these quote the path as given: show them with appendPrintable()

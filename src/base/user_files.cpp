@@ -5,7 +5,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
+
+#if defined(_WIN32)
+#include <filesystem>
+#endif
 
 #include "quellix/error.hpp"
 
@@ -48,6 +53,22 @@ struct FileCloser {
   void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
 
+// The file named by the UTF-8 path, opened for reading bytes; null with errno set when it
+// cannot be. Windows' fopen would take the path in the ANSI code page.
+std::FILE* openForReading(const std::string& path) {
+#if defined(_WIN32)
+  try {
+    const std::filesystem::path native(std::u8string(path.begin(), path.end()));
+    return _wfopen(native.c_str(), L"rb");
+  } catch (const std::exception&) {  // not UTF-8
+    errno = EILSEQ;
+    return nullptr;
+  }
+#else
+  return std::fopen(path.c_str(), "rb");
+#endif
+}
+
 }  // namespace
 
 void checkFileLimits(std::string_view text, std::string_view source) {
@@ -56,7 +77,7 @@ void checkFileLimits(std::string_view text, std::string_view source) {
 
 std::string readUserFile(const std::string& path) {
   errno = 0;
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  const std::unique_ptr<std::FILE, FileCloser> file(openForReading(path));
   if (!file) throw FileError("cannot open '" + path + "': " + std::strerror(errno));
   LimitCheck check(path);
   std::string text;

@@ -61,7 +61,10 @@ class ThreadBuffers {
   std::array<Block, kBlocks> blocks_;
 };
 
-inline thread_local ThreadBuffers threadBuffers;
+// Defined once, in word_division.cpp, not `inline`: MinGW-w64's GCC emits the TLS init
+// function of an inline thread_local with a destructor in every object that uses it, and
+// the link of the DLL or a program then fails on its multiple definitions.
+extern thread_local ThreadBuffers threadBuffers;
 
 // Stack storage for the usual word; for longer ones a buffer of this thread's.
 template <class T, std::size_t N>

@@ -68,6 +68,9 @@
 #include "utf8_encode.hpp"
 
 namespace quellix::detail {
+
+thread_local ThreadBuffers threadBuffers;
+
 namespace {
 
 // The margins as the division uses them, exact for any int64 values: a word shorter than
