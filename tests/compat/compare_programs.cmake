@@ -6,6 +6,7 @@
 # shows each case against a repaired copy): Belarusian and Afrikaans, whose comment lines
 # longer than 99 bytes 2.8.8 reads in pieces, and Mongolian, whose NOHYPHEN line keeps its
 # carriage return there.
+cmake_minimum_required(VERSION 3.20)
 file(GLOB dictionaries /usr/share/hyphen/hyph_*.dic)
 set(checked 0)
 file(MAKE_DIRECTORY "${WORK}")
@@ -18,7 +19,14 @@ foreach(dictionary IN LISTS dictionaries)
     continue()
   endif()
   foreach(build LIBHYPHEN QUELLIX)
-    execute_process(COMMAND "${${build}}" "${dictionary}" asszonnyal schiffahrt
+    # Under AddressSanitizer, libhyphen 2.8.8 itself loses some of the strings it allocates
+    # for changes of spelling (hyph_de_DE.dic): its leaks are not this library's to report.
+    set(environment "ASAN_OPTIONS=$ENV{ASAN_OPTIONS}")
+    if(build STREQUAL "LIBHYPHEN")
+      string(APPEND environment ":detect_leaks=0")
+    endif()
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env "${environment}"
+      "${${build}}" "${dictionary}" asszonnyal schiffahrt
       OUTPUT_FILE "${WORK}/${name}.${build}.txt" RESULT_VARIABLE status)
     if(NOT status EQUAL 0)
       message(FATAL_ERROR "${${build}} ${dictionary} failed: ${status}")
