@@ -86,6 +86,7 @@ struct LazyCell::State {
   detail::OnceCell<Outcome> outcome;
 
   explicit State(std::function<Value()> builder) : build(std::move(builder)) {}
+  // An empty exception_ptr: nothing is thrown. NOLINTNEXTLINE(bugprone-throw-keyword-missing)
   explicit State(Value value) : outcome(Outcome{std::move(value), {}}) {}
 };
 
@@ -94,14 +95,14 @@ LazyCell::~LazyCell() { delete state_; }
 std::shared_ptr<const LazyCell> LazyCell::holding(Value value) {
   auto state = std::make_unique<State>(std::move(value));
   std::unique_ptr<LazyCell> cell(new LazyCell(state.get()));
-  state.release();  // the cell owns it now
+  static_cast<void>(state.release());  // the cell owns it now
   return std::shared_ptr<const LazyCell>(std::move(cell));
 }
 
 std::shared_ptr<const LazyCell> LazyCell::deferred(std::function<Value()> build) {
   auto state = std::make_unique<State>(std::move(build));
   std::unique_ptr<LazyCell> cell(new LazyCell(state.get()));
-  state.release();  // the cell owns it now
+  static_cast<void>(state.release());  // the cell owns it now
   return std::shared_ptr<const LazyCell>(std::move(cell));
 }
 

@@ -20,7 +20,6 @@
 namespace quellix {
 
 using detail::kStackWord;
-using detail::PatternIndex;
 using detail::Scratch;
 
 namespace detail {
