@@ -25,7 +25,7 @@ trap 'rm -rf "$work"' EXIT
 cmake --build "$build" --target quellix-bench-compare quellix-hyphenate >/dev/null
 tool=$build/tools/quellix-hyphenate
 "$build/bench/quellix-bench-compare" --write-prose "$work/part.txt" >/dev/null
-for k in 1 2 3 4 5 6; do cat "$work/part.txt"; done >"$work/prose.txt"
+for _ in 1 2 3 4 5 6; do cat "$work/part.txt"; done >"$work/prose.txt"
 "$tool" --text <"$work/prose.txt" >"$work/one.txt"
 "$tool" --text --jobs "$jobs" <"$work/prose.txt" >"$work/many.txt"
 cmp "$work/one.txt" "$work/many.txt"
@@ -59,4 +59,4 @@ awk -v jobs="$jobs" '
     printf "speed-up (wall, one / %s): %.2fx (target >= 1.7x for 2)\n", jobs, w1 / wn
     printf "CPU of %s threads / one: %.2f\n", jobs, cn / c1
   }' "$work/runs"
-echo "$(uptime)"
+uptime
