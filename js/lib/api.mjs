@@ -3,7 +3,7 @@
 // language files come from: the entry points (quellix.mjs, quellix.cjs, all.mjs) pass
 // a started core and a source of language files.
 import { QuellixError } from "./error.mjs";
-import { customSource } from "./platform.mjs";
+import { customSource, latin1Text } from "./platform.mjs";
 
 const OK = 0;
 const BUFFER_TOO_SMALL = 3;
@@ -90,9 +90,10 @@ export function checkOptions(options, ...allowed) {
 /**
  * The package's API over a started core. source.loadSync(affix) returns a language's file
  * (a Uint8Array) where that can be done at once, or is missing; source.load(affix)
- * resolves to it.
+ * resolves to it. latin1(heap, at, length) makes the string of Latin-1 bytes, where that
+ * is quicker than decoding UTF-8 (null: results are always decoded as UTF-8).
  */
-export function createQuellix(core, source) {
+export function createQuellix(core, source, { latin1 = latin1Text } = {}) {
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
 
@@ -443,10 +444,20 @@ export function createQuellix(core, source) {
         continue;
       }
       if (status !== OK) fail(status);
-      const result = decoder.decode(core.HEAPU8.subarray(buffer, buffer + length));
+      const result = resultText(buffer, length);
       releaseLargeScratch();
       return result;
     }
+  }
+
+  // The string of the UTF-8 result at heap[at, at + length): made from Latin-1 where every
+  // character allows and that is quicker (the core rewrites the bytes in place).
+  function resultText(at, length) {
+    if (latin1) {
+      const latin1Length = core._quellix_wasm_latin1(at, length);
+      if (latin1Length >= 0) return latin1(core.HEAPU8, at, latin1Length);
+    }
+    return decoder.decode(core.HEAPU8.subarray(at, at + length));
   }
 
   // text divided with base and the options (hyphenator ones included).
