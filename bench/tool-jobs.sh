@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/bin/bash
 # quellix-hyphenate --text with --jobs N against one thread on 50 MB of English prose (the
 # prose quellix-bench-compare measures, six times over): ROUNDS runs of each, alternated,
 # the output of both compared byte for byte; prints each run's wall and CPU (user + system)
@@ -6,10 +6,11 @@
 # and CPU N threads / one thread (what the threads cost in all; the machine's load barely
 # moves it). With --realtime (as root) the runs take precedence over other work (chrt -f),
 # so that a shared machine shows what a quiet one would; a pause between runs keeps them
-# within the kernel's real-time allowance. Needs GNU time (Debian package `time`).
+# within the kernel's real-time allowance.
 #
 #   bench/tool-jobs.sh [--realtime] [BUILD_DIR [N [ROUNDS]]]   (build/release, 2, 7)
 set -eu
+export LC_ALL=C
 realtime=
 if [ "${1:-}" = --realtime ]; then
   realtime="chrt -f 10"
@@ -36,9 +37,8 @@ round=0
 while [ "$round" -lt "$rounds" ]; do
   for j in 1 "$jobs"; do
     sleep 0.3
-    $realtime /usr/bin/time -o "$work/time" -f "%e %U %S" \
-      "$tool" --text --jobs "$j" <"$work/prose.txt" >/dev/null
-    echo "$j $(cat "$work/time")" >>"$work/runs"
+    TIMEFORMAT="$j %R %U %S"
+    { time $realtime "$tool" --text --jobs "$j" <"$work/prose.txt" >/dev/null; } 2>>"$work/runs"
   done
   round=$((round + 1))
 done

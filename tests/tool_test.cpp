@@ -766,7 +766,7 @@ TEST(ToolText, WordsAcrossReadsAreWhole) {
 }
 
 TEST(ToolText, JobsWriteWhatOneThreadWrites) {
-  // More than one block of 8 MiB for two threads; HTML with tags, comments, scripts, references
+  // Several blocks of 2 MiB for two threads; HTML with tags, comments, scripts, references
   // and languages spread through it, so that the cuts fall everywhere.
   std::string page = "<html lang=en><body>\n";
   for (int i = 0; page.size() < (std::size_t{9} << 20); ++i) {

@@ -1136,7 +1136,7 @@ class PlainTextPipeline {
 // With one thread the input is read in small blocks and what is decided is written at
 // once. With several, plain text goes through PlainTextPipeline. HTML carries its markup
 // state and the languages of open elements from block to block, which only the library's
-// own cutting follows: blocks of jobs x 4 MiB are divided on that many threads while this
+// own cutting follows: blocks of jobs x 1 MiB are divided on that many threads while this
 // thread writes the text of the block before and reads the one after. The output is the
 // same byte for byte.
 int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
@@ -1161,7 +1161,7 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   if (inputs.empty()) inputs.push_back("-");
   const unsigned jobs = settings.jobs.value_or(1);
   constexpr std::size_t kOneThreadBlock = 64 * 1024;
-  const std::size_t blockLimit = jobs * (std::size_t{4} << 20);  // HTML on several threads
+  const std::size_t blockLimit = jobs * (std::size_t{1} << 20);  // HTML on several threads
   std::optional<PlainTextPipeline> pipeline;
   if (jobs > 1 && !settings.html) pipeline.emplace(h, options, jobs, out, progress);
   InputBlock blocks[2];
