@@ -400,6 +400,11 @@ export function createQuellix(core, source, { latin1 = latin1Text } = {}) {
   // quellix_text_options on wasm32: struct_size, hyphen, min_word_length, five ints,
   // hyphen_length: nine 4-byte fields.
   const TEXT_OPTIONS_SIZE = 36;
+  // A first guess at the bytes the result of textLength bytes needs: room for a hyphen of
+  // hyphenLength bytes at every other character, or four times the text when a long hyphen
+  // makes that more; the call is repeated with the size it reports if needed.
+  const resultRoom = (textLength, hyphenLength) =>
+    Math.min(textLength + Math.ceil(textLength / 2) * hyphenLength + 1, 4 * textLength + 4096);
   function hyphenate(handle, text, options, html) {
     const {
       hyphen = SOFT_HYPHEN,
@@ -409,17 +414,18 @@ export function createQuellix(core, source, { latin1 = latin1Text } = {}) {
       skipUrls = true,
       followLang = true,
     } = options;
-    // Layout: text, NUL, hyphen, NUL, options, result length, result.
-    const textRoom = blockSize(3 * text.length + 1, "the text");
-    reserve(textRoom, "the text");
+    // Layout: text, NUL, hyphen, NUL, options, result length, result. The first block
+    // has room for all of it when the text is ASCII (a byte per UTF-16 unit), so that
+    // the usual call takes one block and copies nothing into a larger one.
+    const hyphenRoom = 3 * hyphen.length + 1;
+    const textRoom = blockSize(3 * text.length + 1 + hyphenRoom, "the text");
+    const asciiRoom = text.length + 1 + hyphenRoom + 8 + TEXT_OPTIONS_SIZE + 4 + resultRoom(text.length, 3 * hyphen.length);
+    reserve(Math.max(textRoom, Math.min(asciiRoom, MAX_BLOCK)), "the text");
     const textLength = writeUtf8(text, scratch.pointer);
     const hyphenAt = textLength + 1;
-    reserve(blockSize(hyphenAt + 3 * hyphen.length + 1, "the text"), "the text", hyphenAt);
     const hyphenLength = writeUtf8(hyphen, scratch.pointer + hyphenAt);
     const fixed = (hyphenAt + hyphenLength + 1 + 7) & ~7;
-    // Room for a hyphen at every other character, or four times the text when a long
-    // hyphen makes that more; the call is repeated with the size it reports if needed.
-    let capacity = Math.min(textLength + Math.ceil(textLength / 2) * hyphenLength + 1, 4 * textLength + 4096);
+    let capacity = resultRoom(textLength, hyphenLength);
     for (;;) {
       const total = blockSize(fixed + TEXT_OPTIONS_SIZE + 4 + capacity, "the hyphenated text");
       const base = reserve(total, "the hyphenated text", hyphenAt + hyphenLength + 1);
