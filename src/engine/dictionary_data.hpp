@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "char_map.hpp"
 #include "pattern_index.hpp"
 #include "single_byte_encodings.hpp"
 
@@ -117,6 +118,12 @@ struct DictionaryData {
   std::int64_t leftMin = 0, rightMin = 0, compoundLeftMin = 0, compoundRightMin = 0;
   std::vector<std::u32string> noHyphen;
   std::u32string noHyphenFirst;  // the first character of each item, sorted, once each
+  // Bit c of the first characters below 256 (noHyphenLow[c / 64] >> c % 64), so that a word
+  // is scanned without a search per character.
+  std::array<std::uint64_t, 4> noHyphenLow{};
+  // The case folding words are divided with: each letter of the patterns, and the capital
+  // forms of them (made once, when read).
+  CharMap folding;
   bool explicitLevels = false;  // the file has NEXTLEVEL
   DictionaryLevel compound;     // the first level: compound boundaries
   DictionaryLevel plain;        // the second: the breaks within a part
@@ -145,6 +152,9 @@ struct DictionaryResult {
   };
   std::vector<std::uint8_t> values;  // values[i]: the boundary after character i
   std::vector<Change> changes;       // per boundary
+  // Whether a change may be among changes; when not, every one has a null text (and the
+  // next division need not clear them).
+  bool anyChange = true;
 };
 
 struct DictionaryMargins {

@@ -110,6 +110,8 @@ struct Scratch {
   std::vector<std::uint8_t> openValues;
   std::vector<Change> openChanges;
   std::vector<std::int64_t> weights;  // weights[k]: the left-margin weight of characters 0 .. k
+  // Whether the word's division has read with matchLevel (which alone writes changes).
+  bool changesRead = false;
 };
 
 // How a quick reading finds its states: the level's automaton, its compact nodes or its
@@ -244,7 +246,10 @@ void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int6
     if (level.index) quickMatch(level, part, values, s);
     return;
   }
-  if (!quickMatch(level, part, values, s)) matchLevel(level, part, start, values, changes);
+  if (!quickMatch(level, part, values, s)) {
+    s.changesRead = true;
+    matchLevel(level, part, start, values, changes);
+  }
 }
 
 // readLevel of both levels of d on part side by side, so that the misses of the two
@@ -275,7 +280,10 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
     case Path::Compact: withPlain.template operator()<Path::Compact>(); break;
     case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
   }
-  if (!compound.finish(compoundValues)) matchLevel(d.compound, part, start, compoundValues, compoundChanges);
+  if (!compound.finish(compoundValues)) {
+    s.changesRead = true;
+    matchLevel(d.compound, part, start, compoundValues, compoundChanges);
+  }
   return plain.finish(plainValues);
 }
 
@@ -521,6 +529,7 @@ class Division {
         std::copy_n(s_.plainValues.data(), length, leafValues);
         break;
       case PlainRead::Changed:
+        s_.changesRead = true;
         matchLevel(d_.plain, part, leaf.begin, leafValues, leafChanges);
         break;
     }
@@ -538,6 +547,18 @@ class Division {
       const std::int64_t first = std::max(begin, begin + left_ - 1);
       const std::int64_t last = core - 2;
       const std::int64_t rightMarginStart = leaf.end - 1 - right_;
+      const auto keep = [&](std::int64_t h) {
+        return h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
+      };
+      if (!s_.changesRead && !ligatures_) {
+        // No change anywhere (changes are all null): no branch on the value, whose parity the
+        // processor cannot guess.
+        for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
+          const auto at = static_cast<std::size_t>(h);
+          values[at] = keep(h) ? values[at] : std::uint8_t{0};
+        }
+        return;
+      }
       for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
         const auto at = static_cast<std::size_t>(h);
         if (changes[at].text != nullptr || ligatures_) [[unlikely]] {
@@ -547,10 +568,8 @@ class Division {
           }
           continue;
         }
-        // No change here (nothing to clear but the value), and no branch on the value, whose
-        // parity the processor cannot guess.
-        const bool keep = h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
-        values[at] = keep ? values[at] : std::uint8_t{0};
+        // No change here: nothing to clear but the value.
+        values[at] = keep(h) ? values[at] : std::uint8_t{0};
       }
       return;
     }
@@ -597,18 +616,25 @@ void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
                           const DictionaryMargins& margins, DictionaryResult& out) {
   const std::size_t n = word.size();
   out.values.assign(n, 0);
-  out.changes.assign(n, Change{});
+  // Changes left by the last word are cleared; a word without any left none.
+  if (out.anyChange) out.changes.assign(n, Change{});
+  else out.changes.resize(n);
+  out.anyChange = false;
   // libhyphen leaves digits at either end of a word out of it.
   std::size_t begin = 0, end = n;
   while (begin < end && isDigit(word[begin])) ++begin;
   while (end > begin && isDigit(word[end - 1])) --end;
   if (begin == end) return;
-  Division(d, word, margins, out, threadScratch())
+  WordScratch& scratch = threadScratch();
+  scratch.scratch.changesRead = false;
+  Division(d, word, margins, out, scratch)
       .run(static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end));
+  out.anyChange = scratch.scratch.changesRead;
   // NOHYPHEN: no break on either side of each place where an item is written.
   const std::u32string_view first = d.noHyphenFirst;
   for (std::size_t at = 0; at < n && !first.empty(); ++at) {
-    if (first.find(word[at]) == std::u32string_view::npos) continue;
+    const char32_t c = word[at];
+    if (c < 256 ? !(d.noHyphenLow[c / 64] >> (c % 64) & 1u) : first.find(c) == std::u32string_view::npos) continue;
     for (const std::u32string& item : d.noHyphen) {
       if (word.substr(at, item.size()) != item) continue;
       if (at > 0) {
@@ -624,6 +650,7 @@ void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
 void firstLevelValues(const DictionaryData& d, std::u32string_view word, DictionaryResult& out) {
   out.values.assign(word.size(), 0);
   out.changes.assign(word.size(), Change{});
+  out.anyChange = true;
   matchLevel(d.compound, word, 0, out.values.data(), out.changes.data());
 }
 

@@ -75,6 +75,27 @@ class Reader {
   int level_ = 0;
 };
 
+// The capital forms of every letter of d's patterns, folded to it; the letters themselves
+// listed too, so that running text counts them as word characters.
+CharMap foldingOf(const DictionaryData& d) {
+  std::vector<char32_t> letters;
+  for (const DictionaryLevel* level : {&d.compound, &d.plain})
+    if (level->index)
+      for (char32_t c : level->index->codes)
+        if (c != U'.') letters.push_back(c);
+  std::sort(letters.begin(), letters.end());
+  letters.erase(std::unique(letters.begin(), letters.end()), letters.end());
+  std::vector<std::pair<char32_t, char32_t>> entries;
+  entries.reserve(2 * letters.size());
+  for (char32_t c : letters) entries.emplace_back(c, c);
+  for (const auto& [upper, lower] : lowerCasePairs())
+    if (std::binary_search(letters.begin(), letters.end(), lower) &&
+        !std::binary_search(letters.begin(), letters.end(), upper))
+      entries.emplace_back(upper, lower);
+  std::sort(entries.begin(), entries.end());
+  return CharMap(std::move(entries));
+}
+
 bool isBlank(char32_t c) { return c == U' ' || c == U'\t' || c == U'\r'; }
 bool isDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
@@ -530,6 +551,9 @@ std::shared_ptr<const DictionaryData> Reader::read() {
   for (const std::u32string& item : d.noHyphen) d.noHyphenFirst += item.front();
   std::sort(d.noHyphenFirst.begin(), d.noHyphenFirst.end());
   d.noHyphenFirst.erase(std::unique(d.noHyphenFirst.begin(), d.noHyphenFirst.end()), d.noHyphenFirst.end());
+  for (const char32_t c : d.noHyphenFirst)
+    if (c < 256) d.noHyphenLow[c / 64] |= std::uint64_t{1} << (c % 64);
+  d.folding = foldingOf(d);
   return data_;
 }
 
