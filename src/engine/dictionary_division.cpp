@@ -377,7 +377,6 @@ class Division {
     s_.openValues.clear();
     s_.openChanges.clear();
     stacks.tasks.push_back({whole, false});
-    bool first = true;
     while (!stacks.tasks.empty()) {
       const Task task = stacks.tasks.back();
       stacks.tasks.pop_back();
@@ -396,18 +395,18 @@ class Division {
       uc.assign(length, Change{});
       std::size_t boundaries = 0;
       PlainRead plainRead = PlainRead::No;
-      if (first && !d_.plain.empty()) {
-        // The whole word: the plain level reads it beside the compound level, for the (most)
-        // words in which the compound level finds no boundary.
-        s_.plainValues.resize(length);
-        plainRead = readBoth(d_, part, seg.begin, u.data(), uc.data(), s_.plainValues.data(), s_)
-                        ? PlainRead::Whole : PlainRead::Changed;
-        for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
-      } else if (stacks.open.size() < kDeepestSegment) {
-        readLevel(d_.compound, part, seg.begin, u.data(), uc.data(), s_);
+      if (stacks.open.size() < kDeepestSegment) {
+        if (!d_.plain.empty()) {
+          // The plain level reads the segment beside the compound level, for the (most)
+          // words and parts in which the compound level finds no boundary.
+          s_.plainValues.resize(length);
+          plainRead = readBoth(d_, part, seg.begin, u.data(), uc.data(), s_.plainValues.data(), s_)
+                          ? PlainRead::Whole : PlainRead::Changed;
+        } else {
+          readLevel(d_.compound, part, seg.begin, u.data(), uc.data(), s_);
+        }
         for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
       }
-      first = false;
       if (boundaries == 0) {
         divideLeaf(seg, &stacks.open, plainRead);
         continue;
