@@ -5,7 +5,8 @@
 #   quellix-tools          tools        quellix-hyphenate and its man page
 # Each carries in /usr/share/doc/<package>/ the copyright file in the machine-readable
 # format, written from data/licences.tsv for the languages this build embeds,
-# changelog.Debian.gz, and README.md.gz, NEWS.md.gz and LICENSE.
+# changelog.Debian.gz, and README.md.gz, NEWS.md.gz and LICENSE; libquellix-dev also carries
+# the topic pages, docs/*.md.gz.
 # The packages install under /usr. A build configured for another prefix (the default is
 # /usr/local) has that prefix in its library's default directories (quellix/paths.hpp) and
 # its library directory, so cpack -G DEB refuses it and says how to configure one for /usr.
@@ -46,7 +47,22 @@ foreach(document IN ITEMS "${quellix_debian_dir}/changelog.Debian"
     COMMENT "Compressing ${name} for the Debian packages")
   list(APPEND quellix_debian_docs "${quellix_debian_dir}/${name}.gz")
 endforeach()
-add_custom_target(quellix-debian-docs ALL DEPENDS ${quellix_debian_docs})
+# The topic pages README.md links to (docs/*.md) go with the development package, where
+# those who write against the library look for them.
+file(GLOB quellix_topic_pages CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/docs/*.md")
+set(quellix_debian_topic_pages "")
+foreach(page IN LISTS quellix_topic_pages)
+  get_filename_component(name "${page}" NAME)
+  add_custom_command(OUTPUT "${quellix_debian_dir}/docs/${name}.gz"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${quellix_debian_dir}/docs"
+    COMMAND "${QUELLIX_GZIP}" -9nc "${page}" > "${quellix_debian_dir}/docs/${name}.gz"
+    DEPENDS "${page}"
+    COMMENT "Compressing docs/${name} for the Debian packages")
+  list(APPEND quellix_debian_topic_pages "${quellix_debian_dir}/docs/${name}.gz")
+endforeach()
+add_custom_target(quellix-debian-docs ALL DEPENDS ${quellix_debian_docs} ${quellix_debian_topic_pages})
+install(FILES ${quellix_debian_topic_pages}
+  DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/libquellix-dev/docs" COMPONENT development)
 
 # Each package carries its own copy (a plain cmake --install puts all three in place).
 set(quellix_components runtime development tools)

@@ -10,7 +10,7 @@ set(QUELLIX_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/quellix" CACHE STRIN
 #   runtime      libquellix.so.VERSION and its SONAME link libquellix.so.MAJOR
 #   development  headers, the libquellix.so link, CMake package files, quellix.pc
 #   tools        quellix-hyphenate and its man page
-# A plain cmake --install installs all of them, plus LICENSE, README.md and NEWS.md.
+# A plain cmake --install installs all of them, plus LICENSE, README.md, NEWS.md and docs/.
 # zlib is linked privately, so consumers need nothing more.
 install(TARGETS quellix
   EXPORT quellixTargets
@@ -133,5 +133,7 @@ endforeach()
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${PROJECT_SOURCE_DIR}/README.md"
   "${PROJECT_SOURCE_DIR}/NEWS.md"
   DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT documentation)
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/docs/" DESTINATION "${CMAKE_INSTALL_DOCDIR}/docs"
+  COMPONENT documentation FILES_MATCHING PATTERN "*.md")
 
 include("${PROJECT_SOURCE_DIR}/cmake/QuellixDebian.cmake")

@@ -3,7 +3,7 @@
 // language files come from: the entry points (quellix.mjs, quellix.cjs, all.mjs) pass
 // a started core and a source of language files.
 import { QuellixError } from "./error.mjs";
-import { customSource } from "./platform.mjs";
+import { customSource, latin1Text } from "./platform.mjs";
 
 const OK = 0;
 const BUFFER_TOO_SMALL = 3;
@@ -90,9 +90,10 @@ export function checkOptions(options, ...allowed) {
 /**
  * The package's API over a started core. source.loadSync(affix) returns a language's file
  * (a Uint8Array) where that can be done at once, or is missing; source.load(affix)
- * resolves to it.
+ * resolves to it. latin1(heap, at, length) makes the string of Latin-1 bytes, where that
+ * is quicker than decoding UTF-8 (null: results are always decoded as UTF-8).
  */
-export function createQuellix(core, source) {
+export function createQuellix(core, source, { latin1 = latin1Text } = {}) {
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
 
@@ -399,6 +400,11 @@ export function createQuellix(core, source) {
   // quellix_text_options on wasm32: struct_size, hyphen, min_word_length, five ints,
   // hyphen_length: nine 4-byte fields.
   const TEXT_OPTIONS_SIZE = 36;
+  // A first guess at the bytes the result of textLength bytes needs: room for a hyphen of
+  // hyphenLength bytes at every other character, or four times the text when a long hyphen
+  // makes that more; the call is repeated with the size it reports if needed.
+  const resultRoom = (textLength, hyphenLength) =>
+    Math.min(textLength + Math.ceil(textLength / 2) * hyphenLength + 1, 4 * textLength + 4096);
   function hyphenate(handle, text, options, html) {
     const {
       hyphen = SOFT_HYPHEN,
@@ -408,17 +414,18 @@ export function createQuellix(core, source) {
       skipUrls = true,
       followLang = true,
     } = options;
-    // Layout: text, NUL, hyphen, NUL, options, result length, result.
-    const textRoom = blockSize(3 * text.length + 1, "the text");
-    reserve(textRoom, "the text");
+    // Layout: text, NUL, hyphen, NUL, options, result length, result. The first block
+    // has room for all of it when the text is ASCII (a byte per UTF-16 unit), so that
+    // the usual call takes one block and copies nothing into a larger one.
+    const hyphenRoom = 3 * hyphen.length + 1;
+    const textRoom = blockSize(3 * text.length + 1 + hyphenRoom, "the text");
+    const asciiRoom = text.length + 1 + hyphenRoom + 8 + TEXT_OPTIONS_SIZE + 4 + resultRoom(text.length, 3 * hyphen.length);
+    reserve(Math.max(textRoom, Math.min(asciiRoom, MAX_BLOCK)), "the text");
     const textLength = writeUtf8(text, scratch.pointer);
     const hyphenAt = textLength + 1;
-    reserve(blockSize(hyphenAt + 3 * hyphen.length + 1, "the text"), "the text", hyphenAt);
     const hyphenLength = writeUtf8(hyphen, scratch.pointer + hyphenAt);
     const fixed = (hyphenAt + hyphenLength + 1 + 7) & ~7;
-    // Room for a hyphen at every other character, or four times the text when a long
-    // hyphen makes that more; the call is repeated with the size it reports if needed.
-    let capacity = Math.min(textLength + Math.ceil(textLength / 2) * hyphenLength + 1, 4 * textLength + 4096);
+    let capacity = resultRoom(textLength, hyphenLength);
     for (;;) {
       const total = blockSize(fixed + TEXT_OPTIONS_SIZE + 4 + capacity, "the hyphenated text");
       const base = reserve(total, "the hyphenated text", hyphenAt + hyphenLength + 1);
@@ -443,10 +450,20 @@ export function createQuellix(core, source) {
         continue;
       }
       if (status !== OK) fail(status);
-      const result = decoder.decode(core.HEAPU8.subarray(buffer, buffer + length));
+      const result = resultText(buffer, length);
       releaseLargeScratch();
       return result;
     }
+  }
+
+  // The string of the UTF-8 result at heap[at, at + length): made from Latin-1 where every
+  // character allows and that is quicker (the core rewrites the bytes in place).
+  function resultText(at, length) {
+    if (latin1) {
+      const latin1Length = core._quellix_wasm_latin1(at, length);
+      if (latin1Length >= 0) return latin1(core.HEAPU8, at, latin1Length);
+    }
+    return decoder.decode(core.HEAPU8.subarray(at, at + length));
   }
 
   // text divided with base and the options (hyphenator ones included).

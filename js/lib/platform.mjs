@@ -75,6 +75,14 @@ export function fetchSource(base) {
   };
 }
 
+/**
+ * The string of the Latin-1 bytes heap[at, at + length), where the platform makes one
+ * faster than TextDecoder decodes UTF-8 (Node's Buffer: several times); null elsewhere.
+ */
+export const latin1Text = typeof Buffer === "function"
+  ? (heap, at, length) => Buffer.from(heap.buffer, heap.byteOffset + at, length).toString("latin1")
+  : null;
+
 /** The bytes of a base64 text. */
 export function decodeBase64(text) {
   if (typeof Buffer === "function") return new Uint8Array(Buffer.from(text, "base64"));

@@ -103,6 +103,21 @@ std::string joined(const std::vector<Piece>& pieces, const char* separator) {
   return result;
 }
 
+// The pieces that divide() makes of the word, joined by separator, delivered into buffer:
+// quellix_hyphenate and quellix_hyphenate_with_changes differ only in divide.
+template <class Divide>
+quellix_status deliverPieces(const quellix_hyphenator* hyphenator, const char* word,
+                             std::size_t word_length, const char* separator, char* buffer,
+                             std::size_t capacity, std::size_t* length, Divide divide) noexcept {
+  if (hyphenator == nullptr || word == nullptr || separator == nullptr || length == nullptr ||
+      badBuffer(buffer, capacity))
+    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
+  return guarded([&] {
+    return deliver(joined(divide(*hyphenator->hyphenator, textOf(word, word_length)), separator), buffer,
+                   capacity, length);
+  });
+}
+
 }  // namespace
 
 extern "C" {
@@ -167,13 +182,8 @@ quellix_status quellix_break_points(const quellix_hyphenator* hyphenator, const 
 quellix_status quellix_hyphenate(const quellix_hyphenator* hyphenator, const char* word,
                                  size_t word_length, const char* separator, char* buffer,
                                  size_t capacity, size_t* length) {
-  if (hyphenator == nullptr || word == nullptr || separator == nullptr || length == nullptr ||
-      badBuffer(buffer, capacity))
-    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
-  return guarded([&] {
-    return deliver(joined(quellix::hyphenate(*hyphenator->hyphenator, textOf(word, word_length)), separator),
-                   buffer, capacity, length);
-  });
+  return deliverPieces(hyphenator, word, word_length, separator, buffer, capacity, length,
+                       [](const quellix::Hyphenator& h, std::string_view w) { return quellix::hyphenate(h, w); });
 }
 
 namespace {
@@ -206,14 +216,10 @@ quellix_status quellix_hyphenator_open_dictionary_data(const char* data, size_t 
 quellix_status quellix_hyphenate_with_changes(const quellix_hyphenator* hyphenator, const char* word,
                                               size_t word_length, const char* separator, char* buffer,
                                               size_t capacity, size_t* length) {
-  if (hyphenator == nullptr || word == nullptr || separator == nullptr || length == nullptr ||
-      badBuffer(buffer, capacity))
-    return fail(QUELLIX_ERROR_INVALID_ARGUMENT, "a required pointer is NULL");
-  return guarded([&] {
-    return deliver(
-        joined(quellix::hyphenateWithChanges(*hyphenator->hyphenator, textOf(word, word_length)), separator),
-        buffer, capacity, length);
-  });
+  return deliverPieces(hyphenator, word, word_length, separator, buffer, capacity, length,
+                       [](const quellix::Hyphenator& h, std::string_view w) {
+                         return quellix::hyphenateWithChanges(h, w);
+                       });
 }
 
 quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, const char* text,
