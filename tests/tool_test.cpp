@@ -766,7 +766,7 @@ TEST(ToolText, WordsAcrossReadsAreWhole) {
 }
 
 TEST(ToolText, JobsWriteWhatOneThreadWrites) {
-  // More than one block of 8 MiB for two threads; HTML with tags, comments, scripts, references
+  // Several blocks of 2 MiB for two threads; HTML with tags, comments, scripts, references
   // and languages spread through it, so that the cuts fall everywhere.
   std::string page = "<html lang=en><body>\n";
   for (int i = 0; page.size() < (std::size_t{9} << 20); ++i) {
@@ -801,6 +801,42 @@ TEST(ToolText, JobsWriteWhatOneThreadWrites) {
   expectUsageError(runTool({"--text", "--jobs", "0"}), "'0'");
   expectUsageError(runTool({"--text", "--jobs=many"}), "'many'");
   expectUsageError(runTool({"--jobs", "2", "associate"}), "--jobs");
+}
+
+TEST(ToolText, JobsCutPlainTextWhereNothingIsHeld) {
+  // Each ASCII white space is followed by a combining mark, a multi-byte letter, a soft
+  // hyphen, a multi-byte space or more white space, so wherever the threads' blocks are
+  // cut, the next block starts with one of them. A token longer than a block sends the
+  // rest to one thread.
+  const char* const units[] = {"\u0301combining hyphe\u0301nation \t\u00E9tymologie ",
+                               "\u00E9t\u00E9 associate\r\n\u00C9lectricit\u00E9\n",
+                               "\u00ADhyphenation \u00ADalgorithms\n ",
+                               "\u2009programmers \u2009computer "};
+  std::string text;
+  for (std::size_t i = 0; text.size() < (std::size_t{3} << 19); ++i) {
+    text += units[i % 4];
+    for (; i == 20000 && text.size() < (std::size_t{1100} << 10);) text += "hyphenationassociate";
+  }
+  text += "hyphenation";  // the last block ends inside a word
+  const std::string expected = libraryText(text, {.hyphen = "|"});
+  const TempFile file(text);
+  for (const char* jobs : {"2", "5"}) {
+    const RunResult fromFile = runTool({"--text", "-s", "|", "--jobs", jobs, file.path()});
+    EXPECT_EQ(fromFile.status, 0) << fromFile.err;
+    EXPECT_TRUE(fromFile.out == expected) << jobs << " jobs, from a file";
+    // A pipe, then the file again: each input starts on all threads afresh.
+    const RunResult fromPipe = runTool({"--text", "-s", "|", "--jobs", jobs, "-", file.path()}, text);
+    EXPECT_EQ(fromPipe.status, 0) << fromPipe.err;
+    EXPECT_TRUE(fromPipe.out == expected + expected) << jobs << " jobs, from a pipe and a file";
+  }
+  // Errors as on one thread: a read error is reported, a write error once.
+  const RunResult directory = runTool({"--text", "--jobs", "2", "/"});
+  EXPECT_EQ(directory.status, 1);
+  EXPECT_NE(directory.err.find("cannot read '/'"), std::string::npos) << directory.err;
+  const RunResult closed = runTool({"--text", "--jobs", "2", file.path()}, {}, StdoutKind::Closed);
+  EXPECT_TRUE(closed.exited);
+  EXPECT_EQ(closed.status, 1);
+  EXPECT_EQ(closed.err, "quellix-hyphenate: cannot write to standard output: Bad file descriptor\n");
 }
 
 TEST(ToolText, AnswersEachLineBeforeTheInputEnds) {

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +20,8 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <exception>
+#include <functional>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
@@ -240,9 +243,8 @@ constexpr OptionSpec kOptions[] = {
      "leave words of fewer than N characters whole; default 5\n"
      "with --text or --html, 0 otherwise"},
     {OptionId::Jobs, "jobs", "N",
-     "with --text or --html, divide on N threads, reading the\n"
-     "input in blocks of N x 4 MiB; the output is the same as\n"
-     "with one; default 1",
+     "with --text or --html, divide on N threads; the output\n"
+     "is the same as with one; default 1",
      'j'},
     {OptionId::Exceptions, "exceptions", "FILE",
      "also use the words of FILE, one per line with - at each\n"
@@ -931,6 +933,12 @@ struct InputBlock {
   template <class Failed>
   bool read(int fd, std::size_t limit, bool oneRead, Failed&& failed) {
     filled = 0;
+    return readMore(fd, limit, oneRead, failed);
+  }
+
+  // read() after the filled bytes already held.
+  template <class Failed>
+  bool readMore(int fd, std::size_t limit, bool oneRead, Failed&& failed) {
     while (filled < limit) {
       if (filled == bytes.size())
         bytes.resize(std::min(limit, std::max<std::size_t>(64 * 1024, 2 * bytes.size())));
@@ -955,15 +963,182 @@ struct JoinOnExit {
   }
 };
 
+// Plain text on several threads. Each thread in turn reads the next block of the input
+// (256 KiB, cut after its last ASCII white space: nothing of a plain text is held
+// back there, so each block is a text of its own), divides it into its own output buffer,
+// and writes that once every block before it is written. Every thread reads, divides and
+// writes blocks of its own, so none waits for the slowest part of a block, and a thread's
+// buffers serve all its blocks. Threads are started as blocks keep coming, so a small
+// input costs one.
+class PlainTextPipeline {
+ public:
+  PlainTextPipeline(const quellix::Hyphenator& h, const quellix::TextOptions& options,
+                    unsigned jobs, Output& out, Progress& progress)
+      : h_(h), options_(options), jobs_(jobs), out_(out), progress_(progress) {}
+  PlainTextPipeline(const PlainTextPipeline&) = delete;
+  PlainTextPipeline& operator=(const PlainTextPipeline&) = delete;
+
+  // Divides and writes fd's text; what it returns was read and not divided: nothing,
+  // unless a block held no white space (a token of 256 KiB), from where on one thread
+  // must go on. A read error is reported by readFailed(errno) after the text read before
+  // it is written, as one thread does. Rethrows what a block threw (StreamError, no
+  // memory) once the blocks before it are written, and writes nothing after it.
+  template <class ReadFailed>
+  std::string run(int fd, ReadFailed&& readFailed) {
+    fd_ = fd;
+    readFailed_ = [&readFailed](int error) { readFailed(error); };
+    ended_ = false;
+    stopped_ = false;
+    failure_ = nullptr;
+    held_.clear();
+    nextTicket_ = 0;
+    nextTurn_ = 0;
+    work();
+    {
+      const std::lock_guard lock(inputMutex_);
+      ended_ = true;  // no thread is started after this
+    }
+    for (std::thread& thread : threads_) thread.join();
+    threads_.clear();
+    if (failure_) std::rethrow_exception(failure_);
+    return std::move(held_);
+  }
+
+ private:
+  static constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
+
+  // Where block may be cut: after its last ASCII white space; 0 when it has none. An
+  // ASCII byte is never part of a longer UTF-8 sequence.
+  static std::size_t lastCut(std::string_view block) {
+    for (std::size_t at = block.size(); at > 0; --at)
+      switch (block[at - 1]) {
+        case ' ': case '\n': case '\t': case '\r': case '\f': case '\v':
+          return at;
+        default:
+          break;
+      }
+    return 0;
+  }
+
+  // Takes blocks until the input ends or a block fails.
+  void work() noexcept {
+    InputBlock block;
+    std::string text;
+    std::optional<quellix::TextHyphenator> hyphenator;
+    for (;;) {
+      std::uint64_t ticket = 0;
+      int readError = 0;
+      bool stalled = false;  // no white space: left for one thread
+      std::exception_ptr failure;
+      {
+        const std::lock_guard lock(inputMutex_);
+        if (ended_) return;
+        ticket = nextTicket_++;
+        try {
+          // What the block before read past its cut comes first.
+          block.filled = held_.size();
+          if (block.bytes.size() < block.filled) block.bytes.resize(block.filled);
+          held_.copy(block.bytes.data(), block.filled);
+          held_.clear();
+          if (!block.readMore(fd_, block.filled + kBlockBytes, false,
+                              [&readError](int error) { readError = error; })) {
+            ended_ = true;
+          } else {
+            const std::size_t cut = lastCut(block.view());
+            stalled = cut == 0;
+            held_.assign(block.view().substr(cut));
+            block.filled = cut;
+            ended_ = stalled;
+            if (!ended_ && threads_.size() + 1 < jobs_) {
+              try {
+                threads_.emplace_back([this] { work(); });
+              } catch (...) {
+                jobs_ = static_cast<unsigned>(threads_.size() + 1);  // the threads there are
+              }
+            }
+          }
+        } catch (...) {
+          failure = std::current_exception();
+          ended_ = true;
+        }
+      }
+      if (!failure && block.filled > 0) {
+        try {
+          if (!hyphenator) hyphenator.emplace(h_, options_);
+          text.clear();
+          hyphenator->write(block.view(), text);
+          hyphenator->finish(text);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      }
+      std::unique_lock turn(turnMutex_);
+      turnChanged_.wait(turn, [&] { return nextTurn_ == ticket || stopped_; });
+      if (stopped_) return;
+      turn.unlock();
+      // This block's turn: every block before it is written.
+      try {
+        if (readError != 0) readFailed_(readError);
+        if (failure) std::rethrow_exception(failure);
+        if (block.filled > 0) {
+          out_.write(text);
+          // What is decided is delivered before a read that may wait.
+          out_.flush();
+          progress_.advance(block.filled);
+        }
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      turn.lock();
+      if (failure) {
+        failure_ = failure;
+        stopped_ = true;
+      }
+      ++nextTurn_;
+      turn.unlock();
+      turnChanged_.notify_all();
+      if (failure || stalled) {
+        const std::lock_guard lock(inputMutex_);
+        ended_ = true;
+        return;
+      }
+    }
+  }
+
+  const quellix::Hyphenator& h_;
+  const quellix::TextOptions& options_;
+  unsigned jobs_;
+  Output& out_;
+  Progress& progress_;
+  int fd_ = -1;
+  std::function<void(int)> readFailed_;
+
+  // Reading, under inputMutex_: the threads started, whether the input is done, the bytes
+  // read past the last block's cut, and the number of the next block.
+  std::mutex inputMutex_;
+  std::vector<std::thread> threads_;
+  bool ended_ = false;
+  std::string held_;
+  std::uint64_t nextTicket_ = 0;
+
+  // Writing, under turnMutex_: the block whose turn it is, and whether a block failed.
+  std::mutex turnMutex_;
+  std::condition_variable turnChanged_;
+  std::uint64_t nextTurn_ = 0;
+  bool stopped_ = false;
+  std::exception_ptr failure_;
+};
+
 // Copies each input (a file, or "-" for standard input; none: standard input) to out with
 // the separator inserted at every break of every word. An input that cannot be opened or
 // read is reported and the next one taken. Returns the exit status.
 //
 // With one thread the input is read in small blocks and what is decided is written at
-// once. With several, blocks of jobs x 4 MiB are divided on that many threads, and reading
-// and writing overlap the dividing: while one block is divided, this thread writes the
-// text of the one before and reads the one after (all that stays on one thread otherwise
-// keeps the other threads waiting). The output is the same byte for byte.
+// once. With several, plain text goes through PlainTextPipeline. HTML carries its markup
+// state and the languages of open elements from block to block, which only the library's
+// own cutting follows: blocks of jobs x 1 MiB are divided on that many threads while this
+// thread writes the text of the block before and reads the one after. The output is the
+// same byte for byte.
 int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Output& out) {
   Progress progress(Progress::wanted());
   quellix::TextOptions options;
@@ -985,7 +1160,10 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   std::vector<std::string_view> inputs = settings.words;
   if (inputs.empty()) inputs.push_back("-");
   const unsigned jobs = settings.jobs.value_or(1);
-  const std::size_t blockLimit = jobs > 1 ? jobs * (std::size_t{4} << 20) : 64 * 1024;
+  constexpr std::size_t kOneThreadBlock = 64 * 1024;
+  const std::size_t blockLimit = jobs * (std::size_t{1} << 20);  // HTML on several threads
+  std::optional<PlainTextPipeline> pipeline;
+  if (jobs > 1 && !settings.html) pipeline.emplace(h, options, jobs, out, progress);
   InputBlock blocks[2];
   std::string texts[2];
   int status = 0;
@@ -1009,15 +1187,29 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
       total = static_cast<std::uint64_t>(info.st_size);
     progress.start(standardInput ? "standard input" : input, total);
-    if (jobs == 1) {
+    // The text from where fd stands, on this thread.
+    const auto divideHere = [&] {
       for (bool more = true; more;) {
         // Reading may wait for more input: what is decided is delivered first.
         out.flush();
-        more = blocks[0].read(fd, blockLimit, true, readFailed);
+        more = blocks[0].read(fd, kOneThreadBlock, true, readFailed);
         texts[0].clear();
         hyphenator.write(blocks[0].view(), texts[0]);
         out.write(texts[0]);
         progress.advance(blocks[0].filled);
+      }
+    };
+    if (jobs == 1) {
+      divideHere();
+    } else if (!settings.html) {
+      const std::string unread = pipeline->run(fd, readFailed);
+      if (!unread.empty()) {
+        // A block without white space: one thread goes on from it.
+        texts[0].clear();
+        hyphenator.write(unread, texts[0]);
+        out.write(texts[0]);
+        progress.advance(unread.size());
+        divideHere();
       }
     } else {
       bool more = blocks[0].read(fd, blockLimit, false, readFailed);

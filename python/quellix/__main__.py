@@ -32,8 +32,8 @@ OPTIONS = [
      "lang= attributes say", ""),
     ("min-length", "N", "leave words of fewer than N characters whole; default 5\n"
      "with --text or --html, 0 otherwise", ""),
-    ("jobs", "N", "with --text or --html, divide on N threads, reading the\n"
-     "input in blocks of N x 4 MiB; the output is the same as\nwith one; default 1", "j"),
+    ("jobs", "N", "with --text or --html, divide on N threads; the output\n"
+     "is the same as with one; default 1", "j"),
     ("exceptions", "FILE", "also use the words of FILE, one per line with - at each\n"
      "break (# or % starts a comment line); they replace the\n"
      "language's own entries for the same words; may repeat", ""),

@@ -10,13 +10,16 @@
 #include <unordered_map>
 
 #include "once_cell.hpp"
+#include "thread_lock.hpp"
 
 namespace quellix::detail {
 namespace {
 
 struct BuildGraph {
-  std::mutex mutex;
-  std::condition_variable changed;                             // a build ended
+  SharedMutex mutex;
+#if !defined(QUELLIX_ONE_THREAD)
+  std::condition_variable changed;  // a build ended
+#endif
   std::unordered_map<const void*, std::thread::id> builderOf;  // cells being built
   std::unordered_map<std::thread::id, const void*> waitsFor;   // threads waiting
 };
@@ -47,7 +50,7 @@ bool waitComesBack(const BuildGraph& g, const void* cell, std::thread::id self) 
 bool onceClaim(const void* cell, bool (*published)(const void*)) {
   BuildGraph& g = graph();
   const std::thread::id self = std::this_thread::get_id();
-  std::unique_lock<std::mutex> lock(g.mutex);
+  std::unique_lock<SharedMutex> lock(g.mutex);
   for (;;) {
     if (published(cell)) return false;
     const auto building = g.builderOf.find(cell);
@@ -58,19 +61,26 @@ bool onceClaim(const void* cell, bool (*published)(const void*)) {
     if (building->second == self) throw ArgumentError("deferred value needed by its own builder");
     if (waitComesBack(g, cell, self))
       throw ArgumentError("deferred values needed by each other's builders");
+#if defined(QUELLIX_ONE_THREAD)
+    // Unreachable: on one thread the caller is every cell's builder, refused above.
+    throw ArgumentError("deferred value needed by its own builder");
+#else
     g.waitsFor[self] = cell;
     g.changed.wait(lock);
     g.waitsFor.erase(self);
+#endif
   }
 }
 
 void onceDone(const void* cell) noexcept {
   BuildGraph& g = graph();
   {
-    const std::lock_guard<std::mutex> lock(g.mutex);
+    const std::lock_guard<SharedMutex> lock(g.mutex);
     g.builderOf.erase(cell);
   }
+#if !defined(QUELLIX_ONE_THREAD)
   g.changed.notify_all();
+#endif
 }
 
 }  // namespace quellix::detail

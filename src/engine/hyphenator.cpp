@@ -47,6 +47,10 @@ Hyphenator hyphenatorLike(const Hyphenator& base, Lazy<Patterns> patterns,
 Hyphenator dictionaryHyphenator(std::shared_ptr<const DictionaryData> dictionary,
                                 Lazy<CharMap> map, Lazy<Patterns> patterns, std::int64_t leftMin,
                                 std::int64_t rightMin) {
+#if defined(QUELLIX_NO_DICTIONARIES)
+  // Word division leaves out the dictionary branch in this build: no such hyphenator may exist.
+  throw DictionaryError("this build of quellix divides with no dictionaries (QUELLIX_DICTIONARY_SUPPORT=OFF)");
+#endif
   CharNormaliser apply = [map](char32_t c) { return map.get()(c); };
   auto core = std::make_shared<HyphenatorCore>(std::move(apply), std::move(map), true,
                                                std::move(patterns), Exceptions(), leftMin,

@@ -397,17 +397,21 @@ std::size_t divideThrough(const Hyphenator& handle, const Char* word, std::size_
 
 std::size_t divideWord(const Hyphenator& h, std::u32string_view word, const std::uint8_t* opaque,
                        const std::string_view* utf8, std::span<std::size_t> out) {
+#if !defined(QUELLIX_NO_DICTIONARIES)
   if (HyphenatorAccess::core(h).dictionary) [[unlikely]]
     return dictionaryBreakPoints(h, word, opaque, out);
+#endif
   Breaks breaks{out, utf8, word};
   return divideThrough(h, word.data(), word.size(), opaque, breaks);
 }
 
 std::size_t divideAsciiWord(const Hyphenator& h, std::string_view word, std::span<std::size_t> out) {
+#if !defined(QUELLIX_NO_DICTIONARIES)
   if (HyphenatorAccess::core(h).dictionary) [[unlikely]] {
     const std::u32string chars(word.begin(), word.end());
     return dictionaryBreakPoints(h, chars, nullptr, out);
   }
+#endif
   Breaks breaks{out, &word, {}};
   return divideThrough(h, reinterpret_cast<const unsigned char*>(word.data()), word.size(), nullptr,
                        breaks);
