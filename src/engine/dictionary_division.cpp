@@ -61,11 +61,39 @@ inline PatternIndex::Symbol symbolAt(const PatternIndex& index, std::u32string_v
   return isDigit(c) ? index.dot : index.symbolOf(c);
 }
 
+// Raises values[h] (h: the boundary after character h of a part of n characters, 0 <= h <
+// n) to what the pattern of slot, the state after character j of the framed part, gives
+// them, keeping track of changes: a value that only equals the one already there changes
+// nothing, an odd one brings its pattern's change (or none), an even one leaves the change as
+// it was (libhyphen's rules; it is no break either way). start is where the part begins in
+// the word.
+inline void applyState(const DictionaryLevel& level, std::uint32_t slot, std::int64_t j, std::int64_t n,
+                       std::int64_t start, std::uint8_t* values, Change* changes) {
+  const std::uint32_t found = level.patternOf[slot];
+  if (found == 0) return;
+  const DictionaryLevel::Pattern& p = level.patterns[found - 1];
+  const std::uint8_t* v = level.values.data() + p.valuesBegin;
+  const std::int64_t first = j - static_cast<std::int64_t>(p.length);  // h of value index 1
+  for (std::uint32_t t = 0; t <= p.length; ++t) {
+    const std::int64_t h = first - 1 + t;
+    if (v[t] == 0 || h < 0 || h >= n) continue;
+    if (v[t] <= values[h]) continue;
+    values[h] = v[t];
+    if (!(v[t] & 1u)) continue;
+    Change& c = changes[h];
+    if (p.change >= 0 && t > p.changeBegin && t <= p.changeBegin + p.changeCut) {
+      c.text = &level.changes[static_cast<std::size_t>(p.change)];
+      c.begin = static_cast<std::int32_t>(start + first + p.changeBegin);
+      c.cut = p.changeCut;
+    } else {
+      c.text = nullptr;
+    }
+  }
+}
+
 // Raises values[h] (h: the boundary after character h of part, 0 <= h < part.size()) to
-// what level's patterns give it, as DictionaryLevel describes, keeping track of changes: a
-// value that only equals the one already there changes nothing, an odd one brings its
-// pattern's change (or none), an even one leaves the change as it was (libhyphen's rules;
-// it is no break either way). start is where part begins in the word.
+// what level's patterns give it, as DictionaryLevel describes, keeping track of changes
+// (applyState). start is where part begins in the word.
 void matchLevel(const DictionaryLevel& level, std::u32string_view part, std::int64_t start,
                 std::uint8_t* values, Change* changes) {
   if (level.empty()) return;
@@ -75,26 +103,7 @@ void matchLevel(const DictionaryLevel& level, std::u32string_view part, std::int
   std::uint32_t state = 0;
   for (std::int64_t j = 0; j < n + 2; ++j) {
     state = step(level, slots, state, symbolAt(index, part, static_cast<std::size_t>(j)));
-    const std::uint32_t found = level.patternOf[state];
-    if (found == 0) continue;
-    const DictionaryLevel::Pattern& p = level.patterns[found - 1];
-    const std::uint8_t* v = level.values.data() + p.valuesBegin;
-    const std::int64_t first = j - static_cast<std::int64_t>(p.length);  // h of value index 1
-    for (std::uint32_t t = 0; t <= p.length; ++t) {
-      const std::int64_t h = first - 1 + t;
-      if (v[t] == 0 || h < 0 || h >= n) continue;
-      if (v[t] <= values[h]) continue;
-      values[h] = v[t];
-      if (!(v[t] & 1u)) continue;
-      Change& c = changes[h];
-      if (p.change >= 0 && t > p.changeBegin && t <= p.changeBegin + p.changeCut) {
-        c.text = &level.changes[static_cast<std::size_t>(p.change)];
-        c.begin = static_cast<std::int32_t>(start + first + p.changeBegin);
-        c.cut = p.changeCut;
-      } else {
-        c.text = nullptr;
-      }
-    }
+    applyState(level, state, j, n, start, values, changes);
   }
 }
 
@@ -102,9 +111,11 @@ struct Scratch {
   std::vector<std::uint8_t> values;
   std::vector<Change> changes;
   std::vector<std::uint8_t> window;  // the quick reading's output
+  std::vector<std::uint32_t> states;  // and, for a walk, its states
   std::vector<std::pair<std::size_t, std::uint32_t>> longHits;
   // The plain level's reading beside the compound level's (readBoth).
   std::vector<std::uint8_t> plainWindow;
+  std::vector<std::uint32_t> plainStates;
   std::vector<std::pair<std::size_t, std::uint32_t>> plainLongHits;
   std::vector<std::uint8_t> plainValues;
   std::vector<std::uint8_t> openValues;
@@ -125,7 +136,8 @@ enum class Path { Automaton, Compact, Wide };
 class QuickReading {
  public:
   QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
-               std::vector<std::uint8_t>& buffer, std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
+               std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
+               std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
       : level_(level), index_(*level.index), part_(part), longHits_(longHits),
         path_(automaton && !level.table.empty() ? Path::Automaton
               : level.compactNodes.empty()      ? Path::Wide
@@ -137,6 +149,8 @@ class QuickReading {
         baseMask_(level.baseBits >= 32 ? ~0u : (1u << level.baseBits) - 1), windows_(level.windows.data()) {
     buffer.resize(part.size() + 2 + DictionaryLevel::kWidth);
     buffer_ = buffer.data();
+    states.resize(part.size() + 2);
+    states_ = states.data();
     longHits.clear();
   }
 
@@ -167,6 +181,7 @@ class QuickReading {
         w = nodes_[state_].window;
       }
       flags = w;
+      states_[j] = state_;
       if (w & DictionaryLevel::kLong) [[unlikely]] longHits_.emplace_back(j, level_.patternOf[state_] - 1);
       scores = windows_[w & DictionaryLevel::kWindowMask].data();
     }
@@ -195,12 +210,24 @@ class QuickReading {
     return true;
   }
 
+  // After every character, when finish found a change: gives values and changes (zeros
+  // before) what matchLevel gives them, from the states the walk went through, and returns
+  // true; false for the automaton, whose rows are not the walk's states.
+  bool replay(std::uint8_t* values, Change* changes, std::int64_t start) const {
+    if (path_ == Path::Automaton) return false;
+    const auto n = static_cast<std::int64_t>(part_.size());
+    for (std::int64_t j = 0; j < n + 2; ++j)
+      applyState(level_, states_[static_cast<std::size_t>(j)], j, n, start, values, changes);
+    return true;
+  }
+
  private:
   const DictionaryLevel& level_;
   const PatternIndex& index_;
   std::u32string_view part_;
   std::vector<std::pair<std::size_t, std::uint32_t>>& longHits_;
   std::uint8_t* buffer_;
+  std::uint32_t* states_;  // states_[j]: the walk's state after character j
   Path path_;
   // The level's arrays, held here so that the compiler need not load them again after
   // each byte written.
@@ -222,11 +249,13 @@ class QuickReading {
 };
 
 // The values level gives part read quickly (see QuickReading::finish). automaton false
-// reads with the walk even where the level has an automaton.
+// reads with the walk even where the level has an automaton. Given changes (and start,
+// where part begins in the word), a walk that met a change gives values and changes as
+// matchLevel does (QuickReading::replay) instead of returning false.
 bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uint8_t* values,
-                Scratch& s, bool automaton = true) {
+                Scratch& s, bool automaton = true, Change* changes = nullptr, std::int64_t start = 0) {
   if (level.empty()) return true;
-  QuickReading reading(level, part, automaton, s.window, s.longHits);
+  QuickReading reading(level, part, automaton, s.window, s.states, s.longHits);
   const std::size_t m = part.size() + 2;
   const auto read = [&]<Path kPath>() {
     for (std::size_t j = 0; j < m; ++j) reading.step<kPath>(j);
@@ -236,7 +265,10 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
     case Path::Compact: read.template operator()<Path::Compact>(); break;
     case Path::Wide: read.template operator()<Path::Wide>(); break;
   }
-  return reading.finish(values);
+  if (reading.finish(values)) return true;
+  if (changes == nullptr || !reading.replay(values, changes, start)) return false;
+  s.changesRead = true;
+  return true;
 }
 
 // matchLevel, quickly where no change can come of it. values and changes start as zeros.
@@ -246,7 +278,7 @@ void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int6
     if (level.index) quickMatch(level, part, values, s);
     return;
   }
-  if (!quickMatch(level, part, values, s)) {
+  if (!quickMatch(level, part, values, s, true, changes, start)) {
     s.changesRead = true;
     matchLevel(level, part, start, values, changes);
   }
@@ -259,8 +291,8 @@ void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int6
 bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t start,
               std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
               Scratch& s) {
-  QuickReading compound(d.compound, part, true, s.window, s.longHits);
-  QuickReading plain(d.plain, part, true, s.plainWindow, s.plainLongHits);
+  QuickReading compound(d.compound, part, true, s.window, s.states, s.longHits);
+  QuickReading plain(d.plain, part, true, s.plainWindow, s.plainStates, s.plainLongHits);
   const std::size_t m = part.size() + 2;
   const auto read = [&]<Path kCompound, Path kPlain>() {
     for (std::size_t j = 0; j < m; ++j) {
@@ -656,6 +688,9 @@ void firstLevelValues(const DictionaryData& d, std::u32string_view word, Diction
 bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
   Scratch& s = threadScratch().scratch;
   const std::size_t n = part.size();
+  const auto sameChange = [](const Change& a, const Change& b) {
+    return a.text == b.text && (a.text == nullptr || (a.begin == b.begin && a.cut == b.cut));
+  };
   for (const DictionaryLevel* level : {&d.compound, &d.plain}) {
     if (level->empty()) continue;
     std::vector<std::uint8_t> plain(n, 0), walked(n, 0), automaton(n, 0);
@@ -665,6 +700,12 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
     const bool automatonWhole = quickMatch(*level, part, automaton.data(), s, true);
     if (walkedWhole != automatonWhole) return false;
     if (walkedWhole && (walked != plain || automaton != plain)) return false;
+    // The walk that keeps track of changes gives what the plain reading gives, always.
+    std::vector<std::uint8_t> replayed(n, 0);
+    std::vector<Change> replayedChanges(n);
+    if (!quickMatch(*level, part, replayed.data(), s, false, replayedChanges.data(), 0) || replayed != plain ||
+        !std::equal(changes.begin(), changes.end(), replayedChanges.begin(), sameChange))
+      return false;
   }
   if (!d.compound.empty() && !d.plain.empty()) {
     // Both levels side by side, as the whole word is read, against each read alone.
@@ -672,9 +713,6 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
     std::vector<Change> changes(n), changesAlone(n);
     const bool plainWhole = readBoth(d, part, 0, compound.data(), changes.data(), plain.data(), s);
     readLevel(d.compound, part, 0, compoundAlone.data(), changesAlone.data(), s);
-    const auto sameChange = [](const Change& a, const Change& b) {
-      return a.text == b.text && a.begin == b.begin && a.cut == b.cut;
-    };
     if (compound != compoundAlone ||
         !std::equal(changes.begin(), changes.end(), changesAlone.begin(), sameChange))
       return false;
