@@ -8,7 +8,7 @@
 #   Safari 16.4 or Node 16.4 and later.
 # - zlib: there is none for this target, so ZLIB::ZLIB is the library's own gzip reader
 #   (gzip_inflate.cpp behind the zlib.h subset in zlib/) and src/ builds unchanged.
-add_compile_options(-fwasm-exceptions -flto -msimd128 -msse2 -mbulk-memory)
+add_compile_options(-fwasm-exceptions -flto -msimd128 -msse2 -mbulk-memory -fno-rtti)
 # Size first: js/CMakeLists.txt gives each source of the core its level, -Oz for all but
 # those of the text loops (-O2: 3 % faster than -O3 here), and links those first (see
 # there): 14 KB less to load than all at -O2, and as fast. One -O per command: emcc keeps

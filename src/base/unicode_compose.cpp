@@ -7,14 +7,27 @@
 namespace quellix::detail {
 namespace {
 
-struct Decomposition {
-  char32_t code;
-  char32_t first;
-  char32_t second;  // 0: a decomposition into one character; | kPrimaryComposite: see there
-};
-
 // Marks the second part of a decomposition whose two parts compose back into its code.
 constexpr char32_t kPrimaryComposite = 0x80000000;
+
+// One decomposition in 8 bytes: code, first and second part (0: a decomposition into one
+// character) in 21 bits each, and the primary-composite mark above them.
+class Decomposition {
+ public:
+  // second may carry kPrimaryComposite.
+  constexpr Decomposition(char32_t code, char32_t first, char32_t second)
+      : bits_(std::uint64_t{code} | std::uint64_t{first} << 21 |
+              std::uint64_t{second & ~kPrimaryComposite} << 42 |
+              std::uint64_t{(second & kPrimaryComposite) != 0} << 63) {}
+  constexpr char32_t code() const noexcept { return static_cast<char32_t>(bits_ & kPart); }
+  constexpr char32_t first() const noexcept { return static_cast<char32_t>(bits_ >> 21 & kPart); }
+  constexpr char32_t second() const noexcept { return static_cast<char32_t>(bits_ >> 42 & kPart); }
+  constexpr bool primaryComposite() const noexcept { return (bits_ >> 63) != 0; }
+
+ private:
+  static constexpr std::uint64_t kPart = 0x1FFFFF;
+  std::uint64_t bits_;
+};
 
 struct Composition {
   char32_t first;
@@ -38,10 +51,9 @@ DerivedTables deriveTables() noexcept {
   std::array<char32_t, kCompositionCount> seconds{};
   std::size_t n = 0;
   for (const Decomposition& d : kDecompositions) {
-    if ((d.second & kPrimaryComposite) == 0 || n == kCompositionCount) continue;
-    const char32_t second = d.second & ~kPrimaryComposite;
-    seconds[n] = second;
-    t.compositions[n++] = {d.first, second, d.code};
+    if (!d.primaryComposite() || n == kCompositionCount) continue;
+    seconds[n] = d.second();
+    t.compositions[n++] = {d.first(), d.second(), d.code()};
   }
   std::sort(t.compositions.begin(), t.compositions.end(), [](const Composition& a, const Composition& b) {
     return a.first != b.first ? a.first < b.first : a.second < b.second;
@@ -54,9 +66,9 @@ DerivedTables deriveTables() noexcept {
   constexpr char32_t kEnd = 0xFFFFFFFF;
   const auto nextDecomposed = [&] {
     while (decomposed < std::size(kDecompositions) &&
-           (kDecompositions[decomposed].second & kPrimaryComposite) != 0)
+           kDecompositions[decomposed].primaryComposite())
       ++decomposed;
-    return decomposed < std::size(kDecompositions) ? kDecompositions[decomposed].code : kEnd;
+    return decomposed < std::size(kDecompositions) ? kDecompositions[decomposed].code() : kEnd;
   };
   for (;;) {
     const char32_t a = mark < std::size(kCombiningClasses) ? kCombiningClasses[mark] >> 8 : kEnd;
@@ -100,13 +112,13 @@ void decompose(char32_t c, std::size_t at, std::vector<ComposedChar>& out) {
     }
     const auto* found = std::lower_bound(
         std::begin(kDecompositions), std::end(kDecompositions), next,
-        [](const Decomposition& entry, char32_t key) { return entry.code < key; });
-    if (found == std::end(kDecompositions) || found->code != next || size + 2 > pending.size()) {
+        [](const Decomposition& entry, char32_t key) { return entry.code() < key; });
+    if (found == std::end(kDecompositions) || found->code() != next || size + 2 > pending.size()) {
       out.push_back({next, at, at});
       continue;
     }
-    if (found->second != 0) pending[size++] = found->second & ~kPrimaryComposite;
-    pending[size++] = found->first;
+    if (found->second() != 0) pending[size++] = found->second();
+    pending[size++] = found->first();
   }
 }
 

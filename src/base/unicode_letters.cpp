@@ -1,24 +1,88 @@
 #include "unicode_letters.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <iterator>
 
 namespace quellix::detail {
 namespace {
 
-// Runs of code points of one class, ascending: (first << 3) | class.
+// Runs of code points of one class, ascending: (first << 3) | class. Only read while
+// compiling: the lookup uses kPacked below.
 constexpr std::uint32_t kRuns[] = {
 #include "unicode_letters.inc"
 };
+constexpr std::size_t kRunCount = std::size(kRuns);
+
+constexpr std::uint32_t runFirst(std::size_t i) { return kRuns[i] >> 3; }
+constexpr std::uint32_t runClass(std::size_t i) { return kRuns[i] & 7u; }
+constexpr std::uint32_t runLength(std::size_t i) {
+  return (i + 1 < kRunCount ? runFirst(i + 1) : 0x110000u) - runFirst(i);
+}
+
+// How many runs from i on are single upper- and lower-case letters in turn (as in Latin
+// Extended-A, Ā ā Ă ă ...): neighbouring runs always differ in class, so one cased letter
+// after another alternates.
+constexpr std::size_t alternation(std::size_t i) {
+  std::size_t j = i;
+  while (j < kRunCount && runLength(j) == 1 &&
+         (runClass(j) == static_cast<std::uint32_t>(LetterClass::Upper) ||
+          runClass(j) == static_cast<std::uint32_t>(LetterClass::Lower)))
+    ++j;
+  return j - i;
+}
+
+// The runs again, each alternation of three or more letters as one entry:
+// (first << 4) | alternating << 3 | class of first. Writes to out when given; returns the count.
+constexpr std::size_t packRuns(std::uint32_t* out) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < kRunCount;) {
+    const std::size_t letters = alternation(i);
+    const bool alternating = letters >= 3;
+    if (out != nullptr) out[n] = runFirst(i) << 4 | (alternating ? 8u : 0u) | runClass(i);
+    ++n;
+    i += alternating ? letters : 1;
+  }
+  return n;
+}
+
+constexpr auto kPacked = [] {
+  std::array<std::uint32_t, packRuns(nullptr)> packed{};
+  packRuns(packed.data());
+  return packed;
+}();
+
+// The class of c in entry, the last entry of kPacked that starts at or before c.
+constexpr std::uint32_t classIn(std::uint32_t entry, char32_t c) {
+  const std::uint32_t cls = entry & 7u;
+  // Upper (2) and Lower (3) swap at every other code point of an alternation.
+  return (entry & 8u) != 0 && ((c - (entry >> 4)) & 1u) != 0 ? cls ^ 1u : cls;
+}
+
+// Checked while compiling, walking both tables: the packed table gives every run's class
+// at both its ends (and so at every code point: it folds only runs of one code point).
+constexpr bool packedAsGenerated() {
+  std::size_t p = 0;
+  const auto classAt = [&p](char32_t c) {
+    while (p + 1 < kPacked.size() && (kPacked[p + 1] >> 4) <= c) ++p;
+    return classIn(kPacked[p], c);
+  };
+  for (std::size_t i = 0; i < kRunCount; ++i)
+    if (classAt(runFirst(i)) != runClass(i) || classAt(runFirst(i) + runLength(i) - 1) != runClass(i))
+      return false;
+  return true;
+}
+static_assert(packedAsGenerated());
 
 }  // namespace
 
 LetterClass letterClass(char32_t c) noexcept {
   if (c > 0x10FFFF) return LetterClass::None;
-  // The last run starting at or before c: its key is at most (c << 3) | 7.
-  const std::uint32_t key = (static_cast<std::uint32_t>(c) << 3) | 7u;
-  const auto* next = std::upper_bound(std::begin(kRuns), std::end(kRuns), key);
-  return static_cast<LetterClass>(next[-1] & 7u);  // kRuns[0] starts at 0
+  // The last entry starting at or before c: its key is at most (c << 4) | 15.
+  const std::uint32_t key = (static_cast<std::uint32_t>(c) << 4) | 15u;
+  const std::uint32_t entry = std::upper_bound(kPacked.begin(), kPacked.end(), key)[-1];  // [0] starts at 0
+  return static_cast<LetterClass>(classIn(entry, c));
 }
 
 bool isLetterOrMark(char32_t c) noexcept {
