@@ -105,24 +105,33 @@ WordScratch& threadScratch() {
 // malformed UTF-8 byte is a character of its own, U+FFFD), with the byte offset of each,
 // into the thread's scratch: nothing allocated once it has grown.
 void decode(const Dictionary& d, std::string_view word, WordScratch& s) {
-  s.word.clear();
-  s.byteOf.clear();
+  // At most one character a byte: sized once, trimmed at the end.
+  s.word.resize(word.size());
+  s.byteOf.resize(word.size() + 1);
+  std::size_t count = 0;
   if (!d.utf8) {
     for (std::size_t k = 0; k < word.size(); ++k) {
-      s.word += d.charOfByte[static_cast<unsigned char>(word[k])];
-      s.byteOf.push_back(k);
+      s.word[k] = d.charOfByte[static_cast<unsigned char>(word[k])];
+      s.byteOf[k] = k;
     }
-    s.byteOf.push_back(word.size());
-    return;
+    count = word.size();
+  } else {
+    for (std::size_t at = 0; at < word.size();) {
+      s.byteOf[count] = at;
+      const auto byte = static_cast<unsigned char>(word[at]);
+      if (byte < 0x80) {  // most characters: no call into the library
+        s.word[count++] = byte;
+        ++at;
+        continue;
+      }
+      const quellix::Utf8Char c = quellix::firstUtf8Char(word.substr(at));
+      s.word[count++] = c.wellFormed ? c.code : U'\uFFFD';
+      at += c.length;
+    }
   }
-  std::size_t at = 0;
-  while (at < word.size()) {
-    s.byteOf.push_back(at);
-    const quellix::Utf8Char c = quellix::firstUtf8Char(word.substr(at));
-    s.word += c.wellFormed ? c.code : U'\uFFFD';
-    at += c.length;
-  }
-  s.byteOf.push_back(word.size());
+  s.word.resize(count);
+  s.byteOf.resize(count + 1);
+  s.byteOf[count] = word.size();
 }
 
 int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, char* hyphenated,

@@ -121,7 +121,7 @@ TEST(Dictionary, EncodingsAndSettings) {
   EXPECT_EQ(plain->noHyphen, (std::vector<std::string>{"'", "-"}));
 }
 
-// The quick readings (a level's automaton and its walk) against the plain one, on random
+// The quick readings (a level's automaton and its walk over compact or wide nodes) against the plain one, on random
 // words over each dictionary's letters (and a digit, and a letter of none): dictionaries with
 // long patterns (past the sixteen values of a window), with and without changes, NEXTLEVEL,
 // and a level of 3,000 patterns with many suffixes to fall back to.
@@ -143,6 +143,10 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
   for (const std::string& text : dictionaries) {
     const Hyphenator h = quellix::readDictionary(text, "quick.dic");
     const quellix::detail::DictionaryData& d = *quellix::detail::hyphenatorDictionary(h);
+    // The wide nodes, which only levels too large for compact ones get.
+    const auto wide = quellix::detail::readDictionaryData(text, "quick.dic", quellix::detail::NodeLayout::Wide);
+    ASSERT_FALSE(d.plain.compactNodes.empty());
+    ASSERT_TRUE(wide->plain.compactNodes.empty());
     std::u32string alphabet;
     for (const quellix::detail::DictionaryLevel* level : {&d.compound, &d.plain})
       if (level->index) alphabet.append(level->index->codes.begin(), level->index->codes.end());
@@ -151,6 +155,7 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
       std::u32string word(1 + random() % 40, U' ');
       for (char32_t& c : word) c = alphabet[random() % alphabet.size()];
       ASSERT_TRUE(quellix::detail::quickReadingsAgree(d, word)) << quellix::detail::toUtf8(word);
+      ASSERT_TRUE(quellix::detail::quickReadingsAgree(*wide, word)) << quellix::detail::toUtf8(word);
     }
   }
 }

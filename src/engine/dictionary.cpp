@@ -11,6 +11,7 @@
 #include "char_map.hpp"
 #include "dictionary_data.hpp"
 #include "exception_table.hpp"
+#include "hyphenator_core.hpp"
 #include "hyphenator_internal.hpp"
 #include "quellix/error.hpp"
 #include "quellix/pattern.hpp"
@@ -26,27 +27,6 @@ using detail::DictionaryResult;
 
 // A character no pattern contains: a malformed byte of UTF-8 input.
 constexpr char32_t kOpaque = 0xFFFFFFFFu;
-
-// The capital forms of every letter of d's patterns, folded to it; the letters themselves
-// listed too, so that running text counts them as word characters.
-detail::CharMap foldingMap(const DictionaryData& d) {
-  std::vector<char32_t> letters;
-  for (const detail::DictionaryLevel* level : {&d.compound, &d.plain})
-    if (level->index)
-      for (char32_t c : level->index->codes)
-        if (c != U'.') letters.push_back(c);
-  std::sort(letters.begin(), letters.end());
-  letters.erase(std::unique(letters.begin(), letters.end()), letters.end());
-  std::vector<std::pair<char32_t, char32_t>> entries;
-  entries.reserve(2 * letters.size());
-  for (char32_t c : letters) entries.emplace_back(c, c);
-  for (const auto& [upper, lower] : detail::lowerCasePairs())
-    if (std::binary_search(letters.begin(), letters.end(), lower) &&
-        !std::binary_search(letters.begin(), letters.end(), upper))
-      entries.emplace_back(upper, lower);
-  std::sort(entries.begin(), entries.end());
-  return detail::CharMap(std::move(entries));
-}
 
 // The plain level's patterns as an ordinary trie, changes left out.
 Patterns plainTrie(const DictionaryData& d) {
@@ -89,7 +69,7 @@ Patterns plainTrie(const DictionaryData& d) {
 Hyphenator hyphenatorOf(std::shared_ptr<const DictionaryData> d) {
   const std::int64_t left = d->leftMin > 0 ? d->leftMin : 2;
   const std::int64_t right = d->rightMin > 0 ? d->rightMin : 2;
-  auto map = Lazy<detail::CharMap>::deferred([d] { return foldingMap(*d); });
+  auto map = Lazy<detail::CharMap>::deferred([d] { return d->folding; });
   auto patterns = Lazy<Patterns>::deferred([d] { return plainTrie(*d); });
   return detail::dictionaryHyphenator(std::move(d), std::move(map), std::move(patterns), left, right);
 }
@@ -144,22 +124,30 @@ std::u32string inCapitalsIf(const DictionaryData& d, std::u32string text, bool c
 const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const DictionaryData& d,
                                               std::u32string_view word, const std::uint8_t* opaque,
                                               WordScratch& s) {
-  const detail::CharMap* map = detail::hyphenatorCharMap(h);
+  // A dictionary's hyphenator and those made from it fold with the dictionary's map.
+  const detail::HyphenatorCore& core = detail::HyphenatorAccess::core(h);
+  const detail::CharMap& map = d.folding;
+  const std::span<const char32_t> flat = map.flat();
   s.normal.resize(word.size());
   bool anyOpaque = false;
   for (std::size_t k = 0; k < word.size(); ++k) {
-    const bool isOpaque = opaque && opaque[k];
-    anyOpaque = anyOpaque || isOpaque;
-    s.normal[k] = isOpaque ? kOpaque : (*map)(word[k]);
+    const char32_t c = word[k];
+    s.normal[k] = c < flat.size() ? flat[c] : map(c);
   }
+  if (opaque)
+    for (std::size_t k = 0; k < word.size(); ++k)
+      if (opaque[k]) {
+        s.normal[k] = kOpaque;
+        anyOpaque = true;
+      }
   if (!anyOpaque) {
-    const detail::ExceptionTable* table = detail::ExceptionAccess::table(hyphenatorExceptions(h));
+    const detail::ExceptionTable* table = detail::ExceptionAccess::table(core.exceptions.get());
     if (table && !table->words.empty())
       if (const auto* listed = table->find(s.normal)) return listed;
   }
   detail::DictionaryMargins margins;
-  margins.left = hyphenatorLeftMin(h);
-  margins.right = hyphenatorRightMin(h);
+  margins.left = core.leftMin;
+  margins.right = core.rightMin;
   margins.compoundLeft = d.compoundLeftMin;
   margins.compoundRight = d.compoundRightMin;
   detail::divideDictionaryWord(d, s.normal, margins, s.result);
@@ -200,6 +188,11 @@ std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
     return count;
   }
   const std::vector<std::uint8_t>& values = s.result.values;
+  if (!s.result.anyChange) {
+    for (std::size_t i = 0; i + 1 < values.size(); ++i)
+      if (values[i] & 1u) emit(i + 1);
+    return count;
+  }
   for (std::size_t i = 0; i + 1 < values.size(); ++i)
     if ((values[i] & 1u) && s.result.changes[i].text == nullptr) emit(i + 1);
   return count;
@@ -335,7 +328,7 @@ void dictionaryValues(const Hyphenator& h, std::u32string_view word, DictionaryV
   detail::divideDictionaryWord(d, word, m, r);
   out.values.assign(r.values.begin(), r.values.end());
   out.changes.clear();
-  for (std::size_t i = 0; i < r.values.size(); ++i) {
+  for (std::size_t i = 0; i < r.values.size() && r.anyChange; ++i) {
     const DictionaryResult::Change& c = r.changes[i];
     if (c.text == nullptr) continue;
     const auto begin = static_cast<std::size_t>(c.begin);

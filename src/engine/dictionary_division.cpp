@@ -40,6 +40,18 @@ inline std::uint32_t walk(const DictionaryLevel::Node* nodes, std::uint32_t stat
   }
 }
 
+// walk over a level's compact nodes.
+inline std::uint32_t walkCompact(const DictionaryLevel::CompactNode* nodes, const std::uint32_t* fallback,
+                                 std::uint32_t baseMask, std::uint32_t state, PatternIndex::Symbol symbol) {
+  if (symbol == 0) return 0;
+  for (;;) {
+    const std::uint32_t next = (nodes[state].baseWindow & baseMask) + symbol;
+    if (nodes[next].check == state) return next;
+    if (state == 0) return 0;
+    state = fallback[state];
+  }
+}
+
 // The symbol of character j of part framed by dots. A digit in a word reads as a dot, as
 // libhyphen reads it: the word's parts on either side of it end there.
 inline PatternIndex::Symbol symbolAt(const PatternIndex& index, std::u32string_view part,
@@ -98,7 +110,13 @@ struct Scratch {
   std::vector<std::uint8_t> openValues;
   std::vector<Change> openChanges;
   std::vector<std::int64_t> weights;  // weights[k]: the left-margin weight of characters 0 .. k
+  // Whether the word's division has read with matchLevel (which alone writes changes).
+  bool changesRead = false;
 };
+
+// How a quick reading finds its states: the level's automaton, its compact nodes or its
+// wide ones.
+enum class Path { Automaton, Compact, Wide };
 
 // One level's quick reading of a part (the values matchLevel gives it, when no change comes
 // of it): one window of sixteen values merged per character, through the level's automaton
@@ -109,34 +127,45 @@ class QuickReading {
   QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
                std::vector<std::uint8_t>& buffer, std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
       : level_(level), index_(*level.index), part_(part), longHits_(longHits),
-        automaton_(automaton && !level.table.empty()), table_(level.table.data()),
-        autoFlags_(level.autoFlags.data()), autoWindows_(level.autoWindows.data()),
-        stride_(level.stride), nodes_(level.nodes.data()), windows_(level.windows.data()) {
+        path_(automaton && !level.table.empty() ? Path::Automaton
+              : level.compactNodes.empty()      ? Path::Wide
+                                                : Path::Compact),
+        table_(level.table.data()), targets_(level.targets.data()), autoFlags_(level.autoFlags.data()),
+        autoWindows_(level.autoWindows.data()), stride_(level.stride), nodes_(level.nodes.data()),
+        compactNodes_(level.compactNodes.data()), compactWindows_(level.compactWindows.data()),
+        fallback_(level.fallback.data()), baseBits_(level.baseBits),
+        baseMask_(level.baseBits >= 32 ? ~0u : (1u << level.baseBits) - 1), windows_(level.windows.data()) {
     buffer.resize(part.size() + 2 + DictionaryLevel::kWidth);
     buffer_ = buffer.data();
     longHits.clear();
   }
 
-  // Whether the reading goes through the automaton: step<true>, else step<false> (a
-  // template, so that the loop that steps holds no test of it).
-  bool automaton() const noexcept { return automaton_; }
+  // How the reading finds its states: step<path()> (a template, so that the loop that
+  // steps holds no test of it).
+  Path path() const noexcept { return path_; }
 
   // Reads character j of the framed part (0 .. part.size() + 1).
-  template <bool kAutomaton>
+  template <Path kPath>
   void step(std::size_t j) {
     const PatternIndex::Symbol symbol = symbolAt(index_, part_, j);
     std::uint32_t flags;
     const std::uint8_t* scores;
-    if constexpr (kAutomaton) {
-      const std::uint32_t e = table_[state_ * stride_ + symbol];
+    if constexpr (kPath == Path::Automaton) {
+      const std::uint32_t e = targets_[table_[state_ * stride_ + symbol]];
       state_ = e & 0xffffu;
       const std::uint32_t w = e >> 16;
       flags = autoFlags_[w];
       if (flags & DictionaryLevel::kLong) [[unlikely]] longHits_.emplace_back(j, level_.autoPattern[w]);
       scores = autoWindows_[w].data();
     } else {
-      state_ = walk(nodes_, state_, symbol);
-      const std::uint32_t w = nodes_[state_].window;
+      std::uint32_t w;
+      if constexpr (kPath == Path::Compact) {
+        state_ = walkCompact(compactNodes_, fallback_, baseMask_, state_, symbol);
+        w = compactWindows_[compactNodes_[state_].baseWindow >> baseBits_];
+      } else {
+        state_ = walk(nodes_, state_, symbol);
+        w = nodes_[state_].window;
+      }
       flags = w;
       if (w & DictionaryLevel::kLong) [[unlikely]] longHits_.emplace_back(j, level_.patternOf[state_] - 1);
       scores = windows_[w & DictionaryLevel::kWindowMask].data();
@@ -172,14 +201,20 @@ class QuickReading {
   std::u32string_view part_;
   std::vector<std::pair<std::size_t, std::uint32_t>>& longHits_;
   std::uint8_t* buffer_;
-  bool automaton_;
+  Path path_;
   // The level's arrays, held here so that the compiler need not load them again after
   // each byte written.
-  const std::uint32_t* table_;
+  const std::uint16_t* table_;
+  const std::uint32_t* targets_;
   const std::uint32_t* autoFlags_;
   const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows_;
   std::size_t stride_;
   const DictionaryLevel::Node* nodes_;
+  const DictionaryLevel::CompactNode* compactNodes_;
+  const std::uint32_t* compactWindows_;
+  const std::uint32_t* fallback_;
+  std::uint32_t baseBits_;
+  std::uint32_t baseMask_;
   const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows_;
   std::uint32_t state_ = 0;  // the automaton's row or the walk's slot
   std::uint32_t flags_ = 0;
@@ -193,10 +228,13 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
   if (level.empty()) return true;
   QuickReading reading(level, part, automaton, s.window, s.longHits);
   const std::size_t m = part.size() + 2;
-  if (reading.automaton()) {
-    for (std::size_t j = 0; j < m; ++j) reading.step<true>(j);
-  } else {
-    for (std::size_t j = 0; j < m; ++j) reading.step<false>(j);
+  const auto read = [&]<Path kPath>() {
+    for (std::size_t j = 0; j < m; ++j) reading.step<kPath>(j);
+  };
+  switch (reading.path()) {
+    case Path::Automaton: read.template operator()<Path::Automaton>(); break;
+    case Path::Compact: read.template operator()<Path::Compact>(); break;
+    case Path::Wide: read.template operator()<Path::Wide>(); break;
   }
   return reading.finish(values);
 }
@@ -208,7 +246,10 @@ void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int6
     if (level.index) quickMatch(level, part, values, s);
     return;
   }
-  if (!quickMatch(level, part, values, s)) matchLevel(level, part, start, values, changes);
+  if (!quickMatch(level, part, values, s)) {
+    s.changesRead = true;
+    matchLevel(level, part, start, values, changes);
+  }
 }
 
 // readLevel of both levels of d on part side by side, so that the misses of the two
@@ -221,20 +262,28 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
   QuickReading compound(d.compound, part, true, s.window, s.longHits);
   QuickReading plain(d.plain, part, true, s.plainWindow, s.plainLongHits);
   const std::size_t m = part.size() + 2;
-  const auto read = [&]<bool kCompoundAutomaton, bool kPlainAutomaton>() {
+  const auto read = [&]<Path kCompound, Path kPlain>() {
     for (std::size_t j = 0; j < m; ++j) {
-      compound.step<kCompoundAutomaton>(j);
-      plain.step<kPlainAutomaton>(j);
+      compound.step<kCompound>(j);
+      plain.step<kPlain>(j);
     }
   };
-  if (compound.automaton()) {
-    if (plain.automaton()) read.template operator()<true, true>();
-    else read.template operator()<true, false>();
-  } else {
-    if (plain.automaton()) read.template operator()<false, true>();
-    else read.template operator()<false, false>();
+  const auto withPlain = [&]<Path kCompound>() {
+    switch (plain.path()) {
+      case Path::Automaton: read.template operator()<kCompound, Path::Automaton>(); break;
+      case Path::Compact: read.template operator()<kCompound, Path::Compact>(); break;
+      case Path::Wide: read.template operator()<kCompound, Path::Wide>(); break;
+    }
+  };
+  switch (compound.path()) {
+    case Path::Automaton: withPlain.template operator()<Path::Automaton>(); break;
+    case Path::Compact: withPlain.template operator()<Path::Compact>(); break;
+    case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
   }
-  if (!compound.finish(compoundValues)) matchLevel(d.compound, part, start, compoundValues, compoundChanges);
+  if (!compound.finish(compoundValues)) {
+    s.changesRead = true;
+    matchLevel(d.compound, part, start, compoundValues, compoundChanges);
+  }
   return plain.finish(plainValues);
 }
 
@@ -328,7 +377,6 @@ class Division {
     s_.openValues.clear();
     s_.openChanges.clear();
     stacks.tasks.push_back({whole, false});
-    bool first = true;
     while (!stacks.tasks.empty()) {
       const Task task = stacks.tasks.back();
       stacks.tasks.pop_back();
@@ -347,18 +395,18 @@ class Division {
       uc.assign(length, Change{});
       std::size_t boundaries = 0;
       PlainRead plainRead = PlainRead::No;
-      if (first && !d_.plain.empty()) {
-        // The whole word: the plain level reads it beside the compound level, for the (most)
-        // words in which the compound level finds no boundary.
-        s_.plainValues.resize(length);
-        plainRead = readBoth(d_, part, seg.begin, u.data(), uc.data(), s_.plainValues.data(), s_)
-                        ? PlainRead::Whole : PlainRead::Changed;
-        for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
-      } else if (stacks.open.size() < kDeepestSegment) {
-        readLevel(d_.compound, part, seg.begin, u.data(), uc.data(), s_);
+      if (stacks.open.size() < kDeepestSegment) {
+        if (!d_.plain.empty()) {
+          // The plain level reads the segment beside the compound level, for the (most)
+          // words and parts in which the compound level finds no boundary.
+          s_.plainValues.resize(length);
+          plainRead = readBoth(d_, part, seg.begin, u.data(), uc.data(), s_.plainValues.data(), s_)
+                          ? PlainRead::Whole : PlainRead::Changed;
+        } else {
+          readLevel(d_.compound, part, seg.begin, u.data(), uc.data(), s_);
+        }
         for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
       }
-      first = false;
       if (boundaries == 0) {
         divideLeaf(seg, &stacks.open, plainRead);
         continue;
@@ -480,6 +528,7 @@ class Division {
         std::copy_n(s_.plainValues.data(), length, leafValues);
         break;
       case PlainRead::Changed:
+        s_.changesRead = true;
         matchLevel(d_.plain, part, leaf.begin, leafValues, leafChanges);
         break;
     }
@@ -497,6 +546,18 @@ class Division {
       const std::int64_t first = std::max(begin, begin + left_ - 1);
       const std::int64_t last = core - 2;
       const std::int64_t rightMarginStart = leaf.end - 1 - right_;
+      const auto keep = [&](std::int64_t h) {
+        return h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
+      };
+      if (!s_.changesRead && !ligatures_) {
+        // No change anywhere (changes are all null): no branch on the value, whose parity the
+        // processor cannot guess.
+        for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
+          const auto at = static_cast<std::size_t>(h);
+          values[at] = keep(h) ? values[at] : std::uint8_t{0};
+        }
+        return;
+      }
       for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
         const auto at = static_cast<std::size_t>(h);
         if (changes[at].text != nullptr || ligatures_) [[unlikely]] {
@@ -506,10 +567,8 @@ class Division {
           }
           continue;
         }
-        // No change here (nothing to clear but the value), and no branch on the value, whose
-        // parity the processor cannot guess.
-        const bool keep = h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
-        values[at] = keep ? values[at] : std::uint8_t{0};
+        // No change here: nothing to clear but the value.
+        values[at] = keep(h) ? values[at] : std::uint8_t{0};
       }
       return;
     }
@@ -556,18 +615,25 @@ void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
                           const DictionaryMargins& margins, DictionaryResult& out) {
   const std::size_t n = word.size();
   out.values.assign(n, 0);
-  out.changes.assign(n, Change{});
+  // Changes left by the last word are cleared; a word without any left none.
+  if (out.anyChange) out.changes.assign(n, Change{});
+  else out.changes.resize(n);
+  out.anyChange = false;
   // libhyphen leaves digits at either end of a word out of it.
   std::size_t begin = 0, end = n;
   while (begin < end && isDigit(word[begin])) ++begin;
   while (end > begin && isDigit(word[end - 1])) --end;
   if (begin == end) return;
-  Division(d, word, margins, out, threadScratch())
+  WordScratch& scratch = threadScratch();
+  scratch.scratch.changesRead = false;
+  Division(d, word, margins, out, scratch)
       .run(static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end));
+  out.anyChange = scratch.scratch.changesRead;
   // NOHYPHEN: no break on either side of each place where an item is written.
   const std::u32string_view first = d.noHyphenFirst;
   for (std::size_t at = 0; at < n && !first.empty(); ++at) {
-    if (first.find(word[at]) == std::u32string_view::npos) continue;
+    const char32_t c = word[at];
+    if (c < 256 ? !(d.noHyphenLow[c / 64] >> (c % 64) & 1u) : first.find(c) == std::u32string_view::npos) continue;
     for (const std::u32string& item : d.noHyphen) {
       if (word.substr(at, item.size()) != item) continue;
       if (at > 0) {
@@ -583,6 +649,7 @@ void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
 void firstLevelValues(const DictionaryData& d, std::u32string_view word, DictionaryResult& out) {
   out.values.assign(word.size(), 0);
   out.changes.assign(word.size(), Change{});
+  out.anyChange = true;
   matchLevel(d.compound, word, 0, out.values.data(), out.changes.data());
 }
 

@@ -1,11 +1,13 @@
 // Reading a libhyphen dictionary (.dic): its encoding line, keywords, pattern levels and
 // non-standard patterns, into the tables dictionary division reads.
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -44,7 +46,8 @@ struct LevelLines {
 
 class Reader {
  public:
-  Reader(std::string_view bytes, std::string_view source) : bytes_(bytes), source_(source) {}
+  Reader(std::string_view bytes, std::string_view source, NodeLayout layout)
+      : bytes_(bytes), source_(source), layout_(layout) {}
 
   std::shared_ptr<const DictionaryData> read();
 
@@ -59,15 +62,39 @@ class Reader {
   std::int64_t readNumber(std::u32string_view rest, std::size_t offset, std::string_view keyword) const;
   ParsedPattern parsePattern(std::u32string_view token, std::size_t offset) const;
   void buildLevel(LevelLines& lines, DictionaryLevel& level) const;
-  void buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes) const;
+  bool buildCompactNodes(DictionaryLevel& level, const std::vector<std::uint32_t>& windowOf) const;
+  void buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes,
+                      const std::vector<std::uint32_t>& windowOf) const;
 
   std::string_view bytes_;
   std::string_view source_;
+  NodeLayout layout_;
   std::size_t line_ = 1;
   std::shared_ptr<DictionaryData> data_ = std::make_shared<DictionaryData>();
   LevelLines levels_[2];
   int level_ = 0;
 };
+
+// The capital forms of every letter of d's patterns, folded to it; the letters themselves
+// listed too, so that running text counts them as word characters.
+CharMap foldingOf(const DictionaryData& d) {
+  std::vector<char32_t> letters;
+  for (const DictionaryLevel* level : {&d.compound, &d.plain})
+    if (level->index)
+      for (char32_t c : level->index->codes)
+        if (c != U'.') letters.push_back(c);
+  std::sort(letters.begin(), letters.end());
+  letters.erase(std::unique(letters.begin(), letters.end()), letters.end());
+  std::vector<std::pair<char32_t, char32_t>> entries;
+  entries.reserve(2 * letters.size());
+  for (char32_t c : letters) entries.emplace_back(c, c);
+  for (const auto& [upper, lower] : lowerCasePairs())
+    if (std::binary_search(letters.begin(), letters.end(), lower) &&
+        !std::binary_search(letters.begin(), letters.end(), upper))
+      entries.emplace_back(upper, lower);
+  std::sort(entries.begin(), entries.end());
+  return CharMap(std::move(entries));
+}
 
 bool isBlank(char32_t c) { return c == U' ' || c == U'\t' || c == U'\r'; }
 bool isDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
@@ -325,14 +352,41 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
       f = level.fallback[f];
     }
   }
-  level.nodes.resize(slots);
-  for (std::size_t slot = 0; slot < slots; ++slot)
-    level.nodes[slot] = {index.slots[slot].check, index.slots[slot].base & PatternIndex::kBaseMask,
-                         level.fallback[slot], windowOf[slot]};
-  buildAutomaton(level, nodes);
+  if (!buildCompactNodes(level, windowOf)) {
+    level.nodes.resize(slots);
+    for (std::size_t slot = 0; slot < slots; ++slot)
+      level.nodes[slot] = {index.slots[slot].check, index.slots[slot].base & PatternIndex::kBaseMask,
+                           level.fallback[slot], windowOf[slot]};
+  }
+  buildAutomaton(level, nodes, windowOf);
 }
 
-void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes) const {
+bool Reader::buildCompactNodes(DictionaryLevel& level, const std::vector<std::uint32_t>& windowOf) const {
+  if (layout_ == NodeLayout::Wide) return false;
+  const std::span<const PatternIndex::Slot> slots = level.index->slots;
+  std::map<std::uint32_t, std::uint32_t> ids{{0, 0}};
+  level.compactWindows.assign(1, 0);
+  for (const std::uint32_t w : windowOf)
+    if (ids.try_emplace(w, static_cast<std::uint32_t>(level.compactWindows.size())).second)
+      level.compactWindows.push_back(w);
+  const auto bitsFor = [](std::size_t count) { return static_cast<std::uint32_t>(std::bit_width(count - 1)); };
+  // Every base is below the number of slots (the index pads so that base + symbol stays inside).
+  const std::uint32_t baseBits = std::max<std::uint32_t>(bitsFor(slots.size()), 1);
+  if (baseBits >= 32 || baseBits + bitsFor(level.compactWindows.size()) > 32) {
+    level.compactWindows.clear();
+    return false;
+  }
+  level.baseBits = baseBits;
+  level.compactNodes.resize(slots.size());
+  for (std::size_t slot = 0; slot < slots.size(); ++slot)
+    level.compactNodes[slot] = {slots[slot].check,
+                                (slots[slot].check == PatternIndex::kFree ? 0 : slots[slot].base & PatternIndex::kBaseMask) |
+                                    ids.at(windowOf[slot]) << baseBits};
+  return true;
+}
+
+void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes,
+                            const std::vector<std::uint32_t>& windowOf) const {
   const PatternIndex& index = *level.index;
   const std::span<const PatternIndex::Slot> slots = index.slots;
   const std::size_t stride = index.codes.size() + 1;
@@ -341,7 +395,7 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
   for (std::size_t slot = 1; slot < slots.size(); ++slot)
     if (slots[slot].check < slots.size()) parent[slots[slot].check] = true;
   const std::size_t rows = static_cast<std::size_t>(std::count(parent.begin(), parent.end(), true)) + 1;
-  if (rows > 0x10000 || rows * stride * 4 > DictionaryLevel::kAutomatonBytes) return;
+  if (rows > 0x10000 || rows * stride * 2 > DictionaryLevel::kAutomatonBytes) return;
   // Windows: one per distinct window of the quick reading, one per long pattern.
   std::vector<std::uint32_t> windowIdOf(slots.size(), 0);
   std::map<std::uint32_t, std::uint32_t> ids{{0, 0}};
@@ -349,7 +403,7 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
   level.autoFlags.assign(1, 0);
   level.autoPattern.assign(1, 0);
   for (std::uint32_t slot = 0; slot < slots.size(); ++slot) {
-    const std::uint32_t w = level.nodes[slot].window;
+    const std::uint32_t w = windowOf[slot];
     if (w == 0) continue;
     const bool isLong = (w & DictionaryLevel::kLong) != 0;
     const auto [it, added] = ids.try_emplace(isLong ? 0x80000000u | slot : w,
@@ -372,15 +426,31 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
   std::uint32_t nextRow = 1;
   for (const std::uint32_t node : nodes)
     rowOf[node] = parent[node] ? nextRow++ : rowOf[level.fallback[node]];
-  const auto entry = [&](std::uint32_t slot) { return rowOf[slot] | windowIdOf[slot] << 16; };
-  std::vector<std::uint32_t>& table = level.table;
+  // What a step reads: a target (its row, and its window in the high 16 bits), by number.
+  std::vector<std::uint16_t> targetOf(slots.size(), 0);
+  std::map<std::uint32_t, std::uint16_t> targetIds{{0, 0}};
+  level.targets.assign(1, 0);
+  for (const std::uint32_t node : nodes) {
+    const std::uint32_t target = rowOf[node] | windowIdOf[node] << 16;
+    const auto [it, added] = targetIds.try_emplace(target, static_cast<std::uint16_t>(level.targets.size()));
+    if (added) {
+      if (level.targets.size() == 0x10000) {
+        level.targets.clear();
+        level.autoWindows.clear();
+        return;
+      }
+      level.targets.push_back(target);
+    }
+    targetOf[node] = it->second;
+  }
+  std::vector<std::uint16_t>& table = level.table;
   table.assign(rows * stride, 0);
   const auto fill = [&](std::uint32_t slot) {
     const std::uint32_t base = slots[slot].base & PatternIndex::kBaseMask;
-    std::uint32_t* row = table.data() + std::size_t(rowOf[slot]) * stride;
+    std::uint16_t* row = table.data() + std::size_t(rowOf[slot]) * stride;
     for (std::size_t symbol = 1; symbol < stride; ++symbol) {
       const std::size_t child = base + symbol;
-      if (child < slots.size() && slots[child].check == slot) row[symbol] = entry(static_cast<std::uint32_t>(child));
+      if (child < slots.size() && slots[child].check == slot) row[symbol] = targetOf[child];
     }
   };
   fill(0);
@@ -481,14 +551,17 @@ std::shared_ptr<const DictionaryData> Reader::read() {
   for (const std::u32string& item : d.noHyphen) d.noHyphenFirst += item.front();
   std::sort(d.noHyphenFirst.begin(), d.noHyphenFirst.end());
   d.noHyphenFirst.erase(std::unique(d.noHyphenFirst.begin(), d.noHyphenFirst.end()), d.noHyphenFirst.end());
+  for (const char32_t c : d.noHyphenFirst)
+    if (c < 256) d.noHyphenLow[c / 64] |= std::uint64_t{1} << (c % 64);
+  d.folding = foldingOf(d);
   return data_;
 }
 
 }  // namespace
 
-std::shared_ptr<const DictionaryData> readDictionaryData(std::string_view bytes,
-                                                         std::string_view source) {
-  return Reader(bytes, source).read();
+std::shared_ptr<const DictionaryData> readDictionaryData(std::string_view bytes, std::string_view source,
+                                                         NodeLayout layout) {
+  return Reader(bytes, source, layout).read();
 }
 
 }  // namespace quellix::detail
