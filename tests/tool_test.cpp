@@ -817,15 +817,17 @@ TEST(ToolText, JobsCutPlainTextWhereNothingIsHeld) {
     text += units[i % 4];
     for (; i == 20000 && text.size() < (std::size_t{1100} << 10);) text += "hyphenationassociate";
   }
+  text += "hyphenation";  // the last block ends inside a word
   const std::string expected = libraryText(text, {.hyphen = "|"});
   const TempFile file(text);
   for (const char* jobs : {"2", "5"}) {
     const RunResult fromFile = runTool({"--text", "-s", "|", "--jobs", jobs, file.path()});
     EXPECT_EQ(fromFile.status, 0) << fromFile.err;
     EXPECT_TRUE(fromFile.out == expected) << jobs << " jobs, from a file";
-    const RunResult fromPipe = runTool({"--text", "-s", "|", "--jobs", jobs}, text);
+    // A pipe, then the file again: each input starts on all threads afresh.
+    const RunResult fromPipe = runTool({"--text", "-s", "|", "--jobs", jobs, "-", file.path()}, text);
     EXPECT_EQ(fromPipe.status, 0) << fromPipe.err;
-    EXPECT_TRUE(fromPipe.out == expected) << jobs << " jobs, from a pipe";
+    EXPECT_TRUE(fromPipe.out == expected + expected) << jobs << " jobs, from a pipe and a file";
   }
   // Errors as on one thread: a read error is reported, a write error once.
   const RunResult directory = runTool({"--text", "--jobs", "2", "/"});

@@ -2,7 +2,8 @@
 // Node process: MB/s of each and quellix's ratio to each.
 //
 //   npm install --no-save hyphen@1.14.1 hyphenopoly@6    # the peers, for this benchmark only
-//   node bench/compare.mjs [--mb 8] [--rounds 7] [--peers <dir whose node_modules hold them>]
+//   node bench/compare.mjs [--mb 8] [--rounds 7] [--paragraph <characters>]
+//                          [--peers <dir whose node_modules hold them>]
 //
 // The text: pseudo-prose made from the words of /usr/share/dict/american-english (Debian's
 // wamerican), sentences of 6 to 20 words, seeded, so every run divides the same text. All
@@ -11,7 +12,9 @@
 // by the CPU time of the process (all its threads, the garbage collector's included: on
 // a shared machine the steadier of the two); the table gives the medians of the rounds
 // and the first round on its own (hyphen may keep per-word results between calls;
-// quellix keeps none). The ratios are of the CPU-time medians.
+// quellix keeps none). The ratios are of the CPU-time medians. With --paragraph, each
+// divides the text as paragraphs of about that many characters (cut at a space), one call
+// each, as a page's elements are divided: what a call costs beside its text shows there.
 import { readFileSync } from "node:fs";
 import { readFile } from "node:fs/promises";
 import { createRequire } from "node:module";
@@ -29,6 +32,7 @@ const option = (name, fallback) => {
 };
 const megabytes = Number(option("mb", 8));
 const rounds = Number(option("rounds", 7));
+const paragraph = Number(option("paragraph", 0));
 const peersDir = option("peers", fileURLToPath(new URL("..", import.meta.url)));
 const peers = createRequire(join(peersDir, "peers.js"));
 
@@ -73,10 +77,18 @@ const hyphenopolyText = await hyphenopoly.config({
   require: ["en-us"], hyphen: "\u00ad", minWordLength: 5,
   loader: async (file, dir) => readFile(new URL(file, dir)),
 }).get("en-us");
+const paragraphs = [];
+for (let at = 0; at < text.length;) {
+  const space = paragraph > 0 ? text.indexOf(" ", at + paragraph) : -1;
+  const end = space < 0 ? text.length : space + 1;
+  paragraphs.push(text.slice(at, end));
+  at = end;
+}
+const each = (divide) => () => (paragraphs.length === 1 ? divide(text) : paragraphs.map(divide).join(""));
 const contenders = {
-  quellix: () => hyphenateText(text, "en-us"),
-  Hyphenopoly: () => hyphenopolyText(text),
-  hyphen: () => hyphen.hyphenateSync(text, { hyphenChar: "\u00ad", minWordLength: 5 }),
+  quellix: each((p) => hyphenateText(p, "en-us")),
+  Hyphenopoly: each((p) => hyphenopolyText(p)),
+  hyphen: each((p) => hyphen.hyphenateSync(p, { hyphenChar: "\u00ad", minWordLength: 5 })),
 };
 const names = Object.keys(contenders);
 
@@ -98,7 +110,8 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 const rate = (seconds) => (mb / seconds).toFixed(1);
 
 console.log(`quellix ${version} (WebAssembly) against Hyphenopoly and npm hyphen on Node ${process.version}:` +
-  ` ${mb.toFixed(1)} MB of English text, ${rounds} rounds`);
+  ` ${mb.toFixed(1)} MB of English text${paragraphs.length > 1 ? ` as ${paragraphs.length} paragraphs of about ` +
+  `${paragraph} characters` : ""}, ${rounds} rounds`);
 console.log("| divider | MB/s of CPU time (median) | MB/s by the clock (median) | first round, by the clock | quellix's ratio |");
 console.log("|---|---|---|---|---|");
 for (const name of names) {

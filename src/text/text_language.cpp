@@ -17,25 +17,32 @@ WordCharacters::WordCharacters(const Hyphenator& h, std::function<bool(char32_t)
   if (custom_) return;
   if (hyphenatorCharMap(h) != nullptr) {
     // A built-in language's: every character its classes or its patterns mention, and
-    // every other letter.
+    // every other letter. The letters' table is made once: looking up kTableSize
+    // characters' classes took most of the time a short text took.
     known_ = &knownCharacters(h);
+    table_ = lettersTable();
     for (const char32_t c : *known_)
       if (c < kTableSize) table_[c >> 6] |= std::uint64_t{1} << (c & 63);
-    for (char32_t c = 0; c < kTableSize; ++c)
-      if (isLetter(c)) table_[c >> 6] |= std::uint64_t{1} << (c & 63);
   } else {
-    table_ = letterTable();
+    table_ = letterOrMarkTable();
   }
 }
 
-const WordCharacters::Table& WordCharacters::letterTable() {
-  static const Table table = [] {
-    Table bits{};
-    for (char32_t c = 0; c < kTableSize; ++c)
-      if (isLetterOrMark(c)) bits[c >> 6] |= std::uint64_t{1} << (c & 63);
-    return bits;
-  }();
+const WordCharacters::Table& WordCharacters::lettersTable() {
+  static const Table table = tableOf(isLetter);
   return table;
+}
+
+const WordCharacters::Table& WordCharacters::letterOrMarkTable() {
+  static const Table table = tableOf(isLetterOrMark);
+  return table;
+}
+
+WordCharacters::Table WordCharacters::tableOf(bool (*has)(char32_t)) {
+  Table bits{};
+  for (char32_t c = 0; c < kTableSize; ++c)
+    if (has(c)) bits[c >> 6] |= std::uint64_t{1} << (c & 63);
+  return bits;
 }
 
 bool WordCharacters::decide(char32_t c) const {

@@ -40,7 +40,9 @@ class WordCharacters {
   // bit table: one load instead of a search or a call.
   static constexpr char32_t kTableSize = 0x800;
   using Table = std::array<std::uint64_t, kTableSize / 64>;
-  static const Table& letterTable();
+  static const Table& lettersTable();       // isLetter
+  static const Table& letterOrMarkTable();  // isLetterOrMark
+  static Table tableOf(bool (*has)(char32_t));
 
   bool decide(char32_t c) const;
   static bool isLetter(char32_t c) noexcept;
