@@ -3,7 +3,9 @@
 // see for the ones its character list forgets, the classes of the ASCII characters for the
 // quick way, and how far its patterns reach.
 #include <algorithm>
+#include <array>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "hyphenator_internal.hpp"
@@ -56,6 +58,31 @@ bool WordCharacters::isLetter(char32_t c) noexcept {
   return letter == LetterClass::Uncased || letter == LetterClass::Upper || letter == LetterClass::Lower;
 }
 
+const TextLanguage::ByteBase& TextLanguage::byteBase(TextMarkup markup) {
+  const auto make = [](TextMarkup m) {
+    ByteBase base;
+    for (char32_t c = 0; c < base.bits.size(); ++c) {
+      std::uint8_t bits = 0;
+      if (c >= 0x80 || (m == TextMarkup::Html && (c == '<' || c == '&'))) {
+        bits = kStop;
+      } else if (isWhiteSpace(c)) {
+        bits = kSpace;
+      } else {
+        if (c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/') bits |= kUrlChar;
+        if (c >= 'A' && c <= 'Z') bits |= kCapital;
+        if (c >= 'a' && c <= 'z') bits |= kSmall;
+      }
+      base.bits[c] = bits;
+      const bool usualSpace = c == ' ' || (c >= '\t' && c <= '\r');
+      if (c < 0x80 && ((bits & kSpace) != 0) != usualSpace) base.usualEnds = false;
+    }
+    return base;
+  };
+  static const ByteBase plain = make(TextMarkup::Plain);
+  static const ByteBase html = make(TextMarkup::Html);
+  return markup == TextMarkup::Html ? html : plain;
+}
+
 TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_t)>& custom,
                            TextMarkup markup)
     : h_(h), isWord_(h_, custom), markup_(markup) {
@@ -67,35 +94,30 @@ TextLanguage::TextLanguage(const Hyphenator& h, const std::function<bool(char32_
       if (c < kKnownTableSize) knownBits_[c >> 6] |= std::uint64_t{1} << (c & 63);
   }
   for (char32_t c = 0; c < asciiFold_.size(); ++c) {
-    asciiFold_[c] = static_cast<char>(fold(c));
-    foldsAscii_ = foldsAscii_ || fold(c) != c;
+    const char32_t folded = fold(c);
+    asciiFold_[c] = static_cast<char>(folded);
+    foldsAscii_ = foldsAscii_ || folded != c;
   }
-  for (char32_t c = 0; c < bytes_.size(); ++c) {
-    std::uint8_t bits = 0;
-    if (c >= 0x80 || (markup == TextMarkup::Html && (c == '<' || c == '&'))) {
-      bits = kStop;
-    } else if (isWhiteSpace(c)) {
-      bits = kSpace;
-    } else {
-      if (c != U'-' && c != 0 && isWord_(c)) bits |= kWordChar;
-      if (c == ':' || c == '@' || c == '_' || c == '\\' || c == '.' || c == '/') bits |= kUrlChar;
-      if (c >= 'A' && c <= 'Z') bits |= kCapital;
-      if (c >= 'a' && c <= 'z') bits |= kSmall;
-    }
-    bytes_[c] = bits;
-    const bool usualSpace = c == ' ' || (c >= '\t' && c <= '\r');
-    if (c < 0x80 && ((bits & kSpace) != 0) != usualSpace) usualEnds_ = false;
-  }
+  // The bits every language gives a byte in this markup, then the word characters': the
+  // first part is made once, which saves a short text most of this constructor's time.
+  const ByteBase& base = byteBase(markup);
+  bytes_ = base.bits;
+  usualEnds_ = base.usualEnds;
+  for (char32_t c = 1; c < 0x80; ++c)
+    if ((bytes_[c] & (kStop | kSpace)) == 0 && c != U'-' && isWord_(c)) bytes_[c] |= kWordChar;
   // The word characters as the letters, or as none, with the fewest exceptions.
-  std::string fromLetters, fromNone;
+  std::array<char, 0x80> fromLetters{}, fromNone{};
+  std::size_t fromLettersCount = 0, fromNoneCount = 0;
   for (char32_t c = 1; c < 0x80; ++c) {
     const bool word = (bytes_[c] & kWordChar) != 0;
     const bool letter = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
-    if (word != letter) fromLetters.push_back(static_cast<char>(c));
-    if (word) fromNone.push_back(static_cast<char>(c));
+    if (word != letter) fromLetters[fromLettersCount++] = static_cast<char>(c);
+    if (word) fromNone[fromNoneCount++] = static_cast<char>(c);
   }
-  wordsFromLetters_ = fromLetters.size() <= fromNone.size();
-  const std::string& exceptions = wordsFromLetters_ ? fromLetters : fromNone;
+  wordsFromLetters_ = fromLettersCount <= fromNoneCount;
+  const std::string_view exceptions =
+      wordsFromLetters_ ? std::string_view(fromLetters.data(), fromLettersCount)
+                        : std::string_view(fromNone.data(), fromNoneCount);
   vectorWords_ = usualEnds_ && exceptions.size() <= kMaxWordExceptions;
   if (vectorWords_) {
     std::copy(exceptions.begin(), exceptions.end(), wordExceptions_.begin());

@@ -106,6 +106,13 @@ class TextLanguage {
  private:
   static constexpr char32_t kKnownTableSize = 0x800;
   char32_t foldUnknown(char32_t c) const noexcept;
+  // byteClasses() without kWordChar, the same for every language in a markup, and
+  // whether its white space and stops are the usual ones.
+  struct ByteBase {
+    std::array<std::uint8_t, 256> bits{};
+    bool usualEnds = true;
+  };
+  static const ByteBase& byteBase(TextMarkup markup);
 
   const Hyphenator h_;  // a handle of its own: the word characters point into its record
   WordCharacters isWord_;
