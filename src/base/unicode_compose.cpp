@@ -37,6 +37,74 @@ struct Composition {
 
 #include "unicode_compose.inc"
 
+// kCombiningClasses (every non-starter, (code << 8) | class) as runs for the lookups:
+// (first << 8) | class, each lasting until the next starts; runs of class 0 fill the gaps
+// and follow the last mark. Derived while compiling: only the runs are in the binary.
+constexpr std::size_t kMarkCount = std::size(kCombiningClasses);
+constexpr char32_t markCode(std::size_t i) { return kCombiningClasses[i] >> 8; }
+constexpr std::uint32_t markClass(std::size_t i) { return kCombiningClasses[i] & 0xFFu; }
+
+// Writes the runs to out when given; returns their count.
+constexpr std::size_t packClassRuns(std::uint32_t* out) {
+  std::size_t n = 0;
+  const auto add = [&](char32_t first, std::uint32_t cls) {
+    if (out != nullptr) out[n] = static_cast<std::uint32_t>(first) << 8 | cls;
+    ++n;
+  };
+  for (std::size_t i = 0; i < kMarkCount; ++i) {
+    const bool continues = i > 0 && markCode(i - 1) + 1 == markCode(i);
+    if (!continues || markClass(i - 1) != markClass(i)) add(markCode(i), markClass(i));
+    if (i + 1 == kMarkCount || markCode(i) + 1 != markCode(i + 1)) add(markCode(i) + 1, 0);
+  }
+  return n;
+}
+
+constexpr auto kClassRuns = [] {
+  std::array<std::uint32_t, packClassRuns(nullptr)> runs{};
+  packClassRuns(runs.data());
+  return runs;
+}();
+
+// Checked while compiling, walking both tables: the runs give every mark its class and
+// cover no more code points with a class than there are marks.
+constexpr bool classRunsAsGenerated() {
+  std::size_t covered = 0;
+  for (std::size_t r = 0; r + 1 < kClassRuns.size(); ++r)
+    if ((kClassRuns[r] & 0xFFu) != 0) covered += (kClassRuns[r + 1] >> 8) - (kClassRuns[r] >> 8);
+  if (covered != kMarkCount || (kClassRuns.back() & 0xFFu) != 0) return false;
+  std::size_t r = 0;
+  for (std::size_t i = 0; i < kMarkCount; ++i) {
+    while (r + 1 < kClassRuns.size() && (kClassRuns[r + 1] >> 8) <= markCode(i)) ++r;
+    if ((kClassRuns[r] >> 8) > markCode(i) || (kClassRuns[r] & 0xFFu) != markClass(i)) return false;
+  }
+  return true;
+}
+static_assert(classRunsAsGenerated());
+
+// The non-starters in ascending order, from kClassRuns.
+class NonStarters {
+ public:
+  static constexpr char32_t kEnd = 0xFFFFFFFF;
+  NonStarters() noexcept { skipStarters(); }
+  char32_t current() const noexcept { return code_; }
+  void advance() noexcept {
+    if (code_ == kEnd) return;
+    ++code_;
+    if (code_ == kClassRuns[run_ + 1] >> 8) {
+      ++run_;
+      skipStarters();
+    }
+  }
+
+ private:
+  void skipStarters() noexcept {
+    while (run_ + 1 < kClassRuns.size() && (kClassRuns[run_] & 0xFFu) == 0) ++run_;
+    code_ = run_ + 1 < kClassRuns.size() ? kClassRuns[run_] >> 8 : kEnd;
+  }
+  std::size_t run_ = 0;
+  char32_t code_ = kEnd;
+};
+
 // Built from kDecompositions when first needed rather than generated: the binary (above all
 // the WebAssembly core, which a web page loads) carries the decompositions alone.
 struct DerivedTables {
@@ -62,8 +130,9 @@ DerivedTables deriveTables() noexcept {
 
   // The union of three ascending lists: non-starters, decomposed characters that are not
   // primary composites, second parts.
-  std::size_t mark = 0, decomposed = 0, second = 0, size = 0;
-  constexpr char32_t kEnd = 0xFFFFFFFF;
+  NonStarters marks;
+  std::size_t decomposed = 0, second = 0, size = 0;
+  constexpr char32_t kEnd = NonStarters::kEnd;
   const auto nextDecomposed = [&] {
     while (decomposed < std::size(kDecompositions) &&
            kDecompositions[decomposed].primaryComposite())
@@ -71,13 +140,13 @@ DerivedTables deriveTables() noexcept {
     return decomposed < std::size(kDecompositions) ? kDecompositions[decomposed].code() : kEnd;
   };
   for (;;) {
-    const char32_t a = mark < std::size(kCombiningClasses) ? kCombiningClasses[mark] >> 8 : kEnd;
+    const char32_t a = marks.current();
     const char32_t b = nextDecomposed();
     const char32_t c = second < seconds.size() ? seconds[second] : kEnd;
     const char32_t least = std::min({a, b, c});
     if (least == kEnd) break;
     if (size < t.unstable.size()) t.unstable[size++] = least;
-    if (a == least) ++mark;
+    if (a == least) marks.advance();
     if (b == least) ++decomposed;
     while (second < seconds.size() && seconds[second] == least) ++second;
   }
@@ -143,10 +212,10 @@ char32_t compose(char32_t first, char32_t second) noexcept {
 }  // namespace
 
 std::uint8_t combiningClass(char32_t c) noexcept {
-  if (c < 0x300) return 0;
+  if (c < 0x300 || c > 0x10FFFF) return 0;
   const std::uint32_t key = static_cast<std::uint32_t>(c) << 8 | 0xFF;
-  const auto* next = std::upper_bound(std::begin(kCombiningClasses), std::end(kCombiningClasses), key);
-  if (next == std::begin(kCombiningClasses) || (next[-1] >> 8) != c) return 0;
+  const auto next = std::upper_bound(kClassRuns.begin(), kClassRuns.end(), key);
+  if (next == kClassRuns.begin()) return 0;
   return static_cast<std::uint8_t>(next[-1] & 0xFF);
 }
 

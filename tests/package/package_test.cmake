@@ -6,7 +6,7 @@
 #                FetchContent (CONSUME), without building it.
 # Inputs: STEP, BUILD_DIR, STAGE, WORK, GENERATOR, CXX, CXX_FLAGS, CC, C_FLAGS, LIBDIR,
 # VERSION, EN_US (whether en-us is built in; the consumers' runs skip without it), and
-# per step HAVE_TOOL, PKG_CONFIG, SOURCE_DIR, DATA_DIR, CONSUME, TOOL_SOURCE,
+# per step HAVE_TOOL, PKG_CONFIG, SOURCE_DIR, DATA_DIR, CONSUME, TOOL_SOURCE_DIR,
 # TOOL_INCLUDE_DIR.
 cmake_minimum_required(VERSION 3.20)
 
@@ -85,7 +85,7 @@ elseif(STEP STREQUAL "find_package")
   file(REMOVE_RECURSE "${WORK}")
   run("${CMAKE_COMMAND}" -S "${here}/consumer" -B "${WORK}" -G "${GENERATOR}"
     "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
-    "-DCMAKE_PREFIX_PATH=${STAGE}" "-DVERSION=${VERSION}" "-DTOOL_SOURCE=${TOOL_SOURCE}"
+    "-DCMAKE_PREFIX_PATH=${STAGE}" "-DVERSION=${VERSION}" "-DTOOL_SOURCE_DIR=${TOOL_SOURCE_DIR}"
     "-DTOOL_INCLUDE_DIR=${TOOL_INCLUDE_DIR}")
   run("${CMAKE_COMMAND}" --build "${WORK}")
   if(NOT EN_US)
@@ -96,7 +96,7 @@ elseif(STEP STREQUAL "find_package")
   expect_output_has("quellix ${VERSION}: as-so-ciate")
   run("${WORK}/hyphen_app" "${WORK}/hyph_test.dic")
   expect_output_has("hyphen.h: asz=szony=nyal (0300010000)")
-  if(TOOL_SOURCE)
+  if(TOOL_SOURCE_DIR)
     # The command-line tool, built from the installed headers like any other program.
     run("${WORK}/tool" --language en-us hyphenation)
     expect_output_has("hy-phen-ation")
