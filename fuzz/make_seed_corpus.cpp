@@ -157,6 +157,11 @@ void writeLanguage(const fs::path& data, const Row& row, const fs::path& out) {
         "<p class=\"x\">" + prose + "&amp; <b>" + prose + "</b><!-- " + prose +
         " --><pre>" + prose + "</pre>&shy;</p>");
 
+  // A libhyphen dictionary of a slice of the patterns, two levels, and the same words.
+  write(out / "fuzz_dictionary", row.affix,
+        "UTF-8\nLEFTHYPHENMIN " + std::to_string(row.left) + "\n" + slice(pat, 0, 20) + "NEXTLEVEL\n" +
+            slice(pat, middle, 40) + "\x1e" + wordLines);
+
   for (std::size_t k = 0; k < words.size() && k < 6; ++k)
     write(out / "fuzz_builtin", row.affix + "-" + std::to_string(k),
           std::string(1, static_cast<char>(row.number)) + words[k]);
@@ -179,6 +184,11 @@ int main(int argc, char** argv) {
     write(out / "fuzz_patterns", "corners", "\n5\na12b\n.1.\n1a\n");
     write(out / "fuzz_exceptions", "corners", "\n-\nab--c\n-abc\nabc-\nta-ble\ntable\n");
     write(out / "fuzz_hyphenate", "corners", std::string{'\1'} + std::string(16, '\xff') + "1\n\x1e\x1e\x1e\n.\nabc\n");
+    write(out / "fuzz_dictionary", "non-standard",
+          "UTF-8\nNOHYPHEN -,'\nCOMPOUNDLEFTHYPHENMIN 2\n.sz1sz/sz=sz,1,3\nny1ny/ny=ny,1,3\n"
+          "schif1fahrt/ff=f,5,2\nf1f/f=f\n1-1\n\x1e" "asszonnyal\nschiffahrt\nab-cd\n");
+    write(out / "fuzz_dictionary", "latin1",
+          "ISO8859-1\n%comment\nRIGHTHYPHENMIN 3\n\xe4" "1b\nb1c\n.a2\n\x1e" "\xc3\xa4" "bc\nabcabc\n");
     write(out / "fuzz_data_file", "empty.gz", gzip(""));
     write(out / "fuzz_data_file", "malformed.txt", "\xC0\x80\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80\xF8\x88\x80\x80\x80\xE2\x82");
   } catch (const std::exception& e) {

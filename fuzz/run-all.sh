@@ -13,7 +13,7 @@ seconds=${1:?usage: run-all.sh SECONDS [BUILD_DIR]}
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${2:-$here/../build/fuzz}" && pwd)
 targets=(fuzz_patterns fuzz_exceptions fuzz_char_classes fuzz_hyphenate fuzz_data_file fuzz_builtin
-         fuzz_text)
+         fuzz_text fuzz_dictionary)
 status=0
 summary=()
 for target in "${targets[@]}"; do

@@ -257,6 +257,9 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
   kept.reserve(patterns.size());
   for (std::size_t k = 0; k < patterns.size(); ++k) {
     if (k + 1 < patterns.size() && patterns[k + 1].letters == patterns[k].letters) continue;
+    // A line of digits alone ("1") matches nowhere for libhyphen; here it would be the
+    // root's own pattern, which the quick readings would apply at every character.
+    if (patterns[k].letters.empty()) continue;
     kept.push_back(std::move(patterns[k]));
   }
   patterns.clear();
