@@ -16,7 +16,7 @@ namespace quellix::detail {
 namespace {
 
 struct BuildGraph {
-  SharedMutex mutex;
+  RecordMutex mutex;
 #if !defined(QUELLIX_ONE_THREAD)
   std::condition_variable changed;  // a build ended
 #endif
@@ -50,7 +50,7 @@ bool waitComesBack(const BuildGraph& g, const void* cell, std::thread::id self) 
 bool onceClaim(const void* cell, bool (*published)(const void*)) {
   BuildGraph& g = graph();
   const std::thread::id self = std::this_thread::get_id();
-  std::unique_lock<SharedMutex> lock(g.mutex);
+  std::unique_lock<RecordMutex> lock(g.mutex);
   for (;;) {
     if (published(cell)) return false;
     const auto building = g.builderOf.find(cell);
@@ -75,7 +75,7 @@ bool onceClaim(const void* cell, bool (*published)(const void*)) {
 void onceDone(const void* cell) noexcept {
   BuildGraph& g = graph();
   {
-    const std::lock_guard<SharedMutex> lock(g.mutex);
+    const std::lock_guard<RecordMutex> lock(g.mutex);
     g.builderOf.erase(cell);
   }
 #if !defined(QUELLIX_ONE_THREAD)

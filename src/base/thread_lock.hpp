@@ -15,13 +15,13 @@ namespace quellix::detail {
 
 #if defined(QUELLIX_ONE_THREAD)
 // Holding it excludes no one: there is no one else.
-struct SharedMutex {
+struct RecordMutex {
   void lock() noexcept {}
   bool try_lock() noexcept { return true; }
   void unlock() noexcept {}
 };
 #else
-using SharedMutex = std::mutex;
+using RecordMutex = std::mutex;
 #endif
 
 }  // namespace quellix::detail

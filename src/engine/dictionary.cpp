@@ -187,14 +187,12 @@ std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
     exceptionBreaks(h, *listed, word.size(), emit);
     return count;
   }
+  // Odd values are breaks; those that change the spelling are left out here. Without a
+  // change in the word, changes is not read at all.
   const std::vector<std::uint8_t>& values = s.result.values;
-  if (!s.result.anyChange) {
-    for (std::size_t i = 0; i + 1 < values.size(); ++i)
-      if (values[i] & 1u) emit(i + 1);
-    return count;
-  }
+  const bool anyChange = s.result.anyChange;
   for (std::size_t i = 0; i + 1 < values.size(); ++i)
-    if ((values[i] & 1u) && s.result.changes[i].text == nullptr) emit(i + 1);
+    if ((values[i] & 1u) && (!anyChange || s.result.changes[i].text == nullptr)) emit(i + 1);
   return count;
 }
 
@@ -328,7 +326,8 @@ void dictionaryValues(const Hyphenator& h, std::u32string_view word, DictionaryV
   detail::divideDictionaryWord(d, word, m, r);
   out.values.assign(r.values.begin(), r.values.end());
   out.changes.clear();
-  for (std::size_t i = 0; i < r.values.size() && r.anyChange; ++i) {
+  if (!r.anyChange) return;
+  for (std::size_t i = 0; i < r.values.size(); ++i) {
     const DictionaryResult::Change& c = r.changes[i];
     if (c.text == nullptr) continue;
     const auto begin = static_cast<std::size_t>(c.begin);

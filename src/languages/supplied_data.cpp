@@ -28,7 +28,7 @@ struct SuppliedFiles {
 };
 
 std::array<std::atomic<const SuppliedFiles*>, languageCount> slots{};
-SharedMutex supplying;
+RecordMutex supplying;
 
 bool embedded(Language language) {
   return lookupEmbeddedFile(dataFileName(language, kKinds[3])).has_value();
@@ -48,7 +48,7 @@ bool supplyLanguageFiles(Language language, const LanguageFiles& files) {
     gunzip(given[k], dataFileName(language, kKinds[k]), kMaxSuppliedFileBytes);
     copy->bytes[k].assign(given[k].begin(), given[k].end());
   }
-  const std::lock_guard<SharedMutex> lock(supplying);
+  const std::lock_guard<RecordMutex> lock(supplying);
   auto& slot = slots[static_cast<std::size_t>(language)];
   if (slot.load(std::memory_order_acquire) != nullptr) return false;  // another thread was first
   slot.store(copy.release(), std::memory_order_release);
