@@ -24,6 +24,7 @@
 #include "quellix/version.hpp"
 #include "language_table.hpp"
 #include "printable_message.hpp"
+#include "text_tokens.hpp"
 
 namespace {
 
@@ -130,8 +131,7 @@ constexpr std::size_t kKeptResultBytes = std::size_t{64} << 10;
 void divideWhole(quellix::TextHyphenator& stream, std::string_view text, std::string& out) {
   // Prose grows by about a quarter with soft hyphens (as quellix::hyphenateText reserves).
   out.reserve(out.size() + text.size() + text.size() / 2);
-  stream.write(text, out);
-  stream.finish(out);
+  quellix::detail::TextHyphenatorAccess::finishWith(stream, text, out);
 }
 
 // quellix_hyphenate_text once its arguments are checked: text divided with the handle's
