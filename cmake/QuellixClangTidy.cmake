@@ -2,8 +2,8 @@
 #
 # As a script, on a build tree configured with CMAKE_EXPORT_COMPILE_COMMANDS=ON:
 #   cmake -DBUILD_DIR=build/debug -P cmake/QuellixClangTidy.cmake
-# It runs clang-tidy on every .cpp file under src/ (one per core at a time), prints the
-# findings and fails when there are any.
+# It runs clang-tidy on every .cpp file of the libraries and the tool (src/, compat/ and
+# tools/; one per core at a time), prints the findings and fails when there are any.
 # The tree may be a GCC one: Clang is told to accept the warning options it lacks.
 # Optional: -DCLANG_TIDY=/path/to/clang-tidy.
 #
@@ -24,7 +24,8 @@ if(CMAKE_SCRIPT_MODE_FILE)
   if(NOT CLANG_TIDY)
     find_program(CLANG_TIDY NAMES clang-tidy clang-tidy-14 REQUIRED)
   endif()
-  file(GLOB_RECURSE sources "${source_dir}/src/*.cpp")
+  file(GLOB_RECURSE sources "${source_dir}/src/*.cpp" "${source_dir}/compat/*.cpp"
+    "${source_dir}/tools/*.cpp")
   list(SORT sources)
   # One clang-tidy per file, as many at once as the machine has cores (xargs -P).
   cmake_host_system_information(RESULT jobs QUERY NUMBER_OF_LOGICAL_CORES)
@@ -41,7 +42,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
     message("${out}${err}")
     message(FATAL_ERROR "clang-tidy reported findings (or failed: ${rc})")
   endif()
-  message(STATUS "clang-tidy: no findings in src/")
+  message(STATUS "clang-tidy: no findings in src/, compat/ and tools/")
   return()
 endif()
 

@@ -123,7 +123,9 @@ void listDictionaries(Output& out) {
     }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
-      const std::string path = directory + "/" + name;
+      std::string path = directory;
+      path += '/';
+      path += name;
       std::string tag = name.substr(0, name.size() - 4);
       if (tag.rfind("hyph_", 0) == 0) tag.erase(0, 5);
       std::replace(tag.begin(), tag.end(), '_', '-');

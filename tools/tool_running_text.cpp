@@ -318,7 +318,7 @@ int hyphenateInputs(const Settings& settings, const quellix::Hyphenator& h, Outp
   std::vector<std::string_view> inputs = settings.words;
   if (inputs.empty()) inputs.push_back("-");
   const unsigned jobs = settings.jobs.value_or(1);
-  constexpr std::size_t kOneThreadBlock = 64 * 1024;
+  constexpr std::size_t kOneThreadBlock = std::size_t{64} * 1024;
   const std::size_t blockLimit = jobs * (std::size_t{1} << 20);  // HTML on several threads
   std::optional<PlainTextPipeline> pipeline;
   if (jobs > 1 && !settings.html) pipeline.emplace(h, options, jobs, out, progress);

@@ -148,7 +148,7 @@ class WordDivider {
 
   // Every line of fd; a last line without a line feed gets one. Throws StreamError.
   void divideStream(int fd) {
-    std::string chunk(64 * 1024, '\0');
+    std::string chunk(std::size_t{64} * 1024, '\0');
     char last = '\n';
     for (;;) {
       // Reading may wait for more input: what is decided is delivered first.

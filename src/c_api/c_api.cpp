@@ -3,9 +3,12 @@
 #include "quellix/quellix.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
@@ -22,12 +25,32 @@
 #include "language_table.hpp"
 #include "printable_message.hpp"
 
+namespace {
+
+// The text streams a handle keeps between quellix_hyphenate_text calls, one for plain text
+// and one for HTML, each with the options it was made for. Making a stream (its language's
+// tables, its buffers) cost more than dividing a paragraph of 100 characters; a kept one is
+// reset() instead, which leaves it as a new one would be. A call that finds the streams
+// taken by another thread makes its own, as every call did before.
+struct KeptTextStreams {
+  struct Kept {
+    quellix::TextOptions options;  // never with isWordCharacter: the C API has none
+    std::unique_ptr<quellix::TextHyphenator> stream;
+  };
+  std::mutex mutex;
+  std::array<Kept, 2> byMarkup;  // [0] plain text, [1] HTML
+  std::string result;            // the last result, kept for its capacity (see keptResult)
+};
+
+}  // namespace
+
 struct quellix_hyphenator {
   quellix::Language language;
   // The language's shared hyphenator, or own when this handle was derived or read.
   const quellix::Hyphenator* hyphenator;
   std::unique_ptr<const quellix::Hyphenator> own;
   std::string dictionary;  // the source of a dictionary's hyphenator, else empty
+  mutable KeptTextStreams text = {};
 };
 
 namespace {
@@ -91,6 +114,67 @@ quellix_status deliver(const std::string& result, char* buffer, std::size_t capa
 }
 
 bool badBuffer(const void* buffer, std::size_t capacity) { return buffer == nullptr && capacity > 0; }
+
+// Whether a stream made for a gives what one made for b would. Every field but
+// isWordCharacter, which the C API never sets; TextOptions's fields are frozen with the ABI.
+bool sameTextOptions(const quellix::TextOptions& a, const quellix::TextOptions& b) {
+  return a.hyphen == b.hyphen && a.minWordLength == b.minWordLength &&
+         a.skipSoftHyphenated == b.skipSoftHyphenated && a.skipCapitals == b.skipCapitals &&
+         a.skipUrls == b.skipUrls && a.markup == b.markup && a.followLang == b.followLang;
+}
+
+// A kept result's capacity beyond this is given back after the call.
+constexpr std::size_t kKeptResultBytes = std::size_t{64} << 10;
+
+// The whole text through stream, appended to out.
+void divideWhole(quellix::TextHyphenator& stream, std::string_view text, std::string& out) {
+  // Prose grows by about a quarter with soft hyphens (as quellix::hyphenateText reserves).
+  out.reserve(out.size() + text.size() + text.size() / 2);
+  stream.write(text, out);
+  stream.finish(out);
+}
+
+// quellix_hyphenate_text once its arguments are checked: text divided with the handle's
+// kept stream for settings (made first when it has none for them), or with one of its own
+// when another thread is using the kept ones, and delivered. report: the caller's
+// unknown_lang, or empty. Throws what the division throws.
+quellix_status hyphenateText(const quellix_hyphenator& handle, std::string_view text,
+                             const quellix::TextOptions& settings,
+                             std::function<void(std::string_view)> report, char* buffer,
+                             std::size_t capacity, std::size_t* length) {
+  KeptTextStreams& kept = handle.text;
+  std::unique_lock<std::mutex> lock(kept.mutex, std::try_to_lock);
+  if (!lock.owns_lock()) {
+    quellix::TextHyphenator stream(*handle.hyphenator, settings);
+    stream.onUnknownLanguage(std::move(report));
+    std::string result;
+    divideWhole(stream, text, result);
+    return deliver(result, buffer, capacity, length);
+  }
+  KeptTextStreams::Kept& slot = kept.byMarkup[settings.markup == quellix::TextMarkup::Html ? 1 : 0];
+  if (slot.stream != nullptr && sameTextOptions(slot.options, settings)) {
+    slot.stream->reset();  // a call that threw may have left text held back
+  } else {
+    slot.stream.reset();
+    slot.options = settings;
+    slot.stream = std::make_unique<quellix::TextHyphenator>(*handle.hyphenator, settings);
+  }
+  // The caller's function and context hold only for this call.
+  struct Forget {
+    quellix::TextHyphenator& stream;
+    ~Forget() { stream.onUnknownLanguage({}); }
+  } forget{*slot.stream};
+  slot.stream->onUnknownLanguage(std::move(report));
+  const auto trim = [&kept] {
+    if (kept.result.capacity() > kKeptResultBytes) std::string().swap(kept.result);
+    kept.result.clear();
+  };
+  trim();
+  divideWhole(*slot.stream, text, kept.result);
+  const quellix_status status = deliver(kept.result, buffer, capacity, length);
+  trim();
+  return status;
+}
 
 // The pieces with separator between them.
 template <class Piece>
@@ -247,18 +331,13 @@ quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator, cons
     settings.skipUrls = given.skip_urls != 0;
     settings.markup = given.html != 0 ? quellix::TextMarkup::Html : quellix::TextMarkup::Plain;
     settings.followLang = given.follow_lang != 0;
-    if (given.unknown_lang == nullptr)
-      return deliver(quellix::hyphenateText(*hyphenator->hyphenator, textOf(text, text_length), settings),
-                     buffer, capacity, length);
-    quellix::TextHyphenator stream(*hyphenator->hyphenator, settings);
-    stream.onUnknownLanguage([report = given.unknown_lang,
-                              context = given.unknown_lang_context](std::string_view value) {
-      report(context, value.data(), value.size());
-    });
-    std::string result;
-    stream.write(textOf(text, text_length), result);
-    stream.finish(result);
-    return deliver(result, buffer, capacity, length);
+    std::function<void(std::string_view)> report;
+    if (given.unknown_lang != nullptr)
+      report = [call = given.unknown_lang, context = given.unknown_lang_context](std::string_view value) {
+        call(context, value.data(), value.size());
+      };
+    return hyphenateText(*hyphenator, textOf(text, text_length), settings, std::move(report), buffer,
+                         capacity, length);
   });
 }
 
