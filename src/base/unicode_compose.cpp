@@ -4,6 +4,8 @@
 #include <array>
 #include <iterator>
 
+#include "packed_columns.hpp"
+
 namespace quellix::detail {
 namespace {
 
@@ -81,7 +83,43 @@ constexpr bool classRunsAsGenerated() {
 }
 static_assert(classRunsAsGenerated());
 
-// The non-starters in ascending order, from kClassRuns.
+// What the binary carries of kClassRuns (first code point, class), and of kDecompositions
+// (code, first part, second part << 1 | primary composite): packed column streams
+// (packed_columns.hpp), unpacked when first used.
+constexpr PackedRow<2> classRunRow(std::size_t i) { return {kClassRuns[i] >> 8, kClassRuns[i] & 0xFFu}; }
+constexpr std::size_t kClassRunCount = kClassRuns.size();
+constexpr auto kClassRunStream =
+    packedColumns<kClassRunCount, 2, packColumns<2>(kClassRunCount, classRunRow, nullptr)>(classRunRow);
+static_assert(unpacksTo<kClassRunCount, 2>(kClassRunStream, classRunRow));
+
+constexpr PackedRow<3> decompositionRow(std::size_t i) {
+  const Decomposition& d = kDecompositions[i];
+  return {d.code(), d.first(), d.second() << 1 | (d.primaryComposite() ? 1u : 0u)};
+}
+constexpr std::size_t kDecompositionCount = std::size(kDecompositions);
+constexpr auto kDecompositionStream =
+    packedColumns<kDecompositionCount, 3, packColumns<3>(kDecompositionCount, decompositionRow, nullptr)>(
+        decompositionRow);
+static_assert(unpacksTo<kDecompositionCount, 3>(kDecompositionStream, decompositionRow));
+
+const std::array<PackedRow<2>, kClassRunCount>& classRuns() noexcept {
+  static const UnpackedRows<kClassRunCount, 2> table(kClassRunStream);
+  return table.rows;
+}
+
+// A decomposition as unpacked: code, first part, second part << 1 | primary composite.
+using DecompositionRow = PackedRow<3>;
+constexpr char32_t codeOf(const DecompositionRow& d) { return d[0]; }
+constexpr char32_t firstOf(const DecompositionRow& d) { return d[1]; }
+constexpr char32_t secondOf(const DecompositionRow& d) { return d[2] >> 1; }
+constexpr bool isPrimaryComposite(const DecompositionRow& d) { return (d[2] & 1u) != 0; }
+
+const std::array<DecompositionRow, kDecompositionCount>& decompositions() noexcept {
+  static const UnpackedRows<kDecompositionCount, 3> table(kDecompositionStream);
+  return table.rows;
+}
+
+// The non-starters in ascending order, from the class runs.
 class NonStarters {
  public:
   static constexpr char32_t kEnd = 0xFFFFFFFF;
@@ -90,7 +128,7 @@ class NonStarters {
   void advance() noexcept {
     if (code_ == kEnd) return;
     ++code_;
-    if (code_ == kClassRuns[run_ + 1] >> 8) {
+    if (code_ == runs_[run_ + 1][0]) {
       ++run_;
       skipStarters();
     }
@@ -98,9 +136,10 @@ class NonStarters {
 
  private:
   void skipStarters() noexcept {
-    while (run_ + 1 < kClassRuns.size() && (kClassRuns[run_] & 0xFFu) == 0) ++run_;
-    code_ = run_ + 1 < kClassRuns.size() ? kClassRuns[run_] >> 8 : kEnd;
+    while (run_ + 1 < runs_.size() && runs_[run_][1] == 0) ++run_;
+    code_ = run_ + 1 < runs_.size() ? runs_[run_][0] : kEnd;
   }
+  const std::array<PackedRow<2>, kClassRunCount>& runs_ = classRuns();
   std::size_t run_ = 0;
   char32_t code_ = kEnd;
 };
@@ -118,10 +157,11 @@ DerivedTables deriveTables() noexcept {
   DerivedTables t;
   std::array<char32_t, kCompositionCount> seconds{};
   std::size_t n = 0;
-  for (const Decomposition& d : kDecompositions) {
-    if (!d.primaryComposite() || n == kCompositionCount) continue;
-    seconds[n] = d.second();
-    t.compositions[n++] = {d.first(), d.second(), d.code()};
+  const auto& all = decompositions();
+  for (const DecompositionRow& d : all) {
+    if (!isPrimaryComposite(d) || n == kCompositionCount) continue;
+    seconds[n] = secondOf(d);
+    t.compositions[n++] = {firstOf(d), secondOf(d), codeOf(d)};
   }
   std::sort(t.compositions.begin(), t.compositions.end(), [](const Composition& a, const Composition& b) {
     return a.first != b.first ? a.first < b.first : a.second < b.second;
@@ -134,10 +174,8 @@ DerivedTables deriveTables() noexcept {
   std::size_t decomposed = 0, second = 0, size = 0;
   constexpr char32_t kEnd = NonStarters::kEnd;
   const auto nextDecomposed = [&] {
-    while (decomposed < std::size(kDecompositions) &&
-           kDecompositions[decomposed].primaryComposite())
-      ++decomposed;
-    return decomposed < std::size(kDecompositions) ? kDecompositions[decomposed].code() : kEnd;
+    while (decomposed < all.size() && isPrimaryComposite(all[decomposed])) ++decomposed;
+    return decomposed < all.size() ? codeOf(all[decomposed]) : kEnd;
   };
   for (;;) {
     const char32_t a = marks.current();
@@ -179,15 +217,16 @@ void decompose(char32_t c, std::size_t at, std::vector<ComposedChar>& out) {
       if (index % kTCount != 0) out.push_back({kTBase + index % kTCount, at, at});
       continue;
     }
-    const auto* found = std::lower_bound(
-        std::begin(kDecompositions), std::end(kDecompositions), next,
-        [](const Decomposition& entry, char32_t key) { return entry.code() < key; });
-    if (found == std::end(kDecompositions) || found->code() != next || size + 2 > pending.size()) {
+    const auto& all = decompositions();
+    const auto found = std::lower_bound(
+        all.begin(), all.end(), next,
+        [](const DecompositionRow& entry, char32_t key) { return codeOf(entry) < key; });
+    if (found == all.end() || codeOf(*found) != next || size + 2 > pending.size()) {
       out.push_back({next, at, at});
       continue;
     }
-    if (found->second() != 0) pending[size++] = found->second();
-    pending[size++] = found->first();
+    if (secondOf(*found) != 0) pending[size++] = secondOf(*found);
+    pending[size++] = firstOf(*found);
   }
 }
 
@@ -213,10 +252,11 @@ char32_t compose(char32_t first, char32_t second) noexcept {
 
 std::uint8_t combiningClass(char32_t c) noexcept {
   if (c < 0x300 || c > 0x10FFFF) return 0;
-  const std::uint32_t key = static_cast<std::uint32_t>(c) << 8 | 0xFF;
-  const auto next = std::upper_bound(kClassRuns.begin(), kClassRuns.end(), key);
-  if (next == kClassRuns.begin()) return 0;
-  return static_cast<std::uint8_t>(next[-1] & 0xFF);
+  const auto& runs = classRuns();
+  const auto next = std::upper_bound(runs.begin(), runs.end(), c,
+                                     [](char32_t key, const PackedRow<2>& run) { return key < run[0]; });
+  if (next == runs.begin()) return 0;
+  return static_cast<std::uint8_t>((*(next - 1))[1]);
 }
 
 bool mayChangeInComposition(char32_t c) noexcept {

@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <iterator>
 
+#include "packed_columns.hpp"
+
 namespace quellix::detail {
 namespace {
 
 // Runs of code points of one class, ascending: (first << 3) | class. Only read while
-// compiling: the lookup uses kPacked below.
+// compiling: the lookup uses kPacked below, as a packed stream.
 constexpr std::uint32_t kRuns[] = {
 #include "unicode_letters.inc"
 };
@@ -75,14 +77,28 @@ constexpr bool packedAsGenerated() {
 }
 static_assert(packedAsGenerated());
 
+// What the binary carries of kPacked: a packed column stream of (first code point,
+// alternating << 3 | class) (packed_columns.hpp), unpacked when first used.
+constexpr PackedRow<2> packedRow(std::size_t i) { return {kPacked[i] >> 4, kPacked[i] & 15u}; }
+constexpr auto kPackedStream =
+    packedColumns<kPacked.size(), 2, packColumns<2>(kPacked.size(), packedRow, nullptr)>(packedRow);
+static_assert(unpacksTo<kPacked.size(), 2>(kPackedStream, packedRow));
+
+const std::array<PackedRow<2>, kPacked.size()>& packedRows() noexcept {
+  static const UnpackedRows<kPacked.size(), 2> table(kPackedStream);
+  return table.rows;
+}
+
 }  // namespace
 
 LetterClass letterClass(char32_t c) noexcept {
   if (c > 0x10FFFF) return LetterClass::None;
-  // The last entry starting at or before c: its key is at most (c << 4) | 15.
-  const std::uint32_t key = (static_cast<std::uint32_t>(c) << 4) | 15u;
-  const std::uint32_t entry = std::upper_bound(kPacked.begin(), kPacked.end(), key)[-1];  // [0] starts at 0
-  return static_cast<LetterClass>(classIn(entry, c));
+  // The last entry starting at or before c ([0] starts at 0).
+  const auto& rows = packedRows();
+  const PackedRow<2>& row = *(std::upper_bound(rows.begin(), rows.end(), c,
+                                               [](char32_t key, const PackedRow<2>& r) { return key < r[0]; }) -
+                              1);
+  return static_cast<LetterClass>(classIn(row[0] << 4 | row[1], c));
 }
 
 bool isLetterOrMark(char32_t c) noexcept {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "packed_columns.hpp"
+
 namespace quellix::detail {
 namespace {
 
@@ -84,6 +86,19 @@ constexpr bool runsAsGenerated() {
 }
 static_assert(runsAsGenerated());
 
+// What the binary carries of kRuns: a packed column stream of (first code point,
+// count << 1 | (stride - 1), delta) (packed_columns.hpp), unpacked when first used.
+constexpr PackedRow<3> runRow(std::size_t i) {
+  return {kRuns[i].shape >> 8, kRuns[i].shape & 0xFFu, static_cast<std::uint32_t>(kRuns[i].delta)};
+}
+constexpr auto kRunStream = packedColumns<kRuns.size(), 3, packColumns<3>(kRuns.size(), runRow, nullptr)>(runRow);
+static_assert(unpacksTo<kRuns.size(), 3>(kRunStream, runRow));
+
+const std::array<PackedRow<3>, kRuns.size()>& runRows() noexcept {
+  static const UnpackedRows<kRuns.size(), 3> table(kRunStream);
+  return table.rows;
+}
+
 }  // namespace
 
 std::span<const std::pair<char32_t, char32_t>> lowerCasePairs() noexcept { return kLowerCase; }
@@ -92,10 +107,12 @@ char32_t simpleLowercase(char32_t c) noexcept {
   if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
   if (c > 0x10FFFF) return c;
   // The last run starting at or before c.
-  const std::uint32_t key = static_cast<std::uint32_t>(c) << 8 | 0xFFu;
-  const auto next = std::upper_bound(kRuns.begin(), kRuns.end(), key,
-                                     [](std::uint32_t k, const LowerRun& run) { return k < run.shape; });
-  return next == kRuns.begin() ? c : mapIn(next[-1], c);
+  const auto& rows = runRows();
+  const auto next = std::upper_bound(rows.begin(), rows.end(), c,
+                                     [](char32_t key, const PackedRow<3>& run) { return key < run[0]; });
+  if (next == rows.begin()) return c;
+  const PackedRow<3>& run = *(next - 1);
+  return mapIn({run[0] << 8 | run[1], static_cast<std::int32_t>(run[2])}, c);
 }
 
 }  // namespace quellix::detail
