@@ -97,8 +97,7 @@ struct DictionaryLevel {
   // would pass kAutomatonBytes (a table much larger than a core's cache costs more misses
   // than the walk's nodes); then the reading walks the nodes. Measured on a quiet machine:
   // nl's table (600 KB) reads 20% faster than its walk, hu's (5 MB) no faster; under heavy
-  // load, with the caches shared, nl's was 10% slower. A level keeps table and targets or
-  // offsetTable, not both (the reader's chooseAutomata).
+  // load, with the caches shared, nl's was 10% slower.
   static constexpr std::size_t kAutomatonBytes = std::size_t{1} << 20;
   std::size_t stride = 0;
   std::vector<std::uint16_t> table;
@@ -106,12 +105,6 @@ struct DictionaryLevel {
   std::vector<std::array<std::uint8_t, kWidth>> autoWindows;
   std::vector<std::uint32_t> autoFlags;
   std::vector<std::uint32_t> autoPattern;
-  // The same automaton with one load a step: each entry holds the next row's offset in the
-  // table (row * stride) and, above offsetBits, its window's number (for autoFlags,
-  // autoWindows, autoPattern). Twice the bytes of table: kept where it and the other level's
-  // reading fit a core's second-level cache together, and the two fit 32 bits.
-  std::vector<std::uint32_t> offsetTable;
-  std::uint32_t offsetBits = 0;
 
   bool empty() const noexcept { return index == nullptr; }
 };

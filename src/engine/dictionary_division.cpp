@@ -136,9 +136,9 @@ struct Scratch {
   bool changesRead = false;
 };
 
-// How a quick reading finds its states: the level's automaton (its 16-bit table or its
-// table of offsets), its compact nodes or its wide ones.
-enum class Path { Automaton, Offsets, Compact, Wide };
+// How a quick reading finds its states: the level's automaton, its compact nodes or its
+// wide ones.
+enum class Path { Automaton, Compact, Wide };
 
 // One level's quick reading of a part (the values matchLevel gives it, when no change comes
 // of it): one window of sixteen values merged per character, through the level's automaton
@@ -150,8 +150,7 @@ class QuickReading {
                std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
                std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
       : level_(level), part_(part), longHits_(longHits),
-        path_(automaton && !level.offsetTable.empty() ? Path::Offsets
-              : automaton && !level.table.empty() ? Path::Automaton
+        path_(automaton && !level.table.empty() ? Path::Automaton
               : level.compactNodes.empty()      ? Path::Wide
                                                 : Path::Compact) {
     // Grown only: a word shorter than the last one writes no zeros first.
@@ -181,18 +180,16 @@ class QuickReading {
     const DictionaryLevel* level;
     const std::uint16_t* table;
     const std::uint32_t* targets;
-    const std::uint32_t* offsetTable;
     const std::uint32_t* autoFlags;
     const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows;
     std::size_t stride;
-    std::uint32_t offsetMask, offsetBits;
     const DictionaryLevel::Node* nodes;
     const DictionaryLevel::CompactNode* compactNodes;
     const std::uint32_t* compactWindows;
     const std::uint32_t* fallback;
     std::uint32_t baseBits, baseMask;
     const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
-    std::uint32_t state = 0;  // the automaton's row (or its offset) or the walk's slot
+    std::uint32_t state = 0;  // the automaton's row or the walk's slot
     std::uint32_t flags = 0;
     SlidingWindow window;
 
@@ -201,16 +198,10 @@ class QuickReading {
       const PatternIndex::Symbol symbol = symbolAt(*index, std::u32string_view(part, size), j);
       std::uint32_t w;
       const std::uint8_t* scores;
-      if constexpr (kPath == Path::Automaton || kPath == Path::Offsets) {
-        if constexpr (kPath == Path::Automaton) {
-          const std::uint32_t e = targets[table[state * stride + symbol]];
-          state = e & 0xffffu;
-          w = e >> 16;
-        } else {
-          const std::uint32_t e = offsetTable[state + symbol];
-          state = e & offsetMask;
-          w = e >> offsetBits;
-        }
+      if constexpr (kPath == Path::Automaton) {
+        const std::uint32_t e = targets[table[state * stride + symbol]];
+        state = e & 0xffffu;
+        w = e >> 16;
         const std::uint32_t f = autoFlags[w];
         if (f & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->autoPattern[w]);
         flags |= f;
@@ -237,8 +228,8 @@ class QuickReading {
   QUELLIX_READING_INLINE Cursor<kPath> cursor() const {
     const DictionaryLevel& l = level_;
     return {part_.data(), part_.size(), l.index.get(), buffer_, states_, &longHits_, &l,
-            l.table.data(), l.targets.data(), l.offsetTable.data(), l.autoFlags.data(), l.autoWindows.data(),
-            l.stride, (1u << l.offsetBits) - 1, l.offsetBits, l.nodes.data(), l.compactNodes.data(),
+            l.table.data(), l.targets.data(), l.autoFlags.data(), l.autoWindows.data(),
+            l.stride, l.nodes.data(), l.compactNodes.data(),
             l.compactWindows.data(), l.fallback.data(), l.baseBits,
             l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(), 0, 0, SlidingWindow()};
   }
@@ -274,7 +265,7 @@ class QuickReading {
   // before) what matchLevel gives them, from the states the walk went through, and returns
   // true; false for the automaton, whose rows are not the walk's states.
   bool replay(std::uint8_t* values, Change* changes, std::int64_t start) const {
-    if (path_ == Path::Automaton || path_ == Path::Offsets) return false;
+    if (path_ == Path::Automaton) return false;
     const auto n = static_cast<std::int64_t>(part_.size());
     for (std::int64_t j = 0; j < n + 2; ++j)
       applyState(level_, states_[static_cast<std::size_t>(j)], j, n, start, values, changes);
@@ -308,7 +299,6 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
   };
   switch (reading.path()) {
     case Path::Automaton: read.template operator()<Path::Automaton>(); break;
-    case Path::Offsets: read.template operator()<Path::Offsets>(); break;
     case Path::Compact: read.template operator()<Path::Compact>(); break;
     case Path::Wide: read.template operator()<Path::Wide>(); break;
   }
@@ -354,14 +344,12 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
   const auto withPlain = [&]<Path kCompound>() {
     switch (plain.path()) {
       case Path::Automaton: read.template operator()<kCompound, Path::Automaton>(); break;
-      case Path::Offsets: read.template operator()<kCompound, Path::Offsets>(); break;
       case Path::Compact: read.template operator()<kCompound, Path::Compact>(); break;
       case Path::Wide: read.template operator()<kCompound, Path::Wide>(); break;
     }
   };
   switch (compound.path()) {
     case Path::Automaton: withPlain.template operator()<Path::Automaton>(); break;
-    case Path::Offsets: withPlain.template operator()<Path::Offsets>(); break;
     case Path::Compact: withPlain.template operator()<Path::Compact>(); break;
     case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
   }

@@ -465,45 +465,6 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
     fill(node);
   }
   level.stride = stride;
-  std::uint32_t offsetBits = 1;
-  while ((std::size_t{1} << offsetBits) < table.size()) ++offsetBits;
-  if (offsetBits < 32 && level.autoWindows.size() <= (std::size_t{1} << (32 - offsetBits))) {
-    level.offsetBits = offsetBits;
-    level.offsetTable.resize(table.size());
-    for (std::size_t k = 0; k < table.size(); ++k) {
-      const std::uint32_t target = level.targets[table[k]];
-      level.offsetTable[k] = static_cast<std::uint32_t>((target & 0xffffu) * stride) | (target >> 16) << offsetBits;
-    }
-  }
-}
-
-// The bytes a level's reading steps through when it has no automaton: its walk's nodes.
-std::size_t walkBytes(const DictionaryLevel& level) {
-  return level.compactNodes.size() * sizeof(DictionaryLevel::CompactNode) +
-         level.nodes.size() * sizeof(DictionaryLevel::Node);
-}
-
-// Each automaton keeps one of its two forms: the table of offsets, one load a step, where it
-// and what the other level steps through fit a core's second-level cache together; the
-// 16-bit table and its targets (half the bytes) otherwise. Measured in one process: French
-// and Dutch read 5-9% faster with the offsets; German, whose compound walk alone is 2.2 MB,
-// 3-5% slower (the 16-bit table leaves the walk more of the cache).
-void chooseAutomata(DictionaryData& d) {
-  constexpr std::size_t kSecondLevelCache = std::size_t{2} << 20;
-  const auto choose = [](DictionaryLevel& level, const DictionaryLevel& other) {
-    if (level.offsetTable.empty()) return;
-    const std::size_t otherBytes = !other.offsetTable.empty() ? other.offsetTable.size() * sizeof(std::uint32_t)
-                                   : !other.table.empty()     ? other.table.size() * sizeof(std::uint16_t)
-                                                              : walkBytes(other);
-    if (level.offsetTable.size() * sizeof(std::uint32_t) + otherBytes <= kSecondLevelCache) {
-      std::vector<std::uint16_t>().swap(level.table);
-      std::vector<std::uint32_t>().swap(level.targets);
-    } else {
-      std::vector<std::uint32_t>().swap(level.offsetTable);
-    }
-  };
-  choose(d.compound, d.plain);
-  choose(d.plain, d.compound);
 }
 
 std::shared_ptr<const DictionaryData> Reader::read() {
@@ -602,7 +563,6 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     if (!digit && !noHyphen && !compound) d.commonLow[c / 64] |= std::uint64_t{1} << (c % 64);
   }
   d.folding = foldingOf(d);
-  chooseAutomata(d);
   return data_;
 }
 
