@@ -124,6 +124,14 @@ void decode(const Dictionary& d, std::string_view word, WordScratch& s) {
         ++at;
         continue;
       }
+      if (byte >= 0xC2 && byte <= 0xDF && at + 1 < word.size()) {  // two bytes (Latin, Greek, Cyrillic)
+        const auto next = static_cast<unsigned char>(word[at + 1]);
+        if ((next & 0xC0) == 0x80) {
+          s.word[count++] = static_cast<char32_t>((byte & 0x1Fu) << 6 | (next & 0x3Fu));
+          at += 2;
+          continue;
+        }
+      }
       const quellix::Utf8Char c = quellix::firstUtf8Char(word.substr(at));
       s.word[count++] = c.wellFormed ? c.code : U'\uFFFD';
       at += c.length;
@@ -164,7 +172,18 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
         (*cut)[i] = static_cast<int>(b.replacedEnd - b.replacedBegin);
       }
     }
-    if (hyphenated != nullptr) {
+    if (hyphenated != nullptr && s.values.changes.empty()) {
+      // The word with '=' after each break, written in place (most words).
+      char* to = hyphenated;
+      for (std::size_t i = 0; i < values.size(); ++i) {
+        for (std::size_t b = s.byteOf[i]; b < s.byteOf[i + 1]; ++b) *to++ = bytes[b];
+        *to = '=';
+        to += values[i] & 1u;
+      }
+      const std::size_t rest = bytes.size() - s.byteOf[values.size()];
+      std::memcpy(to, bytes.data() + s.byteOf[values.size()], rest);
+      to[rest] = '\0';
+    } else if (hyphenated != nullptr) {
       // The word with '=' at each break; a non-standard break writes its change over the
       // characters it replaces.
       std::string& out = s.text;

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
@@ -32,15 +32,17 @@ namespace {
 // and one for HTML, each with the options it was made for. Making a stream (its language's
 // tables, its buffers) cost more than dividing a paragraph of 100 characters; a kept one is
 // reset() instead, which leaves it as a new one would be. A call that finds the streams
-// taken by another thread makes its own, as every call did before.
+// taken makes its own, as every call did before: one on another thread, or one made from
+// the unknown_lang function of a call on this handle (so a flag, not a mutex, which that
+// thread would already hold).
 struct KeptTextStreams {
   struct Kept {
     quellix::TextOptions options;  // never with isWordCharacter: the C API has none
     std::unique_ptr<quellix::TextHyphenator> stream;
   };
-  std::mutex mutex;
+  std::atomic<bool> taken{false};
   std::array<Kept, 2> byMarkup;  // [0] plain text, [1] HTML
-  std::string result;            // the last result, kept for its capacity (see keptResult)
+  std::string result;            // the last result, kept for its capacity (see kKeptTextBytes)
 };
 
 }  // namespace
@@ -138,21 +140,24 @@ void divideWhole(quellix::TextHyphenator& stream, std::string_view text, std::st
 
 // quellix_hyphenate_text once its arguments are checked: text divided with the handle's
 // kept stream for settings (made first when it has none for them), or with one of its own
-// when it is long or another thread is using the kept ones, and delivered. report: the caller's
+// when it is long or another call is using the kept ones, and delivered. report: the caller's
 // unknown_lang, or empty. Throws what the division throws.
 quellix_status hyphenateText(const quellix_hyphenator& handle, std::string_view text,
                              const quellix::TextOptions& settings,
                              std::function<void(std::string_view)> report, char* buffer,
                              std::size_t capacity, std::size_t* length) {
   KeptTextStreams& kept = handle.text;
-  std::unique_lock<std::mutex> lock(kept.mutex, std::defer_lock);
-  if (text.size() > kKeptTextBytes || !lock.try_lock()) {
+  if (text.size() > kKeptTextBytes || kept.taken.exchange(true, std::memory_order_acquire)) {
     quellix::TextHyphenator stream(*handle.hyphenator, settings);
     stream.onUnknownLanguage(std::move(report));
     std::string result;
     divideWhole(stream, text, result);
     return deliver(result, buffer, capacity, length);
   }
+  struct Give {
+    std::atomic<bool>& taken;
+    ~Give() { taken.store(false, std::memory_order_release); }
+  } give{kept.taken};
   KeptTextStreams::Kept& slot = kept.byMarkup[settings.markup == quellix::TextMarkup::Html ? 1 : 0];
   if (slot.stream != nullptr && sameTextOptions(slot.options, settings)) {
     slot.stream->reset();  // a call that threw may have left text held back

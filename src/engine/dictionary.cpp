@@ -129,18 +129,19 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
   const detail::CharMap& map = d.folding;
   const std::span<const char32_t> flat = map.flat();
   s.normal.resize(word.size());
-  bool anyOpaque = false;
+  char32_t* const normal = s.normal.data();
   for (std::size_t k = 0; k < word.size(); ++k) {
     const char32_t c = word[k];
-    s.normal[k] = c < flat.size() ? flat[c] : map(c);
+    normal[k] = c < flat.size() ? flat[c] : map(c);
   }
+  bool anyOpaque = false;
   if (opaque)
     for (std::size_t k = 0; k < word.size(); ++k)
       if (opaque[k]) {
-        s.normal[k] = kOpaque;
+        normal[k] = kOpaque;
         anyOpaque = true;
       }
-  if (!anyOpaque) {
+  if (!anyOpaque && !core.noExceptions) {
     const detail::ExceptionTable* table = detail::ExceptionAccess::table(core.exceptions.get());
     if (table && !table->words.empty())
       if (const auto* listed = table->find(s.normal)) return listed;
@@ -190,8 +191,21 @@ std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
   // Odd values are breaks; those that change the spelling are left out here. Without a
   // change in the word, changes is not read at all.
   const std::vector<std::uint8_t>& values = s.result.values;
+  const std::size_t n = values.size();
+  constexpr std::size_t kShort = 64;
+  if (!s.result.anyChange && n <= kShort) {
+    // Gathered without a branch on the value's parity, which the processor cannot guess,
+    // then copied: nothing past the breaks is written to out.
+    std::size_t at[kShort];
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+      at[count] = i + 1;
+      count += values[i] & 1u;
+    }
+    std::copy_n(at, std::min(count, out.size()), out.data());
+    return count;
+  }
   const bool anyChange = s.result.anyChange;
-  for (std::size_t i = 0; i + 1 < values.size(); ++i)
+  for (std::size_t i = 0; i + 1 < n; ++i)
     if ((values[i] & 1u) && (!anyChange || s.result.changes[i].text == nullptr)) emit(i + 1);
   return count;
 }
@@ -324,7 +338,8 @@ void dictionaryValues(const Hyphenator& h, std::u32string_view word, DictionaryV
   }
   DictionaryResult& r = threadScratch().result;
   detail::divideDictionaryWord(d, word, m, r);
-  out.values.assign(r.values.begin(), r.values.end());
+  out.values.resize(r.values.size());
+  detail::copyValues(out.values.data(), r.values.data(), r.values.size());
   out.changes.clear();
   if (!r.anyChange) return;
   for (std::size_t i = 0; i < r.values.size(); ++i) {

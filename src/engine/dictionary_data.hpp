@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -122,6 +123,9 @@ struct DictionaryData {
   // Bit c of the first characters below 256 (noHyphenLow[c / 64] >> c % 64), so that a word
   // is scanned without a search per character.
   std::array<std::uint64_t, 4> noHyphenLow{};
+  // Bit c of the characters below 256 that leave a word to the common word's route: neither
+  // a digit, nor the first character of a NOHYPHEN item, nor one the compound level reads.
+  std::array<std::uint64_t, 4> commonLow{};
   // The case folding words are divided with: each letter of the patterns, and the capital
   // forms of them (made once, when read).
   CharMap folding;
@@ -158,6 +162,20 @@ struct DictionaryResult {
   bool anyChange = true;
 };
 
+// Copies n values (a word's, a few dozen at most as a rule) without a call to memmove:
+// overlapping copies of fixed size, which compilers make plain moves.
+inline void copyValues(std::uint8_t* to, const std::uint8_t* from, std::size_t n) noexcept {
+  if (n >= 8) {
+    for (std::size_t k = 0; k + 8 < n; k += 8) std::memcpy(to + k, from + k, 8);
+    std::memcpy(to + n - 8, from + n - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + n - 4, from + n - 4, 4);
+  } else {
+    for (std::size_t k = 0; k < n; ++k) to[k] = from[k];
+  }
+}
+
 struct DictionaryMargins {
   std::int64_t left = 0, right = 0, compoundLeft = 0, compoundRight = 0;
 };
@@ -175,8 +193,9 @@ void firstLevelValues(const DictionaryData& d, std::u32string_view word, Diction
 
 // Whether both quick readings of each level of d (its automaton, where it has one, and its
 // walk) give part the values of the plain reading, or both leave it to the plain reading,
-// and whether the two levels read side by side give what each gives alone: a check of the
-// quick paths against the plain one, for tests. Throws std::bad_alloc.
+// and whether the two levels read side by side give what each gives alone, and whether the
+// common word's route of divideDictionaryWord gives part what the general route gives it: a
+// check of the quick paths against the plain ones, for tests. Throws std::bad_alloc.
 bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part);
 
 }  // namespace quellix::detail

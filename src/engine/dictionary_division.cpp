@@ -9,6 +9,17 @@
 
 #include "dictionary_data.hpp"
 
+// A quick reading's cursor and its step are inlined into the loop, where the cursor stays in
+// registers; left to itself GCC calls them where two levels are read side by side (16 loops
+// in one function), and the state goes through memory at every character.
+#if defined(__GNUC__)
+#define QUELLIX_READING_INLINE [[gnu::always_inline]] inline
+#elif defined(_MSC_VER)
+#define QUELLIX_READING_INLINE __forceinline
+#else
+#define QUELLIX_READING_INLINE inline
+#endif
+
 namespace quellix::detail {
 namespace {
 
@@ -138,56 +149,96 @@ class QuickReading {
   QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
                std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
                std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
-      : level_(level), index_(*level.index), part_(part), longHits_(longHits),
+      : level_(level), part_(part), longHits_(longHits),
         path_(automaton && !level.table.empty() ? Path::Automaton
               : level.compactNodes.empty()      ? Path::Wide
-                                                : Path::Compact),
-        table_(level.table.data()), targets_(level.targets.data()), autoFlags_(level.autoFlags.data()),
-        autoWindows_(level.autoWindows.data()), stride_(level.stride), nodes_(level.nodes.data()),
-        compactNodes_(level.compactNodes.data()), compactWindows_(level.compactWindows.data()),
-        fallback_(level.fallback.data()), baseBits_(level.baseBits),
-        baseMask_(level.baseBits >= 32 ? ~0u : (1u << level.baseBits) - 1), windows_(level.windows.data()) {
-    buffer.resize(part.size() + 2 + DictionaryLevel::kWidth);
+                                                : Path::Compact) {
+    // Grown only: a word shorter than the last one writes no zeros first.
+    const std::size_t bufferSize = part.size() + 2 + DictionaryLevel::kWidth;
+    if (buffer.size() < bufferSize) buffer.resize(bufferSize);
     buffer_ = buffer.data();
-    states.resize(part.size() + 2);
+    if (states.size() < part.size() + 2) states.resize(part.size() + 2);
     states_ = states.data();
     longHits.clear();
   }
 
-  // How the reading finds its states: step<path()> (a template, so that the loop that
+  // How the reading finds its states: cursor<path()> (a template, so that the loop that
   // steps holds no test of it).
   Path path() const noexcept { return path_; }
 
-  // Reads character j of the framed part (0 .. part.size() + 1).
+  // What the loop over the characters reads and keeps: a local copy of the level's arrays
+  // and the reading's state, so that the compiler keeps them in registers (the bytes written
+  // through buffer could otherwise alias any of them in memory).
   template <Path kPath>
-  void step(std::size_t j) {
-    const PatternIndex::Symbol symbol = symbolAt(index_, part_, j);
-    std::uint32_t flags;
-    const std::uint8_t* scores;
-    if constexpr (kPath == Path::Automaton) {
-      const std::uint32_t e = targets_[table_[state_ * stride_ + symbol]];
-      state_ = e & 0xffffu;
-      const std::uint32_t w = e >> 16;
-      flags = autoFlags_[w];
-      if (flags & DictionaryLevel::kLong) [[unlikely]] longHits_.emplace_back(j, level_.autoPattern[w]);
-      scores = autoWindows_[w].data();
-    } else {
+  struct Cursor {
+    const char32_t* part;
+    std::size_t size;
+    const PatternIndex* index;
+    std::uint8_t* buffer;
+    std::uint32_t* states;
+    std::vector<std::pair<std::size_t, std::uint32_t>>* longHits;
+    const DictionaryLevel* level;
+    const std::uint16_t* table;
+    const std::uint32_t* targets;
+    const std::uint32_t* autoFlags;
+    const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows;
+    std::size_t stride;
+    const DictionaryLevel::Node* nodes;
+    const DictionaryLevel::CompactNode* compactNodes;
+    const std::uint32_t* compactWindows;
+    const std::uint32_t* fallback;
+    std::uint32_t baseBits, baseMask;
+    const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
+    std::uint32_t state = 0;  // the automaton's row or the walk's slot
+    std::uint32_t flags = 0;
+    SlidingWindow window;
+
+    // Reads character j of the framed part (0 .. size + 1).
+    QUELLIX_READING_INLINE void step(std::size_t j) {
+      const PatternIndex::Symbol symbol = symbolAt(*index, std::u32string_view(part, size), j);
       std::uint32_t w;
-      if constexpr (kPath == Path::Compact) {
-        state_ = walkCompact(compactNodes_, fallback_, baseMask_, state_, symbol);
-        w = compactWindows_[compactNodes_[state_].baseWindow >> baseBits_];
+      const std::uint8_t* scores;
+      if constexpr (kPath == Path::Automaton) {
+        const std::uint32_t e = targets[table[state * stride + symbol]];
+        state = e & 0xffffu;
+        w = e >> 16;
+        const std::uint32_t f = autoFlags[w];
+        if (f & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->autoPattern[w]);
+        flags |= f;
+        scores = autoWindows[w].data();
       } else {
-        state_ = walk(nodes_, state_, symbol);
-        w = nodes_[state_].window;
+        if constexpr (kPath == Path::Compact) {
+          state = walkCompact(compactNodes, fallback, baseMask, state, symbol);
+          w = compactWindows[compactNodes[state].baseWindow >> baseBits];
+        } else {
+          state = walk(nodes, state, symbol);
+          w = nodes[state].window;
+        }
+        states[j] = state;
+        if (w & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->patternOf[state] - 1);
+        flags |= w;
+        scores = windows[w & DictionaryLevel::kWindowMask].data();
       }
-      flags = w;
-      states_[j] = state_;
-      if (w & DictionaryLevel::kLong) [[unlikely]] longHits_.emplace_back(j, level_.patternOf[state_] - 1);
-      scores = windows_[w & DictionaryLevel::kWindowMask].data();
+      window.raise(scores);
+      buffer[j] = window.advance();
     }
-    flags_ |= flags;
-    window_.raise(scores);
-    buffer_[j] = window_.advance();
+  };
+
+  template <Path kPath>
+  QUELLIX_READING_INLINE Cursor<kPath> cursor() const {
+    const DictionaryLevel& l = level_;
+    return {part_.data(), part_.size(), l.index.get(), buffer_, states_, &longHits_, &l,
+            l.table.data(), l.targets.data(), l.autoFlags.data(), l.autoWindows.data(),
+            l.stride, l.nodes.data(), l.compactNodes.data(),
+            l.compactWindows.data(), l.fallback.data(), l.baseBits,
+            l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(), 0, 0, SlidingWindow()};
+  }
+
+  // Takes what the cursor read, after every character.
+  template <Path kPath>
+  void settle(const Cursor<kPath>& c) {
+    flags_ = c.flags;
+    window_ = c.window;
   }
 
   // After every character: writes the part's values to values and returns true, or, when a
@@ -198,7 +249,7 @@ class QuickReading {
     const std::size_t n = part_.size();
     window_.store(buffer_ + n + 2);
     // buffer[j] holds the boundary j + 2 - kWidth of the framed word: h at h + kWidth.
-    std::copy_n(buffer_ + DictionaryLevel::kWidth, n, values);
+    copyValues(values, buffer_ + DictionaryLevel::kWidth, n);
     for (const auto& [j, pattern] : longHits_) {
       const DictionaryLevel::Pattern& p = level_.patterns[pattern];
       const std::uint8_t* v = level_.values.data() + p.valuesBegin;
@@ -223,27 +274,11 @@ class QuickReading {
 
  private:
   const DictionaryLevel& level_;
-  const PatternIndex& index_;
   std::u32string_view part_;
   std::vector<std::pair<std::size_t, std::uint32_t>>& longHits_;
   std::uint8_t* buffer_;
   std::uint32_t* states_;  // states_[j]: the walk's state after character j
   Path path_;
-  // The level's arrays, held here so that the compiler need not load them again after
-  // each byte written.
-  const std::uint16_t* table_;
-  const std::uint32_t* targets_;
-  const std::uint32_t* autoFlags_;
-  const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows_;
-  std::size_t stride_;
-  const DictionaryLevel::Node* nodes_;
-  const DictionaryLevel::CompactNode* compactNodes_;
-  const std::uint32_t* compactWindows_;
-  const std::uint32_t* fallback_;
-  std::uint32_t baseBits_;
-  std::uint32_t baseMask_;
-  const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows_;
-  std::uint32_t state_ = 0;  // the automaton's row or the walk's slot
   std::uint32_t flags_ = 0;
   SlidingWindow window_;
 };
@@ -258,7 +293,9 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
   QuickReading reading(level, part, automaton, s.window, s.states, s.longHits);
   const std::size_t m = part.size() + 2;
   const auto read = [&]<Path kPath>() {
-    for (std::size_t j = 0; j < m; ++j) reading.step<kPath>(j);
+    auto c = reading.cursor<kPath>();
+    for (std::size_t j = 0; j < m; ++j) c.step(j);
+    reading.settle(c);
   };
   switch (reading.path()) {
     case Path::Automaton: read.template operator()<Path::Automaton>(); break;
@@ -295,10 +332,14 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
   QuickReading plain(d.plain, part, true, s.plainWindow, s.plainStates, s.plainLongHits);
   const std::size_t m = part.size() + 2;
   const auto read = [&]<Path kCompound, Path kPlain>() {
+    auto c = compound.cursor<kCompound>();
+    auto p = plain.cursor<kPlain>();
     for (std::size_t j = 0; j < m; ++j) {
-      compound.step<kCompound>(j);
-      plain.step<kPlain>(j);
+      c.step(j);
+      p.step(j);
     }
+    compound.settle(c);
+    plain.settle(p);
   };
   const auto withPlain = [&]<Path kCompound>() {
     switch (plain.path()) {
@@ -557,7 +598,7 @@ class Division {
         readLevel(d_.plain, part, leaf.begin, leafValues, leafChanges, s_);
         break;
       case PlainRead::Whole:
-        std::copy_n(s_.plainValues.data(), length, leafValues);
+        copyValues(leafValues, s_.plainValues.data(), length);
         break;
       case PlainRead::Changed:
         s_.changesRead = true;
@@ -641,10 +682,50 @@ class Division {
   bool firstCharacterOneByte_ = true;
 };
 
-}  // namespace
+// The common word divided without Division's bookkeeping: one in which the compound level
+// can find nothing (it has none of the word's characters), with no digit, no ligature and no
+// NOHYPHEN item, and whose plain reading meets no change. Such a word is one leaf that the
+// plain level divides within the word's margins, as Division divides it. Returns false for
+// any other word, out then unspecified: the general route divides it.
+bool divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
+                      DictionaryResult& out, Scratch& s) {
+  const std::size_t n = word.size();
+  if (n == 0) return false;
+  const PatternIndex* const compound = d.compound.empty() ? nullptr : d.compound.index.get();
+  if (compound != nullptr && !d.compound.needsLetter) return false;
+  for (const char32_t c : word) {
+    if (c < 256) {
+      if (!(d.commonLow[c / 64] >> (c % 64) & 1u)) return false;
+    } else if (c == 0xFB03 || c == 0xFB04 || d.noHyphenFirst.find(c) != std::u32string::npos ||
+               (compound != nullptr && compound->symbolOf(c) != 0)) {
+      return false;
+    }
+  }
+  out.values.resize(n);
+  if (out.anyChange) out.changes.assign(n, Change{});
+  else out.changes.resize(n);
+  out.anyChange = false;
+  std::uint8_t* const values = out.values.data();
+  if (d.plain.empty()) std::fill_n(values, n, std::uint8_t{0});
+  else if (!quickMatch(d.plain, word, values, s)) return false;
+  // divideLeaf's margins for the whole word without digits, changes or ligatures.
+  const std::int64_t left = margins.left > 0 ? margins.left : 2;
+  const std::int64_t right = margins.right > 0 ? margins.right : 2;
+  const auto size = static_cast<std::int64_t>(n);
+  const std::int64_t first = std::max<std::int64_t>(0, left - 1);
+  const std::int64_t last = size - 2;
+  const std::int64_t rightMarginStart = size - 1 - right;
+  const bool firstOneByte = d.encoding != nullptr || word[0] < 0x80;
+  for (std::int64_t h = 0; h < size; ++h) {
+    const bool keep = h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstOneByte));
+    values[h] = keep ? values[h] : std::uint8_t{0};
+  }
+  return true;
+}
 
-void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
-                          const DictionaryMargins& margins, DictionaryResult& out) {
+// Division's route, for every word.
+void divideGeneral(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
+                   DictionaryResult& out, WordScratch& scratch) {
   const std::size_t n = word.size();
   out.values.assign(n, 0);
   // Changes left by the last word are cleared; a word without any left none.
@@ -656,7 +737,6 @@ void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
   while (begin < end && isDigit(word[begin])) ++begin;
   while (end > begin && isDigit(word[end - 1])) --end;
   if (begin == end) return;
-  WordScratch& scratch = threadScratch();
   scratch.scratch.changesRead = false;
   Division(d, word, margins, out, scratch)
       .run(static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end));
@@ -676,6 +756,15 @@ void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
       out.changes[at + item.size() - 1] = Change{};
     }
   }
+}
+
+}  // namespace
+
+void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
+                          const DictionaryMargins& margins, DictionaryResult& out) {
+  WordScratch& scratch = threadScratch();
+  if (divideCommonWord(d, word, margins, out, scratch.scratch)) return;
+  divideGeneral(d, word, margins, out, scratch);
 }
 
 void firstLevelValues(const DictionaryData& d, std::u32string_view word, DictionaryResult& out) {
@@ -718,6 +807,13 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
       return false;
     if (plainWhole != quickMatch(d.plain, part, plainAlone.data(), s)) return false;
     if (plainWhole && plain != plainAlone) return false;
+  }
+  // The common word's route against Division's, with the dictionary's own margins.
+  const DictionaryMargins margins{d.leftMin, d.rightMin, d.compoundLeftMin, d.compoundRightMin};
+  DictionaryResult common, general;
+  if (divideCommonWord(d, part, margins, common, s)) {
+    divideGeneral(d, part, margins, general, threadScratch());
+    if (common.values != general.values || general.anyChange) return false;
   }
   return true;
 }

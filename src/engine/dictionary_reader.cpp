@@ -556,6 +556,12 @@ std::shared_ptr<const DictionaryData> Reader::read() {
   d.noHyphenFirst.erase(std::unique(d.noHyphenFirst.begin(), d.noHyphenFirst.end()), d.noHyphenFirst.end());
   for (const char32_t c : d.noHyphenFirst)
     if (c < 256) d.noHyphenLow[c / 64] |= std::uint64_t{1} << (c % 64);
+  for (char32_t c = 0; c < 256; ++c) {
+    const bool digit = c >= U'0' && c <= U'9';
+    const bool noHyphen = (d.noHyphenLow[c / 64] >> (c % 64) & 1u) != 0;
+    const bool compound = !d.compound.empty() && d.compound.index->symbolOf(c) != 0;
+    if (!digit && !noHyphen && !compound) d.commonLow[c / 64] |= std::uint64_t{1} << (c % 64);
+  }
   d.folding = foldingOf(d);
   return data_;
 }

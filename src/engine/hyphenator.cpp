@@ -56,6 +56,7 @@ Hyphenator dictionaryHyphenator(std::shared_ptr<const DictionaryData> dictionary
                                                std::move(patterns), Exceptions(), leftMin,
                                                rightMin);
   core->dictionary = std::move(dictionary);
+  core->noExceptions = true;
   return HyphenatorAccess::make(std::move(core));
 }
 

@@ -36,6 +36,9 @@ struct HyphenatorCore {
   OnceCell<std::vector<char32_t>> known;  // see knownCharacters
   // A libhyphen dictionary that divides instead of the patterns (dictionaryHyphenator).
   std::shared_ptr<const DictionaryData> dictionary;
+  // Whether exceptions is known to be empty without asking it (a dictionary's own
+  // hyphenator), so that a word need not go through its cell.
+  bool noExceptions = false;
 
   // Both in word_division.cpp, where ReadyTables is complete.
   HyphenatorCore(Lazy<CharNormaliser> c, Lazy<CharMap> m, bool withMap, Lazy<Patterns> p,
