@@ -171,6 +171,49 @@ TEST_P(KeptTextStreams, OneHandleInSeveralThreadsAtOnce) {
   quellix_hyphenator_close(h);
 }
 
+// A call made from the unknown_lang function of a call on the same handle finds the kept
+// streams taken, divides with its own, and leaves the outer call's stream as it was.
+struct Nested {
+  quellix_hyphenator* handle;
+  std::vector<std::string> results;
+};
+
+void divideFromReport(void* context, const char* value, std::size_t length) {
+  auto* nested = static_cast<Nested*>(context);
+  const std::string text = "hyphenation";
+  quellix_text_options options = quellix_text_options_default();
+  options.hyphen = "-";
+  options.hyphen_length = 1;
+  char buffer[64] = {};
+  std::size_t written = 0;
+  if (quellix_hyphenate_text(nested->handle, text.data(), text.size(), &options, buffer, sizeof buffer,
+                             &written) == QUELLIX_OK)
+    nested->results.push_back(std::string(buffer, written) + " " + std::string(value, length));
+}
+
+TEST_P(KeptTextStreams, CallFromTheUnknownLangFunction) {
+  QUELLIX_REQUIRE_ALL_LANGUAGES();
+  const std::vector<Options> variants = optionVariants();
+  const std::map<Case, Result> fresh = freshResults(GetParam(), variants);
+  Nested nested{openHandle(GetParam()), {}};
+  const std::string text = kTexts[7];
+  quellix_text_options options = quellix_text_options_default();
+  options.hyphen = "=";
+  options.hyphen_length = 1;
+  options.html = 1;
+  options.unknown_lang = divideFromReport;
+  options.unknown_lang_context = &nested;
+  std::string buffer(4 * text.size(), '\0');
+  std::size_t length = 0;
+  ASSERT_EQ(quellix_hyphenate_text(nested.handle, text.data(), text.size(), &options, buffer.data(),
+                                   buffer.size(), &length),
+            QUELLIX_OK);
+  EXPECT_EQ(buffer.substr(0, length), fresh.at({7, 7}).text);
+  const std::string inner = GetParam() ? "hyphen-ation " : "hy-phen-ation ";
+  EXPECT_EQ(nested.results, (std::vector<std::string>{inner + "xx-unknown", inner + "tlh"}));
+  quellix_hyphenator_close(nested.handle);
+}
+
 INSTANTIATE_TEST_SUITE_P(Handles, KeptTextStreams, ::testing::Values(false, true),
                          [](const auto& param) { return param.param ? "Derived" : "Language"; });
 

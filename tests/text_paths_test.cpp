@@ -24,6 +24,7 @@ using quellix::Hyphenator;
 using quellix::TextHyphenator;
 using quellix::TextMarkup;
 using quellix::TextOptions;
+using quellix::kMaxHeldBytes;
 using quellix::detail::TextHyphenatorAccess;
 
 // Breaks wherever the margins allow.
@@ -158,6 +159,36 @@ TEST(TextPaths, QuickWayWritesWhatTheGeneralWayWrites) {
           << setting.name << ", text: " << text;
       ASSERT_EQ(chunked(h, text, setting.options, random, 1), expected) << setting.name;
     }
+  }
+}
+
+// A whole text's last token goes the quick way too (nothing can follow it): where it ends
+// a window of the quick way or is cut by a byte the quick way leaves, where it is longer
+// than a token is held, and where what is held of it does not look like a URL but the
+// whole does.
+TEST(TextPaths, TheLastTokenOfAWholeTextIsDividedAsTheGeneralWayDividesIt) {
+  QUELLIX_REQUIRE_LANGUAGES(quellix::Language::English_US);
+  constexpr std::size_t kWindow = std::size_t{16} << 10;
+  std::vector<std::string> texts = {
+      "hyphenation", "associate hyphenation", "hyphenation\xC3", "hyphenation<b", "hyphenation&amp",
+      std::string(4200, 'a') + "://hyphenation", "x" + std::string(kMaxHeldBytes - 1, 'y'),
+      std::string(kMaxHeldBytes + 1, 'y'),
+      "hyphenation " + std::string(kMaxHeldBytes + 3, 'y'),
+      std::string(kMaxHeldBytes, ' ') + "x" + std::string(kMaxHeldBytes - 1, 'y')};
+  std::string words, letters;
+  while (words.size() < 2 * kWindow) words += "computer ";
+  while (letters.size() < kMaxHeldBytes) letters += "hyphenation";
+  texts.push_back(letters.substr(0, kMaxHeldBytes - 2) + "://");  // a URL by its last byte
+  for (std::size_t at = kWindow - 13; at <= kWindow + 13; ++at) {
+    texts.push_back(words.substr(0, at) + "hyphenation");
+    texts.push_back(words.substr(0, at) + "hyphenation associate");
+  }
+  for (const TextOptions& options :
+       {TextOptions{}, TextOptions{.minWordLength = 1, .skipUrls = false}, TextOptions{.markup = TextMarkup::Html}}) {
+    for (const std::string& text : texts)
+      ASSERT_EQ(quellix::hyphenateText(quellix::english_US, text, options),
+                generalWay(quellix::english_US, text, options))
+          << text.substr(0, 40) << "... (" << text.size() << " bytes)";
   }
 }
 

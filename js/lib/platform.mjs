@@ -79,9 +79,18 @@ export function fetchSource(base) {
  * The string of the Latin-1 bytes heap[at, at + length), where the platform makes one
  * faster than TextDecoder decodes UTF-8 (Node's Buffer: several times); null elsewhere.
  */
-export const latin1Text = typeof Buffer === "function"
-  ? (heap, at, length) => Buffer.from(heap.buffer, heap.byteOffset + at, length).toString("latin1")
-  : null;
+export const latin1Text = typeof Buffer === "function" ? latin1Reader() : null;
+
+// One Buffer over the heap's memory, made again when the memory grows (a new buffer): a
+// Buffer made per call cost a word about 30 ns of its 600 in Node.
+function latin1Reader() {
+  let view = null;
+  return (heap, at, length) => {
+    if (view === null || view.buffer !== heap.buffer) view = Buffer.from(heap.buffer);
+    const start = heap.byteOffset + at;
+    return view.toString("latin1", start, start + length);
+  };
+}
 
 /** The bytes of a base64 text. */
 export function decodeBase64(text) {

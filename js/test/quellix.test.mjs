@@ -119,6 +119,23 @@ test("hyphenateText keeps everything but the inserted soft hyphens, also for lon
   assert.equal(out, `hy${wide}phen${wide}ation hy${wide}phen${wide}ation`);
 });
 
+test("short texts and hyphens, written without encodeInto, divide as long ones do", () => {
+  // Characters of one, two and three UTF-8 bytes (U+07FF and U+0800 at the edge), pairs and
+  // lone surrogates; a short text t, and t with white space that makes it long.
+  const pieces = ["hyphenation", "a", " ", "é", "ß", "\u07ff", "\u0800", "Ж", "😀", "\ud800", "\udc00", SHY, "x\0y"];
+  let seed = 5;
+  const random = (n) => ((seed = (seed * 1103515245 + 12345) % 2147483648), seed % n);
+  const pad = " ".repeat(30);
+  for (let k = 0; k < 400; k++) {
+    const text = Array.from({ length: 1 + random(5) }, () => pieces[random(pieces.length)]).join("").slice(0, 30);
+    assert.equal(hyphenateText(text, "en-us") + pad, hyphenateText(text + pad, "en-us"), JSON.stringify(text));
+  }
+  for (const [hyphen, written] of [["\u07ff", "\u07ff"], ["\u0800", "\u0800"], ["😀", "😀"], ["\ud800", "\ufffd"],
+    ["é-", "é-"], ["\0", "\0"]]) {
+    assert.equal(hyphenateText("hyphenation", "en-us", { hyphen }), ["hy", "phen", "ation"].join(written));
+  }
+});
+
 test("hyphenateHtml divides text content only, each element in its lang's language", async () => {
   const html = '<p title="hyphenation">Typesetting &amp; hyphenation <code>hyphenation()</code></p>';
   const expected = '<p title="hyphenation">Type&shy;set&shy;ting &amp; hy&shy;phen&shy;ation <code>hyphenation()</code></p>';

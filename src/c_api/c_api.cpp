@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
@@ -24,6 +24,7 @@
 #include "quellix/version.hpp"
 #include "language_table.hpp"
 #include "printable_message.hpp"
+#include "text_tokens.hpp"
 
 namespace {
 
@@ -31,13 +32,15 @@ namespace {
 // and one for HTML, each with the options it was made for. Making a stream (its language's
 // tables, its buffers) cost more than dividing a paragraph of 100 characters; a kept one is
 // reset() instead, which leaves it as a new one would be. A call that finds the streams
-// taken by another thread makes its own, as every call did before.
+// taken makes its own, as every call did before: one on another thread, or one made from
+// the unknown_lang function of a call on this handle (so a flag, not a mutex, which that
+// thread would already hold).
 struct KeptTextStreams {
   struct Kept {
     quellix::TextOptions options;  // never with isWordCharacter: the C API has none
     std::unique_ptr<quellix::TextHyphenator> stream;
   };
-  std::mutex mutex;
+  std::atomic<bool> taken{false};
   std::array<Kept, 2> byMarkup;  // [0] plain text, [1] HTML
   std::string result;            // the last result, kept for its capacity (see keptResult)
 };
@@ -130,27 +133,29 @@ constexpr std::size_t kKeptResultBytes = std::size_t{64} << 10;
 void divideWhole(quellix::TextHyphenator& stream, std::string_view text, std::string& out) {
   // Prose grows by about a quarter with soft hyphens (as quellix::hyphenateText reserves).
   out.reserve(out.size() + text.size() + text.size() / 2);
-  stream.write(text, out);
-  stream.finish(out);
+  quellix::detail::TextHyphenatorAccess::finishWith(stream, text, out);
 }
 
 // quellix_hyphenate_text once its arguments are checked: text divided with the handle's
 // kept stream for settings (made first when it has none for them), or with one of its own
-// when another thread is using the kept ones, and delivered. report: the caller's
+// when another call is using the kept ones, and delivered. report: the caller's
 // unknown_lang, or empty. Throws what the division throws.
 quellix_status hyphenateText(const quellix_hyphenator& handle, std::string_view text,
                              const quellix::TextOptions& settings,
                              std::function<void(std::string_view)> report, char* buffer,
                              std::size_t capacity, std::size_t* length) {
   KeptTextStreams& kept = handle.text;
-  std::unique_lock<std::mutex> lock(kept.mutex, std::try_to_lock);
-  if (!lock.owns_lock()) {
+  if (kept.taken.exchange(true, std::memory_order_acquire)) {
     quellix::TextHyphenator stream(*handle.hyphenator, settings);
     stream.onUnknownLanguage(std::move(report));
     std::string result;
     divideWhole(stream, text, result);
     return deliver(result, buffer, capacity, length);
   }
+  struct Give {
+    std::atomic<bool>& taken;
+    ~Give() { taken.store(false, std::memory_order_release); }
+  } give{kept.taken};
   KeptTextStreams::Kept& slot = kept.byMarkup[settings.markup == quellix::TextMarkup::Html ? 1 : 0];
   if (slot.stream != nullptr && sameTextOptions(slot.options, settings)) {
     slot.stream->reset();  // a call that threw may have left text held back

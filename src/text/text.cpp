@@ -30,6 +30,13 @@ void detail::TextHyphenatorAccess::setMinimumPart(TextHyphenator& t, std::size_t
   t.state_->minPart = std::max<std::size_t>(bytes, 1);
 }
 
+void detail::TextHyphenatorAccess::finishWith(TextHyphenator& t, std::string_view last,
+                                              std::string& out) {
+  t.state_->write(last, out, true);
+  t.state_->reportUnknownLanguages();
+  t.finish(out);
+}
+
 TextHyphenator::TextHyphenator(const Hyphenator& h, const TextOptions& options)
     : state_(std::make_unique<State>(h, options)) {}
 TextHyphenator::~TextHyphenator() = default;
@@ -70,8 +77,7 @@ std::string hyphenateText(const Hyphenator& h, std::string_view text, const Text
   // Prose grows by about a quarter with soft hyphens; pages reserved and never written
   // cost nothing, a reallocation copies everything.
   out.reserve(text.size() + text.size() / 2);
-  hyphenator.write(text, out);
-  hyphenator.finish(out);
+  detail::TextHyphenatorAccess::finishWith(hyphenator, text, out);
   return out;
 }
 

@@ -184,6 +184,7 @@ void TextStream::noteUnknownLanguage(std::string_view value) {
 // them, when there is none), each value once in the object's life (up to
 // kMaxUnknownLanguages of them).
 void TextStream::reportUnknownLanguages() {
+  if (unknownLanguages.empty()) return;  // as nearly every call finds them
   std::vector<std::string> values;
   values.swap(unknownLanguages);
   if (!unknownLanguage) return;

@@ -57,12 +57,12 @@ std::size_t TextStream::stepAt(std::string_view chunk, std::size_t i) {
   return i + c.bytes.size();
 }
 
-void TextStream::write(std::string_view chunk, std::string& output) {
+void TextStream::write(std::string_view chunk, std::string& output, bool last) {
   out = &output;
   std::size_t i = takeCarry(chunk);
   while (i < chunk.size()) {
     if (fast && mode == Mode::Text) {
-      i = writeText(chunk, i);
+      i = writeText(chunk, i, last);
       if (i == chunk.size()) break;
     }
     i = stepAt(chunk, i);
@@ -90,7 +90,7 @@ const TextStream::ByteKinds& TextStream::byteKindsOf(TextMarkup markup) {
 // space, and whole tokens of other ASCII characters that white space ends, a window of
 // text at a time (see TokenWriter::collectAsciiParts). Returns where a character needs the
 // general way (the start of a token with other characters, or markup), or chunk.size().
-std::size_t TextStream::writeText(std::string_view chunk, std::size_t i) {
+std::size_t TextStream::writeText(std::string_view chunk, std::size_t i, bool last) {
   const std::size_t n = chunk.size();
   const auto kind = [&](std::size_t k) { return byteKind[static_cast<unsigned char>(chunk[k])]; };
   if (!token.empty()) {
@@ -101,7 +101,7 @@ std::size_t TextStream::writeText(std::string_view chunk, std::size_t i) {
   constexpr std::size_t kWindow = std::size_t{16} << 10;
   for (bool stopped = false; !stopped && i < n;) {
     const std::size_t from = i;
-    i = token.collectAsciiWindow(chunk, i, std::min(n, i + kWindow), !copying(), stopped);
+    i = token.collectAsciiWindow(chunk, i, std::min(n, i + kWindow), !copying(), last, stopped);
     token.writeAsciiBatch(chunk, from, i, *out);
   }
   return i;

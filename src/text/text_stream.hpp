@@ -197,13 +197,14 @@ class TextStream : public Markup {
         byteKind(byteKindsOf(options.markup).kinds),
         followLang(options.markup == TextMarkup::Html && options.followLang) {}
 
-  // text_scanner.cpp: the character loop.
-  void write(std::string_view chunk, std::string& out);
+  // text_scanner.cpp: the character loop. last: nothing follows chunk (finish() comes
+  // next), so that the quick way may take a token that the chunk's end cuts.
+  void write(std::string_view chunk, std::string& out, bool last = false);
   void finish(std::string& out);
   void reset() noexcept;
   std::size_t takeCarry(std::string_view chunk);
   std::size_t stepAt(std::string_view chunk, std::size_t i);
-  std::size_t writeText(std::string_view chunk, std::size_t i);
+  std::size_t writeText(std::string_view chunk, std::size_t i, bool last);
 
   // text_html.cpp: each character read in its state (the HTML markup states; plain text
   // has only text content), text content handed to the token writer.

@@ -166,7 +166,8 @@ void classify(const TextLanguage& language, const char* text, std::size_t length
 }  // namespace
 
 std::size_t TokenWriter::collectAsciiWindow(std::string_view text, std::size_t i,
-                                            std::size_t end, bool divide, bool& stopped) {
+                                            std::size_t end, bool divide, bool textEnds,
+                                            bool& stopped) {
   const std::uint8_t* const classes = language_->byteClasses().data();
   const char* const s = text.data();
   const std::size_t n = text.size();
@@ -174,7 +175,7 @@ std::size_t TokenWriter::collectAsciiWindow(std::string_view text, std::size_t i
   using L = TextLanguage;
 #if defined(__SSE2__) && !defined(QUELLIX_NO_SIMD)
   if (divide && language_->vectorWords() && options_.minWordLength <= 64) {
-    const std::size_t done = collectMaskedWindow(text, i, end, stopped);
+    const std::size_t done = collectMaskedWindow(text, i, end, textEnds, stopped);
     if (done != npos) return done;
   }
 #endif
@@ -188,7 +189,10 @@ std::size_t TokenWriter::collectAsciiWindow(std::string_view text, std::size_t i
     // longer than the quick way takes; any other is the general way's.
     const std::size_t limit = std::min(n, i + kMaxHeldBytes + 1);
     const std::size_t last = (bits(i) & L::kStop) ? i : tokenEnd(*language_, s, i + 1, limit);
-    if (last == limit || !(bits(last) & L::kSpace)) {
+    // Complete when white space ends it, or the end of the text (which limit is then).
+    const bool complete = last != limit ? (bits(last) & L::kSpace) != 0
+                                        : textEnds && last == n && last - i <= kMaxHeldBytes;
+    if (!complete) {
       stopped = true;
       return i;
     }
@@ -262,10 +266,10 @@ bool TokenWriter::asciiKeptWhole(const char* s, std::size_t first, std::size_t l
 // masks, in which the runs of word characters as long as minWordLength are found with a
 // few operations per word: most words are shorter, and most tokens hold one run. Covers
 // the window's tokens up to its last white space (the token after it is the next
-// window's); returns npos for a window without white space, which the caller then reads
+// window's; when textEnds and the window ends the text, that token too); returns npos for a window without white space, which the caller then reads
 // token by token.
 std::size_t TokenWriter::collectMaskedWindow(std::string_view text, std::size_t i,
-                                             std::size_t end, bool& stopped) {
+                                             std::size_t end, bool textEnds, bool& stopped) {
   const char* const s = text.data() + i;
   // Up to the first byte the quick way leaves: the region ends at the start of its token.
   const std::size_t length = firstStopByte(s, end - i, language_->markup() == TextMarkup::Html);
@@ -288,6 +292,9 @@ std::size_t TokenWriter::collectMaskedWindow(std::string_view text, std::size_t 
   };
   // The region: the tokens that white space ends before length.
   std::size_t region = tokenStartBefore(length);
+  // Where the text ends with the window, its last token is complete too (unless it is
+  // longer than the quick way takes).
+  if (textEnds && !stopByte && end == text.size() && length - region <= kMaxHeldBytes) region = length;
   if (region == 0 && !stopByte) return npos;
   stopped = stopByte;
   // A token longer than the quick way takes ends the region at its start.

@@ -209,13 +209,14 @@ class TokenWriter {
   // collectAsciiWindow reads text from i on, token by token, until a token ends at or
   // past `end`, and adds the parts to divide (when divide is set) to the batch; it returns
   // where it stopped, and sets stopped when that is the start of a token the quick way
-  // cannot take (one with another byte, too long, or cut by the end of text).
+  // cannot take (one with another byte, too long, or cut by the end of text). textEnds:
+  // nothing follows text, so that its end completes the token it cuts, as white space would.
   // writeAsciiBatch divides every part of the batch and appends text[from, to), which
   // holds them, with the hyphen string at each break, then empties the batch. Dividing a
   // window's words one after another and writing its text at once keeps the tables and
   // the branch predictors on one task at a time.
   std::size_t collectAsciiWindow(std::string_view text, std::size_t i, std::size_t end,
-                                 bool divide, bool& stopped);
+                                 bool divide, bool textEnds, bool& stopped);
   void writeAsciiBatch(std::string_view text, std::size_t from, std::size_t to, std::string& out);
 
   // Forgets the token. Never throws.
@@ -245,7 +246,7 @@ class TokenWriter {
 
   Unit unitOf(char32_t code, std::size_t length) const;
   std::size_t collectMaskedWindow(std::string_view text, std::size_t i, std::size_t end,
-                                  bool& stopped);
+                                  bool textEnds, bool& stopped);
   void collectAsciiToken(const char* s, std::size_t first, std::size_t last);
   bool asciiKeptWhole(const char* s, std::size_t first, std::size_t last) const;
   void append(std::string_view bytes, Unit unit, std::string& out);
@@ -316,6 +317,10 @@ struct TextHyphenatorAccess {
   // Makes write() with threads cut chunks into parts of as few as bytes bytes (at least
   // 1), so that small texts exercise the cuts. Never throws.
   static void setMinimumPart(TextHyphenator& t, std::size_t bytes) noexcept;
+  // t.write(last, out) then t.finish(out), the same output, with the quick way taking the
+  // text's last token too (nothing can follow it): what a whole text is divided with.
+  // Throws as write() and finish().
+  static void finishWith(TextHyphenator& t, std::string_view last, std::string& out);
 };
 
 }  // namespace quellix::detail
