@@ -144,9 +144,11 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
   for (const std::string& text : dictionaries) {
     const Hyphenator h = quellix::readDictionary(text, "quick.dic");
     const quellix::detail::DictionaryData& d = *quellix::detail::hyphenatorDictionary(h);
-    // The wide nodes, which only levels too large for compact ones get.
+    // The compact and the wide nodes, which only levels too large for packed ones get.
+    const auto compact = quellix::detail::readDictionaryData(text, "quick.dic", quellix::detail::NodeLayout::Compact);
     const auto wide = quellix::detail::readDictionaryData(text, "quick.dic", quellix::detail::NodeLayout::Wide);
-    ASSERT_FALSE(d.plain.compactNodes.empty());
+    ASSERT_FALSE(d.plain.packedNodes.empty());
+    ASSERT_TRUE(compact->plain.packedNodes.empty() && !compact->plain.compactNodes.empty());
     ASSERT_TRUE(wide->plain.compactNodes.empty());
     std::u32string alphabet;
     for (const quellix::detail::DictionaryLevel* level : {&d.compound, &d.plain})
@@ -156,6 +158,7 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
       std::u32string word(1 + random() % 40, U' ');
       for (char32_t& c : word) c = alphabet[random() % alphabet.size()];
       ASSERT_TRUE(quellix::detail::quickReadingsAgree(d, word)) << quellix::detail::toUtf8(word);
+      ASSERT_TRUE(quellix::detail::quickReadingsAgree(*compact, word)) << quellix::detail::toUtf8(word);
       ASSERT_TRUE(quellix::detail::quickReadingsAgree(*wide, word)) << quellix::detail::toUtf8(word);
     }
   }

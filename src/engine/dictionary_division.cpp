@@ -136,9 +136,9 @@ struct Scratch {
   bool changesRead = false;
 };
 
-// How a quick reading finds its states: the level's automaton, its compact nodes or its
-// wide ones.
-enum class Path { Automaton, Compact, Wide };
+// How a quick reading finds its states: the level's automaton, its packed nodes, its compact
+// nodes or its wide ones.
+enum class Path { Automaton, Packed, Compact, Wide };
 
 // One level's quick reading of a part (the values matchLevel gives it, when no change comes
 // of it): one window of sixteen values merged per character, through the level's automaton
@@ -151,6 +151,7 @@ class QuickReading {
                std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
       : level_(level), part_(part), longHits_(longHits),
         path_(automaton && !level.table.empty() ? Path::Automaton
+              : !level.packedNodes.empty()      ? Path::Packed
               : level.compactNodes.empty()      ? Path::Wide
                                                 : Path::Compact) {
     // Grown only: a word shorter than the last one writes no zeros first.
@@ -189,9 +190,36 @@ class QuickReading {
     const std::uint32_t* fallback;
     std::uint32_t baseBits, baseMask;
     const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
-    std::uint32_t state = 0;  // the automaton's row or the walk's slot
+    const std::uint64_t* packedNodes;
+    const std::uint32_t* slotOfPlace;
+    std::uint32_t placeBits;
+    std::uint64_t node;       // the packed walk: packedNodes[state]
+    std::uint32_t state = 0;  // the automaton's row or the walk's slot (or place)
     std::uint32_t flags = 0;
     SlidingWindow window;
+
+    // walk over the packed nodes: one load a step where the character leads on.
+    QUELLIX_READING_INLINE void walkPacked(PatternIndex::Symbol symbol) {
+      constexpr std::uint32_t kCheckBits = DictionaryLevel::kPackedCheckBits;
+      const std::uint64_t placeMask = (std::uint64_t{1} << placeBits) - 1;
+      if (symbol == 0) {
+        state = 0;
+        node = packedNodes[0];
+        return;
+      }
+      for (;;) {
+        const auto next = static_cast<std::uint32_t>((node >> kCheckBits & placeMask) + symbol);
+        const std::uint64_t nextNode = packedNodes[next];
+        if ((nextNode & ((1u << kCheckBits) - 1)) == symbol) {
+          state = next;
+          node = nextNode;
+          return;
+        }
+        if (state == 0) return;
+        state = static_cast<std::uint32_t>(node >> (kCheckBits + placeBits) & placeMask);
+        node = packedNodes[state];
+      }
+    }
 
     // Reads character j of the framed part (0 .. size + 1).
     QUELLIX_READING_INLINE void step(std::size_t j) {
@@ -207,7 +235,10 @@ class QuickReading {
         flags |= f;
         scores = autoWindows[w].data();
       } else {
-        if constexpr (kPath == Path::Compact) {
+        if constexpr (kPath == Path::Packed) {
+          walkPacked(symbol);
+          w = compactWindows[node >> (DictionaryLevel::kPackedCheckBits + 2 * placeBits)];
+        } else if constexpr (kPath == Path::Compact) {
           state = walkCompact(compactNodes, fallback, baseMask, state, symbol);
           w = compactWindows[compactNodes[state].baseWindow >> baseBits];
         } else {
@@ -215,7 +246,10 @@ class QuickReading {
           w = nodes[state].window;
         }
         states[j] = state;
-        if (w & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->patternOf[state] - 1);
+        if (w & DictionaryLevel::kLong) [[unlikely]] {
+          const std::uint32_t slot = kPath == Path::Packed ? slotOfPlace[state] : state;
+          longHits->emplace_back(j, level->patternOf[slot] - 1);
+        }
         flags |= w;
         scores = windows[w & DictionaryLevel::kWindowMask].data();
       }
@@ -231,7 +265,8 @@ class QuickReading {
             l.table.data(), l.targets.data(), l.autoFlags.data(), l.autoWindows.data(),
             l.stride, l.nodes.data(), l.compactNodes.data(),
             l.compactWindows.data(), l.fallback.data(), l.baseBits,
-            l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(), 0, 0, SlidingWindow()};
+            l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(), l.packedNodes.data(),
+            l.slotOfPlace.data(), l.placeBits, l.packedNodes.empty() ? 0 : l.packedNodes[0], 0, 0, SlidingWindow()};
   }
 
   // Takes what the cursor read, after every character.
@@ -267,8 +302,10 @@ class QuickReading {
   bool replay(std::uint8_t* values, Change* changes, std::int64_t start) const {
     if (path_ == Path::Automaton) return false;
     const auto n = static_cast<std::int64_t>(part_.size());
-    for (std::int64_t j = 0; j < n + 2; ++j)
-      applyState(level_, states_[static_cast<std::size_t>(j)], j, n, start, values, changes);
+    for (std::int64_t j = 0; j < n + 2; ++j) {
+      const std::uint32_t state = states_[static_cast<std::size_t>(j)];
+      applyState(level_, path_ == Path::Packed ? level_.slotOfPlace[state] : state, j, n, start, values, changes);
+    }
     return true;
   }
 
@@ -299,6 +336,7 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
   };
   switch (reading.path()) {
     case Path::Automaton: read.template operator()<Path::Automaton>(); break;
+    case Path::Packed: read.template operator()<Path::Packed>(); break;
     case Path::Compact: read.template operator()<Path::Compact>(); break;
     case Path::Wide: read.template operator()<Path::Wide>(); break;
   }
@@ -344,12 +382,14 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
   const auto withPlain = [&]<Path kCompound>() {
     switch (plain.path()) {
       case Path::Automaton: read.template operator()<kCompound, Path::Automaton>(); break;
+      case Path::Packed: read.template operator()<kCompound, Path::Packed>(); break;
       case Path::Compact: read.template operator()<kCompound, Path::Compact>(); break;
       case Path::Wide: read.template operator()<kCompound, Path::Wide>(); break;
     }
   };
   switch (compound.path()) {
     case Path::Automaton: withPlain.template operator()<Path::Automaton>(); break;
+    case Path::Packed: withPlain.template operator()<Path::Packed>(); break;
     case Path::Compact: withPlain.template operator()<Path::Compact>(); break;
     case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
   }

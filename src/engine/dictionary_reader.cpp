@@ -63,6 +63,9 @@ class Reader {
   ParsedPattern parsePattern(std::u32string_view token, std::size_t offset) const;
   void buildLevel(LevelLines& lines, DictionaryLevel& level) const;
   bool buildCompactNodes(DictionaryLevel& level, const std::vector<std::uint32_t>& windowOf) const;
+  void buildPackedNodes(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes,
+                        const std::vector<std::uint32_t>& parent,
+                        const std::vector<PatternIndex::Symbol>& symbolOf) const;
   void buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes,
                       const std::vector<std::uint32_t>& windowOf) const;
 
@@ -360,6 +363,8 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
     for (std::size_t slot = 0; slot < slots; ++slot)
       level.nodes[slot] = {index.slots[slot].check, index.slots[slot].base & PatternIndex::kBaseMask,
                            level.fallback[slot], windowOf[slot]};
+  } else if (layout_ == NodeLayout::Smallest) {
+    buildPackedNodes(level, nodes, parent, symbolOf);
   }
   buildAutomaton(level, nodes, windowOf);
 }
@@ -386,6 +391,89 @@ bool Reader::buildCompactNodes(DictionaryLevel& level, const std::vector<std::ui
                                 (slots[slot].check == PatternIndex::kFree ? 0 : slots[slot].base & PatternIndex::kBaseMask) |
                                     ids.at(windowOf[slot]) << baseBits};
   return true;
+}
+
+void Reader::buildPackedNodes(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes,
+                              const std::vector<std::uint32_t>& parent,
+                              const std::vector<PatternIndex::Symbol>& symbolOf) const {
+  const PatternIndex& index = *level.index;
+  const std::size_t symbols = index.codes.size();
+  if (symbols >= (std::size_t{1} << DictionaryLevel::kPackedCheckBits)) return;
+  // Each node's children (symbol, slot), in symbol order.
+  const std::size_t slots = index.slots.size();
+  std::vector<std::uint32_t> childBegin(slots + 1, 0);
+  for (const std::uint32_t node : nodes) ++childBegin[parent[node] + 1];
+  for (std::size_t slot = 0; slot < slots; ++slot) childBegin[slot + 1] += childBegin[slot];
+  std::vector<std::uint32_t> children(nodes.size());
+  {
+    std::vector<std::uint32_t> fill(childBegin.begin(), childBegin.end() - 1);
+    std::vector<std::uint32_t> bySymbol(nodes);
+    std::sort(bySymbol.begin(), bySymbol.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return symbolOf[a] < symbolOf[b]; });
+    for (const std::uint32_t node : bySymbol) children[fill[parent[node]]++] = node;
+  }
+  // Depth first from the root: each node's children take the first run of free places that
+  // fits them at a base no other node has, so that a pattern's letters lie side by side.
+  constexpr std::uint32_t kNone = 0xffffffffu;
+  std::vector<std::uint32_t> place(slots, kNone), baseOf(slots, kNone);
+  std::vector<std::uint8_t> used(1, 1), baseTaken;
+  place[0] = 0;
+  // Holes further back than kReach places behind the last one used are left: looking
+  // further costs time quadratic in the size, for little room.
+  constexpr std::size_t kReach = 64;
+  std::size_t top = 1, probes = 0;
+  const std::size_t probeLimit = 256 * (nodes.size() + 1);
+  std::vector<std::uint32_t> stack{0};
+  while (!stack.empty()) {
+    const std::uint32_t node = stack.back();
+    stack.pop_back();
+    const std::uint32_t* const first = children.data() + childBegin[node];
+    const std::uint32_t* const last = children.data() + childBegin[node + 1];
+    if (first == last) continue;
+    const std::size_t lowest = symbolOf[*first];
+    std::size_t firstFree = top > kReach ? top - kReach : 0;
+    while (firstFree < top && used[firstFree]) ++firstFree;
+    std::size_t base = firstFree > lowest ? firstFree - lowest : 0;
+    for (;; ++base) {
+      if (++probes > probeLimit) return;  // a layout this sparse is not worth it
+      if (used.size() < base + symbols + 1) used.resize(base + symbols + 1, 0);
+      if (baseTaken.size() <= base) baseTaken.resize(base + 1, 0);
+      if (baseTaken[base]) continue;
+      if (std::none_of(first, last, [&](std::uint32_t child) { return used[base + symbolOf[child]] != 0; })) break;
+    }
+    baseTaken[base] = 1;
+    baseOf[node] = static_cast<std::uint32_t>(base);
+    for (const std::uint32_t* child = first; child != last; ++child) {
+      used[base + symbolOf[*child]] = 1;
+      place[*child] = static_cast<std::uint32_t>(base + symbolOf[*child]);
+      top = std::max<std::size_t>(top, place[*child] + 1);
+    }
+    for (const std::uint32_t* child = last; child != first;) stack.push_back(*--child);
+  }
+  // Leaves take a base past every place, whose symbols' places stay free.
+  std::size_t size = top;
+  const std::size_t leafBase = size;
+  size += symbols + 1;
+  const auto bitsFor = [](std::size_t count) { return static_cast<std::uint32_t>(std::bit_width(count - 1)); };
+  const std::uint32_t placeBits = std::max<std::uint32_t>(bitsFor(size), 1);
+  const std::uint32_t windowBits = bitsFor(std::max<std::size_t>(level.compactWindows.size(), 2));
+  if (DictionaryLevel::kPackedCheckBits + 2 * placeBits + windowBits > 64) return;
+  level.packedNodes.assign(size, 0);
+  level.slotOfPlace.assign(size, 0);
+  for (std::uint32_t slot = 0; slot < slots; ++slot) {
+    if (place[slot] == kNone) continue;
+    const std::uint64_t check = slot == 0 ? 0 : symbolOf[slot];
+    const std::uint64_t base = baseOf[slot] == kNone ? leafBase : baseOf[slot];
+    const std::uint64_t fallback = place[level.fallback[slot]];
+    const std::uint64_t window = level.compactNodes[slot].baseWindow >> level.baseBits;
+    level.packedNodes[place[slot]] = check | base << DictionaryLevel::kPackedCheckBits |
+                                     fallback << (DictionaryLevel::kPackedCheckBits + placeBits) |
+                                     window << (DictionaryLevel::kPackedCheckBits + 2 * placeBits);
+    level.slotOfPlace[place[slot]] = slot;
+  }
+  level.placeBits = placeBits;
+  // The walk reads these nodes alone.
+  std::vector<DictionaryLevel::CompactNode>().swap(level.compactNodes);
 }
 
 void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes,
