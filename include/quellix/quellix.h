@@ -169,7 +169,9 @@ static inline quellix_text_options quellix_text_options_default(void) {
 
 /* text with the hyphen string inserted at every permitted break of every word, into
  * buffer as described at the top. options NULL: the defaults. Removing the inserted
- * hyphen strings gives back text byte for byte. */
+ * hyphen strings gives back text byte for byte. Texts of up to 64 KiB are divided with
+ * state the handle keeps between calls (what making it anew cost outweighed a short
+ * text), so the handle holds some memory until it is closed; the results are the same. */
 QUELLIX_API quellix_status quellix_hyphenate_text(const quellix_hyphenator* hyphenator,
                                                   const char* text, size_t text_length,
                                                   const quellix_text_options* options,

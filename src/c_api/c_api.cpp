@@ -42,7 +42,7 @@ struct KeptTextStreams {
   };
   std::atomic<bool> taken{false};
   std::array<Kept, 2> byMarkup;  // [0] plain text, [1] HTML
-  std::string result;            // the last result, kept for its capacity (see keptResult)
+  std::string result;            // the last result, kept for its capacity (see kKeptTextBytes)
 };
 
 }  // namespace
@@ -126,8 +126,10 @@ bool sameTextOptions(const quellix::TextOptions& a, const quellix::TextOptions& 
          a.skipUrls == b.skipUrls && a.markup == b.markup && a.followLang == b.followLang;
 }
 
-// A kept result's capacity beyond this is given back after the call.
-constexpr std::size_t kKeptResultBytes = std::size_t{64} << 10;
+// Texts up to this size use the kept streams, whose set-up would count beside them; a
+// longer one gets a stream of its own, so that the kept ones never hold buffers grown for
+// it. A kept result's capacity beyond twice this is given back after the call.
+constexpr std::size_t kKeptTextBytes = std::size_t{64} << 10;
 
 // The whole text through stream, appended to out.
 void divideWhole(quellix::TextHyphenator& stream, std::string_view text, std::string& out) {
@@ -138,14 +140,14 @@ void divideWhole(quellix::TextHyphenator& stream, std::string_view text, std::st
 
 // quellix_hyphenate_text once its arguments are checked: text divided with the handle's
 // kept stream for settings (made first when it has none for them), or with one of its own
-// when another call is using the kept ones, and delivered. report: the caller's
+// when it is long or another call is using the kept ones, and delivered. report: the caller's
 // unknown_lang, or empty. Throws what the division throws.
 quellix_status hyphenateText(const quellix_hyphenator& handle, std::string_view text,
                              const quellix::TextOptions& settings,
                              std::function<void(std::string_view)> report, char* buffer,
                              std::size_t capacity, std::size_t* length) {
   KeptTextStreams& kept = handle.text;
-  if (kept.taken.exchange(true, std::memory_order_acquire)) {
+  if (text.size() > kKeptTextBytes || kept.taken.exchange(true, std::memory_order_acquire)) {
     quellix::TextHyphenator stream(*handle.hyphenator, settings);
     stream.onUnknownLanguage(std::move(report));
     std::string result;
@@ -171,7 +173,7 @@ quellix_status hyphenateText(const quellix_hyphenator& handle, std::string_view 
   } forget{*slot.stream};
   slot.stream->onUnknownLanguage(std::move(report));
   const auto trim = [&kept] {
-    if (kept.result.capacity() > kKeptResultBytes) std::string().swap(kept.result);
+    if (kept.result.capacity() > 2 * kKeptTextBytes) std::string().swap(kept.result);
     kept.result.clear();
   };
   trim();
