@@ -1,0 +1,378 @@
+// Reading a part with one level of a dictionary: matchLevel, the plain reading that keeps
+// track of changes of spelling, and the quick readings (QuickReading: a level's automaton, or
+// its walk over packed, compact or wide nodes, one window of values merged per character),
+// alone (quickMatch, readLevel) or two levels side by side (readBoth).
+#include "dictionary_reading.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// A quick reading's cursor and its step are inlined into the loop, where the cursor stays in
+// registers; left to itself GCC calls them where two levels are read side by side (16 loops
+// in one function), and the state goes through memory at every character.
+#if defined(__GNUC__)
+#define QUELLIX_READING_INLINE [[gnu::always_inline]] inline
+#elif defined(_MSC_VER)
+#define QUELLIX_READING_INLINE __forceinline
+#else
+#define QUELLIX_READING_INLINE inline
+#endif
+
+namespace quellix::detail {
+namespace {
+
+using Change = DictionaryResult::Change;
+
+// The state after reading symbol from state: the longest suffix of what was read that
+// begins a pattern.
+inline std::uint32_t step(const DictionaryLevel& level, const PatternIndex::Slot* slots,
+                          std::uint32_t state, PatternIndex::Symbol symbol) {
+  for (;;) {
+    const std::uint32_t next = (slots[state].base & PatternIndex::kBaseMask) + symbol;
+    if (symbol != 0 && slots[next].check == state) return next;
+    if (state == 0) return 0;
+    state = level.fallback[state];
+  }
+}
+
+// step over the quick reading's nodes (the same states).
+inline std::uint32_t walk(const DictionaryLevel::Node* nodes, std::uint32_t state,
+                          PatternIndex::Symbol symbol) {
+  if (symbol == 0) return 0;
+  for (;;) {
+    const std::uint32_t next = nodes[state].base + symbol;
+    if (nodes[next].check == state) return next;
+    if (state == 0) return 0;
+    state = nodes[state].fallback;
+  }
+}
+
+// walk over a level's compact nodes.
+inline std::uint32_t walkCompact(const DictionaryLevel::CompactNode* nodes, const std::uint32_t* fallback,
+                                 std::uint32_t baseMask, std::uint32_t state, PatternIndex::Symbol symbol) {
+  if (symbol == 0) return 0;
+  for (;;) {
+    const std::uint32_t next = (nodes[state].baseWindow & baseMask) + symbol;
+    if (nodes[next].check == state) return next;
+    if (state == 0) return 0;
+    state = fallback[state];
+  }
+}
+
+// The symbol of character j of part framed by dots. A digit in a word reads as a dot, as
+// libhyphen reads it: the word's parts on either side of it end there.
+inline PatternIndex::Symbol symbolAt(const PatternIndex& index, std::u32string_view part,
+                                     std::size_t j) {
+  if (j == 0 || j == part.size() + 1) return index.dot;
+  const char32_t c = part[j - 1];
+  return isDictionaryDigit(c) ? index.dot : index.symbolOf(c);
+}
+
+// Raises values[h] (h: the boundary after character h of a part of n characters, 0 <= h <
+// n) to what the pattern of slot, the state after character j of the framed part, gives
+// them, keeping track of changes: a value that only equals the one already there changes
+// nothing, an odd one brings its pattern's change (or none), an even one leaves the change as
+// it was (libhyphen's rules; it is no break either way). start is where the part begins in
+// the word.
+inline void applyState(const DictionaryLevel& level, std::uint32_t slot, std::int64_t j, std::int64_t n,
+                       std::int64_t start, std::uint8_t* values, Change* changes) {
+  const std::uint32_t found = level.patternOf[slot];
+  if (found == 0) return;
+  const DictionaryLevel::Pattern& p = level.patterns[found - 1];
+  const std::uint8_t* v = level.values.data() + p.valuesBegin;
+  const std::int64_t first = j - static_cast<std::int64_t>(p.length);  // h of value index 1
+  for (std::uint32_t t = 0; t <= p.length; ++t) {
+    const std::int64_t h = first - 1 + t;
+    if (v[t] == 0 || h < 0 || h >= n) continue;
+    if (v[t] <= values[h]) continue;
+    values[h] = v[t];
+    if (!(v[t] & 1u)) continue;
+    Change& c = changes[h];
+    if (p.change >= 0 && t > p.changeBegin && t <= p.changeBegin + p.changeCut) {
+      c.text = &level.changes[static_cast<std::size_t>(p.change)];
+      c.begin = static_cast<std::int32_t>(start + first + p.changeBegin);
+      c.cut = p.changeCut;
+    } else {
+      c.text = nullptr;
+    }
+  }
+}
+
+}  // namespace
+
+void matchLevel(const DictionaryLevel& level, std::u32string_view part, std::int64_t start,
+                std::uint8_t* values, Change* changes) {
+  if (level.empty()) return;
+  const PatternIndex& index = *level.index;
+  const PatternIndex::Slot* const slots = index.slots.data();
+  const std::int64_t n = static_cast<std::int64_t>(part.size());
+  std::uint32_t state = 0;
+  for (std::int64_t j = 0; j < n + 2; ++j) {
+    state = step(level, slots, state, symbolAt(index, part, static_cast<std::size_t>(j)));
+    applyState(level, state, j, n, start, values, changes);
+  }
+}
+
+namespace {
+
+// How a quick reading finds its states: the level's automaton, its packed nodes, its compact
+// nodes or its wide ones.
+enum class Path { Automaton, Packed, Compact, Wide };
+
+// One level's quick reading of a part (the values matchLevel gives it, when no change comes
+// of it): one window of sixteen values merged per character, through the level's automaton
+// or (automaton false, or the level has none) its walk. A character at a time, so that two
+// levels can read a word side by side and their cache misses overlap.
+class QuickReading {
+ public:
+  QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
+               std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
+               std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
+      : level_(level), part_(part), longHits_(longHits),
+        path_(automaton && !level.table.empty() ? Path::Automaton
+              : !level.packedNodes.empty()      ? Path::Packed
+              : level.compactNodes.empty()      ? Path::Wide
+                                                : Path::Compact) {
+    // Grown only: a word shorter than the last one writes no zeros first.
+    const std::size_t bufferSize = part.size() + 2 + DictionaryLevel::kWidth;
+    if (buffer.size() < bufferSize) buffer.resize(bufferSize);
+    buffer_ = buffer.data();
+    if (states.size() < part.size() + 2) states.resize(part.size() + 2);
+    states_ = states.data();
+    longHits.clear();
+  }
+
+  // How the reading finds its states: cursor<path()> (a template, so that the loop that
+  // steps holds no test of it).
+  Path path() const noexcept { return path_; }
+
+  // What the loop over the characters reads and keeps: a local copy of the level's arrays
+  // and the reading's state, so that the compiler keeps them in registers (the bytes written
+  // through buffer could otherwise alias any of them in memory).
+  template <Path kPath>
+  struct Cursor {
+    const char32_t* part;
+    std::size_t size;
+    const PatternIndex* index;
+    std::uint8_t* buffer;
+    std::uint32_t* states;
+    std::vector<std::pair<std::size_t, std::uint32_t>>* longHits;
+    const DictionaryLevel* level;
+    const std::uint16_t* table;
+    const std::uint32_t* targets;
+    const std::uint32_t* autoFlags;
+    const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows;
+    std::size_t stride;
+    const DictionaryLevel::Node* nodes;
+    const DictionaryLevel::CompactNode* compactNodes;
+    const std::uint32_t* compactWindows;
+    const std::uint32_t* fallback;
+    std::uint32_t baseBits, baseMask;
+    const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
+    const std::uint64_t* packedNodes;
+    const std::uint32_t* slotOfPlace;
+    std::uint32_t placeBits;
+    std::uint64_t node;       // the packed walk: packedNodes[state]
+    std::uint32_t state = 0;  // the automaton's row or the walk's slot (or place)
+    std::uint32_t flags = 0;
+    SlidingWindow window;
+
+    // walk over the packed nodes: one load a step where the character leads on.
+    QUELLIX_READING_INLINE void walkPacked(PatternIndex::Symbol symbol) {
+      constexpr std::uint32_t kCheckBits = DictionaryLevel::kPackedCheckBits;
+      const std::uint64_t placeMask = (std::uint64_t{1} << placeBits) - 1;
+      if (symbol == 0) {
+        state = 0;
+        node = packedNodes[0];
+        return;
+      }
+      for (;;) {
+        const auto next = static_cast<std::uint32_t>((node >> kCheckBits & placeMask) + symbol);
+        const std::uint64_t nextNode = packedNodes[next];
+        if ((nextNode & ((1u << kCheckBits) - 1)) == symbol) {
+          state = next;
+          node = nextNode;
+          return;
+        }
+        if (state == 0) return;
+        state = static_cast<std::uint32_t>(node >> (kCheckBits + placeBits) & placeMask);
+        node = packedNodes[state];
+      }
+    }
+
+    // Reads character j of the framed part (0 .. size + 1).
+    QUELLIX_READING_INLINE void step(std::size_t j) {
+      const PatternIndex::Symbol symbol = symbolAt(*index, std::u32string_view(part, size), j);
+      std::uint32_t w;
+      const std::uint8_t* scores;
+      if constexpr (kPath == Path::Automaton) {
+        const std::uint32_t e = targets[table[state * stride + symbol]];
+        state = e & 0xffffu;
+        w = e >> 16;
+        const std::uint32_t f = autoFlags[w];
+        if (f & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->autoPattern[w]);
+        flags |= f;
+        scores = autoWindows[w].data();
+      } else {
+        if constexpr (kPath == Path::Packed) {
+          walkPacked(symbol);
+          w = compactWindows[node >> (DictionaryLevel::kPackedCheckBits + 2 * placeBits)];
+        } else if constexpr (kPath == Path::Compact) {
+          state = walkCompact(compactNodes, fallback, baseMask, state, symbol);
+          w = compactWindows[compactNodes[state].baseWindow >> baseBits];
+        } else {
+          state = walk(nodes, state, symbol);
+          w = nodes[state].window;
+        }
+        states[j] = state;
+        if (w & DictionaryLevel::kLong) [[unlikely]] {
+          const std::uint32_t slot = kPath == Path::Packed ? slotOfPlace[state] : state;
+          longHits->emplace_back(j, level->patternOf[slot] - 1);
+        }
+        flags |= w;
+        scores = windows[w & DictionaryLevel::kWindowMask].data();
+      }
+      window.raise(scores);
+      buffer[j] = window.advance();
+    }
+  };
+
+  template <Path kPath>
+  QUELLIX_READING_INLINE Cursor<kPath> cursor() const {
+    const DictionaryLevel& l = level_;
+    return {part_.data(), part_.size(), l.index.get(), buffer_, states_, &longHits_, &l,
+            l.table.data(), l.targets.data(), l.autoFlags.data(), l.autoWindows.data(),
+            l.stride, l.nodes.data(), l.compactNodes.data(),
+            l.compactWindows.data(), l.fallback.data(), l.baseBits,
+            l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(), l.packedNodes.data(),
+            l.slotOfPlace.data(), l.placeBits, l.packedNodes.empty() ? 0 : l.packedNodes[0], 0, 0, SlidingWindow()};
+  }
+
+  // Takes what the cursor read, after every character.
+  template <Path kPath>
+  void settle(const Cursor<kPath>& c) {
+    flags_ = c.flags;
+    window_ = c.window;
+  }
+
+  // After every character: writes the part's values to values and returns true, or, when a
+  // pattern with a change matched, writes nothing and returns false (matchLevel must read
+  // the part).
+  bool finish(std::uint8_t* values) {
+    if (flags_ & DictionaryLevel::kChange) return false;
+    const std::size_t n = part_.size();
+    window_.store(buffer_ + n + 2);
+    // buffer[j] holds the boundary j + 2 - kWidth of the framed word: h at h + kWidth.
+    copyValues(values, buffer_ + DictionaryLevel::kWidth, n);
+    for (const auto& [j, pattern] : longHits_) {
+      const DictionaryLevel::Pattern& p = level_.patterns[pattern];
+      const std::uint8_t* v = level_.values.data() + p.valuesBegin;
+      for (std::uint32_t t = 0; t <= p.length; ++t) {
+        const std::int64_t h = static_cast<std::int64_t>(j) - static_cast<std::int64_t>(p.length) - 1 + t;
+        if (h >= 0 && h < static_cast<std::int64_t>(n)) values[h] = std::max(values[h], v[t]);
+      }
+    }
+    return true;
+  }
+
+  // After every character, when finish found a change: gives values and changes (zeros
+  // before) what matchLevel gives them, from the states the walk went through, and returns
+  // true; false for the automaton, whose rows are not the walk's states.
+  bool replay(std::uint8_t* values, Change* changes, std::int64_t start) const {
+    if (path_ == Path::Automaton) return false;
+    const auto n = static_cast<std::int64_t>(part_.size());
+    for (std::int64_t j = 0; j < n + 2; ++j) {
+      const std::uint32_t state = states_[static_cast<std::size_t>(j)];
+      applyState(level_, path_ == Path::Packed ? level_.slotOfPlace[state] : state, j, n, start, values, changes);
+    }
+    return true;
+  }
+
+ private:
+  const DictionaryLevel& level_;
+  std::u32string_view part_;
+  std::vector<std::pair<std::size_t, std::uint32_t>>& longHits_;
+  std::uint8_t* buffer_;
+  std::uint32_t* states_;  // states_[j]: the walk's state after character j
+  Path path_;
+  std::uint32_t flags_ = 0;
+  SlidingWindow window_;
+};
+
+}  // namespace
+
+bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uint8_t* values,
+                LevelScratch& s, bool automaton, Change* changes, std::int64_t start) {
+  if (level.empty()) return true;
+  QuickReading reading(level, part, automaton, s.window, s.states, s.longHits);
+  const std::size_t m = part.size() + 2;
+  const auto read = [&]<Path kPath>() {
+    auto c = reading.cursor<kPath>();
+    for (std::size_t j = 0; j < m; ++j) c.step(j);
+    reading.settle(c);
+  };
+  switch (reading.path()) {
+    case Path::Automaton: read.template operator()<Path::Automaton>(); break;
+    case Path::Packed: read.template operator()<Path::Packed>(); break;
+    case Path::Compact: read.template operator()<Path::Compact>(); break;
+    case Path::Wide: read.template operator()<Path::Wide>(); break;
+  }
+  if (reading.finish(values)) return true;
+  if (changes == nullptr || !reading.replay(values, changes, start)) return false;
+  s.changesRead = true;
+  return true;
+}
+
+void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int64_t start,
+               std::uint8_t* values, Change* changes, LevelScratch& s) {
+  if (!level.anyChange || !level.index) {
+    if (level.index) quickMatch(level, part, values, s);
+    return;
+  }
+  if (!quickMatch(level, part, values, s, true, changes, start)) {
+    s.changesRead = true;
+    matchLevel(level, part, start, values, changes);
+  }
+}
+
+bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t start,
+              std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
+              LevelScratch& s) {
+  QuickReading compound(d.compound, part, true, s.window, s.states, s.longHits);
+  QuickReading plain(d.plain, part, true, s.plainWindow, s.plainStates, s.plainLongHits);
+  const std::size_t m = part.size() + 2;
+  const auto read = [&]<Path kCompound, Path kPlain>() {
+    auto c = compound.cursor<kCompound>();
+    auto p = plain.cursor<kPlain>();
+    for (std::size_t j = 0; j < m; ++j) {
+      c.step(j);
+      p.step(j);
+    }
+    compound.settle(c);
+    plain.settle(p);
+  };
+  const auto withPlain = [&]<Path kCompound>() {
+    switch (plain.path()) {
+      case Path::Automaton: read.template operator()<kCompound, Path::Automaton>(); break;
+      case Path::Packed: read.template operator()<kCompound, Path::Packed>(); break;
+      case Path::Compact: read.template operator()<kCompound, Path::Compact>(); break;
+      case Path::Wide: read.template operator()<kCompound, Path::Wide>(); break;
+    }
+  };
+  switch (compound.path()) {
+    case Path::Automaton: withPlain.template operator()<Path::Automaton>(); break;
+    case Path::Packed: withPlain.template operator()<Path::Packed>(); break;
+    case Path::Compact: withPlain.template operator()<Path::Compact>(); break;
+    case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
+  }
+  if (!compound.finish(compoundValues)) {
+    s.changesRead = true;
+    matchLevel(d.compound, part, start, compoundValues, compoundChanges);
+  }
+  return plain.finish(plainValues);
+}
+
+}  // namespace quellix::detail
