@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "packed_columns.hpp"
+#include "sort_keys.hpp"
 
 namespace quellix::detail {
 namespace {
@@ -155,17 +156,21 @@ struct DerivedTables {
 
 DerivedTables deriveTables() noexcept {
   DerivedTables t;
+  // Sorted by (first, second) as first << 42 | second << 21 | composite (21 bits each).
+  std::array<std::uint64_t, kCompositionCount> keys{};
   std::array<char32_t, kCompositionCount> seconds{};
   std::size_t n = 0;
   const auto& all = decompositions();
   for (const DecompositionRow& d : all) {
     if (!isPrimaryComposite(d) || n == kCompositionCount) continue;
     seconds[n] = secondOf(d);
-    t.compositions[n++] = {firstOf(d), secondOf(d), codeOf(d)};
+    keys[n++] = std::uint64_t{firstOf(d)} << 42 | std::uint64_t{secondOf(d)} << 21 | codeOf(d);
   }
-  std::sort(t.compositions.begin(), t.compositions.end(), [](const Composition& a, const Composition& b) {
-    return a.first != b.first ? a.first < b.first : a.second < b.second;
-  });
+  sortKeys(std::span(keys.data(), n));
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto part = [&](int shift) { return static_cast<char32_t>(keys[i] >> shift & 0x1FFFFF); };
+    t.compositions[i] = {part(42), part(21), part(0)};
+  }
   std::sort(seconds.begin(), seconds.end());
 
   // The union of three ascending lists: non-starters, decomposed characters that are not
@@ -271,6 +276,8 @@ void composeTracked(std::span<const char32_t> source, std::vector<ComposedChar>&
   for (std::size_t i = 0; i < source.size(); ++i) decompose(source[i], i, out);
 
   // Canonical order: each run of non-starters sorted by class, stably.
+  std::vector<std::uint64_t> order;
+  std::vector<ComposedChar> run;
   for (std::size_t i = 0; i < out.size();) {
     if (combiningClass(out[i].code) == 0) {
       ++i;
@@ -278,11 +285,15 @@ void composeTracked(std::span<const char32_t> source, std::vector<ComposedChar>&
     }
     std::size_t end = i;
     while (end < out.size() && combiningClass(out[end].code) != 0) ++end;
-    std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(i),
-                     out.begin() + static_cast<std::ptrdiff_t>(end),
-                     [](const ComposedChar& a, const ComposedChar& b) {
-                       return combiningClass(a.code) < combiningClass(b.code);
-                     });
+    if (end - i > 1) {
+      // (A word's characters, and so a run's positions, fit 32 bits.)
+      order.clear();
+      for (std::size_t k = i; k < end; ++k)
+        order.push_back(keyAt(combiningClass(out[k].code), static_cast<std::uint32_t>(k - i)));
+      sortKeys(order);
+      run.assign(out.begin() + static_cast<std::ptrdiff_t>(i), out.begin() + static_cast<std::ptrdiff_t>(end));
+      for (std::size_t k = i; k < end; ++k) out[k] = run[positionOf(order[k - i])];
+    }
     i = end;
   }
 

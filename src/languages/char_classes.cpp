@@ -1,9 +1,10 @@
 #include "char_classes.hpp"
 
-#include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "sort_keys.hpp"
 #include "text_lines.hpp"
 
 namespace quellix::detail {
@@ -26,12 +27,15 @@ CharMap charClassMap(std::u32string_view text) {
   pairs.insert(pairs.begin(), own.begin(), own.end());
 
   // Sort by variant, keeping text order among equal variants, and keep the last of each.
-  std::stable_sort(pairs.begin(), pairs.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  // (Positions fit 32 bits: a character file is limited to a few MiB.)
+  std::vector<std::uint64_t> order(pairs.size());
+  for (std::size_t i = 0; i < pairs.size(); ++i)
+    order[i] = keyAt(static_cast<std::uint32_t>(pairs[i].first), static_cast<std::uint32_t>(i));
+  sortKeys(order);
   std::vector<std::pair<char32_t, char32_t>> entries;
-  for (std::size_t i = 0; i < pairs.size(); ++i) {
-    if (i + 1 < pairs.size() && pairs[i + 1].first == pairs[i].first) continue;
-    entries.push_back(pairs[i]);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (k + 1 < order.size() && keyOf(order[k + 1]) == keyOf(order[k])) continue;
+    entries.push_back(pairs[positionOf(order[k])]);
   }
   return CharMap(std::move(entries));
 }
