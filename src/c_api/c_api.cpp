@@ -39,6 +39,9 @@ struct KeptTextStreams {
   struct Kept {
     quellix::TextOptions options;  // never with isWordCharacter: the C API has none
     std::unique_ptr<quellix::TextHyphenator> stream;
+    // stream is as a new one: its last call ended well and had no unknown_lang (finish()
+    // resets all but the lang values reported, which reset() forgets).
+    bool asNew = false;
   };
   std::atomic<bool> taken{false};
   std::array<Kept, 2> byMarkup;  // [0] plain text, [1] HTML
@@ -160,24 +163,30 @@ quellix_status hyphenateText(const quellix_hyphenator& handle, std::string_view 
   } give{kept.taken};
   KeptTextStreams::Kept& slot = kept.byMarkup[settings.markup == quellix::TextMarkup::Html ? 1 : 0];
   if (slot.stream != nullptr && sameTextOptions(slot.options, settings)) {
-    slot.stream->reset();  // a call that threw may have left text held back
+    if (!slot.asNew) slot.stream->reset();  // text held back by a call that threw, lang values
   } else {
     slot.stream.reset();
     slot.options = settings;
     slot.stream = std::make_unique<quellix::TextHyphenator>(*handle.hyphenator, settings);
   }
+  slot.asNew = false;
   // The caller's function and context hold only for this call.
+  const bool reporting = static_cast<bool>(report);
   struct Forget {
     quellix::TextHyphenator& stream;
-    ~Forget() { stream.onUnknownLanguage({}); }
-  } forget{*slot.stream};
-  slot.stream->onUnknownLanguage(std::move(report));
+    bool reporting;
+    ~Forget() {
+      if (reporting) stream.onUnknownLanguage({});
+    }
+  } forget{*slot.stream, reporting};
+  if (reporting) slot.stream->onUnknownLanguage(std::move(report));
   const auto trim = [&kept] {
     if (kept.result.capacity() > 2 * kKeptTextBytes) std::string().swap(kept.result);
     kept.result.clear();
   };
   trim();
   divideWhole(*slot.stream, text, kept.result);
+  slot.asNew = !reporting;
   const quellix_status status = deliver(kept.result, buffer, capacity, length);
   trim();
   return status;
