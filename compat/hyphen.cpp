@@ -87,8 +87,9 @@ HyphenDict* loadBytes(std::string_view bytes, std::string_view source) {
 
 // Scratch of this thread, reused from word to word.
 struct WordScratch {
-  std::u32string word;
-  std::vector<std::size_t> byteOf;  // byteOf[k]: where character k starts; one more at the end
+  std::u32string word;               // its first count characters: the word's
+  std::size_t count = 0;
+  std::vector<std::size_t> byteOf;  // byteOf[k]: where character k starts; one more at count
   quellix::DictionaryValues values;
   std::string text;
 };
@@ -105,41 +106,44 @@ WordScratch& threadScratch() {
 // malformed UTF-8 byte is a character of its own, U+FFFD), with the byte offset of each,
 // into the thread's scratch: nothing allocated once it has grown.
 void decode(const Dictionary& d, std::string_view word, WordScratch& s) {
-  // At most one character a byte: sized once, trimmed at the end.
-  s.word.resize(word.size());
-  s.byteOf.resize(word.size() + 1);
+  // At most one character a byte: grown only, so that a word shorter than the last one
+  // writes nothing first; written through plain pointers, trimmed at the end.
+  if (s.word.size() < word.size()) s.word.resize(word.size());
+  if (s.byteOf.size() < word.size() + 1) s.byteOf.resize(word.size() + 1);
+  char32_t* const chars = s.word.data();
+  std::size_t* const byteOf = s.byteOf.data();
   std::size_t count = 0;
   if (!d.utf8) {
+    const char32_t* const charOfByte = d.charOfByte.data();
     for (std::size_t k = 0; k < word.size(); ++k) {
-      s.word[k] = d.charOfByte[static_cast<unsigned char>(word[k])];
-      s.byteOf[k] = k;
+      chars[k] = charOfByte[static_cast<unsigned char>(word[k])];
+      byteOf[k] = k;
     }
     count = word.size();
   } else {
     for (std::size_t at = 0; at < word.size();) {
-      s.byteOf[count] = at;
+      byteOf[count] = at;
       const auto byte = static_cast<unsigned char>(word[at]);
       if (byte < 0x80) {  // most characters: no call into the library
-        s.word[count++] = byte;
+        chars[count++] = byte;
         ++at;
         continue;
       }
       if (byte >= 0xC2 && byte <= 0xDF && at + 1 < word.size()) {  // two bytes (Latin, Greek, Cyrillic)
         const auto next = static_cast<unsigned char>(word[at + 1]);
         if ((next & 0xC0) == 0x80) {
-          s.word[count++] = static_cast<char32_t>((byte & 0x1Fu) << 6 | (next & 0x3Fu));
+          chars[count++] = static_cast<char32_t>((byte & 0x1Fu) << 6 | (next & 0x3Fu));
           at += 2;
           continue;
         }
       }
       const quellix::Utf8Char c = quellix::firstUtf8Char(word.substr(at));
-      s.word[count++] = c.wellFormed ? c.code : U'\uFFFD';
+      chars[count++] = c.wellFormed ? c.code : U'\uFFFD';
       at += c.length;
     }
   }
-  s.word.resize(count);
-  s.byteOf.resize(count + 1);
-  s.byteOf[count] = word.size();
+  byteOf[count] = word.size();
+  s.count = count;
 }
 
 int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, char* hyphenated,
@@ -149,7 +153,7 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
     WordScratch& s = threadScratch();
     const std::string_view bytes(word, static_cast<std::size_t>(std::max(word_size, 0)));
     decode(d, bytes, s);
-    quellix::dictionaryValues(d.hyphenator, s.word, s.values, margins);
+    quellix::dictionaryValues(d.hyphenator, std::u32string_view(s.word.data(), s.count), s.values, margins);
     const std::vector<std::uint8_t>& values = s.values.values;
     for (std::size_t k = 0; k < values.size(); ++k) hyphens[k] = static_cast<char>('0' + values[k]);
     hyphens[values.size()] = '\0';
@@ -265,7 +269,7 @@ HNJ_EXPORT int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word
     Dictionary& d = of(dict);
     WordScratch& s = threadScratch();
     decode(d, std::string_view(word, static_cast<std::size_t>(std::max(word_size, 0))), s);
-    quellix::dictionaryFirstLevelValues(d.hyphenator, s.word, s.values);
+    quellix::dictionaryFirstLevelValues(d.hyphenator, std::u32string_view(s.word.data(), s.count), s.values);
     for (std::size_t k = 0; k < s.values.values.size(); ++k)
       hyphens[k] = static_cast<char>('0' + s.values.values[k]);
     hyphens[s.values.values.size()] = '\0';

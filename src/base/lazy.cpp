@@ -3,11 +3,13 @@
 // LazyCell, the public Lazy<T>'s cell, over a OnceCell.
 #include "quellix/lazy.hpp"
 
+#include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <thread>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "once_cell.hpp"
 #include "thread_lock.hpp"
@@ -20,9 +22,25 @@ struct BuildGraph {
 #if !defined(QUELLIX_ONE_THREAD)
   std::condition_variable changed;  // a build ended
 #endif
-  std::unordered_map<const void*, std::thread::id> builderOf;  // cells being built
-  std::unordered_map<std::thread::id, const void*> waitsFor;   // threads waiting
+  // A few entries at a time (each thread builds one nest of cells and waits for at most
+  // one), so plain lists: no hash table to carry into the WebAssembly core.
+  std::vector<std::pair<const void*, std::thread::id>> builderOf;  // cells being built
+  std::vector<std::pair<std::thread::id, const void*>> waitsFor;   // threads waiting
 };
+
+// The entry of key in list, or null.
+template <typename Key, typename Value>
+const Value* findIn(const std::vector<std::pair<Key, Value>>& list, const Key& key) noexcept {
+  for (const auto& entry : list)
+    if (entry.first == key) return &entry.second;
+  return nullptr;
+}
+
+template <typename Key, typename Value>
+void eraseFrom(std::vector<std::pair<Key, Value>>& list, const Key& key) noexcept {
+  list.erase(std::remove_if(list.begin(), list.end(), [&key](const auto& entry) { return entry.first == key; }),
+             list.end());
+}
 
 BuildGraph& graph() {
   static BuildGraph* const shared = new BuildGraph;  // never destroyed: used until exit
@@ -35,12 +53,12 @@ BuildGraph& graph() {
 bool waitComesBack(const BuildGraph& g, const void* cell, std::thread::id self) {
   const void* next = cell;
   for (std::size_t steps = 0; steps <= g.waitsFor.size(); ++steps) {
-    const auto building = g.builderOf.find(next);
-    if (building == g.builderOf.end()) return false;
-    if (building->second == self) return true;
-    const auto waiting = g.waitsFor.find(building->second);
-    if (waiting == g.waitsFor.end()) return false;
-    next = waiting->second;
+    const std::thread::id* builder = findIn(g.builderOf, next);
+    if (builder == nullptr) return false;
+    if (*builder == self) return true;
+    const void* const* waiting = findIn(g.waitsFor, *builder);
+    if (waiting == nullptr) return false;
+    next = *waiting;
   }
   return false;
 }
@@ -53,21 +71,21 @@ bool onceClaim(const void* cell, bool (*published)(const void*)) {
   std::unique_lock<RecordMutex> lock(g.mutex);
   for (;;) {
     if (published(cell)) return false;
-    const auto building = g.builderOf.find(cell);
-    if (building == g.builderOf.end()) {
-      g.builderOf.emplace(cell, self);
+    const std::thread::id* builder = findIn(g.builderOf, cell);
+    if (builder == nullptr) {
+      g.builderOf.emplace_back(cell, self);
       return true;
     }
-    if (building->second == self) throw ArgumentError("deferred value needed by its own builder");
+    if (*builder == self) throw ArgumentError("deferred value needed by its own builder");
     if (waitComesBack(g, cell, self))
       throw ArgumentError("deferred values needed by each other's builders");
 #if defined(QUELLIX_ONE_THREAD)
     // Unreachable: on one thread the caller is every cell's builder, refused above.
     throw ArgumentError("deferred value needed by its own builder");
 #else
-    g.waitsFor[self] = cell;
+    g.waitsFor.emplace_back(self, cell);  // none yet: a thread waits in one place at a time
     g.changed.wait(lock);
-    g.waitsFor.erase(self);
+    eraseFrom(g.waitsFor, self);
 #endif
   }
 }
@@ -76,7 +94,7 @@ void onceDone(const void* cell) noexcept {
   BuildGraph& g = graph();
   {
     const std::lock_guard<RecordMutex> lock(g.mutex);
-    g.builderOf.erase(cell);
+    eraseFrom(g.builderOf, cell);
   }
 #if !defined(QUELLIX_ONE_THREAD)
   g.changed.notify_all();

@@ -331,8 +331,10 @@ void dictionaryValues(const Hyphenator& h, std::u32string_view word, DictionaryV
     m.compoundLeft = std::max(margins->compoundLeft, d.compoundLeftMin);
     m.compoundRight = std::max(margins->compoundRight, d.compoundRightMin);
   } else {
-    m.left = hyphenatorLeftMin(h);
-    m.right = hyphenatorRightMin(h);
+    // Read from the record itself: no call through the library's exported functions a word.
+    const detail::HyphenatorCore& core = detail::HyphenatorAccess::core(h);
+    m.left = core.leftMin;
+    m.right = core.rightMin;
     m.compoundLeft = d.compoundLeftMin;
     m.compoundRight = d.compoundRightMin;
   }
