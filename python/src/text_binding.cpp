@@ -4,12 +4,17 @@
 
 #include <pybind11/stl.h>
 
+#include <array>
 #include <cstring>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "binding_support.hpp"
 #include "hyphenator_binding.hpp"
+#include "kept_text_streams.hpp"
+#include "quellix/language.hpp"
 #include "quellix/text.hpp"
 #include "utf8_decode.hpp"
 
@@ -72,10 +77,12 @@ class LangReports {
  public:
   explicit LangReports(py::object callable) : callable_(std::move(callable)) {}
 
-  // Makes stream, which must not outlive this object, keep the values for deliver().
-  void listen(quellix::TextHyphenator& stream) {
-    stream.onUnknownLanguage([this](std::string_view value) { pending_.emplace_back(value); });
+  // A function that keeps the values for deliver(); it must not outlive this object.
+  std::function<void(std::string_view)> listener() {
+    return [this](std::string_view value) { pending_.emplace_back(value); };
   }
+  // Makes stream, which must not outlive this object, keep the values for deliver().
+  void listen(quellix::TextHyphenator& stream) { stream.onUnknownLanguage(listener()); }
 
   // Calls the callable with each value kept (a str, surrogate escapes for bytes that are
   // not UTF-8); raises what it raises. Needs the GIL.
@@ -93,6 +100,8 @@ class LangReports {
 // How a text is to be divided: the hyphenator, the options and the threads.
 struct TextSetup {
   std::shared_ptr<const quellix::Hyphenator> hyphenator;
+  // The built-in language whose own hyphenator that is (not derived), if it is one.
+  std::optional<quellix::Language> builtin;
   quellix::TextOptions options;
   unsigned threads = 1;
   std::shared_ptr<WordPredicate> predicate;
@@ -168,7 +177,18 @@ TextSetup textSetup(const Signature& signature, const std::vector<py::handle>& a
     h = h->derived(std::move(margins));
   }
   setup.hyphenator = h->shared();
+  if (h->language() && setup.hyphenator.get() == &quellix::languageHyphenator(*h->language()))
+    setup.builtin = h->language();
   return setup;
+}
+
+// The streams kept for a built-in language's own hyphenator between hyphenate_text and
+// hyphenate_html calls, as a C API handle keeps them (making a stream cost more than
+// dividing a short text); null for any other hyphenator, or with is_word_character.
+quellix::detail::KeptTextStreams* keptStreams(const TextSetup& setup) {
+  static std::array<quellix::detail::KeptTextStreams, quellix::languageCount> kept;
+  if (!setup.builtin || setup.options.isWordCharacter) return nullptr;
+  return &kept[static_cast<std::size_t>(quellix::fromEnum(*setup.builtin))];
 }
 
 // The bytes of a text given as str (UTF-8) or bytes; raises TypeError for anything else.
@@ -188,7 +208,10 @@ py::object hyphenateWhole(const Signature& signature, quellix::TextMarkup markup
   {
     // The caller's reference to the text keeps input alive through the call.
     py::gil_scoped_release release;
-    if (setup.threads == 1 && !setup.reports) {
+    if (quellix::detail::KeptTextStreams* kept = setup.threads == 1 ? keptStreams(setup) : nullptr) {
+      kept->divide(*setup.hyphenator, input, setup.options, setup.reports ? setup.reports->listener() : std::function<void(std::string_view)>(),
+                   [&output](std::string& result) { output.swap(result); });
+    } else if (setup.threads == 1 && !setup.reports) {
       output = quellix::hyphenateText(*setup.hyphenator, input, setup.options);
     } else {
       quellix::TextHyphenator stream(*setup.hyphenator, setup.options);

@@ -1,6 +1,7 @@
 """Behaviour of the quellix Python module that callers rely on."""
 
 import ast
+import concurrent.futures
 import doctest
 import os
 import pathlib
@@ -455,3 +456,38 @@ def test_lang_values_that_name_no_language_are_reported_once():
     assert heard == ["xx", "tlh"]
     with pytest.raises(TypeError, match="unknown_lang must be callable"):
         quellix.hyphenate_html(page, "en-us", unknown_lang=1)
+
+
+def test_calls_one_after_another_and_at_once_give_what_a_new_stream_gives():
+    # hyphenate_text and hyphenate_html keep a built-in language's streams between calls:
+    # nothing of one call may show in another, in any order of texts, options and threads.
+    texts = ["", "hyphenation", "associate hyphenation ", "<p lang=de>Silbentrennung <b lang=xx>hyphenation",
+             "<pre>hyphenation</pre> computers <span lang=", "e\u0301le\u0301ment hyphenation\u00ad &shy",
+             "well-known NASA camelCase https://example.com/hyphenation <p lang=tlh>x", "x" * 70000 + " hyphenation"]
+    variants = [{}, {"hyphen": "-"}, {"hyphen": "|", "min_word_length": 3, "skip_capitals": True},
+                {"hyphen": "=", "skip_urls": False, "skip_soft_hyphenated": False}, {"left": 4}]
+    langs = ["en-us", "de-1996", quellix.Hyphenator("en-us"), quellix.Hyphenator("en-us", exceptions=["hyphen-ation"])]
+
+    def fresh(text, lang, html, kwargs):
+        heard = []
+        extra = {"unknown_lang": heard.append} if html else {}
+        stream = quellix.TextHyphenator(lang, html=html, **kwargs, **extra)
+        return stream.write(text) + stream.finish(), heard
+
+    def kept(text, lang, html, kwargs):
+        heard = []
+        if html:
+            return quellix.hyphenate_html(text, lang, unknown_lang=heard.append, **kwargs), heard
+        return quellix.hyphenate_text(text, lang, **kwargs), heard
+
+    rng = random.Random(24)
+    cases = [(rng.randrange(len(texts)), rng.randrange(len(langs)), rng.random() < 0.5, rng.randrange(len(variants)))
+             for _ in range(300)]
+    expected = {case: fresh(texts[case[0]], langs[case[1]], case[2], variants[case[3]]) for case in set(cases)}
+    assert expected[next(c for c in cases if c[0] == 1 and c[3] == 1 and c[1] == 0)][0] == "hy-phen-ation"
+    # In random order, then grouped by language, markup and options: one kept stream after another.
+    for case in cases + sorted(cases, key=lambda c: (c[1], c[2], c[3])):
+        assert kept(texts[case[0]], langs[case[1]], case[2], variants[case[3]]) == expected[case], case
+    with concurrent.futures.ThreadPoolExecutor(4) as pool:
+        results = list(pool.map(lambda case: kept(texts[case[0]], langs[case[1]], case[2], variants[case[3]]), cases))
+    assert results == [expected[case] for case in cases]

@@ -3,8 +3,6 @@
 #include "quellix/quellix.h"
 
 #include <algorithm>
-#include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <functional>
@@ -24,31 +22,7 @@
 #include "quellix/version.hpp"
 #include "language_table.hpp"
 #include "printable_message.hpp"
-#include "text_tokens.hpp"
-
-namespace {
-
-// The text streams a handle keeps between quellix_hyphenate_text calls, one for plain text
-// and one for HTML, each with the options it was made for. Making a stream (its language's
-// tables, its buffers) cost more than dividing a paragraph of 100 characters; a kept one is
-// reset() instead, which leaves it as a new one would be. A call that finds the streams
-// taken makes its own, as every call did before: one on another thread, or one made from
-// the unknown_lang function of a call on this handle (so a flag, not a mutex, which that
-// thread would already hold).
-struct KeptTextStreams {
-  struct Kept {
-    quellix::TextOptions options;  // never with isWordCharacter: the C API has none
-    std::unique_ptr<quellix::TextHyphenator> stream;
-    // stream is as a new one: its last call ended well and had no unknown_lang (finish()
-    // resets all but the lang values reported, which reset() forgets).
-    bool asNew = false;
-  };
-  std::atomic<bool> taken{false};
-  std::array<Kept, 2> byMarkup;  // [0] plain text, [1] HTML
-  std::string result;            // the last result, kept for its capacity (see kKeptTextBytes)
-};
-
-}  // namespace
+#include "kept_text_streams.hpp"
 
 struct quellix_hyphenator {
   quellix::Language language;
@@ -56,7 +30,8 @@ struct quellix_hyphenator {
   const quellix::Hyphenator* hyphenator;
   std::unique_ptr<const quellix::Hyphenator> own;
   std::string dictionary;  // the source of a dictionary's hyphenator, else empty
-  mutable KeptTextStreams text = {};
+  // Kept between quellix_hyphenate_text calls (see kept_text_streams.hpp).
+  mutable quellix::detail::KeptTextStreams text = {};
 };
 
 namespace {
@@ -121,75 +96,15 @@ quellix_status deliver(const std::string& result, char* buffer, std::size_t capa
 
 bool badBuffer(const void* buffer, std::size_t capacity) { return buffer == nullptr && capacity > 0; }
 
-// Whether a stream made for a gives what one made for b would. Every field but
-// isWordCharacter, which the C API never sets; TextOptions's fields are frozen with the ABI.
-bool sameTextOptions(const quellix::TextOptions& a, const quellix::TextOptions& b) {
-  return a.hyphen == b.hyphen && a.minWordLength == b.minWordLength &&
-         a.skipSoftHyphenated == b.skipSoftHyphenated && a.skipCapitals == b.skipCapitals &&
-         a.skipUrls == b.skipUrls && a.markup == b.markup && a.followLang == b.followLang;
-}
-
-// Texts up to this size use the kept streams, whose set-up would count beside them; a
-// longer one gets a stream of its own, so that the kept ones never hold buffers grown for
-// it. A kept result's capacity beyond twice this is given back after the call.
-constexpr std::size_t kKeptTextBytes = std::size_t{64} << 10;
-
-// The whole text through stream, appended to out.
-void divideWhole(quellix::TextHyphenator& stream, std::string_view text, std::string& out) {
-  // Prose grows by about a quarter with soft hyphens (as quellix::hyphenateText reserves).
-  out.reserve(out.size() + text.size() + text.size() / 2);
-  quellix::detail::TextHyphenatorAccess::finishWith(stream, text, out);
-}
-
 // quellix_hyphenate_text once its arguments are checked: text divided with the handle's
-// kept stream for settings (made first when it has none for them), or with one of its own
-// when it is long or another call is using the kept ones, and delivered. report: the caller's
-// unknown_lang, or empty. Throws what the division throws.
+// kept streams (a long text, or one that finds them in use, with a stream of its own), and
+// delivered. report: the caller's unknown_lang, or empty. Throws what the division throws.
 quellix_status hyphenateText(const quellix_hyphenator& handle, std::string_view text,
                              const quellix::TextOptions& settings,
                              std::function<void(std::string_view)> report, char* buffer,
                              std::size_t capacity, std::size_t* length) {
-  KeptTextStreams& kept = handle.text;
-  if (text.size() > kKeptTextBytes || kept.taken.exchange(true, std::memory_order_acquire)) {
-    quellix::TextHyphenator stream(*handle.hyphenator, settings);
-    stream.onUnknownLanguage(std::move(report));
-    std::string result;
-    divideWhole(stream, text, result);
-    return deliver(result, buffer, capacity, length);
-  }
-  struct Give {
-    std::atomic<bool>& taken;
-    ~Give() { taken.store(false, std::memory_order_release); }
-  } give{kept.taken};
-  KeptTextStreams::Kept& slot = kept.byMarkup[settings.markup == quellix::TextMarkup::Html ? 1 : 0];
-  if (slot.stream != nullptr && sameTextOptions(slot.options, settings)) {
-    if (!slot.asNew) slot.stream->reset();  // text held back by a call that threw, lang values
-  } else {
-    slot.stream.reset();
-    slot.options = settings;
-    slot.stream = std::make_unique<quellix::TextHyphenator>(*handle.hyphenator, settings);
-  }
-  slot.asNew = false;
-  // The caller's function and context hold only for this call.
-  const bool reporting = static_cast<bool>(report);
-  struct Forget {
-    quellix::TextHyphenator& stream;
-    bool reporting;
-    ~Forget() {
-      if (reporting) stream.onUnknownLanguage({});
-    }
-  } forget{*slot.stream, reporting};
-  if (reporting) slot.stream->onUnknownLanguage(std::move(report));
-  const auto trim = [&kept] {
-    if (kept.result.capacity() > 2 * kKeptTextBytes) std::string().swap(kept.result);
-    kept.result.clear();
-  };
-  trim();
-  divideWhole(*slot.stream, text, kept.result);
-  slot.asNew = !reporting;
-  const quellix_status status = deliver(kept.result, buffer, capacity, length);
-  trim();
-  return status;
+  return handle.text.divide(*handle.hyphenator, text, settings, std::move(report),
+                            [&](const std::string& result) { return deliver(result, buffer, capacity, length); });
 }
 
 // The pieces with separator between them.
