@@ -13,20 +13,24 @@
 
 namespace {
 
-constexpr std::array<std::uint32_t, 256> makeCrcTable() {
-  std::array<std::uint32_t, 256> table{};
-  for (std::uint32_t n = 0; n < 256; ++n) {
-    std::uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
+// Filled when first used rather than stored: a kilobyte of table compresses hardly at all,
+// and the module is what a web page loads (the constructor is not constexpr, so the table
+// is never laid out in the binary).
+struct CrcTable {
+  CrcTable() noexcept {
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      std::uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      entries[n] = c;
+    }
   }
-  return table;
-}
-constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
+  std::array<std::uint32_t, 256> entries;
+};
 
 std::uint32_t crc32(const unsigned char* p, std::size_t n) {
+  static const CrcTable table;
   std::uint32_t c = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < n; ++i) c = kCrcTable[(c ^ p[i]) & 0xFFu] ^ (c >> 8);
+  for (std::size_t i = 0; i < n; ++i) c = table.entries[(c ^ p[i]) & 0xFFu] ^ (c >> 8);
   return c ^ 0xFFFFFFFFu;
 }
 
