@@ -251,7 +251,8 @@ function(quellix_embed_data target)
       "${src_dir}/engine/pattern_index.cpp"
       "${src_dir}/languages/data_file.cpp"
       "${src_dir}/base/error.cpp"
-      "${src_dir}/base/lazy.cpp")
+      "${src_dir}/base/lazy.cpp"
+      "${src_dir}/base/sort_keys.cpp")
     target_include_directories(quellix_make_pattern_indexes PRIVATE
       "${src_dir}/base" "${src_dir}/engine" "${src_dir}/languages"
       "${PROJECT_SOURCE_DIR}/include" "${PROJECT_BINARY_DIR}/include")

@@ -7,11 +7,15 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace quellix::detail {
 
 // Sorts values ascending. Never throws.
 void sortKeys(std::span<std::uint64_t> values) noexcept;
+
+// Sorts codes ascending and drops repeats, through sortKeys. Throws std::bad_alloc.
+void sortUnique(std::vector<char32_t>& codes);
 
 // key << 32 | position, and its two halves.
 constexpr std::uint64_t keyAt(std::uint32_t key, std::uint32_t position) noexcept {

@@ -158,7 +158,7 @@ DerivedTables deriveTables() noexcept {
   DerivedTables t;
   // Sorted by (first, second) as first << 42 | second << 21 | composite (21 bits each).
   std::array<std::uint64_t, kCompositionCount> keys{};
-  std::array<char32_t, kCompositionCount> seconds{};
+  std::array<std::uint64_t, kCompositionCount> seconds{};
   std::size_t n = 0;
   const auto& all = decompositions();
   for (const DecompositionRow& d : all) {
@@ -171,7 +171,7 @@ DerivedTables deriveTables() noexcept {
     const auto part = [&](int shift) { return static_cast<char32_t>(keys[i] >> shift & 0x1FFFFF); };
     t.compositions[i] = {part(42), part(21), part(0)};
   }
-  std::sort(seconds.begin(), seconds.end());
+  sortKeys(std::span(seconds.data(), n));
 
   // The union of three ascending lists: non-starters, decomposed characters that are not
   // primary composites, second parts.
@@ -185,7 +185,7 @@ DerivedTables deriveTables() noexcept {
   for (;;) {
     const char32_t a = marks.current();
     const char32_t b = nextDecomposed();
-    const char32_t c = second < seconds.size() ? seconds[second] : kEnd;
+    const char32_t c = second < seconds.size() ? static_cast<char32_t>(seconds[second]) : kEnd;
     const char32_t least = std::min({a, b, c});
     if (least == kEnd) break;
     if (size < t.unstable.size()) t.unstable[size++] = least;

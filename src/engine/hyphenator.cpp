@@ -15,6 +15,7 @@
 #include "hyphenator_internal.hpp"
 #include "pattern_index.hpp"
 #include "scratch.hpp"
+#include "sort_keys.hpp"
 #include "utf8_decode.hpp"
 
 namespace quellix {
@@ -86,8 +87,7 @@ std::vector<char32_t> gatherKnownCharacters(const Hyphenator& h) {
     for (char32_t c : index->codes)
       if (c != U'.') known.push_back(c);
   }
-  std::sort(known.begin(), known.end());
-  known.erase(std::unique(known.begin(), known.end()), known.end());
+  sortUnique(known);
   return known;
 }
 

@@ -14,6 +14,7 @@
 #include <unordered_map>
 
 #include "quellix/error.hpp"
+#include "sort_keys.hpp"
 
 namespace quellix::detail {
 namespace {
@@ -55,8 +56,7 @@ void assignSymbols(PatternIndexData& index, const TrieLayout& layout) {
     const char32_t c = layout.code[j];
     if (c < kFirstPastUnicode) seen[c / 64] |= std::uint64_t{1} << (c % 64);
   }
-  std::sort(beyond.begin(), beyond.end());
-  beyond.erase(std::unique(beyond.begin(), beyond.end()), beyond.end());
+  sortUnique(beyond);
 
   std::uint16_t usedPages = 0;
   for (std::size_t word = 0; word < seen.size(); ++word) {
