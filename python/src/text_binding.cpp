@@ -186,9 +186,11 @@ TextSetup textSetup(const Signature& signature, const std::vector<py::handle>& a
 // hyphenate_html calls, as a C API handle keeps them (making a stream cost more than
 // dividing a short text); null for any other hyphenator, or with is_word_character.
 quellix::detail::KeptTextStreams* keptStreams(const TextSetup& setup) {
-  static std::array<quellix::detail::KeptTextStreams, quellix::languageCount> kept;
+  // Never destroyed: a thread that let go of the GIL may still divide while the
+  // interpreter exits.
+  static auto* const kept = new std::array<quellix::detail::KeptTextStreams, quellix::languageCount>();
   if (!setup.builtin || setup.options.isWordCharacter) return nullptr;
-  return &kept[static_cast<std::size_t>(quellix::fromEnum(*setup.builtin))];
+  return &(*kept)[static_cast<std::size_t>(quellix::fromEnum(*setup.builtin))];
 }
 
 // The bytes of a text given as str (UTF-8) or bytes; raises TypeError for anything else.
