@@ -2,7 +2,7 @@
 // are divided in the language their lang attribute names, and left alone inside scripts,
 // styles, code, pre and form fields, and where CSS already hyphenates that language.
 import { QuellixError } from "./error.mjs";
-import { checkOptions, hyphenatorOptions, textOptions } from "./api.mjs";
+import { checkOptions, hyphenatorOptions, textOptions } from "./options.mjs";
 
 // Elements whose text is not running text a reader sees (or is not the page's to change).
 const LEFT_ALONE = new Set(["SCRIPT", "STYLE", "CODE", "PRE", "KBD", "SAMP", "TEXTAREA", "INPUT",

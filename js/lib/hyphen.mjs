@@ -3,7 +3,7 @@
 // its factory (hyphen's default export), with its options and defaults (U+00AD, words of
 // 5 characters or more, margins of 2 and 2 in every language, HTML tags left alone), over
 // quellix. quellix's own options work too.
-import { checkOptions, hyphenatorOptions, textOptions } from "./api.mjs";
+import { checkOptions, hyphenatorOptions, textOptions } from "./options.mjs";
 
 const flag = (name) => (v) => {
   if (typeof v !== "boolean") throw new TypeError(`options.${name} must be true or false`);
