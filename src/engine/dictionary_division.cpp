@@ -2,6 +2,8 @@
 // level finds the boundaries of the word's parts (and again within each part), the plain
 // level divides each part, and margins, NOHYPHEN and leading or trailing digits take breaks
 // out. How one level reads a part is dictionary_reading.cpp's.
+#include "dictionary_division.hpp"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -14,52 +16,49 @@ namespace quellix::detail {
 namespace {
 
 using Change = DictionaryResult::Change;
+using Segment = DivisionSegment;
+using Task = DivisionTask;
 
 // How far a leaf's plain reading has come before divideLeaf: not at all, whole into
 // LevelScratch::plainValues, or to a change that matchLevel must read.
 enum class PlainRead { No, Whole, Changed };
 
-enum class LeftRule { Word, Compound };
-enum class RightRule { Word, LastPart, InnerPart };
+// The thread's scratch, reached through a pointer of trivial type: that asks for the
+// thread's storage once, where the scratch itself (made on first use, destroyed with the
+// thread) costs a guard's test as well, each a call in a shared library.
+thread_local DictionaryScratch* threadScratch = nullptr;
 
-struct Segment {
-  std::int64_t begin, end;
-  LeftRule left;
-  RightRule right;
+DictionaryScratch& makeThreadScratch() {
+  thread_local DictionaryScratch scratch;
+  threadScratch = &scratch;
+  return scratch;
+}
+
+// The boundaries [lo, hi] of a word's leaf (empty when hi < lo) at which neither a margin nor
+// the digits it starts or ends with rule a break out, when no change or ligature is in it:
+// from the left margin's end, counted from begin (after the leading digits), up to the right
+// margin's start, counted from end, and before core (where the trailing digits begin), and
+// the one after a first character of one byte, which libhyphen's right margin never reaches.
+struct KeptRange {
+  std::int64_t lo, hi;
 };
+KeptRange wordMargins(std::int64_t begin, std::int64_t core, std::int64_t end, std::int64_t left,
+                      std::int64_t right, bool firstOneByte) {
+  const std::int64_t lo = std::max(begin, begin + left - 1);
+  const std::int64_t last = core - 2;
+  std::int64_t hi = std::min(last, end - 1 - right);
+  if (lo == 0 && firstOneByte && last >= 0) hi = std::max<std::int64_t>(hi, 0);
+  return {lo, hi};
+}
 
-// A segment the compound level divided, while its parts are being divided: the values the
-// compound level gave it stay where no part's margins let the part decide.
-struct OpenSegment {
-  Segment segment;
-  std::size_t valuesBegin;  // its compound-level values in LevelScratch::openValues
-};
-
-// A segment to divide, or (close) the mark that all parts of the innermost open segment are
-// done.
-struct Task {
-  Segment segment;
-  bool close;
-};
-
-struct Stacks {
-  std::vector<Task> tasks;
-  std::vector<OpenSegment> open;
-};
-
-// What dividing a word reuses.
-struct WordScratch {
-  LevelScratch scratch;
-  Stacks stacks;
-};
-
-// The thread's scratch. The address is read once through a volatile pointer so that the compiler keeps it in a
-// register: left to itself it asks for the thread's storage again at every use, which in a
-// shared library is a call each time.
-WordScratch& threadScratch() {
-  thread_local WordScratch scratch;
-  WordScratch* volatile address = &scratch;
-  return *address;
+// Zeroes the values of [from, to) outside kept, in one pass without a branch (loops that
+// only store zeros at either end would become calls to memset, dear for a few values).
+inline void keepOnly(std::uint8_t* values, std::int64_t from, std::int64_t to, KeptRange kept) {
+  const bool none = kept.hi < kept.lo;
+  const std::int64_t lo = none ? to + 1 : kept.lo;  // below every h: all out
+  const auto width = static_cast<std::uint64_t>(none ? 0 : kept.hi - kept.lo);
+  for (std::int64_t h = from; h < to; ++h)
+    values[h] = static_cast<std::uint64_t>(h - lo) <= width ? values[h] : std::uint8_t{0};
 }
 
 // Segments nested deeper than this are divided by the plain level without looking for
@@ -69,8 +68,8 @@ constexpr std::size_t kDeepestSegment = 64;
 class Division {
  public:
   Division(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& m,
-           DictionaryResult& out, WordScratch& s)
-      : d_(d), word_(word), out_(out), s_(s.scratch), stacks_(s.stacks) {
+           DictionaryResult& out, DictionaryScratch& s)
+      : d_(d), word_(word), out_(out), s_(s.level), tasks_(s.tasks), open_(s.open) {
     left_ = m.left > 0 ? m.left : 2;
     right_ = m.right > 0 ? m.right : 2;
     compoundLeft_ = std::max<std::int64_t>(m.compoundLeft, 0);
@@ -99,19 +98,20 @@ class Division {
       divideLeaf(whole, nullptr);
       return;
     }
-    Stacks& stacks = stacks_;
-    stacks.tasks.clear();
-    stacks.open.clear();
+    std::vector<Task>& tasks = tasks_;
+    std::vector<OpenSegment>& open = open_;
+    tasks.clear();
+    open.clear();
     s_.openValues.clear();
     s_.openChanges.clear();
-    stacks.tasks.push_back({whole, false});
-    while (!stacks.tasks.empty()) {
-      const Task task = stacks.tasks.back();
-      stacks.tasks.pop_back();
+    tasks.push_back({whole, false});
+    while (!tasks.empty()) {
+      const Task task = tasks.back();
+      tasks.pop_back();
       if (task.close) {
-        s_.openValues.resize(stacks.open.back().valuesBegin);
-        s_.openChanges.resize(stacks.open.back().valuesBegin);
-        stacks.open.pop_back();
+        s_.openValues.resize(open.back().valuesBegin);
+        s_.openChanges.resize(open.back().valuesBegin);
+        open.pop_back();
         continue;
       }
       const Segment& seg = task.segment;
@@ -123,7 +123,7 @@ class Division {
       uc.assign(length, Change{});
       std::size_t boundaries = 0;
       PlainRead plainRead = PlainRead::No;
-      if (stacks.open.size() < kDeepestSegment) {
+      if (open.size() < kDeepestSegment) {
         if (!d_.plain.empty()) {
           // The plain level reads the segment beside the compound level, for the (most)
           // words and parts in which the compound level finds no boundary.
@@ -136,24 +136,24 @@ class Division {
         for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
       }
       if (boundaries == 0) {
-        divideLeaf(seg, &stacks.open, plainRead);
+        divideLeaf(seg, &open, plainRead);
         continue;
       }
-      stacks.open.push_back({seg, s_.openValues.size()});
+      open.push_back({seg, s_.openValues.size()});
       s_.openValues.insert(s_.openValues.end(), u.begin(), u.end());
       s_.openChanges.insert(s_.openChanges.end(), uc.begin(), uc.end());
-      stacks.tasks.push_back({seg, true});
+      tasks.push_back({seg, true});
       // The parts, the first pushed last so that it is divided first.
       const RightRule last = seg.right == RightRule::InnerPart ? RightRule::InnerPart : RightRule::LastPart;
       std::int64_t partEnd = seg.end;
       for (std::size_t h = length - 1; h-- > 0;) {
         if (!(u[h] & 1u)) continue;
         const std::int64_t partBegin = seg.begin + static_cast<std::int64_t>(h) + 1;
-        stacks.tasks.push_back({{partBegin, partEnd, LeftRule::Compound,
+        tasks.push_back({{partBegin, partEnd, LeftRule::Compound,
                                  partEnd == seg.end ? last : RightRule::InnerPart}, false});
         partEnd = partBegin;
       }
-      stacks.tasks.push_back({{seg.begin, partEnd, seg.left, partEnd == seg.end ? last : RightRule::InnerPart}, false});
+      tasks.push_back({{seg.begin, partEnd, seg.left, partEnd == seg.end ? last : RightRule::InnerPart}, false});
     }
   }
 
@@ -264,26 +264,14 @@ class Division {
     Change* const changes = out_.changes.data();
     const bool nested = open != nullptr && !open->empty();
     if (!nested) {
-      // The whole word (most words), with the word's margins only. Where there is no change
-      // and no ligature, judge keeps a position from the left margin's end up to the right
-      // margin's start within the digits the word starts and ends with (and one after a
-      // first character of one byte); worked out once here rather than per position.
+      // The whole word (most words), with the word's margins only, worked out once rather
+      // than per position where there is no change and no ligature.
       std::int64_t begin = leaf.begin, core = leaf.end;
       while (begin < core && isDictionaryDigit(word_[static_cast<std::size_t>(begin)])) ++begin;
       while (core > begin && isDictionaryDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
-      const std::int64_t first = std::max(begin, begin + left_ - 1);
-      const std::int64_t last = core - 2;
-      const std::int64_t rightMarginStart = leaf.end - 1 - right_;
-      const auto keep = [&](std::int64_t h) {
-        return h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
-      };
+      const KeptRange kept = wordMargins(begin, core, leaf.end, left_, right_, firstCharacterOneByte_);
       if (!s_.changesRead && !ligatures_) {
-        // No change anywhere (changes are all null): no branch on the value, whose parity the
-        // processor cannot guess.
-        for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
-          const auto at = static_cast<std::size_t>(h);
-          values[at] = keep(h) ? values[at] : std::uint8_t{0};
-        }
+        keepOnly(values, leaf.begin, leaf.end, kept);
         return;
       }
       for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
@@ -296,7 +284,7 @@ class Division {
           continue;
         }
         // No change here: nothing to clear but the value.
-        values[at] = keep(h) ? values[at] : std::uint8_t{0};
+        if (h < kept.lo || h > kept.hi) values[at] = 0;
       }
       return;
     }
@@ -329,13 +317,22 @@ class Division {
   std::u32string_view word_;
   DictionaryResult& out_;
   LevelScratch& s_;
-  Stacks& stacks_;
+  std::vector<Task>& tasks_;
+  std::vector<OpenSegment>& open_;
   bool utf8_ = true;
   bool ligatures_ = false;
   std::int64_t left_, right_, compoundLeft_, compoundRight_;
   std::int64_t wordBegin_ = 0;
   bool firstCharacterOneByte_ = true;
 };
+
+// Makes out.changes all null, at least n of them: those the last word left are cleared (a
+// word without any left none); the vector only grows.
+inline void clearChanges(DictionaryResult& out, std::size_t n) {
+  if (out.anyChange) std::fill(out.changes.begin(), out.changes.end(), Change{});
+  if (out.changes.size() < n) out.changes.resize(n);
+  out.anyChange = false;
+}
 
 // The common word divided without Division's bookkeeping: one in which the compound level
 // can find nothing (it has none of the word's characters), with no digit, no ligature and no
@@ -357,45 +354,32 @@ bool divideCommonWord(const DictionaryData& d, std::u32string_view word, const D
     }
   }
   out.values.resize(n);
-  if (out.anyChange) out.changes.assign(n, Change{});
-  else out.changes.resize(n);
-  out.anyChange = false;
+  clearChanges(out, n);
   std::uint8_t* const values = out.values.data();
   if (d.plain.empty()) std::fill_n(values, n, std::uint8_t{0});
   else if (!quickMatch(d.plain, word, values, s)) return false;
-  // divideLeaf's margins for the whole word without digits, changes or ligatures.
+  const auto size = static_cast<std::int64_t>(n);
   const std::int64_t left = margins.left > 0 ? margins.left : 2;
   const std::int64_t right = margins.right > 0 ? margins.right : 2;
-  const auto size = static_cast<std::int64_t>(n);
-  const std::int64_t first = std::max<std::int64_t>(0, left - 1);
-  const std::int64_t last = size - 2;
-  const std::int64_t rightMarginStart = size - 1 - right;
-  const bool firstOneByte = d.encoding != nullptr || word[0] < 0x80;
-  for (std::int64_t h = 0; h < size; ++h) {
-    const bool keep = h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstOneByte));
-    values[h] = keep ? values[h] : std::uint8_t{0};
-  }
+  keepOnly(values, 0, size, wordMargins(0, size, size, left, right, d.encoding != nullptr || word[0] < 0x80));
   return true;
 }
 
 // Division's route, for every word.
 void divideGeneral(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                   DictionaryResult& out, WordScratch& scratch) {
+                   DictionaryResult& out, DictionaryScratch& scratch) {
   const std::size_t n = word.size();
   out.values.assign(n, 0);
-  // Changes left by the last word are cleared; a word without any left none.
-  if (out.anyChange) out.changes.assign(n, Change{});
-  else out.changes.resize(n);
-  out.anyChange = false;
+  clearChanges(out, n);
   // libhyphen leaves digits at either end of a word out of it.
   std::size_t begin = 0, end = n;
   while (begin < end && isDictionaryDigit(word[begin])) ++begin;
   while (end > begin && isDictionaryDigit(word[end - 1])) --end;
   if (begin == end) return;
-  scratch.scratch.changesRead = false;
+  scratch.level.changesRead = false;
   Division(d, word, margins, out, scratch)
       .run(static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end));
-  out.anyChange = scratch.scratch.changesRead;
+  out.anyChange = scratch.level.changesRead;
   // NOHYPHEN: no break on either side of each place where an item is written.
   const std::u32string_view first = d.noHyphenFirst;
   for (std::size_t at = 0; at < n && !first.empty(); ++at) {
@@ -415,11 +399,20 @@ void divideGeneral(const DictionaryData& d, std::u32string_view word, const Dict
 
 }  // namespace
 
+DictionaryScratch& dictionaryScratch() {
+  DictionaryScratch* const scratch = threadScratch;
+  return scratch != nullptr ? *scratch : makeThreadScratch();
+}
+
+void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
+                          DictionaryResult& out, DictionaryScratch& scratch) {
+  if (divideCommonWord(d, word, margins, out, scratch.level)) return;
+  divideGeneral(d, word, margins, out, scratch);
+}
+
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
                           const DictionaryMargins& margins, DictionaryResult& out) {
-  WordScratch& scratch = threadScratch();
-  if (divideCommonWord(d, word, margins, out, scratch.scratch)) return;
-  divideGeneral(d, word, margins, out, scratch);
+  divideDictionaryWord(d, word, margins, out, dictionaryScratch());
 }
 
 void firstLevelValues(const DictionaryData& d, std::u32string_view word, DictionaryResult& out) {
@@ -430,7 +423,8 @@ void firstLevelValues(const DictionaryData& d, std::u32string_view word, Diction
 }
 
 bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
-  LevelScratch& s = threadScratch().scratch;
+  DictionaryScratch& scratch = dictionaryScratch();
+  LevelScratch& s = scratch.level;
   const std::size_t n = part.size();
   const auto sameChange = [](const Change& a, const Change& b) {
     return a.text == b.text && (a.text == nullptr || (a.begin == b.begin && a.cut == b.cut));
@@ -467,7 +461,7 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
   const DictionaryMargins margins{d.leftMin, d.rightMin, d.compoundLeftMin, d.compoundRightMin};
   DictionaryResult common, general;
   if (divideCommonWord(d, part, margins, common, s)) {
-    divideGeneral(d, part, margins, general, threadScratch());
+    divideGeneral(d, part, margins, general, scratch);
     if (common.values != general.values || general.anyChange) return false;
   }
   return true;
