@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "dictionary_data.hpp"
@@ -61,15 +62,47 @@ inline void keepOnly(std::uint8_t* values, std::int64_t from, std::int64_t to, K
     values[h] = static_cast<std::uint64_t>(h - lo) <= width ? values[h] : std::uint8_t{0};
 }
 
+// Whether any of n values is odd (a boundary or a break), eight at a time.
+inline bool anyOdd(const std::uint8_t* values, std::size_t n) {
+  std::uint64_t any = 0;
+  const auto eightAt = [&](std::size_t k) {
+    std::uint64_t eight;
+    std::memcpy(&eight, values + k, 8);
+    any |= eight;
+  };
+  if (n >= 8) {
+    for (std::size_t k = 0; k + 8 < n; k += 8) eightAt(k);
+    eightAt(n - 8);
+  } else {
+    for (std::size_t k = 0; k < n; ++k) any |= values[k];
+  }
+  return (any & 0x0101010101010101u) != 0;
+}
+
+// Whether word has a ligature (ffi, ffl) or the first character of a NOHYPHEN item: most
+// words have neither, and skip the passes that look for them.
+bool anyExceptional(const DictionaryData& d, std::u32string_view word) {
+  for (const char32_t c : word) {
+    if (c < 256 ? (d.noHyphenLow[c / 64] >> (c % 64) & 1u) != 0
+                : c == 0xFB03 || c == 0xFB04 || d.noHyphenFirst.find(c) != std::u32string::npos)
+      return true;
+  }
+  return false;
+}
+
 // Segments nested deeper than this are divided by the plain level without looking for
 // further compound boundaries, so that memory stays linear in the word's length.
 constexpr std::size_t kDeepestSegment = 64;
 
 class Division {
  public:
+  // referenceJudge: judge every position of a nested leaf (the reference for tests) rather
+  // than through the frames that give its verdicts.
+  // mayHaveLigatures false: the word has no ligature.
   Division(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& m,
-           DictionaryResult& out, DictionaryScratch& s)
-      : d_(d), word_(word), out_(out), s_(s.level), tasks_(s.tasks), open_(s.open) {
+           DictionaryResult& out, DictionaryScratch& s, bool referenceJudge, bool mayHaveLigatures)
+      : d_(d), word_(word), out_(out), s_(s.level), tasks_(s.tasks), open_(s.open),
+        referenceJudge_(referenceJudge), compoundChanges_(d.compound.anyChange) {
     left_ = m.left > 0 ? m.left : 2;
     right_ = m.right > 0 ? m.right : 2;
     compoundLeft_ = std::max<std::int64_t>(m.compoundLeft, 0);
@@ -77,7 +110,7 @@ class Division {
     // libhyphen counts the ligatures ffi and ffl as two characters in the left margin.
     utf8_ = d.encoding == nullptr;
     const auto isLigature = [](char32_t c) { return c == 0xFB03 || c == 0xFB04; };
-    ligatures_ = utf8_ && std::any_of(word.begin(), word.end(), isLigature);
+    ligatures_ = utf8_ && mayHaveLigatures && std::any_of(word.begin(), word.end(), isLigature);
     if (ligatures_) {
       std::vector<std::int64_t>& w = s_.weights;
       w.resize(word.size() + 1);
@@ -110,38 +143,45 @@ class Division {
       tasks.pop_back();
       if (task.close) {
         s_.openValues.resize(open.back().valuesBegin);
-        s_.openChanges.resize(open.back().valuesBegin);
+        if (compoundChanges_) s_.openChanges.resize(open.back().valuesBegin);
         open.pop_back();
         continue;
       }
       const Segment& seg = task.segment;
       const std::size_t length = static_cast<std::size_t>(seg.end - seg.begin);
       const std::u32string_view part = word_.substr(static_cast<std::size_t>(seg.begin), length);
-      std::vector<std::uint8_t>& u = s_.values;
-      std::vector<Change>& uc = s_.changes;
-      u.assign(length, 0);
-      uc.assign(length, Change{});
-      std::size_t boundaries = 0;
+      // A compound level without changes writes every value of a quick reading and no
+      // change: nothing to clear first, and its changes are never read.
+      if (compoundChanges_) {
+        s_.values.assign(length, 0);
+        s_.changes.assign(length, Change{});
+      } else {
+        if (s_.values.size() < length) s_.values.resize(length);
+        if (s_.changes.size() < length) s_.changes.resize(length);
+      }
+      std::uint8_t* const u = s_.values.data();
+      Change* const uc = s_.changes.data();
+      bool boundaries = false;
       PlainRead plainRead = PlainRead::No;
       if (open.size() < kDeepestSegment) {
         if (!d_.plain.empty()) {
           // The plain level reads the segment beside the compound level, for the (most)
           // words and parts in which the compound level finds no boundary.
           s_.plainValues.resize(length);
-          plainRead = readBoth(d_, part, seg.begin, u.data(), uc.data(), s_.plainValues.data(), s_)
+          plainRead = readBoth(d_, part, seg.begin, u, uc, s_.plainValues.data(), s_)
                           ? PlainRead::Whole : PlainRead::Changed;
         } else {
-          readLevel(d_.compound, part, seg.begin, u.data(), uc.data(), s_);
+          readLevel(d_.compound, part, seg.begin, u, uc, s_);
         }
-        for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
+        boundaries = anyOdd(u, length - 1);
       }
-      if (boundaries == 0) {
+      if (!boundaries) {
         divideLeaf(seg, &open, plainRead);
         continue;
       }
       open.push_back({seg, s_.openValues.size()});
-      s_.openValues.insert(s_.openValues.end(), u.begin(), u.end());
-      s_.openChanges.insert(s_.openChanges.end(), uc.begin(), uc.end());
+      s_.openValues.insert(s_.openValues.end(), u, u + length);
+      if (compoundChanges_) s_.openChanges.insert(s_.openChanges.end(), uc, uc + length);
       tasks.push_back({seg, true});
       // The parts, the first pushed last so that it is divided first.
       const RightRule last = seg.right == RightRule::InnerPart ? RightRule::InnerPart : RightRule::LastPart;
@@ -179,16 +219,11 @@ class Division {
   Verdict judge(const Segment& seg, std::int64_t h, const Change& change, bool leaf) const {
     if (h == seg.end - 1) return Verdict::Outer;
     if (!leaf) return Verdict::Decide;
-    // Digits at either end of a part give no break either, as for the word; the left margin
-    // counts from after the leading ones, the right margin to the part's end (libhyphen's
-    // way of leaving them out).
-    std::int64_t begin = seg.begin, core = seg.end;
-    while (begin < core && isDictionaryDigit(word_[static_cast<std::size_t>(begin)])) ++begin;
-    while (core > begin && isDictionaryDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
-    if (h < begin || h >= core - 1) return Verdict::Zero;
+    const Span span = withoutDigits(seg);
+    if (h < span.begin || h >= span.core - 1) return Verdict::Zero;
     const std::int64_t end = seg.end;
     const std::int64_t leftEnd = change.text ? change.begin : h + 1;
-    std::int64_t leftCount = leftWeight(begin, leftEnd);
+    std::int64_t leftCount = leftWeight(span.begin, leftEnd);
     std::int64_t rightCount = end - 1 - h;
     // Within a part libhyphen also wants two bytes after a break (so one character of two
     // bytes will do where the margin is 1).
@@ -200,22 +235,61 @@ class Division {
       rightTwoBytes = twoBytes(static_cast<std::int64_t>(change.text->nextStart.size()),
                                change.begin + change.cut, end);
     }
-    if (leftCount < (seg.left == LeftRule::Word ? left_ : compoundLeft_)) return Verdict::Zero;
-    bool rightOk = true;
+    if (leftCount < leftMargin(seg)) return Verdict::Zero;
+    return rightAllows(seg, h, span.begin, rightCount, rightTwoBytes) ? Verdict::Decide : Verdict::Outer;
+  }
+
+  // Digits at either end of a part give no break either, as for the word; the left margin
+  // counts from after the leading ones, the right margin to the part's end (libhyphen's way
+  // of leaving them out). [begin, core): seg without them.
+  struct Span {
+    std::int64_t begin, core;
+  };
+  Span withoutDigits(const Segment& seg) const {
+    std::int64_t begin = seg.begin, core = seg.end;
+    while (begin < core && isDictionaryDigit(word_[static_cast<std::size_t>(begin)])) ++begin;
+    while (core > begin && isDictionaryDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
+    return {begin, core};
+  }
+
+  std::int64_t leftMargin(const Segment& seg) const { return seg.left == LeftRule::Word ? left_ : compoundLeft_; }
+
+  // Whether seg's right margin lets a break after h stand, rightCount characters (and
+  // rightTwoBytes: two bytes or more) coming after it; begin: seg's first after its digits.
+  bool rightAllows(const Segment& seg, std::int64_t h, std::int64_t begin, std::int64_t rightCount,
+                   bool rightTwoBytes) const {
     switch (seg.right) {
       case RightRule::Word:
         // libhyphen's right margin never reaches the first byte of the word: a break after a
         // first character of one byte stays (not after digits the word starts with).
-        rightOk = rightCount >= right_ || (h == 0 && firstCharacterOneByte_);
-        break;
+        return rightCount >= right_ || (h == 0 && firstCharacterOneByte_);
       case RightRule::LastPart:
-        rightOk = rightCount >= right_ && rightTwoBytes;
-        break;
+        return rightCount >= right_ && rightTwoBytes;
       case RightRule::InnerPart:
-        rightOk = rightTwoBytes && (rightCount >= compoundRight_ || h == begin);
-        break;
+        return rightTwoBytes && (rightCount >= compoundRight_ || h == begin);
     }
-    return rightOk ? Verdict::Decide : Verdict::Outer;
+    return true;
+  }
+
+  // judge(seg, h, change, true) worked out once for a segment and every h in it where change
+  // is null and the word has no ligature: Zero before lo (the left margin, leading digits)
+  // and from zeroFrom (trailing digits), Decide up to hi, Outer after it (the right margin,
+  // which lets fewer breaks stand the nearer h comes to the end) and at the last position.
+  struct Frame {
+    std::int64_t lo, hi, zeroFrom, last;
+    Verdict verdict(std::int64_t h) const {
+      if (h == last) return Verdict::Outer;
+      if (h < lo || h >= zeroFrom) return Verdict::Zero;
+      return h <= hi ? Verdict::Decide : Verdict::Outer;
+    }
+  };
+  Frame frameOf(const Segment& seg) const {
+    const Span span = withoutDigits(seg);
+    Frame f{std::max(span.begin, span.begin + leftMargin(seg) - 1), 0, span.core - 1, seg.end - 1};
+    f.hi = std::min(f.zeroFrom, f.last) - 1;
+    while (f.hi >= f.lo && !rightAllows(seg, f.hi, span.begin, seg.end - 1 - f.hi, twoBytes(0, f.hi + 1, seg.end)))
+      --f.hi;
+    return f;
   }
 
   // The left-margin weight of characters [from, to).
@@ -266,10 +340,8 @@ class Division {
     if (!nested) {
       // The whole word (most words), with the word's margins only, worked out once rather
       // than per position where there is no change and no ligature.
-      std::int64_t begin = leaf.begin, core = leaf.end;
-      while (begin < core && isDictionaryDigit(word_[static_cast<std::size_t>(begin)])) ++begin;
-      while (core > begin && isDictionaryDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
-      const KeptRange kept = wordMargins(begin, core, leaf.end, left_, right_, firstCharacterOneByte_);
+      const Span span = withoutDigits(leaf);
+      const KeptRange kept = wordMargins(span.begin, span.core, leaf.end, left_, right_, firstCharacterOneByte_);
       if (!s_.changesRead && !ligatures_) {
         keepOnly(values, leaf.begin, leaf.end, kept);
         return;
@@ -289,12 +361,18 @@ class Division {
       return;
     }
     const Segment top = open->front().segment;
+    // The leaf's and the word's margins, worked out once unless ligatures change the count.
+    const bool framed = !ligatures_ && !referenceJudge_;
+    const Frame leafFrame = framed ? frameOf(leaf) : Frame{};
+    const Frame topFrame = framed ? frameOf(top) : Frame{};
     for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
       std::uint8_t& value = values[static_cast<std::size_t>(h)];
       Change& change = changes[static_cast<std::size_t>(h)];
       const Segment* inner = &leaf;
       for (std::size_t j = open->size(); j-- > 0;) {
-        const Verdict verdict = judge(*inner, h, change, inner == &leaf);
+        const Verdict verdict = inner != &leaf                      ? judge(*inner, h, change, false)
+                                : framed && change.text == nullptr ? leafFrame.verdict(h)
+                                                                   : judge(leaf, h, change, true);
         if (verdict == Verdict::Zero) {
           value = 0;
           change = Change{};
@@ -302,11 +380,13 @@ class Division {
           const OpenSegment& o = (*open)[j];
           const std::size_t at = o.valuesBegin + static_cast<std::size_t>(h - o.segment.begin);
           value = s_.openValues[at];
-          change = s_.openChanges[at];
+          change = compoundChanges_ ? s_.openChanges[at] : Change{};
         }
         inner = &(*open)[j].segment;
       }
-      if (value != 0 && judge(top, h, change, true) != Verdict::Decide) {
+      if (value == 0) continue;
+      const Verdict verdict = framed && change.text == nullptr ? topFrame.verdict(h) : judge(top, h, change, true);
+      if (verdict != Verdict::Decide) {
         value = 0;
         change = Change{};
       }
@@ -319,6 +399,8 @@ class Division {
   LevelScratch& s_;
   std::vector<Task>& tasks_;
   std::vector<OpenSegment>& open_;
+  bool referenceJudge_;
+  bool compoundChanges_;  // whether the compound level has patterns with changes
   bool utf8_ = true;
   bool ligatures_ = false;
   std::int64_t left_, right_, compoundLeft_, compoundRight_;
@@ -367,7 +449,7 @@ bool divideCommonWord(const DictionaryData& d, std::u32string_view word, const D
 
 // Division's route, for every word.
 void divideGeneral(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                   DictionaryResult& out, DictionaryScratch& scratch) {
+                   DictionaryResult& out, DictionaryScratch& scratch, bool referenceJudge = false) {
   const std::size_t n = word.size();
   out.values.assign(n, 0);
   clearChanges(out, n);
@@ -377,9 +459,11 @@ void divideGeneral(const DictionaryData& d, std::u32string_view word, const Dict
   while (end > begin && isDictionaryDigit(word[end - 1])) --end;
   if (begin == end) return;
   scratch.level.changesRead = false;
-  Division(d, word, margins, out, scratch)
+  const bool exceptional = anyExceptional(d, word);
+  Division(d, word, margins, out, scratch, referenceJudge, exceptional)
       .run(static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end));
   out.anyChange = scratch.level.changesRead;
+  if (!exceptional) return;
   // NOHYPHEN: no break on either side of each place where an item is written.
   const std::u32string_view first = d.noHyphenFirst;
   for (std::size_t at = 0; at < n && !first.empty(); ++at) {
@@ -457,13 +541,18 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
     if (plainWhole != quickMatch(d.plain, part, plainAlone.data(), s)) return false;
     if (plainWhole && plain != plainAlone) return false;
   }
-  // The common word's route against Division's, with the dictionary's own margins.
+  // Division with frames against Division judging every position, and the common word's
+  // route against Division's, with the dictionary's own margins.
   const DictionaryMargins margins{d.leftMin, d.rightMin, d.compoundLeftMin, d.compoundRightMin};
-  DictionaryResult common, general;
-  if (divideCommonWord(d, part, margins, common, s)) {
-    divideGeneral(d, part, margins, general, scratch);
-    if (common.values != general.values || general.anyChange) return false;
-  }
+  DictionaryResult common, general, judged;
+  divideGeneral(d, part, margins, general, scratch);
+  divideGeneral(d, part, margins, judged, scratch, true);
+  if (general.values != judged.values || general.anyChange != judged.anyChange ||
+      !std::equal(general.changes.begin(), general.changes.begin() + static_cast<std::ptrdiff_t>(n),
+                  judged.changes.begin(), sameChange))
+    return false;
+  if (divideCommonWord(d, part, margins, common, s) && (common.values != general.values || general.anyChange))
+    return false;
   return true;
 }
 
