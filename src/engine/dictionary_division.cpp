@@ -52,14 +52,15 @@ KeptRange wordMargins(std::int64_t begin, std::int64_t core, std::int64_t end, s
   return {lo, hi};
 }
 
-// Zeroes the values of [from, to) outside kept, in one pass without a branch (loops that
-// only store zeros at either end would become calls to memset, dear for a few values).
+// Zeroes the values of [from, to) outside kept: those before it and those after it, in one
+// loop over both, as they are few (the margins) and a loop over one run of zeros would
+// become a call to memset.
 inline void keepOnly(std::uint8_t* values, std::int64_t from, std::int64_t to, KeptRange kept) {
-  const bool none = kept.hi < kept.lo;
-  const std::int64_t lo = none ? to + 1 : kept.lo;  // below every h: all out
-  const auto width = static_cast<std::uint64_t>(none ? 0 : kept.hi - kept.lo);
-  for (std::int64_t h = from; h < to; ++h)
-    values[h] = static_cast<std::uint64_t>(h - lo) <= width ? values[h] : std::uint8_t{0};
+  const std::int64_t lo = std::clamp(kept.lo, from, to);
+  const std::int64_t past = kept.hi < kept.lo ? lo : std::clamp(kept.hi + 1, lo, to);
+  const std::int64_t before = lo - from;
+  const std::int64_t count = before + (to - past);
+  for (std::int64_t k = 0; k < count; ++k) values[k < before ? from + k : past + (k - before)] = 0;
 }
 
 // Whether any of n values is odd (a boundary or a break), eight at a time.
