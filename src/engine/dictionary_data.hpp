@@ -45,6 +45,12 @@ struct DictionaryLevel {
   };
 
   std::unique_ptr<const PatternIndex> index;  // null for a level without patterns
+  // The quick readings' symbols of the codes below lowSymbols.size() (a digit reads as a
+  // dot, as in matchLevel), one load a character
+  // even where the index has no direct table (its alphabet reaches far, as with ligatures
+  // or U+2019); codes above it go through index->symbolOf. Empty when a symbol needs more
+  // than a byte.
+  std::vector<std::uint8_t> lowSymbols;
   std::vector<std::uint32_t> fallback;        // per slot: the longest proper suffix's slot
   std::vector<std::uint32_t> patternOf;       // per slot: 1 + index in patterns, 0 none
   std::vector<Pattern> patterns;
@@ -93,22 +99,29 @@ struct DictionaryLevel {
   // The walk in 8 bytes a state with all that a step reads, where it fits (every one of
   // Debian's levels): a double array of its own, whose bases are unique so that a place's
   // check is the symbol leading to it (kPackedCheckBits), then its base, its fallback (both
-  // placeBits) and its compact window. Laid out depth first, so that a pattern's letters lie
-  // side by side: a word's walk reads few cache lines, where the index's layout spreads them
-  // over the whole array (what costs most when other work has emptied the caches). Read in
-  // place of compactNodes, which it replaces; slotOfPlace gives the index's slot of each
-  // place (for patternOf).
+  // placeBits) and its compact window (packedWindowBits), and in the top bits its window's
+  // flags (kPackedLong, kPackedChange), so that a step finds its values with one load
+  // (packedWindows, by compact window). Laid out depth first, so that a pattern's letters
+  // lie side by side: a word's walk reads few cache lines, where the index's layout spreads
+  // them over the whole array (what costs most when other work has emptied the caches).
+  // Read in place of compactNodes, which it replaces; slotOfPlace gives the index's slot of
+  // each place (for patternOf).
   static constexpr std::uint32_t kPackedCheckBits = 7;
+  static constexpr std::uint64_t kPackedLong = std::uint64_t{1} << 63;
+  static constexpr std::uint64_t kPackedChange = std::uint64_t{1} << 62;
   std::vector<std::uint64_t> packedNodes;
+  std::vector<std::array<std::uint8_t, kWidth>> packedWindows;
   std::vector<std::uint32_t> slotOfPlace;
   std::uint32_t placeBits = 0;
+  std::uint32_t packedWindowBits = 0;
 
   // The level's automaton, when it is small: one entry per (row, symbol), the number of a
-  // target (targets: the next row in the low 16 bits, the next state's window in the high
-  // 16; autoFlags: kLong, kChange of that window; autoPattern: the pattern of a long one).
-  // Empty when the level has more rows, targets or windows than 16 bits count, or the table
-  // would pass kAutomatonBytes (a table much larger than a core's cache costs more misses
-  // than the walk's nodes); then the reading walks the nodes. Measured on a quiet machine:
+  // target (targets: where the next row begins in table in the low targetBits, so that a
+  // step multiplies nothing, the next state's window above them, and kLong, kChange of that
+  // window in the top bits; autoPattern: the pattern of a long one). Empty when the level
+  // has more rows, targets or windows than 16 bits count, a target would not fit 32 bits, or
+  // the table would pass kAutomatonBytes (a table much larger than a core's cache costs more
+  // misses than the walk's nodes); then the reading walks the nodes. Measured on a quiet machine:
   // nl's table (600 KB) reads 20% faster than its walk, hu's (5 MB) no faster; under heavy
   // load, with the caches shared, nl's was 10% slower.
   static constexpr std::size_t kAutomatonBytes = std::size_t{1} << 20;
@@ -116,8 +129,8 @@ struct DictionaryLevel {
   std::vector<std::uint16_t> table;
   std::vector<std::uint32_t> targets;
   std::vector<std::array<std::uint8_t, kWidth>> autoWindows;
-  std::vector<std::uint32_t> autoFlags;
   std::vector<std::uint32_t> autoPattern;
+  std::uint32_t targetBits = 0;
 
   bool empty() const noexcept { return index == nullptr; }
 };

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dictionary_data.hpp"
+#include "dictionary_reading.hpp"
 #include "quellix/dictionary.hpp"
 #include "quellix/error.hpp"
 #include "quellix/user_files.hpp"
@@ -23,6 +24,9 @@
 
 namespace quellix::detail {
 namespace {
+
+// The bits that number count things (0 .. count - 1).
+std::uint32_t bitsFor(std::size_t count) { return static_cast<std::uint32_t>(std::bit_width(count - 1)); }
 
 // A pattern line taken apart: its letters (dots included), one value per boundary, and the
 // change of a non-standard pattern.
@@ -280,6 +284,13 @@ void Reader::buildLevel(LevelLines& lines, DictionaryLevel& level) const {
   }
   level.index = buildIndex(sorted);
   const PatternIndex& index = *level.index;
+  if (index.codes.size() < 256) {
+    constexpr std::size_t kLowCodes = 0x800;
+    level.lowSymbols.resize(std::min(index.pageOf.size() * 256, kLowCodes));
+    for (std::size_t code = 0; code < level.lowSymbols.size(); ++code)
+      level.lowSymbols[code] = static_cast<std::uint8_t>(
+          isDictionaryDigit(static_cast<char32_t>(code)) ? index.dot : index.symbolOf(static_cast<char32_t>(code)));
+  }
   const std::size_t slots = index.slots.size();
   level.patternOf.assign(slots, 0);
   level.fallback.assign(slots, 0);
@@ -377,7 +388,6 @@ bool Reader::buildCompactNodes(DictionaryLevel& level, const std::vector<std::ui
   for (const std::uint32_t w : windowOf)
     if (ids.try_emplace(w, static_cast<std::uint32_t>(level.compactWindows.size())).second)
       level.compactWindows.push_back(w);
-  const auto bitsFor = [](std::size_t count) { return static_cast<std::uint32_t>(std::bit_width(count - 1)); };
   // Every base is below the number of slots (the index pads so that base + symbol stays inside).
   const std::uint32_t baseBits = std::max<std::uint32_t>(bitsFor(slots.size()), 1);
   if (baseBits >= 32 || baseBits + bitsFor(level.compactWindows.size()) > 32) {
@@ -454,10 +464,9 @@ void Reader::buildPackedNodes(DictionaryLevel& level, const std::vector<std::uin
   std::size_t size = top;
   const std::size_t leafBase = size;
   size += symbols + 1;
-  const auto bitsFor = [](std::size_t count) { return static_cast<std::uint32_t>(std::bit_width(count - 1)); };
   const std::uint32_t placeBits = std::max<std::uint32_t>(bitsFor(size), 1);
   const std::uint32_t windowBits = bitsFor(std::max<std::size_t>(level.compactWindows.size(), 2));
-  if (DictionaryLevel::kPackedCheckBits + 2 * placeBits + windowBits > 64) return;
+  if (DictionaryLevel::kPackedCheckBits + 2 * placeBits + windowBits > 62) return;
   level.packedNodes.assign(size, 0);
   level.slotOfPlace.assign(size, 0);
   for (std::uint32_t slot = 0; slot < slots; ++slot) {
@@ -466,12 +475,20 @@ void Reader::buildPackedNodes(DictionaryLevel& level, const std::vector<std::uin
     const std::uint64_t base = baseOf[slot] == kNone ? leafBase : baseOf[slot];
     const std::uint64_t fallback = place[level.fallback[slot]];
     const std::uint64_t window = level.compactNodes[slot].baseWindow >> level.baseBits;
-    level.packedNodes[place[slot]] = check | base << DictionaryLevel::kPackedCheckBits |
-                                     fallback << (DictionaryLevel::kPackedCheckBits + placeBits) |
-                                     window << (DictionaryLevel::kPackedCheckBits + 2 * placeBits);
+    const std::uint32_t flags = level.compactWindows[window];
+    level.packedNodes[place[slot]] =
+        check | base << DictionaryLevel::kPackedCheckBits |
+        fallback << (DictionaryLevel::kPackedCheckBits + placeBits) |
+        window << (DictionaryLevel::kPackedCheckBits + 2 * placeBits) |
+        ((flags & DictionaryLevel::kLong) != 0 ? DictionaryLevel::kPackedLong : 0) |
+        ((flags & DictionaryLevel::kChange) != 0 ? DictionaryLevel::kPackedChange : 0);
     level.slotOfPlace[place[slot]] = slot;
   }
+  level.packedWindows.resize(level.compactWindows.size());
+  for (std::size_t window = 0; window < level.compactWindows.size(); ++window)
+    level.packedWindows[window] = level.windows[level.compactWindows[window] & DictionaryLevel::kWindowMask];
   level.placeBits = placeBits;
+  level.packedWindowBits = windowBits;
   // The walk reads these nodes alone.
   std::vector<DictionaryLevel::CompactNode>().swap(level.compactNodes);
 }
@@ -491,7 +508,7 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
   std::vector<std::uint32_t> windowIdOf(slots.size(), 0);
   std::map<std::uint32_t, std::uint32_t> ids{{0, 0}};
   level.autoWindows.assign(1, {});
-  level.autoFlags.assign(1, 0);
+  std::vector<std::uint32_t> flagsOf(1, 0);  // per window: kLong, kChange
   level.autoPattern.assign(1, 0);
   for (std::uint32_t slot = 0; slot < slots.size(); ++slot) {
     const std::uint32_t w = windowOf[slot];
@@ -502,13 +519,15 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
     if (added) {
       level.autoWindows.push_back(isLong ? std::array<std::uint8_t, DictionaryLevel::kWidth>{}
                                          : level.windows[w & DictionaryLevel::kWindowMask]);
-      level.autoFlags.push_back(w & (DictionaryLevel::kLong | DictionaryLevel::kChange));
+      flagsOf.push_back(w & (DictionaryLevel::kLong | DictionaryLevel::kChange));
       level.autoPattern.push_back(level.patternOf[slot] - 1);
     }
     windowIdOf[slot] = it->second;
   }
-  if (level.autoWindows.size() > 0x10000) {
+  const std::uint32_t targetBits = bitsFor(rows * stride);
+  if (level.autoWindows.size() > 0x10000 || targetBits + bitsFor(level.autoWindows.size()) > 30) {
     level.autoWindows.clear();
+    level.autoPattern.clear();
     return;
   }
   // Rows in breadth-first order; a state without children reads its suffix's row.
@@ -517,7 +536,8 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
   std::uint32_t nextRow = 1;
   for (const std::uint32_t node : nodes)
     rowOf[node] = parent[node] ? nextRow++ : rowOf[level.fallback[node]];
-  // What a step reads: a target (its row, and its window in the high 16 bits), by number.
+  // What a step reads: a target (where its row begins, its window and the window's flags),
+  // by number.
   std::vector<std::uint16_t> targetOf(slots.size(), 0);
   std::map<std::uint32_t, std::uint16_t> targetIds{{0, 0}};
   level.targets.assign(1, 0);
@@ -528,9 +548,11 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
       if (level.targets.size() == 0x10000) {
         level.targets.clear();
         level.autoWindows.clear();
+        level.autoPattern.clear();
         return;
       }
-      level.targets.push_back(target);
+      level.targets.push_back(rowOf[node] * static_cast<std::uint32_t>(stride) |
+                              windowIdOf[node] << targetBits | flagsOf[windowIdOf[node]]);
     }
     targetOf[node] = it->second;
   }
@@ -553,6 +575,7 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
     fill(node);
   }
   level.stride = stride;
+  level.targetBits = targetBits;
 }
 
 std::shared_ptr<const DictionaryData> Reader::read() {

@@ -151,21 +151,22 @@ class QuickReading {
 
   // What the loop over the characters reads and keeps: a local copy of the level's arrays
   // and the reading's state, so that the compiler keeps them in registers (the bytes written
-  // through buffer could otherwise alias any of them in memory).
-  template <Path kPath>
+  // through buffer could otherwise alias any of them in memory). kStates: the walk keeps its
+  // states for replay.
+  template <Path kPath, bool kStates>
   struct Cursor {
-    const char32_t* part;
-    std::size_t size;
     const PatternIndex* index;
+    PatternIndex::Symbol dot;
+    const std::uint8_t* lowSymbols;
+    std::size_t lowSize;
     std::uint8_t* buffer;
     std::uint32_t* states;
     std::vector<std::pair<std::size_t, std::uint32_t>>* longHits;
     const DictionaryLevel* level;
     const std::uint16_t* table;
     const std::uint32_t* targets;
-    const std::uint32_t* autoFlags;
     const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows;
-    std::size_t stride;
+    std::uint32_t targetBits, rowMask, targetWindowMask;  // a target: its row's offset in table, its window
     const DictionaryLevel::Node* nodes;
     const DictionaryLevel::CompactNode* compactNodes;
     const std::uint32_t* compactWindows;
@@ -173,12 +174,21 @@ class QuickReading {
     std::uint32_t baseBits, baseMask;
     const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
     const std::uint64_t* packedNodes;
+    const std::array<std::uint8_t, DictionaryLevel::kWidth>* packedWindows;
     const std::uint32_t* slotOfPlace;
     std::uint32_t placeBits;
+    std::uint32_t windowShift;  // the packed node's compact window: node >> windowShift & windowMask
+    std::uint64_t windowMask;
     std::uint64_t node;       // the packed walk: packedNodes[state]
-    std::uint32_t state = 0;  // the automaton's row or the walk's slot (or place)
+    std::uint32_t state = 0;  // where the automaton's row begins in table, or the walk's slot (or place)
     std::uint32_t flags = 0;
+    std::uint64_t nodeFlags = 0;  // the packed walk: its nodes or'ed (for kPackedChange)
     SlidingWindow window;
+
+    // The symbol of a character of the part.
+    QUELLIX_READING_INLINE PatternIndex::Symbol symbolOf(char32_t c) const {
+      return c < lowSize ? lowSymbols[c] : isDictionaryDigit(c) ? dot : index->symbolOf(c);
+    }
 
     // walk over the packed nodes: one load a step where the character leads on.
     QUELLIX_READING_INLINE void walkPacked(PatternIndex::Symbol symbol) {
@@ -203,35 +213,34 @@ class QuickReading {
       }
     }
 
-    // Reads character j of the framed part (0 .. size + 1).
-    QUELLIX_READING_INLINE void step(std::size_t j) {
-      const PatternIndex::Symbol symbol = symbolAt(*index, std::u32string_view(part, size), j);
-      std::uint32_t w;
+    // Reads the symbol of boundary j of the framed part (0 .. size + 1).
+    QUELLIX_READING_INLINE void step(std::size_t j, PatternIndex::Symbol symbol) {
       const std::uint8_t* scores;
       if constexpr (kPath == Path::Automaton) {
-        const std::uint32_t e = targets[table[state * stride + symbol]];
-        state = e & 0xffffu;
-        w = e >> 16;
-        const std::uint32_t f = autoFlags[w];
-        if (f & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->autoPattern[w]);
-        flags |= f;
+        const std::uint32_t e = targets[table[state + symbol]];
+        state = e & rowMask;
+        const std::uint32_t w = e >> targetBits & targetWindowMask;
+        if (e & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->autoPattern[w]);
+        flags |= e;
         scores = autoWindows[w].data();
+      } else if constexpr (kPath == Path::Packed) {
+        walkPacked(symbol);
+        if constexpr (kStates) states[j] = state;
+        if (node & DictionaryLevel::kPackedLong) [[unlikely]]
+          longHits->emplace_back(j, level->patternOf[slotOfPlace[state]] - 1);
+        nodeFlags |= node;
+        scores = packedWindows[node >> windowShift & windowMask].data();
       } else {
-        if constexpr (kPath == Path::Packed) {
-          walkPacked(symbol);
-          w = compactWindows[node >> (DictionaryLevel::kPackedCheckBits + 2 * placeBits)];
-        } else if constexpr (kPath == Path::Compact) {
+        std::uint32_t w;
+        if constexpr (kPath == Path::Compact) {
           state = walkCompact(compactNodes, fallback, baseMask, state, symbol);
           w = compactWindows[compactNodes[state].baseWindow >> baseBits];
         } else {
           state = walk(nodes, state, symbol);
           w = nodes[state].window;
         }
-        states[j] = state;
-        if (w & DictionaryLevel::kLong) [[unlikely]] {
-          const std::uint32_t slot = kPath == Path::Packed ? slotOfPlace[state] : state;
-          longHits->emplace_back(j, level->patternOf[slot] - 1);
-        }
+        if constexpr (kStates) states[j] = state;
+        if (w & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->patternOf[state] - 1);
         flags |= w;
         scores = windows[w & DictionaryLevel::kWindowMask].data();
       }
@@ -240,21 +249,32 @@ class QuickReading {
     }
   };
 
-  template <Path kPath>
-  QUELLIX_READING_INLINE Cursor<kPath> cursor() const {
+  template <Path kPath, bool kStates>
+  QUELLIX_READING_INLINE Cursor<kPath, kStates> cursor() const {
     const DictionaryLevel& l = level_;
-    return {part_.data(), part_.size(), l.index.get(), buffer_, states_, &longHits_, &l,
-            l.table.data(), l.targets.data(), l.autoFlags.data(), l.autoWindows.data(),
-            l.stride, l.nodes.data(), l.compactNodes.data(),
-            l.compactWindows.data(), l.fallback.data(), l.baseBits,
-            l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(), l.packedNodes.data(),
-            l.slotOfPlace.data(), l.placeBits, l.packedNodes.empty() ? 0 : l.packedNodes[0], 0, 0, SlidingWindow()};
+    const std::uint32_t windowShift = DictionaryLevel::kPackedCheckBits + 2 * l.placeBits;
+    return {l.index.get(), l.index->dot, l.lowSymbols.data(), l.lowSymbols.size(), buffer_, states_,
+            &longHits_, &l, l.table.data(), l.targets.data(), l.autoWindows.data(),
+            l.targetBits, (1u << l.targetBits) - 1, (1u << (30 - l.targetBits)) - 1, l.nodes.data(), l.compactNodes.data(), l.compactWindows.data(), l.fallback.data(),
+            l.baseBits, l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(),
+            l.packedNodes.data(), l.packedWindows.data(), l.slotOfPlace.data(), l.placeBits,
+            windowShift, (std::uint64_t{1} << l.packedWindowBits) - 1,
+            l.packedNodes.empty() ? 0 : l.packedNodes[0], 0, 0, 0, SlidingWindow()};
+  }
+
+  // Reads the whole part with c.
+  template <class C>
+  QUELLIX_READING_INLINE void readAll(C& c) const {
+    const std::size_t n = part_.size();
+    c.step(0, c.dot);
+    for (std::size_t j = 1; j <= n; ++j) c.step(j, c.symbolOf(part_[j - 1]));
+    c.step(n + 1, c.dot);
   }
 
   // Takes what the cursor read, after every character.
-  template <Path kPath>
-  void settle(const Cursor<kPath>& c) {
-    flags_ = c.flags;
+  template <Path kPath, bool kStates>
+  void settle(const Cursor<kPath, kStates>& c) {
+    flags_ = c.flags | ((c.nodeFlags & DictionaryLevel::kPackedChange) != 0 ? DictionaryLevel::kChange : 0);
     window_ = c.window;
   }
 
@@ -308,17 +328,27 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
                 LevelScratch& s, bool automaton, Change* changes, std::int64_t start) {
   if (level.empty()) return true;
   QuickReading reading(level, part, automaton, s.window, s.states, s.longHits);
-  const std::size_t m = part.size() + 2;
-  const auto read = [&]<Path kPath>() {
-    auto c = reading.cursor<kPath>();
-    for (std::size_t j = 0; j < m; ++j) c.step(j);
+  const auto read = [&]<Path kPath, bool kStates>() {
+    auto c = reading.cursor<kPath, kStates>();
+    reading.readAll(c);
     reading.settle(c);
   };
+  // Only a walk that may replay keeps its states.
+  const bool keepStates = changes != nullptr && level.anyChange;
   switch (reading.path()) {
-    case Path::Automaton: read.template operator()<Path::Automaton>(); break;
-    case Path::Packed: read.template operator()<Path::Packed>(); break;
-    case Path::Compact: read.template operator()<Path::Compact>(); break;
-    case Path::Wide: read.template operator()<Path::Wide>(); break;
+    case Path::Automaton: read.template operator()<Path::Automaton, false>(); break;
+    case Path::Packed:
+      if (keepStates) read.template operator()<Path::Packed, true>();
+      else read.template operator()<Path::Packed, false>();
+      break;
+    case Path::Compact:
+      if (keepStates) read.template operator()<Path::Compact, true>();
+      else read.template operator()<Path::Compact, false>();
+      break;
+    case Path::Wide:
+      if (keepStates) read.template operator()<Path::Wide, true>();
+      else read.template operator()<Path::Wide, false>();
+      break;
   }
   if (reading.finish(values)) return true;
   if (changes == nullptr || !reading.replay(values, changes, start)) return false;
@@ -343,14 +373,19 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
               LevelScratch& s) {
   QuickReading compound(d.compound, part, true, s.window, s.states, s.longHits);
   QuickReading plain(d.plain, part, true, s.plainWindow, s.plainStates, s.plainLongHits);
-  const std::size_t m = part.size() + 2;
+  const std::size_t n = part.size();
   const auto read = [&]<Path kCompound, Path kPlain>() {
-    auto c = compound.cursor<kCompound>();
-    auto p = plain.cursor<kPlain>();
-    for (std::size_t j = 0; j < m; ++j) {
-      c.step(j);
-      p.step(j);
+    auto c = compound.cursor<kCompound, false>();
+    auto p = plain.cursor<kPlain, false>();
+    c.step(0, c.dot);
+    p.step(0, p.dot);
+    for (std::size_t j = 1; j <= n; ++j) {
+      const char32_t ch = part[j - 1];
+      c.step(j, c.symbolOf(ch));
+      p.step(j, p.symbolOf(ch));
     }
+    c.step(n + 1, c.dot);
+    p.step(n + 1, p.dot);
     compound.settle(c);
     plain.settle(p);
   };
