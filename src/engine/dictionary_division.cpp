@@ -421,14 +421,15 @@ inline void clearChanges(DictionaryResult& out, std::size_t n) {
 // can find nothing (it has none of the word's characters), with no digit, no ligature and no
 // NOHYPHEN item, and whose plain reading meets no change. Such a word is one leaf that the
 // plain level divides within the word's margins, as Division divides it. Returns false for
-// any other word, out then unspecified: the general route divides it.
+// any other word, out then unspecified: the general route divides it. commonCharacters: the
+// caller found every character below 256 and in d.commonLow, which need not be looked at again.
 bool divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                      DictionaryResult& out, LevelScratch& s) {
+                      DictionaryResult& out, LevelScratch& s, bool commonCharacters = false) {
   const std::size_t n = word.size();
   if (n == 0) return false;
   const PatternIndex* const compound = d.compound.empty() ? nullptr : d.compound.index.get();
   if (compound != nullptr && !d.compound.needsLetter) return false;
-  for (const char32_t c : word) {
+  for (const char32_t c : commonCharacters ? std::u32string_view() : word) {
     if (c < 256) {
       if (!(d.commonLow[c / 64] >> (c % 64) & 1u)) return false;
     } else if (c == 0xFB03 || c == 0xFB04 || d.noHyphenFirst.find(c) != std::u32string::npos ||
@@ -490,8 +491,8 @@ DictionaryScratch& dictionaryScratch() {
 }
 
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                          DictionaryResult& out, DictionaryScratch& scratch) {
-  if (divideCommonWord(d, word, margins, out, scratch.level)) return;
+                          DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters) {
+  if (divideCommonWord(d, word, margins, out, scratch.level, commonCharacters)) return;
   divideGeneral(d, word, margins, out, scratch);
 }
 
