@@ -4,6 +4,7 @@
 #include "hyphen.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -89,61 +90,99 @@ HyphenDict* loadBytes(std::string_view bytes, std::string_view source) {
 struct WordScratch {
   std::u32string word;               // its first count characters: the word's
   std::size_t count = 0;
-  std::vector<std::size_t> byteOf;  // byteOf[k]: where character k starts; one more at count
+  std::vector<std::size_t> byteOf;  // byteOf[k]: where character k starts; one more at count (offsets)
   quellix::DictionaryValues values;
   std::string text;
 };
-// The thread's scratch. The address is read once through a volatile pointer so that the compiler keeps it in a
-// register: left to itself it asks for the thread's storage again at every use, which in a
-// shared library is a call each time.
-WordScratch& threadScratch() {
+// The thread's scratch, reached through a pointer of trivial type: that asks for the
+// thread's storage once, where the scratch itself (made on first use, destroyed with the
+// thread) costs a guard's test as well, each a call in a shared library.
+thread_local WordScratch* threadScratchAddress = nullptr;
+
+WordScratch& makeThreadScratch() {
   thread_local WordScratch scratch;
-  WordScratch* volatile address = &scratch;
-  return *address;
+  threadScratchAddress = &scratch;
+  return scratch;
+}
+
+WordScratch& threadScratch() {
+  WordScratch* const scratch = threadScratchAddress;
+  return scratch != nullptr ? *scratch : makeThreadScratch();
+}
+
+// hyphens[k] = '0' + values[k] for n values (digits, 0 to 9), eight at a time: the byte-wise
+// sum never carries, and fixed-size copies are plain moves; the last eight overlap the ones
+// before rather than end in a loop. hyphens gets no terminator.
+void writeDigits(char* hyphens, const std::uint8_t* values, std::size_t n) {
+  const auto eightAt = [&](std::size_t k) {
+    std::uint64_t eight;
+    std::memcpy(&eight, values + k, 8);
+    eight += 0x3030303030303030u;
+    std::memcpy(hyphens + k, &eight, 8);
+  };
+  if (n >= 8) {
+    for (std::size_t k = 0; k + 8 < n; k += 8) eightAt(k);
+    eightAt(n - 8);
+    return;
+  }
+  for (std::size_t k = 0; k < n; ++k) hyphens[k] = static_cast<char>('0' + values[k]);
 }
 
 // word's characters as the dictionary reads them, as decodeDictionaryText gives them (a
 // malformed UTF-8 byte is a character of its own, U+FFFD), with the byte offset of each,
-// into the thread's scratch: nothing allocated once it has grown.
+// into the thread's scratch: nothing allocated once it has grown. Where each character is
+// a byte (count == word.size()), the offsets are not written: see offsets.
 void decode(const Dictionary& d, std::string_view word, WordScratch& s) {
   // At most one character a byte: grown only, so that a word shorter than the last one
   // writes nothing first; written through plain pointers, trimmed at the end.
   if (s.word.size() < word.size()) s.word.resize(word.size());
   if (s.byteOf.size() < word.size() + 1) s.byteOf.resize(word.size() + 1);
   char32_t* const chars = s.word.data();
-  std::size_t* const byteOf = s.byteOf.data();
-  std::size_t count = 0;
   if (!d.utf8) {
     const char32_t* const charOfByte = d.charOfByte.data();
-    for (std::size_t k = 0; k < word.size(); ++k) {
-      chars[k] = charOfByte[static_cast<unsigned char>(word[k])];
-      byteOf[k] = k;
+    for (std::size_t k = 0; k < word.size(); ++k) chars[k] = charOfByte[static_cast<unsigned char>(word[k])];
+    s.count = word.size();
+    return;
+  }
+  std::size_t at = 0;
+  while (at < word.size() && static_cast<unsigned char>(word[at]) < 0x80) {  // most characters
+    chars[at] = static_cast<unsigned char>(word[at]);
+    ++at;
+  }
+  s.count = at;
+  if (at == word.size()) return;
+  std::size_t* const byteOf = s.byteOf.data();
+  for (std::size_t k = 0; k < at; ++k) byteOf[k] = k;
+  std::size_t count = at;
+  while (at < word.size()) {
+    byteOf[count] = at;
+    const auto byte = static_cast<unsigned char>(word[at]);
+    if (byte < 0x80) {
+      chars[count++] = byte;
+      ++at;
+      continue;
     }
-    count = word.size();
-  } else {
-    for (std::size_t at = 0; at < word.size();) {
-      byteOf[count] = at;
-      const auto byte = static_cast<unsigned char>(word[at]);
-      if (byte < 0x80) {  // most characters: no call into the library
-        chars[count++] = byte;
-        ++at;
+    if (byte >= 0xC2 && byte <= 0xDF && at + 1 < word.size()) {  // two bytes (Latin, Greek, Cyrillic)
+      const auto next = static_cast<unsigned char>(word[at + 1]);
+      if ((next & 0xC0) == 0x80) {
+        chars[count++] = static_cast<char32_t>((byte & 0x1Fu) << 6 | (next & 0x3Fu));
+        at += 2;
         continue;
       }
-      if (byte >= 0xC2 && byte <= 0xDF && at + 1 < word.size()) {  // two bytes (Latin, Greek, Cyrillic)
-        const auto next = static_cast<unsigned char>(word[at + 1]);
-        if ((next & 0xC0) == 0x80) {
-          chars[count++] = static_cast<char32_t>((byte & 0x1Fu) << 6 | (next & 0x3Fu));
-          at += 2;
-          continue;
-        }
-      }
-      const quellix::Utf8Char c = quellix::firstUtf8Char(word.substr(at));
-      chars[count++] = c.wellFormed ? c.code : U'\uFFFD';
-      at += c.length;
     }
+    const quellix::Utf8Char c = quellix::firstUtf8Char(word.substr(at));
+    chars[count++] = c.wellFormed ? c.code : U'\uFFFD';
+    at += c.length;
   }
   byteOf[count] = word.size();
   s.count = count;
+}
+
+// Where each character decode read starts, and one more at s.count: word.size().
+const std::size_t* offsets(WordScratch& s, std::size_t size) {
+  if (s.count == size)
+    for (std::size_t k = 0; k <= size; ++k) s.byteOf[k] = k;
+  return s.byteOf.data();
 }
 
 int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, char* hyphenated,
@@ -155,7 +194,7 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
     decode(d, bytes, s);
     quellix::dictionaryValues(d.hyphenator, std::u32string_view(s.word.data(), s.count), s.values, margins);
     const std::vector<std::uint8_t>& values = s.values.values;
-    for (std::size_t k = 0; k < values.size(); ++k) hyphens[k] = static_cast<char>('0' + values[k]);
+    writeDigits(hyphens, values.data(), values.size());
     hyphens[values.size()] = '\0';
     if (rep != nullptr && pos != nullptr && cut != nullptr && !s.values.changes.empty()) {
       const std::size_t n = bytes.size();
@@ -179,17 +218,28 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
     if (hyphenated != nullptr && s.values.changes.empty()) {
       // The word with '=' after each break, written in place (most words).
       char* to = hyphenated;
-      for (std::size_t i = 0; i < values.size(); ++i) {
-        for (std::size_t b = s.byteOf[i]; b < s.byteOf[i + 1]; ++b) *to++ = bytes[b];
-        *to = '=';
-        to += values[i] & 1u;
+      if (s.count == bytes.size()) {  // a byte a character (ASCII, single-byte encodings)
+        for (std::size_t i = 0; i < values.size(); ++i) {
+          *to++ = bytes[i];
+          *to = '=';
+          to += values[i] & 1u;
+        }
+        *to = '\0';
+      } else {
+        const std::size_t* const byteOf = s.byteOf.data();
+        for (std::size_t i = 0; i < values.size(); ++i) {
+          for (std::size_t b = byteOf[i]; b < byteOf[i + 1]; ++b) *to++ = bytes[b];
+          *to = '=';
+          to += values[i] & 1u;
+        }
+        const std::size_t rest = bytes.size() - byteOf[values.size()];
+        std::memcpy(to, bytes.data() + byteOf[values.size()], rest);
+        to[rest] = '\0';
       }
-      const std::size_t rest = bytes.size() - s.byteOf[values.size()];
-      std::memcpy(to, bytes.data() + s.byteOf[values.size()], rest);
-      to[rest] = '\0';
     } else if (hyphenated != nullptr) {
       // The word with '=' at each break; a non-standard break writes its change over the
       // characters it replaces.
+      const std::size_t* const byteOf = offsets(s, bytes.size());
       std::string& out = s.text;
       out.clear();
       std::size_t from = 0;  // the next character not yet written
@@ -202,17 +252,17 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
                 ? &s.values.changes[change] : nullptr;
         if (b == nullptr) {
           if (i + 1 < from) continue;
-          out.append(bytes.substr(s.byteOf[from], s.byteOf[i + 1] - s.byteOf[from]));
+          out.append(bytes.substr(byteOf[from], byteOf[i + 1] - byteOf[from]));
           out += '=';
           from = i + 1;
           continue;
         }
         if (b->replacedBegin < from) continue;
-        out.append(bytes.substr(s.byteOf[from], s.byteOf[b->replacedBegin] - s.byteOf[from]));
+        out.append(bytes.substr(byteOf[from], byteOf[b->replacedBegin] - byteOf[from]));
         out += quellix::encodeDictionaryText(d.hyphenator, b->lineEnd + U"=" + b->nextStart);
         from = b->replacedEnd;
       }
-      out.append(bytes.substr(s.byteOf[from]));
+      out.append(bytes.substr(byteOf[from]));
       std::memcpy(hyphenated, out.c_str(), out.size() + 1);
     }
     return 0;
@@ -270,8 +320,7 @@ HNJ_EXPORT int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word
     WordScratch& s = threadScratch();
     decode(d, std::string_view(word, static_cast<std::size_t>(std::max(word_size, 0))), s);
     quellix::dictionaryFirstLevelValues(d.hyphenator, std::u32string_view(s.word.data(), s.count), s.values);
-    for (std::size_t k = 0; k < s.values.values.size(); ++k)
-      hyphens[k] = static_cast<char>('0' + s.values.values[k]);
+    writeDigits(hyphens, s.values.values.data(), s.values.values.size());
     hyphens[s.values.values.size()] = '\0';
     return 0;
   } catch (...) {

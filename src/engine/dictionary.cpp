@@ -10,6 +10,7 @@
 
 #include "char_map.hpp"
 #include "dictionary_data.hpp"
+#include "dictionary_division.hpp"
 #include "exception_table.hpp"
 #include "hyphenator_core.hpp"
 #include "hyphenator_internal.hpp"
@@ -80,19 +81,10 @@ const DictionaryData& dictionaryOf(const Hyphenator& h) {
   return *d;
 }
 
-// Scratch space of this thread, so that dividing allocates nothing once warm.
-struct WordScratch {
-  std::u32string normal;
-  DictionaryResult result;
-};
-// The thread's scratch. The address is read once through a volatile pointer so that the compiler keeps it in a
-// register: left to itself it asks for the thread's storage again at every use, which in a
-// shared library is a call each time.
-WordScratch& threadScratch() {
-  thread_local WordScratch scratch;
-  WordScratch* volatile address = &scratch;
-  return *address;
-}
+// Scratch space of this thread (normal: the folded word; result: its division), so that
+// dividing allocates nothing once warm.
+using WordScratch = detail::DictionaryScratch;
+WordScratch& threadScratch() { return detail::dictionaryScratch(); }
 
 // Whether every cased letter of text is a capital (and there is one).
 bool inCapitals(std::u32string_view original, std::u32string_view folded) {
@@ -151,7 +143,7 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
   margins.right = core.rightMin;
   margins.compoundLeft = d.compoundLeftMin;
   margins.compoundRight = d.compoundRightMin;
-  detail::divideDictionaryWord(d, s.normal, margins, s.result);
+  detail::divideDictionaryWord(d, s.normal, margins, s.result, s);
   return nullptr;
 }
 
@@ -338,8 +330,9 @@ void dictionaryValues(const Hyphenator& h, std::u32string_view word, DictionaryV
     m.compoundLeft = d.compoundLeftMin;
     m.compoundRight = d.compoundRightMin;
   }
-  DictionaryResult& r = threadScratch().result;
-  detail::divideDictionaryWord(d, word, m, r);
+  WordScratch& s = threadScratch();
+  DictionaryResult& r = s.result;
+  detail::divideDictionaryWord(d, word, m, r, s);
   out.values.resize(r.values.size());
   detail::copyValues(out.values.data(), r.values.data(), r.values.size());
   out.changes.clear();

@@ -183,7 +183,7 @@ struct DictionaryResult {
     std::uint32_t cut = 0;   // how many it replaces
   };
   std::vector<std::uint8_t> values;  // values[i]: the boundary after character i
-  std::vector<Change> changes;       // per boundary
+  std::vector<Change> changes;       // per boundary (at least values.size(); null past it)
   // Whether a change may be among changes; when not, every one has a null text (and the
   // next division need not clear them).
   bool anyChange = true;

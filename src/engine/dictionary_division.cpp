@@ -2,9 +2,12 @@
 // level finds the boundaries of the word's parts (and again within each part), the plain
 // level divides each part, and margins, NOHYPHEN and leading or trailing digits take breaks
 // out. How one level reads a part is dictionary_reading.cpp's.
+#include "dictionary_division.hpp"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "dictionary_data.hpp"
@@ -14,52 +17,78 @@ namespace quellix::detail {
 namespace {
 
 using Change = DictionaryResult::Change;
+using Segment = DivisionSegment;
+using Task = DivisionTask;
 
 // How far a leaf's plain reading has come before divideLeaf: not at all, whole into
 // LevelScratch::plainValues, or to a change that matchLevel must read.
 enum class PlainRead { No, Whole, Changed };
 
-enum class LeftRule { Word, Compound };
-enum class RightRule { Word, LastPart, InnerPart };
+// The thread's scratch, reached through a pointer of trivial type: that asks for the
+// thread's storage once, where the scratch itself (made on first use, destroyed with the
+// thread) costs a guard's test as well, each a call in a shared library.
+thread_local DictionaryScratch* threadScratch = nullptr;
 
-struct Segment {
-  std::int64_t begin, end;
-  LeftRule left;
-  RightRule right;
+DictionaryScratch& makeThreadScratch() {
+  thread_local DictionaryScratch scratch;
+  threadScratch = &scratch;
+  return scratch;
+}
+
+// The boundaries [lo, hi] of a word's leaf (empty when hi < lo) at which neither a margin nor
+// the digits it starts or ends with rule a break out, when no change or ligature is in it:
+// from the left margin's end, counted from begin (after the leading digits), up to the right
+// margin's start, counted from end, and before core (where the trailing digits begin), and
+// the one after a first character of one byte, which libhyphen's right margin never reaches.
+struct KeptRange {
+  std::int64_t lo, hi;
 };
+KeptRange wordMargins(std::int64_t begin, std::int64_t core, std::int64_t end, std::int64_t left,
+                      std::int64_t right, bool firstOneByte) {
+  const std::int64_t lo = std::max(begin, begin + left - 1);
+  const std::int64_t last = core - 2;
+  std::int64_t hi = std::min(last, end - 1 - right);
+  if (lo == 0 && firstOneByte && last >= 0) hi = std::max<std::int64_t>(hi, 0);
+  return {lo, hi};
+}
 
-// A segment the compound level divided, while its parts are being divided: the values the
-// compound level gave it stay where no part's margins let the part decide.
-struct OpenSegment {
-  Segment segment;
-  std::size_t valuesBegin;  // its compound-level values in LevelScratch::openValues
-};
+// Zeroes the values of [from, to) outside kept: those before it and those after it, in one
+// loop over both, as they are few (the margins) and a loop over one run of zeros would
+// become a call to memset.
+inline void keepOnly(std::uint8_t* values, std::int64_t from, std::int64_t to, KeptRange kept) {
+  const std::int64_t lo = std::clamp(kept.lo, from, to);
+  const std::int64_t past = kept.hi < kept.lo ? lo : std::clamp(kept.hi + 1, lo, to);
+  const std::int64_t before = lo - from;
+  const std::int64_t count = before + (to - past);
+  for (std::int64_t k = 0; k < count; ++k) values[k < before ? from + k : past + (k - before)] = 0;
+}
 
-// A segment to divide, or (close) the mark that all parts of the innermost open segment are
-// done.
-struct Task {
-  Segment segment;
-  bool close;
-};
+// Whether any of n values is odd (a boundary or a break), eight at a time.
+inline bool anyOdd(const std::uint8_t* values, std::size_t n) {
+  std::uint64_t any = 0;
+  const auto eightAt = [&](std::size_t k) {
+    std::uint64_t eight;
+    std::memcpy(&eight, values + k, 8);
+    any |= eight;
+  };
+  if (n >= 8) {
+    for (std::size_t k = 0; k + 8 < n; k += 8) eightAt(k);
+    eightAt(n - 8);
+  } else {
+    for (std::size_t k = 0; k < n; ++k) any |= values[k];
+  }
+  return (any & 0x0101010101010101u) != 0;
+}
 
-struct Stacks {
-  std::vector<Task> tasks;
-  std::vector<OpenSegment> open;
-};
-
-// What dividing a word reuses.
-struct WordScratch {
-  LevelScratch scratch;
-  Stacks stacks;
-};
-
-// The thread's scratch. The address is read once through a volatile pointer so that the compiler keeps it in a
-// register: left to itself it asks for the thread's storage again at every use, which in a
-// shared library is a call each time.
-WordScratch& threadScratch() {
-  thread_local WordScratch scratch;
-  WordScratch* volatile address = &scratch;
-  return *address;
+// Whether word has a ligature (ffi, ffl) or the first character of a NOHYPHEN item: most
+// words have neither, and skip the passes that look for them.
+bool anyExceptional(const DictionaryData& d, std::u32string_view word) {
+  for (const char32_t c : word) {
+    if (c < 256 ? (d.noHyphenLow[c / 64] >> (c % 64) & 1u) != 0
+                : c == 0xFB03 || c == 0xFB04 || d.noHyphenFirst.find(c) != std::u32string::npos)
+      return true;
+  }
+  return false;
 }
 
 // Segments nested deeper than this are divided by the plain level without looking for
@@ -68,9 +97,13 @@ constexpr std::size_t kDeepestSegment = 64;
 
 class Division {
  public:
+  // referenceJudge: judge every position of a nested leaf (the reference for tests) rather
+  // than through the frames that give its verdicts.
+  // mayHaveLigatures false: the word has no ligature.
   Division(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& m,
-           DictionaryResult& out, WordScratch& s)
-      : d_(d), word_(word), out_(out), s_(s.scratch), stacks_(s.stacks) {
+           DictionaryResult& out, DictionaryScratch& s, bool referenceJudge, bool mayHaveLigatures)
+      : d_(d), word_(word), out_(out), s_(s.level), tasks_(s.tasks), open_(s.open),
+        referenceJudge_(referenceJudge), compoundChanges_(d.compound.anyChange) {
     left_ = m.left > 0 ? m.left : 2;
     right_ = m.right > 0 ? m.right : 2;
     compoundLeft_ = std::max<std::int64_t>(m.compoundLeft, 0);
@@ -78,7 +111,7 @@ class Division {
     // libhyphen counts the ligatures ffi and ffl as two characters in the left margin.
     utf8_ = d.encoding == nullptr;
     const auto isLigature = [](char32_t c) { return c == 0xFB03 || c == 0xFB04; };
-    ligatures_ = utf8_ && std::any_of(word.begin(), word.end(), isLigature);
+    ligatures_ = utf8_ && mayHaveLigatures && std::any_of(word.begin(), word.end(), isLigature);
     if (ligatures_) {
       std::vector<std::int64_t>& w = s_.weights;
       w.resize(word.size() + 1);
@@ -99,61 +132,69 @@ class Division {
       divideLeaf(whole, nullptr);
       return;
     }
-    Stacks& stacks = stacks_;
-    stacks.tasks.clear();
-    stacks.open.clear();
+    std::vector<Task>& tasks = tasks_;
+    std::vector<OpenSegment>& open = open_;
+    tasks.clear();
+    open.clear();
     s_.openValues.clear();
     s_.openChanges.clear();
-    stacks.tasks.push_back({whole, false});
-    while (!stacks.tasks.empty()) {
-      const Task task = stacks.tasks.back();
-      stacks.tasks.pop_back();
+    tasks.push_back({whole, false});
+    while (!tasks.empty()) {
+      const Task task = tasks.back();
+      tasks.pop_back();
       if (task.close) {
-        s_.openValues.resize(stacks.open.back().valuesBegin);
-        s_.openChanges.resize(stacks.open.back().valuesBegin);
-        stacks.open.pop_back();
+        s_.openValues.resize(open.back().valuesBegin);
+        if (compoundChanges_) s_.openChanges.resize(open.back().valuesBegin);
+        open.pop_back();
         continue;
       }
       const Segment& seg = task.segment;
       const std::size_t length = static_cast<std::size_t>(seg.end - seg.begin);
       const std::u32string_view part = word_.substr(static_cast<std::size_t>(seg.begin), length);
-      std::vector<std::uint8_t>& u = s_.values;
-      std::vector<Change>& uc = s_.changes;
-      u.assign(length, 0);
-      uc.assign(length, Change{});
-      std::size_t boundaries = 0;
+      // A compound level without changes writes every value of a quick reading and no
+      // change: nothing to clear first, and its changes are never read.
+      if (compoundChanges_) {
+        s_.values.assign(length, 0);
+        s_.changes.assign(length, Change{});
+      } else {
+        if (s_.values.size() < length) s_.values.resize(length);
+        if (s_.changes.size() < length) s_.changes.resize(length);
+      }
+      std::uint8_t* const u = s_.values.data();
+      Change* const uc = s_.changes.data();
+      bool boundaries = false;
       PlainRead plainRead = PlainRead::No;
-      if (stacks.open.size() < kDeepestSegment) {
+      if (open.size() < kDeepestSegment) {
         if (!d_.plain.empty()) {
           // The plain level reads the segment beside the compound level, for the (most)
           // words and parts in which the compound level finds no boundary.
           s_.plainValues.resize(length);
-          plainRead = readBoth(d_, part, seg.begin, u.data(), uc.data(), s_.plainValues.data(), s_)
+          plainRead = readBoth(d_, part, seg.begin, u, uc, s_.plainValues.data(), s_)
                           ? PlainRead::Whole : PlainRead::Changed;
         } else {
-          readLevel(d_.compound, part, seg.begin, u.data(), uc.data(), s_);
+          readLevel(d_.compound, part, seg.begin, u, uc, s_);
         }
-        for (std::size_t h = 0; h + 1 < length; ++h) boundaries += u[h] & 1u;
+        boundaries = anyOdd(u, length - 1);
       }
-      if (boundaries == 0) {
-        divideLeaf(seg, &stacks.open, plainRead);
+      if (!boundaries) {
+        divideLeaf(seg, &open, plainRead);
         continue;
       }
-      stacks.open.push_back({seg, s_.openValues.size()});
-      s_.openValues.insert(s_.openValues.end(), u.begin(), u.end());
-      s_.openChanges.insert(s_.openChanges.end(), uc.begin(), uc.end());
-      stacks.tasks.push_back({seg, true});
+      open.push_back({seg, s_.openValues.size()});
+      s_.openValues.insert(s_.openValues.end(), u, u + length);
+      if (compoundChanges_) s_.openChanges.insert(s_.openChanges.end(), uc, uc + length);
+      tasks.push_back({seg, true});
       // The parts, the first pushed last so that it is divided first.
       const RightRule last = seg.right == RightRule::InnerPart ? RightRule::InnerPart : RightRule::LastPart;
       std::int64_t partEnd = seg.end;
       for (std::size_t h = length - 1; h-- > 0;) {
         if (!(u[h] & 1u)) continue;
         const std::int64_t partBegin = seg.begin + static_cast<std::int64_t>(h) + 1;
-        stacks.tasks.push_back({{partBegin, partEnd, LeftRule::Compound,
+        tasks.push_back({{partBegin, partEnd, LeftRule::Compound,
                                  partEnd == seg.end ? last : RightRule::InnerPart}, false});
         partEnd = partBegin;
       }
-      stacks.tasks.push_back({{seg.begin, partEnd, seg.left, partEnd == seg.end ? last : RightRule::InnerPart}, false});
+      tasks.push_back({{seg.begin, partEnd, seg.left, partEnd == seg.end ? last : RightRule::InnerPart}, false});
     }
   }
 
@@ -179,16 +220,11 @@ class Division {
   Verdict judge(const Segment& seg, std::int64_t h, const Change& change, bool leaf) const {
     if (h == seg.end - 1) return Verdict::Outer;
     if (!leaf) return Verdict::Decide;
-    // Digits at either end of a part give no break either, as for the word; the left margin
-    // counts from after the leading ones, the right margin to the part's end (libhyphen's
-    // way of leaving them out).
-    std::int64_t begin = seg.begin, core = seg.end;
-    while (begin < core && isDictionaryDigit(word_[static_cast<std::size_t>(begin)])) ++begin;
-    while (core > begin && isDictionaryDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
-    if (h < begin || h >= core - 1) return Verdict::Zero;
+    const Span span = withoutDigits(seg);
+    if (h < span.begin || h >= span.core - 1) return Verdict::Zero;
     const std::int64_t end = seg.end;
     const std::int64_t leftEnd = change.text ? change.begin : h + 1;
-    std::int64_t leftCount = leftWeight(begin, leftEnd);
+    std::int64_t leftCount = leftWeight(span.begin, leftEnd);
     std::int64_t rightCount = end - 1 - h;
     // Within a part libhyphen also wants two bytes after a break (so one character of two
     // bytes will do where the margin is 1).
@@ -200,22 +236,61 @@ class Division {
       rightTwoBytes = twoBytes(static_cast<std::int64_t>(change.text->nextStart.size()),
                                change.begin + change.cut, end);
     }
-    if (leftCount < (seg.left == LeftRule::Word ? left_ : compoundLeft_)) return Verdict::Zero;
-    bool rightOk = true;
+    if (leftCount < leftMargin(seg)) return Verdict::Zero;
+    return rightAllows(seg, h, span.begin, rightCount, rightTwoBytes) ? Verdict::Decide : Verdict::Outer;
+  }
+
+  // Digits at either end of a part give no break either, as for the word; the left margin
+  // counts from after the leading ones, the right margin to the part's end (libhyphen's way
+  // of leaving them out). [begin, core): seg without them.
+  struct Span {
+    std::int64_t begin, core;
+  };
+  Span withoutDigits(const Segment& seg) const {
+    std::int64_t begin = seg.begin, core = seg.end;
+    while (begin < core && isDictionaryDigit(word_[static_cast<std::size_t>(begin)])) ++begin;
+    while (core > begin && isDictionaryDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
+    return {begin, core};
+  }
+
+  std::int64_t leftMargin(const Segment& seg) const { return seg.left == LeftRule::Word ? left_ : compoundLeft_; }
+
+  // Whether seg's right margin lets a break after h stand, rightCount characters (and
+  // rightTwoBytes: two bytes or more) coming after it; begin: seg's first after its digits.
+  bool rightAllows(const Segment& seg, std::int64_t h, std::int64_t begin, std::int64_t rightCount,
+                   bool rightTwoBytes) const {
     switch (seg.right) {
       case RightRule::Word:
         // libhyphen's right margin never reaches the first byte of the word: a break after a
         // first character of one byte stays (not after digits the word starts with).
-        rightOk = rightCount >= right_ || (h == 0 && firstCharacterOneByte_);
-        break;
+        return rightCount >= right_ || (h == 0 && firstCharacterOneByte_);
       case RightRule::LastPart:
-        rightOk = rightCount >= right_ && rightTwoBytes;
-        break;
+        return rightCount >= right_ && rightTwoBytes;
       case RightRule::InnerPart:
-        rightOk = rightTwoBytes && (rightCount >= compoundRight_ || h == begin);
-        break;
+        return rightTwoBytes && (rightCount >= compoundRight_ || h == begin);
     }
-    return rightOk ? Verdict::Decide : Verdict::Outer;
+    return true;
+  }
+
+  // judge(seg, h, change, true) worked out once for a segment and every h in it where change
+  // is null and the word has no ligature: Zero before lo (the left margin, leading digits)
+  // and from zeroFrom (trailing digits), Decide up to hi, Outer after it (the right margin,
+  // which lets fewer breaks stand the nearer h comes to the end) and at the last position.
+  struct Frame {
+    std::int64_t lo, hi, zeroFrom, last;
+    Verdict verdict(std::int64_t h) const {
+      if (h == last) return Verdict::Outer;
+      if (h < lo || h >= zeroFrom) return Verdict::Zero;
+      return h <= hi ? Verdict::Decide : Verdict::Outer;
+    }
+  };
+  Frame frameOf(const Segment& seg) const {
+    const Span span = withoutDigits(seg);
+    Frame f{std::max(span.begin, span.begin + leftMargin(seg) - 1), 0, span.core - 1, seg.end - 1};
+    f.hi = std::min(f.zeroFrom, f.last) - 1;
+    while (f.hi >= f.lo && !rightAllows(seg, f.hi, span.begin, seg.end - 1 - f.hi, twoBytes(0, f.hi + 1, seg.end)))
+      --f.hi;
+    return f;
   }
 
   // The left-margin weight of characters [from, to).
@@ -264,26 +339,12 @@ class Division {
     Change* const changes = out_.changes.data();
     const bool nested = open != nullptr && !open->empty();
     if (!nested) {
-      // The whole word (most words), with the word's margins only. Where there is no change
-      // and no ligature, judge keeps a position from the left margin's end up to the right
-      // margin's start within the digits the word starts and ends with (and one after a
-      // first character of one byte); worked out once here rather than per position.
-      std::int64_t begin = leaf.begin, core = leaf.end;
-      while (begin < core && isDictionaryDigit(word_[static_cast<std::size_t>(begin)])) ++begin;
-      while (core > begin && isDictionaryDigit(word_[static_cast<std::size_t>(core - 1)])) --core;
-      const std::int64_t first = std::max(begin, begin + left_ - 1);
-      const std::int64_t last = core - 2;
-      const std::int64_t rightMarginStart = leaf.end - 1 - right_;
-      const auto keep = [&](std::int64_t h) {
-        return h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstCharacterOneByte_));
-      };
+      // The whole word (most words), with the word's margins only, worked out once rather
+      // than per position where there is no change and no ligature.
+      const Span span = withoutDigits(leaf);
+      const KeptRange kept = wordMargins(span.begin, span.core, leaf.end, left_, right_, firstCharacterOneByte_);
       if (!s_.changesRead && !ligatures_) {
-        // No change anywhere (changes are all null): no branch on the value, whose parity the
-        // processor cannot guess.
-        for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
-          const auto at = static_cast<std::size_t>(h);
-          values[at] = keep(h) ? values[at] : std::uint8_t{0};
-        }
+        keepOnly(values, leaf.begin, leaf.end, kept);
         return;
       }
       for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
@@ -296,17 +357,23 @@ class Division {
           continue;
         }
         // No change here: nothing to clear but the value.
-        values[at] = keep(h) ? values[at] : std::uint8_t{0};
+        if (h < kept.lo || h > kept.hi) values[at] = 0;
       }
       return;
     }
     const Segment top = open->front().segment;
+    // The leaf's and the word's margins, worked out once unless ligatures change the count.
+    const bool framed = !ligatures_ && !referenceJudge_;
+    const Frame leafFrame = framed ? frameOf(leaf) : Frame{};
+    const Frame topFrame = framed ? frameOf(top) : Frame{};
     for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
       std::uint8_t& value = values[static_cast<std::size_t>(h)];
       Change& change = changes[static_cast<std::size_t>(h)];
       const Segment* inner = &leaf;
       for (std::size_t j = open->size(); j-- > 0;) {
-        const Verdict verdict = judge(*inner, h, change, inner == &leaf);
+        const Verdict verdict = inner != &leaf                      ? judge(*inner, h, change, false)
+                                : framed && change.text == nullptr ? leafFrame.verdict(h)
+                                                                   : judge(leaf, h, change, true);
         if (verdict == Verdict::Zero) {
           value = 0;
           change = Change{};
@@ -314,11 +381,13 @@ class Division {
           const OpenSegment& o = (*open)[j];
           const std::size_t at = o.valuesBegin + static_cast<std::size_t>(h - o.segment.begin);
           value = s_.openValues[at];
-          change = s_.openChanges[at];
+          change = compoundChanges_ ? s_.openChanges[at] : Change{};
         }
         inner = &(*open)[j].segment;
       }
-      if (value != 0 && judge(top, h, change, true) != Verdict::Decide) {
+      if (value == 0) continue;
+      const Verdict verdict = framed && change.text == nullptr ? topFrame.verdict(h) : judge(top, h, change, true);
+      if (verdict != Verdict::Decide) {
         value = 0;
         change = Change{};
       }
@@ -329,13 +398,24 @@ class Division {
   std::u32string_view word_;
   DictionaryResult& out_;
   LevelScratch& s_;
-  Stacks& stacks_;
+  std::vector<Task>& tasks_;
+  std::vector<OpenSegment>& open_;
+  bool referenceJudge_;
+  bool compoundChanges_;  // whether the compound level has patterns with changes
   bool utf8_ = true;
   bool ligatures_ = false;
   std::int64_t left_, right_, compoundLeft_, compoundRight_;
   std::int64_t wordBegin_ = 0;
   bool firstCharacterOneByte_ = true;
 };
+
+// Makes out.changes all null, at least n of them: those the last word left are cleared (a
+// word without any left none); the vector only grows.
+inline void clearChanges(DictionaryResult& out, std::size_t n) {
+  if (out.anyChange) std::fill(out.changes.begin(), out.changes.end(), Change{});
+  if (out.changes.size() < n) out.changes.resize(n);
+  out.anyChange = false;
+}
 
 // The common word divided without Division's bookkeeping: one in which the compound level
 // can find nothing (it has none of the word's characters), with no digit, no ligature and no
@@ -357,45 +437,34 @@ bool divideCommonWord(const DictionaryData& d, std::u32string_view word, const D
     }
   }
   out.values.resize(n);
-  if (out.anyChange) out.changes.assign(n, Change{});
-  else out.changes.resize(n);
-  out.anyChange = false;
+  clearChanges(out, n);
   std::uint8_t* const values = out.values.data();
   if (d.plain.empty()) std::fill_n(values, n, std::uint8_t{0});
   else if (!quickMatch(d.plain, word, values, s)) return false;
-  // divideLeaf's margins for the whole word without digits, changes or ligatures.
+  const auto size = static_cast<std::int64_t>(n);
   const std::int64_t left = margins.left > 0 ? margins.left : 2;
   const std::int64_t right = margins.right > 0 ? margins.right : 2;
-  const auto size = static_cast<std::int64_t>(n);
-  const std::int64_t first = std::max<std::int64_t>(0, left - 1);
-  const std::int64_t last = size - 2;
-  const std::int64_t rightMarginStart = size - 1 - right;
-  const bool firstOneByte = d.encoding != nullptr || word[0] < 0x80;
-  for (std::int64_t h = 0; h < size; ++h) {
-    const bool keep = h >= first && h <= last && (h <= rightMarginStart || (h == 0 && firstOneByte));
-    values[h] = keep ? values[h] : std::uint8_t{0};
-  }
+  keepOnly(values, 0, size, wordMargins(0, size, size, left, right, d.encoding != nullptr || word[0] < 0x80));
   return true;
 }
 
 // Division's route, for every word.
 void divideGeneral(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                   DictionaryResult& out, WordScratch& scratch) {
+                   DictionaryResult& out, DictionaryScratch& scratch, bool referenceJudge = false) {
   const std::size_t n = word.size();
   out.values.assign(n, 0);
-  // Changes left by the last word are cleared; a word without any left none.
-  if (out.anyChange) out.changes.assign(n, Change{});
-  else out.changes.resize(n);
-  out.anyChange = false;
+  clearChanges(out, n);
   // libhyphen leaves digits at either end of a word out of it.
   std::size_t begin = 0, end = n;
   while (begin < end && isDictionaryDigit(word[begin])) ++begin;
   while (end > begin && isDictionaryDigit(word[end - 1])) --end;
   if (begin == end) return;
-  scratch.scratch.changesRead = false;
-  Division(d, word, margins, out, scratch)
+  scratch.level.changesRead = false;
+  const bool exceptional = anyExceptional(d, word);
+  Division(d, word, margins, out, scratch, referenceJudge, exceptional)
       .run(static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end));
-  out.anyChange = scratch.scratch.changesRead;
+  out.anyChange = scratch.level.changesRead;
+  if (!exceptional) return;
   // NOHYPHEN: no break on either side of each place where an item is written.
   const std::u32string_view first = d.noHyphenFirst;
   for (std::size_t at = 0; at < n && !first.empty(); ++at) {
@@ -415,11 +484,20 @@ void divideGeneral(const DictionaryData& d, std::u32string_view word, const Dict
 
 }  // namespace
 
+DictionaryScratch& dictionaryScratch() {
+  DictionaryScratch* const scratch = threadScratch;
+  return scratch != nullptr ? *scratch : makeThreadScratch();
+}
+
+void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
+                          DictionaryResult& out, DictionaryScratch& scratch) {
+  if (divideCommonWord(d, word, margins, out, scratch.level)) return;
+  divideGeneral(d, word, margins, out, scratch);
+}
+
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,
                           const DictionaryMargins& margins, DictionaryResult& out) {
-  WordScratch& scratch = threadScratch();
-  if (divideCommonWord(d, word, margins, out, scratch.scratch)) return;
-  divideGeneral(d, word, margins, out, scratch);
+  divideDictionaryWord(d, word, margins, out, dictionaryScratch());
 }
 
 void firstLevelValues(const DictionaryData& d, std::u32string_view word, DictionaryResult& out) {
@@ -430,7 +508,8 @@ void firstLevelValues(const DictionaryData& d, std::u32string_view word, Diction
 }
 
 bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
-  LevelScratch& s = threadScratch().scratch;
+  DictionaryScratch& scratch = dictionaryScratch();
+  LevelScratch& s = scratch.level;
   const std::size_t n = part.size();
   const auto sameChange = [](const Change& a, const Change& b) {
     return a.text == b.text && (a.text == nullptr || (a.begin == b.begin && a.cut == b.cut));
@@ -463,13 +542,18 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
     if (plainWhole != quickMatch(d.plain, part, plainAlone.data(), s)) return false;
     if (plainWhole && plain != plainAlone) return false;
   }
-  // The common word's route against Division's, with the dictionary's own margins.
+  // Division with frames against Division judging every position, and the common word's
+  // route against Division's, with the dictionary's own margins.
   const DictionaryMargins margins{d.leftMin, d.rightMin, d.compoundLeftMin, d.compoundRightMin};
-  DictionaryResult common, general;
-  if (divideCommonWord(d, part, margins, common, s)) {
-    divideGeneral(d, part, margins, general, threadScratch());
-    if (common.values != general.values || general.anyChange) return false;
-  }
+  DictionaryResult common, general, judged;
+  divideGeneral(d, part, margins, general, scratch);
+  divideGeneral(d, part, margins, judged, scratch, true);
+  if (general.values != judged.values || general.anyChange != judged.anyChange ||
+      !std::equal(general.changes.begin(), general.changes.begin() + static_cast<std::ptrdiff_t>(n),
+                  judged.changes.begin(), sameChange))
+    return false;
+  if (divideCommonWord(d, part, margins, common, s) && (common.values != general.values || general.anyChange))
+    return false;
   return true;
 }
 

@@ -1,0 +1,62 @@
+// Dividing words with a dictionary (dictionary_division.cpp): the scratch each thread reuses
+// from word to word, one object for the callers in dictionary.cpp and for the division itself,
+// so that a word asks for the thread's storage once. Internal to the engine.
+#ifndef QUELLIX_SRC_ENGINE_DICTIONARY_DIVISION_HPP
+#define QUELLIX_SRC_ENGINE_DICTIONARY_DIVISION_HPP
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dictionary_data.hpp"
+#include "dictionary_reading.hpp"
+
+namespace quellix::detail {
+
+// A part of a word between compound boundaries, with the margins that rule its ends.
+enum class LeftRule { Word, Compound };
+enum class RightRule { Word, LastPart, InnerPart };
+struct DivisionSegment {
+  std::int64_t begin, end;
+  LeftRule left;
+  RightRule right;
+};
+
+// A segment the compound level divided, while its parts are being divided: the values the
+// compound level gave it stay where no part's margins let the part decide.
+struct OpenSegment {
+  DivisionSegment segment;
+  std::size_t valuesBegin;  // its compound-level values in LevelScratch::openValues
+};
+
+// A segment to divide, or (close) the mark that all parts of the innermost open segment are
+// done.
+struct DivisionTask {
+  DivisionSegment segment;
+  bool close;
+};
+
+// What dividing a word with a dictionary reuses: the caller's folded word and result, and
+// the division's own.
+struct DictionaryScratch {
+  std::u32string normal;
+  DictionaryResult result;
+  LevelScratch level;
+  std::vector<DivisionTask> tasks;
+  std::vector<OpenSegment> open;
+};
+
+// The calling thread's scratch. Thread-safe (each thread has its own); throws nothing but
+// std::bad_alloc on a thread's first call.
+DictionaryScratch& dictionaryScratch();
+
+// divideDictionaryWord (dictionary_data.hpp) with the given scratch, which must be the
+// calling thread's; out may be scratch.result.
+void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
+                          DictionaryResult& out, DictionaryScratch& scratch);
+
+}  // namespace quellix::detail
+
+#endif
