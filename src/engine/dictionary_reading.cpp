@@ -128,9 +128,11 @@ enum class Path { Automaton, Packed, Compact, Wide };
 // levels can read a word side by side and their cache misses overlap.
 class QuickReading {
  public:
-  QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
-               std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
-               std::vector<std::pair<std::size_t, std::uint32_t>>& longHits)
+  // keepStates: the walk keeps its states for replay.
+  QUELLIX_READING_INLINE QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
+                                      std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
+                                      std::vector<std::pair<std::size_t, std::uint32_t>>& longHits,
+                                      bool keepStates)
       : level_(level), part_(part), longHits_(longHits),
         path_(automaton && !level.table.empty() ? Path::Automaton
               : !level.packedNodes.empty()      ? Path::Packed
@@ -140,7 +142,7 @@ class QuickReading {
     const std::size_t bufferSize = part.size() + 2 + DictionaryLevel::kWidth;
     if (buffer.size() < bufferSize) buffer.resize(bufferSize);
     buffer_ = buffer.data();
-    if (states.size() < part.size() + 2) states.resize(part.size() + 2);
+    if (keepStates && states.size() < part.size() + 2) states.resize(part.size() + 2);
     states_ = states.data();
     longHits.clear();
   }
@@ -273,7 +275,7 @@ class QuickReading {
 
   // Takes what the cursor read, after every character.
   template <Path kPath, bool kStates>
-  void settle(const Cursor<kPath, kStates>& c) {
+  QUELLIX_READING_INLINE void settle(const Cursor<kPath, kStates>& c) {
     flags_ = c.flags | ((c.nodeFlags & DictionaryLevel::kPackedChange) != 0 ? DictionaryLevel::kChange : 0);
     window_ = c.window;
   }
@@ -281,12 +283,13 @@ class QuickReading {
   // After every character: writes the part's values to values and returns true, or, when a
   // pattern with a change matched, writes nothing and returns false (matchLevel must read
   // the part).
-  bool finish(std::uint8_t* values) {
+  QUELLIX_READING_INLINE bool finish(std::uint8_t* values) {
     if (flags_ & DictionaryLevel::kChange) return false;
     const std::size_t n = part_.size();
     window_.store(buffer_ + n + 2);
     // buffer[j] holds the boundary j + 2 - kWidth of the framed word: h at h + kWidth.
     copyValues(values, buffer_ + DictionaryLevel::kWidth, n);
+    if (longHits_.empty()) [[likely]] return true;
     for (const auto& [j, pattern] : longHits_) {
       const DictionaryLevel::Pattern& p = level_.patterns[pattern];
       const std::uint8_t* v = level_.values.data() + p.valuesBegin;
@@ -327,14 +330,14 @@ class QuickReading {
 bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uint8_t* values,
                 LevelScratch& s, bool automaton, Change* changes, std::int64_t start) {
   if (level.empty()) return true;
-  QuickReading reading(level, part, automaton, s.window, s.states, s.longHits);
+  // Only a walk that may replay keeps its states.
+  const bool keepStates = changes != nullptr && level.anyChange;
+  QuickReading reading(level, part, automaton, s.window, s.states, s.longHits, keepStates);
   const auto read = [&]<Path kPath, bool kStates>() {
     auto c = reading.cursor<kPath, kStates>();
     reading.readAll(c);
     reading.settle(c);
   };
-  // Only a walk that may replay keeps its states.
-  const bool keepStates = changes != nullptr && level.anyChange;
   switch (reading.path()) {
     case Path::Automaton: read.template operator()<Path::Automaton, false>(); break;
     case Path::Packed:
@@ -371,8 +374,8 @@ void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int6
 bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t start,
               std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
               LevelScratch& s) {
-  QuickReading compound(d.compound, part, true, s.window, s.states, s.longHits);
-  QuickReading plain(d.plain, part, true, s.plainWindow, s.plainStates, s.plainLongHits);
+  QuickReading compound(d.compound, part, true, s.window, s.states, s.longHits, false);
+  QuickReading plain(d.plain, part, true, s.plainWindow, s.plainStates, s.plainLongHits, false);
   const std::size_t n = part.size();
   const auto read = [&]<Path kCompound, Path kPlain>() {
     auto c = compound.cursor<kCompound, false>();
