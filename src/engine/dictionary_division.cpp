@@ -52,15 +52,24 @@ KeptRange wordMargins(std::int64_t begin, std::int64_t core, std::int64_t end, s
   return {lo, hi};
 }
 
-// Zeroes the values of [from, to) outside kept: those before it and those after it, in one
-// loop over both, as they are few (the margins) and a loop over one run of zeros would
-// become a call to memset.
+// Zeroes n values at p: as a rule one to three (a margin), for which a loop, which the
+// compiler would make a call to memset, costs more than the stores.
+inline void zeroFew(std::uint8_t* p, std::int64_t n) {
+  if (n > 3) {
+    std::fill_n(p, n, std::uint8_t{0});
+    return;
+  }
+  if (n > 0) p[0] = 0;
+  if (n > 1) p[1] = 0;
+  if (n > 2) p[2] = 0;
+}
+
+// Zeroes the values of [from, to) outside kept: those before it and those after it.
 inline void keepOnly(std::uint8_t* values, std::int64_t from, std::int64_t to, KeptRange kept) {
   const std::int64_t lo = std::clamp(kept.lo, from, to);
   const std::int64_t past = kept.hi < kept.lo ? lo : std::clamp(kept.hi + 1, lo, to);
-  const std::int64_t before = lo - from;
-  const std::int64_t count = before + (to - past);
-  for (std::int64_t k = 0; k < count; ++k) values[k < before ? from + k : past + (k - before)] = 0;
+  zeroFew(values + from, lo - from);
+  zeroFew(values + past, to - past);
 }
 
 // Whether any of n values is odd (a boundary or a break), eight at a time.
