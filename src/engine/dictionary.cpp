@@ -3,6 +3,8 @@
 #include "quellix/dictionary.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -122,15 +124,28 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
   const std::span<const char32_t> flat = map.flat();
   s.normal.resize(word.size());
   char32_t* const normal = s.normal.data();
-  for (std::size_t k = 0; k < word.size(); ++k) {
-    const char32_t c = word[k];
-    normal[k] = c < flat.size() ? flat[c] : map(c);
+  // Whether every folded character is below 256 and leaves the word to the common word's
+  // route (DictionaryData::commonLow), found while folding so that the route need not look
+  // again; the first that does not ends the search.
+  const std::array<std::uint64_t, 4>& common = d.commonLow;
+  const auto fold = [&](char32_t c) { return c < flat.size() ? flat[c] : map(c); };
+  std::size_t k = 0;
+  bool allCommon = false;
+  if ((common[0] | common[1] | common[2] | common[3]) != 0) {
+    for (; k < word.size(); ++k) {
+      const char32_t f = fold(word[k]);
+      normal[k] = f;
+      if (f >= 256 || !(common[f / 64] >> (f % 64) & 1u)) break;
+    }
+    allCommon = k == word.size();
+    k += allCommon ? 0 : 1;
   }
+  for (; k < word.size(); ++k) normal[k] = fold(word[k]);
   bool anyOpaque = false;
   if (opaque)
-    for (std::size_t k = 0; k < word.size(); ++k)
-      if (opaque[k]) {
-        normal[k] = kOpaque;
+    for (std::size_t at = 0; at < word.size(); ++at)
+      if (opaque[at]) {
+        normal[at] = kOpaque;
         anyOpaque = true;
       }
   if (!anyOpaque && !core.noExceptions) {
@@ -143,7 +158,7 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
   margins.right = core.rightMin;
   margins.compoundLeft = d.compoundLeftMin;
   margins.compoundRight = d.compoundRightMin;
-  detail::divideDictionaryWord(d, s.normal, margins, s.result, s);
+  detail::divideDictionaryWord(d, s.normal, margins, s.result, s, !anyOpaque && allCommon);
   return nullptr;
 }
 

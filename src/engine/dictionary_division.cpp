@@ -52,15 +52,24 @@ KeptRange wordMargins(std::int64_t begin, std::int64_t core, std::int64_t end, s
   return {lo, hi};
 }
 
-// Zeroes the values of [from, to) outside kept: those before it and those after it, in one
-// loop over both, as they are few (the margins) and a loop over one run of zeros would
-// become a call to memset.
+// Zeroes n values at p: as a rule one to three (a margin), for which a loop, which the
+// compiler would make a call to memset, costs more than the stores.
+inline void zeroFew(std::uint8_t* p, std::int64_t n) {
+  if (n > 3) {
+    std::fill_n(p, n, std::uint8_t{0});
+    return;
+  }
+  if (n > 0) p[0] = 0;
+  if (n > 1) p[1] = 0;
+  if (n > 2) p[2] = 0;
+}
+
+// Zeroes the values of [from, to) outside kept: those before it and those after it.
 inline void keepOnly(std::uint8_t* values, std::int64_t from, std::int64_t to, KeptRange kept) {
   const std::int64_t lo = std::clamp(kept.lo, from, to);
   const std::int64_t past = kept.hi < kept.lo ? lo : std::clamp(kept.hi + 1, lo, to);
-  const std::int64_t before = lo - from;
-  const std::int64_t count = before + (to - past);
-  for (std::int64_t k = 0; k < count; ++k) values[k < before ? from + k : past + (k - before)] = 0;
+  zeroFew(values + from, lo - from);
+  zeroFew(values + past, to - past);
 }
 
 // Whether any of n values is odd (a boundary or a break), eight at a time.
@@ -421,14 +430,15 @@ inline void clearChanges(DictionaryResult& out, std::size_t n) {
 // can find nothing (it has none of the word's characters), with no digit, no ligature and no
 // NOHYPHEN item, and whose plain reading meets no change. Such a word is one leaf that the
 // plain level divides within the word's margins, as Division divides it. Returns false for
-// any other word, out then unspecified: the general route divides it.
+// any other word, out then unspecified: the general route divides it. commonCharacters: the
+// caller found every character below 256 and in d.commonLow, which need not be looked at again.
 bool divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                      DictionaryResult& out, LevelScratch& s) {
+                      DictionaryResult& out, LevelScratch& s, bool commonCharacters = false) {
   const std::size_t n = word.size();
   if (n == 0) return false;
   const PatternIndex* const compound = d.compound.empty() ? nullptr : d.compound.index.get();
   if (compound != nullptr && !d.compound.needsLetter) return false;
-  for (const char32_t c : word) {
+  for (const char32_t c : commonCharacters ? std::u32string_view() : word) {
     if (c < 256) {
       if (!(d.commonLow[c / 64] >> (c % 64) & 1u)) return false;
     } else if (c == 0xFB03 || c == 0xFB04 || d.noHyphenFirst.find(c) != std::u32string::npos ||
@@ -490,8 +500,8 @@ DictionaryScratch& dictionaryScratch() {
 }
 
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                          DictionaryResult& out, DictionaryScratch& scratch) {
-  if (divideCommonWord(d, word, margins, out, scratch.level)) return;
+                          DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters) {
+  if (divideCommonWord(d, word, margins, out, scratch.level, commonCharacters)) return;
   divideGeneral(d, word, margins, out, scratch);
 }
 

@@ -53,9 +53,10 @@ struct DictionaryScratch {
 DictionaryScratch& dictionaryScratch();
 
 // divideDictionaryWord (dictionary_data.hpp) with the given scratch, which must be the
-// calling thread's; out may be scratch.result.
+// calling thread's; out may be scratch.result. commonCharacters: the caller found every
+// character of word below 256 and in d.commonLow.
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                          DictionaryResult& out, DictionaryScratch& scratch);
+                          DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters = false);
 
 }  // namespace quellix::detail
 
