@@ -150,6 +150,8 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
     ASSERT_FALSE(d.plain.packedNodes.empty());
     ASSERT_TRUE(compact->plain.packedNodes.empty() && !compact->plain.compactNodes.empty());
     ASSERT_TRUE(wide->plain.compactNodes.empty());
+    // A small automaton reads with its wide table; the compact layout keeps the narrow one.
+    ASSERT_TRUE(compact->plain.table.empty() || (d.plain.table.empty() && !d.plain.wideTable.empty()));
     std::u32string alphabet;
     for (const quellix::detail::DictionaryLevel* level : {&d.compound, &d.plain})
       if (level->index) alphabet.append(level->index->codes.begin(), level->index->codes.end());

@@ -576,6 +576,12 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
   }
   level.stride = stride;
   level.targetBits = targetBits;
+  if (layout_ == NodeLayout::Smallest && table.size() * sizeof(std::uint32_t) <= DictionaryLevel::kWideTableBytes) {
+    level.wideTable.resize(table.size());
+    for (std::size_t k = 0; k < table.size(); ++k) level.wideTable[k] = level.targets[table[k]];
+    std::vector<std::uint16_t>().swap(level.table);
+    std::vector<std::uint32_t>().swap(level.targets);
+  }
 }
 
 std::shared_ptr<const DictionaryData> Reader::read() {

@@ -118,9 +118,9 @@ void matchLevel(const DictionaryLevel& level, std::u32string_view part, std::int
 
 namespace {
 
-// How a quick reading finds its states: the level's automaton, its packed nodes, its compact
-// nodes or its wide ones.
-enum class Path { Automaton, Packed, Compact, Wide };
+// How a quick reading finds its states: the level's automaton (its table of target numbers
+// or its wide table), its packed nodes, its compact nodes or its wide ones.
+enum class Path { Automaton, WideAutomaton, Packed, Compact, Wide };
 
 // One level's quick reading of a part (the values matchLevel gives it, when no change comes
 // of it): one window of sixteen values merged per character, through the level's automaton
@@ -134,7 +134,8 @@ class QuickReading {
                                       std::vector<std::pair<std::size_t, std::uint32_t>>& longHits,
                                       bool keepStates)
       : level_(level), part_(part), longHits_(longHits),
-        path_(automaton && !level.table.empty() ? Path::Automaton
+        path_(automaton && !level.wideTable.empty() ? Path::WideAutomaton
+              : automaton && !level.table.empty()  ? Path::Automaton
               : !level.packedNodes.empty()      ? Path::Packed
               : level.compactNodes.empty()      ? Path::Wide
                                                 : Path::Compact) {
@@ -167,6 +168,7 @@ class QuickReading {
     const DictionaryLevel* level;
     const std::uint16_t* table;
     const std::uint32_t* targets;
+    const std::uint32_t* wideTable;
     const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows;
     std::uint32_t targetBits, rowMask, targetWindowMask;  // a target: its row's offset in table, its window
     const DictionaryLevel::Node* nodes;
@@ -218,8 +220,8 @@ class QuickReading {
     // Reads the symbol of boundary j of the framed part (0 .. size + 1).
     QUELLIX_READING_INLINE void step(std::size_t j, PatternIndex::Symbol symbol) {
       const std::uint8_t* scores;
-      if constexpr (kPath == Path::Automaton) {
-        const std::uint32_t e = targets[table[state + symbol]];
+      if constexpr (kPath == Path::Automaton || kPath == Path::WideAutomaton) {
+        const std::uint32_t e = kPath == Path::WideAutomaton ? wideTable[state + symbol] : targets[table[state + symbol]];
         state = e & rowMask;
         const std::uint32_t w = e >> targetBits & targetWindowMask;
         if (e & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->autoPattern[w]);
@@ -256,7 +258,7 @@ class QuickReading {
     const DictionaryLevel& l = level_;
     const std::uint32_t windowShift = DictionaryLevel::kPackedCheckBits + 2 * l.placeBits;
     return {l.index.get(), l.index->dot, l.lowSymbols.data(), l.lowSymbols.size(), buffer_, states_,
-            &longHits_, &l, l.table.data(), l.targets.data(), l.autoWindows.data(),
+            &longHits_, &l, l.table.data(), l.targets.data(), l.wideTable.data(), l.autoWindows.data(),
             l.targetBits, (1u << l.targetBits) - 1, (1u << (30 - l.targetBits)) - 1, l.nodes.data(), l.compactNodes.data(), l.compactWindows.data(), l.fallback.data(),
             l.baseBits, l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(),
             l.packedNodes.data(), l.packedWindows.data(), l.slotOfPlace.data(), l.placeBits,
@@ -305,7 +307,7 @@ class QuickReading {
   // before) what matchLevel gives them, from the states the walk went through, and returns
   // true; false for the automaton, whose rows are not the walk's states.
   bool replay(std::uint8_t* values, Change* changes, std::int64_t start) const {
-    if (path_ == Path::Automaton) return false;
+    if (path_ == Path::Automaton || path_ == Path::WideAutomaton) return false;
     const auto n = static_cast<std::int64_t>(part_.size());
     for (std::int64_t j = 0; j < n + 2; ++j) {
       const std::uint32_t state = states_[static_cast<std::size_t>(j)];
@@ -340,6 +342,7 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
   };
   switch (reading.path()) {
     case Path::Automaton: read.template operator()<Path::Automaton, false>(); break;
+    case Path::WideAutomaton: read.template operator()<Path::WideAutomaton, false>(); break;
     case Path::Packed:
       if (keepStates) read.template operator()<Path::Packed, true>();
       else read.template operator()<Path::Packed, false>();
@@ -395,6 +398,7 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
   const auto withPlain = [&]<Path kCompound>() {
     switch (plain.path()) {
       case Path::Automaton: read.template operator()<kCompound, Path::Automaton>(); break;
+      case Path::WideAutomaton: read.template operator()<kCompound, Path::WideAutomaton>(); break;
       case Path::Packed: read.template operator()<kCompound, Path::Packed>(); break;
       case Path::Compact: read.template operator()<kCompound, Path::Compact>(); break;
       case Path::Wide: read.template operator()<kCompound, Path::Wide>(); break;
@@ -402,6 +406,7 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
   };
   switch (compound.path()) {
     case Path::Automaton: withPlain.template operator()<Path::Automaton>(); break;
+    case Path::WideAutomaton: withPlain.template operator()<Path::WideAutomaton>(); break;
     case Path::Packed: withPlain.template operator()<Path::Packed>(); break;
     case Path::Compact: withPlain.template operator()<Path::Compact>(); break;
     case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
