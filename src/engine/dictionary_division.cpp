@@ -375,6 +375,20 @@ class Division {
     const bool framed = !ligatures_ && !referenceJudge_;
     const Frame leafFrame = framed ? frameOf(leaf) : Frame{};
     const Frame topFrame = framed ? frameOf(top) : Frame{};
+    if (framed && open->size() == 1 && !s_.changesRead) {
+      // A part of the word itself, and no change anywhere (most compound words): each
+      // position's verdicts straight from the frames.
+      const OpenSegment& around = open->front();
+      const std::uint8_t* const aroundValues = s_.openValues.data() + around.valuesBegin;
+      for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
+        std::uint8_t& value = values[static_cast<std::size_t>(h)];
+        const Verdict verdict = leafFrame.verdict(h);
+        if (verdict == Verdict::Zero) value = 0;
+        else if (verdict == Verdict::Outer) value = aroundValues[h - around.segment.begin];
+        if (value != 0 && topFrame.verdict(h) != Verdict::Decide) value = 0;
+      }
+      return;
+    }
     for (std::int64_t h = leaf.begin; h < leaf.end; ++h) {
       std::uint8_t& value = values[static_cast<std::size_t>(h)];
       Change& change = changes[static_cast<std::size_t>(h)];
