@@ -385,7 +385,9 @@ TEST_P(DictionaryDifferential, SameValuesBreaksAndChangesAsLibhyphen) {
     for (char32_t& ch : folded) ch = fold(ch);
     PeerAnswer breaks;
     breaks.digits.assign(word.size(), '0');
+    std::vector<std::size_t> standard;  // the breaks that change nothing, as breakPoints gives them
     for (const quellix::SpellingBreak& b : quellix::breaksWithChanges(h, word)) {
+      if (b == quellix::SpellingBreak{b.position, b.position, b.position, {}, {}}) standard.push_back(b.position);
       breaks.digits[b.position - 1] = '1';
       if (b.position != b.replacedBegin || b.position != b.replacedEnd) {
         std::u32string change = b.lineEnd + U"=" + b.nextStart;
@@ -404,6 +406,11 @@ TEST_P(DictionaryDifferential, SameValuesBreaksAndChangesAsLibhyphen) {
       });
       return answer;
     };
+    std::vector<std::size_t> quick(word.size() + 1);
+    quick.resize(quellix::breakPoints(h, word, quick));
+    if (quick != standard && ++differing <= 10)
+      ADD_FAILURE() << c.file << ": " << quellix::detail::toUtf8(word) << " through breakPoints: "
+                    << testing::PrintToString(quick) << ", breaksWithChanges: " << testing::PrintToString(standard);
     if (!agrees(quellix::encodeDictionaryText(h, folded), breaks, breaksOnly)) {
       if (++differing <= 10) {
         const PeerAnswer theirs = breaksOnly(peer.get(), quellix::encodeDictionaryText(h, folded));

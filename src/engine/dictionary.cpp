@@ -115,9 +115,10 @@ std::u32string inCapitalsIf(const DictionaryData& d, std::u32string text, bool c
 
 // The division of word (folded by h's map; opaque characters kept apart) into scratch.
 // Returns the exception table's list when word is listed there, else null.
+// breaks: as for detail::divideDictionaryWord.
 const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const DictionaryData& d,
                                               std::u32string_view word, const std::uint8_t* opaque,
-                                              WordScratch& s) {
+                                              WordScratch& s, detail::BreakRange* breaks = nullptr) {
   // A dictionary's hyphenator and those made from it fold with the dictionary's map.
   const detail::HyphenatorCore& core = detail::HyphenatorAccess::core(h);
   const detail::CharMap& map = d.folding;
@@ -158,7 +159,7 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
   margins.right = core.rightMin;
   margins.compoundLeft = d.compoundLeftMin;
   margins.compoundRight = d.compoundRightMin;
-  detail::divideDictionaryWord(d, s.normal, margins, s.result, s, !anyOpaque && allCommon);
+  detail::divideDictionaryWord(d, s.normal, margins, s.result, s, !anyOpaque && allCommon, breaks);
   return nullptr;
 }
 
@@ -191,20 +192,26 @@ std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
     if (count < out.size()) out[count] = at;
     ++count;
   };
-  if (const auto* listed = divideFolded(h, d, word, opaque, s)) {
+  detail::BreakRange breaks{};
+  if (const auto* listed = divideFolded(h, d, word, opaque, s, &breaks)) {
     exceptionBreaks(h, *listed, word.size(), emit);
     return count;
   }
-  // Odd values are breaks; those that change the spelling are left out here. Without a
-  // change in the word, changes is not read at all.
+  // Odd values within breaks are breaks; those that change the spelling are left out here.
+  // Without a change in the word, changes is not read at all.
   const std::vector<std::uint8_t>& values = s.result.values;
   const std::size_t n = values.size();
+  // The boundaries read: [from, to), within the breaks' range and before the last character.
+  const std::int64_t first = std::max<std::int64_t>(breaks.lo, 0);
+  const std::int64_t end = std::min<std::int64_t>(breaks.hi + 1, static_cast<std::int64_t>(n) - 1);
+  const auto from = static_cast<std::size_t>(first);
+  const auto to = static_cast<std::size_t>(std::max(first, end));
   constexpr std::size_t kShort = 64;
   if (!s.result.anyChange && n <= kShort) {
     // Gathered without a branch on the value's parity, which the processor cannot guess,
     // then copied: nothing past the breaks is written to out.
     std::size_t at[kShort];
-    for (std::size_t i = 0; i + 1 < n; ++i) {
+    for (std::size_t i = from; i < to; ++i) {
       at[count] = i + 1;
       count += values[i] & 1u;
     }
@@ -212,7 +219,7 @@ std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
     return count;
   }
   const bool anyChange = s.result.anyChange;
-  for (std::size_t i = 0; i + 1 < n; ++i)
+  for (std::size_t i = from; i < to; ++i)
     if ((values[i] & 1u) && (!anyChange || s.result.changes[i].text == nullptr)) emit(i + 1);
   return count;
 }

@@ -432,8 +432,10 @@ inline void clearChanges(DictionaryResult& out, std::size_t n) {
 // plain level divides within the word's margins, as Division divides it. Returns false for
 // any other word, out then unspecified: the general route divides it. commonCharacters: the
 // caller found every character below 256 and in d.commonLow, which need not be looked at again.
+// breaks: as for divideDictionaryWord.
 bool divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                      DictionaryResult& out, LevelScratch& s, bool commonCharacters = false) {
+                      DictionaryResult& out, LevelScratch& s, bool commonCharacters = false,
+                      BreakRange* breaks = nullptr) {
   const std::size_t n = word.size();
   if (n == 0) return false;
   const PatternIndex* const compound = d.compound.empty() ? nullptr : d.compound.index.get();
@@ -454,7 +456,9 @@ bool divideCommonWord(const DictionaryData& d, std::u32string_view word, const D
   const auto size = static_cast<std::int64_t>(n);
   const std::int64_t left = margins.left > 0 ? margins.left : 2;
   const std::int64_t right = margins.right > 0 ? margins.right : 2;
-  keepOnly(values, 0, size, wordMargins(0, size, size, left, right, d.encoding != nullptr || word[0] < 0x80));
+  const KeptRange kept = wordMargins(0, size, size, left, right, d.encoding != nullptr || word[0] < 0x80);
+  if (breaks != nullptr) *breaks = {kept.lo, kept.hi};
+  else keepOnly(values, 0, size, kept);
   return true;
 }
 
@@ -500,9 +504,11 @@ DictionaryScratch& dictionaryScratch() {
 }
 
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                          DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters) {
-  if (divideCommonWord(d, word, margins, out, scratch.level, commonCharacters)) return;
+                          DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters,
+                          BreakRange* breaks) {
+  if (divideCommonWord(d, word, margins, out, scratch.level, commonCharacters, breaks)) return;
   divideGeneral(d, word, margins, out, scratch);
+  if (breaks != nullptr) *breaks = {0, static_cast<std::int64_t>(word.size()) - 1};
 }
 
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word,

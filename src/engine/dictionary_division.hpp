@@ -52,11 +52,19 @@ struct DictionaryScratch {
 // std::bad_alloc on a thread's first call.
 DictionaryScratch& dictionaryScratch();
 
+// The boundaries [lo, hi] of a word at which its values may give a break (empty when hi < lo).
+struct BreakRange {
+  std::int64_t lo, hi;
+};
+
 // divideDictionaryWord (dictionary_data.hpp) with the given scratch, which must be the
 // calling thread's; out may be scratch.result. commonCharacters: the caller found every
-// character of word below 256 and in d.commonLow.
+// character of word below 256 and in d.commonLow. Given breaks, a caller that reads only
+// the breaks: the values outside *breaks are then left as they are, not zeroed (the common
+// word's route leaves its margins so), and are to be read as 0.
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                          DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters = false);
+                          DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters = false,
+                          BreakRange* breaks = nullptr);
 
 }  // namespace quellix::detail
 
