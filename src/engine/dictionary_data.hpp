@@ -98,22 +98,22 @@ struct DictionaryLevel {
 
   // The walk in 8 bytes a state with all that a step reads, where it fits (every one of
   // Debian's levels): a double array of its own, whose bases are unique so that a place's
-  // check is the symbol leading to it (kPackedCheckBits), then its base, its fallback (both
-  // placeBits) and its compact window (packedWindowBits), and in the top bits its window's
-  // flags (kPackedLong, kPackedChange), so that a step finds its values with one load
-  // (packedWindows, by compact window). Laid out depth first, so that a pattern's letters
-  // lie side by side: a word's walk reads few cache lines, where the index's layout spreads
-  // them over the whole array (what costs most when other work has emptied the caches).
-  // Read in place of compactNodes, which it replaces; slotOfPlace gives the index's slot of
-  // each place (for patternOf).
+  // check is the symbol leading to it (kPackedCheckBits), then its window's flags
+  // (kPackedLong, kPackedChange), its base and its fallback (placeBits each, from
+  // kPackedBaseShift) and in the top bits its compact window, so that a step finds its
+  // values with one load (packedWindows, by compact window). Laid out depth first, so that
+  // a pattern's letters lie side by side: a word's walk reads few cache lines, where the
+  // index's layout spreads them over the whole array (what costs most when other work has
+  // emptied the caches). Read in place of compactNodes, which it replaces; slotOfPlace
+  // gives the index's slot of each place (for patternOf).
   static constexpr std::uint32_t kPackedCheckBits = 7;
-  static constexpr std::uint64_t kPackedLong = std::uint64_t{1} << 63;
-  static constexpr std::uint64_t kPackedChange = std::uint64_t{1} << 62;
+  static constexpr std::uint64_t kPackedLong = std::uint64_t{1} << 7;
+  static constexpr std::uint64_t kPackedChange = std::uint64_t{1} << 8;
+  static constexpr std::uint32_t kPackedBaseShift = 9;
   std::vector<std::uint64_t> packedNodes;
   std::vector<std::array<std::uint8_t, kWidth>> packedWindows;
   std::vector<std::uint32_t> slotOfPlace;
   std::uint32_t placeBits = 0;
-  std::uint32_t packedWindowBits = 0;
 
   // The level's automaton, when it is small: one entry per (row, symbol), the number of a
   // target (targets: where the next row begins in table in the low targetBits, so that a

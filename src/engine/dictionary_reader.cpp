@@ -466,7 +466,7 @@ void Reader::buildPackedNodes(DictionaryLevel& level, const std::vector<std::uin
   size += symbols + 1;
   const std::uint32_t placeBits = std::max<std::uint32_t>(bitsFor(size), 1);
   const std::uint32_t windowBits = bitsFor(std::max<std::size_t>(level.compactWindows.size(), 2));
-  if (DictionaryLevel::kPackedCheckBits + 2 * placeBits + windowBits > 62) return;
+  if (DictionaryLevel::kPackedBaseShift + 2 * placeBits + windowBits > 64) return;
   level.packedNodes.assign(size, 0);
   level.slotOfPlace.assign(size, 0);
   for (std::uint32_t slot = 0; slot < slots; ++slot) {
@@ -477,9 +477,9 @@ void Reader::buildPackedNodes(DictionaryLevel& level, const std::vector<std::uin
     const std::uint64_t window = level.compactNodes[slot].baseWindow >> level.baseBits;
     const std::uint32_t flags = level.compactWindows[window];
     level.packedNodes[place[slot]] =
-        check | base << DictionaryLevel::kPackedCheckBits |
-        fallback << (DictionaryLevel::kPackedCheckBits + placeBits) |
-        window << (DictionaryLevel::kPackedCheckBits + 2 * placeBits) |
+        check | base << DictionaryLevel::kPackedBaseShift |
+        fallback << (DictionaryLevel::kPackedBaseShift + placeBits) |
+        window << (DictionaryLevel::kPackedBaseShift + 2 * placeBits) |
         ((flags & DictionaryLevel::kLong) != 0 ? DictionaryLevel::kPackedLong : 0) |
         ((flags & DictionaryLevel::kChange) != 0 ? DictionaryLevel::kPackedChange : 0);
     level.slotOfPlace[place[slot]] = slot;
@@ -488,7 +488,6 @@ void Reader::buildPackedNodes(DictionaryLevel& level, const std::vector<std::uin
   for (std::size_t window = 0; window < level.compactWindows.size(); ++window)
     level.packedWindows[window] = level.windows[level.compactWindows[window] & DictionaryLevel::kWindowMask];
   level.placeBits = placeBits;
-  level.packedWindowBits = windowBits;
   // The walk reads these nodes alone.
   std::vector<DictionaryLevel::CompactNode>().swap(level.compactNodes);
 }

@@ -181,8 +181,7 @@ class QuickReading {
     const std::array<std::uint8_t, DictionaryLevel::kWidth>* packedWindows;
     const std::uint32_t* slotOfPlace;
     std::uint32_t placeBits;
-    std::uint32_t windowShift;  // the packed node's compact window: node >> windowShift & windowMask
-    std::uint64_t windowMask;
+    std::uint32_t windowShift;  // the packed node's compact window: node >> windowShift
     std::uint64_t node;       // the packed walk: packedNodes[state]
     std::uint32_t state = 0;  // where the automaton's row begins in table, or the walk's slot (or place)
     std::uint32_t flags = 0;
@@ -197,6 +196,7 @@ class QuickReading {
     // walk over the packed nodes: one load a step where the character leads on.
     QUELLIX_READING_INLINE void walkPacked(PatternIndex::Symbol symbol) {
       constexpr std::uint32_t kCheckBits = DictionaryLevel::kPackedCheckBits;
+      constexpr std::uint32_t kBaseShift = DictionaryLevel::kPackedBaseShift;
       const std::uint64_t placeMask = (std::uint64_t{1} << placeBits) - 1;
       if (symbol == 0) {
         state = 0;
@@ -204,7 +204,7 @@ class QuickReading {
         return;
       }
       for (;;) {
-        const auto next = static_cast<std::uint32_t>((node >> kCheckBits & placeMask) + symbol);
+        const auto next = static_cast<std::uint32_t>((node >> kBaseShift & placeMask) + symbol);
         const std::uint64_t nextNode = packedNodes[next];
         if ((nextNode & ((1u << kCheckBits) - 1)) == symbol) {
           state = next;
@@ -212,7 +212,7 @@ class QuickReading {
           return;
         }
         if (state == 0) return;
-        state = static_cast<std::uint32_t>(node >> (kCheckBits + placeBits) & placeMask);
+        state = static_cast<std::uint32_t>(node >> (kBaseShift + placeBits) & placeMask);
         node = packedNodes[state];
       }
     }
@@ -233,7 +233,7 @@ class QuickReading {
         if (node & DictionaryLevel::kPackedLong) [[unlikely]]
           longHits->emplace_back(j, level->patternOf[slotOfPlace[state]] - 1);
         nodeFlags |= node;
-        scores = packedWindows[node >> windowShift & windowMask].data();
+        scores = packedWindows[node >> windowShift].data();
       } else {
         std::uint32_t w;
         if constexpr (kPath == Path::Compact) {
@@ -256,22 +256,24 @@ class QuickReading {
   template <Path kPath, bool kStates>
   QUELLIX_READING_INLINE Cursor<kPath, kStates> cursor() const {
     const DictionaryLevel& l = level_;
-    const std::uint32_t windowShift = DictionaryLevel::kPackedCheckBits + 2 * l.placeBits;
+    const std::uint32_t windowShift = DictionaryLevel::kPackedBaseShift + 2 * l.placeBits;
     return {l.index.get(), l.index->dot, l.lowSymbols.data(), l.lowSymbols.size(), buffer_, states_,
             &longHits_, &l, l.table.data(), l.targets.data(), l.wideTable.data(), l.autoWindows.data(),
             l.targetBits, (1u << l.targetBits) - 1, (1u << (30 - l.targetBits)) - 1, l.nodes.data(), l.compactNodes.data(), l.compactWindows.data(), l.fallback.data(),
             l.baseBits, l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(),
             l.packedNodes.data(), l.packedWindows.data(), l.slotOfPlace.data(), l.placeBits,
-            windowShift, (std::uint64_t{1} << l.packedWindowBits) - 1,
+            windowShift,
             l.packedNodes.empty() ? 0 : l.packedNodes[0], 0, 0, 0, SlidingWindow()};
   }
 
   // Reads the whole part with c.
   template <class C>
   QUELLIX_READING_INLINE void readAll(C& c) const {
+    // The part in locals: the bytes the steps write could otherwise alias part_.
     const std::size_t n = part_.size();
+    const char32_t* const text = part_.data();
     c.step(0, c.dot);
-    for (std::size_t j = 1; j <= n; ++j) c.step(j, c.symbolOf(part_[j - 1]));
+    for (std::size_t j = 1; j <= n; ++j) c.step(j, c.symbolOf(text[j - 1]));
     c.step(n + 1, c.dot);
   }
 
