@@ -115,7 +115,7 @@ std::u32string inCapitalsIf(const DictionaryData& d, std::u32string text, bool c
 
 // The division of word (folded by h's map; opaque characters kept apart) into scratch.
 // Returns the exception table's list when word is listed there, else null.
-// breaks: as for detail::divideDictionaryWord.
+// breaks: as for detail::divideDictionaryWord; given, the word is folded the quick way.
 const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const DictionaryData& d,
                                               std::u32string_view word, const std::uint8_t* opaque,
                                               WordScratch& s, detail::BreakRange* breaks = nullptr) {
@@ -125,23 +125,32 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
   const std::span<const char32_t> flat = map.flat();
   s.normal.resize(word.size());
   char32_t* const normal = s.normal.data();
-  // Whether every folded character is below 256 and leaves the word to the common word's
-  // route (DictionaryData::commonLow), found while folding so that the route need not look
-  // again; the first that does not ends the search.
-  const std::array<std::uint64_t, 4>& common = d.commonLow;
   const auto fold = [&](char32_t c) { return c < flat.size() ? flat[c] : map(c); };
-  std::size_t k = 0;
   bool allCommon = false;
-  if ((common[0] | common[1] | common[2] | common[3]) != 0) {
-    for (; k < word.size(); ++k) {
+  if (breaks == nullptr) {
+    // The plain way, for callers that read every value (breaksWithChanges): the reference
+    // that breakPoints' quick way is compared with (dictionary_differential_test).
+    for (std::size_t k = 0; k < word.size(); ++k) normal[k] = fold(word[k]);
+  } else {
+    // Whether every folded character is below 256 and leaves the word to the common word's
+    // route (DictionaryData::commonLow), found while folding so that the route need not
+    // look again: one load a character below 256 gives both (foldedLow).
+    const std::array<std::uint32_t, 256>& low = d.foldedLow;
+    constexpr std::uint32_t kCommon = DictionaryData::kFoldedCommon;
+    std::uint32_t common = kCommon;
+    std::size_t k = 0;
+    for (; k < word.size() && word[k] < 256; ++k) {
+      const std::uint32_t entry = low[word[k]];
+      normal[k] = entry & ~kCommon;
+      common &= entry;
+    }
+    for (; k < word.size(); ++k) {  // from the first character above 255 on
       const char32_t f = fold(word[k]);
       normal[k] = f;
-      if (f >= 256 || !(common[f / 64] >> (f % 64) & 1u)) break;
+      if (f >= 256 || !(d.commonLow[f / 64] >> (f % 64) & 1u)) common = 0;
     }
-    allCommon = k == word.size();
-    k += allCommon ? 0 : 1;
+    allCommon = common != 0;
   }
-  for (; k < word.size(); ++k) normal[k] = fold(word[k]);
   bool anyOpaque = false;
   if (opaque)
     for (std::size_t at = 0; at < word.size(); ++at)

@@ -158,6 +158,11 @@ struct DictionaryData {
   // Bit c of the characters below 256 that leave a word to the common word's route: neither
   // a digit, nor the first character of a NOHYPHEN item, nor one the compound level reads.
   std::array<std::uint64_t, 4> commonLow{};
+  // The folding (below) of each character below 256, with kFoldedCommon set where the folded
+  // character is below 256 and in commonLow: a word is folded and checked with one load a
+  // character.
+  static constexpr std::uint32_t kFoldedCommon = 0x80000000u;
+  std::array<std::uint32_t, 256> foldedLow{};
   // The case folding words are divided with: each letter of the patterns, and the capital
   // forms of them (made once, when read).
   CharMap folding;

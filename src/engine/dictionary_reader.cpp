@@ -679,6 +679,11 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     if (!digit && !noHyphen && !compound) d.commonLow[c / 64] |= std::uint64_t{1} << (c % 64);
   }
   d.folding = foldingOf(d);
+  for (char32_t c = 0; c < 256; ++c) {
+    const char32_t f = d.folding(c);
+    const bool common = f < 256 && (d.commonLow[f / 64] >> (f % 64) & 1u) != 0;
+    d.foldedLow[c] = f | (common ? DictionaryData::kFoldedCommon : 0u);
+  }
   return data_;
 }
 
