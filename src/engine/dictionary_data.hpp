@@ -169,6 +169,10 @@ struct DictionaryData {
   bool explicitLevels = false;  // the file has NEXTLEVEL
   DictionaryLevel compound;     // the first level: compound boundaries
   DictionaryLevel plain;        // the second: the breaks within a part
+  // Both levels' symbols of the codes below its size (DictionaryLevel::lowSymbols: the
+  // compound level's in the low byte, the plain level's in the high one), so that reading the
+  // levels side by side looks a character up once. Empty where a level has no lowSymbols.
+  std::vector<std::uint16_t> bothLowSymbols;
   std::size_t patternCount[2] = {0, 0};
   // Lower-case letters of the changes, with the upper-case form each takes in a word
   // written in capitals (sorted by the lower-case letter).

@@ -678,6 +678,11 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     const bool compound = !d.compound.empty() && d.compound.index->symbolOf(c) != 0;
     if (!digit && !noHyphen && !compound) d.commonLow[c / 64] |= std::uint64_t{1} << (c % 64);
   }
+  if (!d.compound.lowSymbols.empty() && !d.plain.lowSymbols.empty()) {
+    d.bothLowSymbols.resize(std::min(d.compound.lowSymbols.size(), d.plain.lowSymbols.size()));
+    for (std::size_t code = 0; code < d.bothLowSymbols.size(); ++code)
+      d.bothLowSymbols[code] = static_cast<std::uint16_t>(d.compound.lowSymbols[code] | d.plain.lowSymbols[code] << 8);
+  }
   d.folding = foldingOf(d);
   for (char32_t c = 0; c < 256; ++c) {
     const char32_t f = d.folding(c);

@@ -122,6 +122,146 @@ namespace {
 // or its wide table), its packed nodes, its compact nodes or its wide ones.
 enum class Path { Automaton, WideAutomaton, Packed, Compact, Wide };
 
+// The patterns longer than a window a reading met: (boundary, pattern).
+using LongHits = std::vector<std::pair<std::size_t, std::uint32_t>>;
+
+// A hit that marks a pattern with a change (in place of a long pattern's index).
+constexpr std::uint32_t kChangeHit = 0xffffffffu;
+
+// Records what a state's flags mark, met at boundary j: a pattern longer than a window
+// (long: its index in the level's patterns), a pattern with a change (change). Out of the
+// loop that steps, and rare, so that the loop keeps no flags of its own and the vector's
+// growth takes none of its registers.
+#if defined(__GNUC__)
+[[gnu::noinline, gnu::cold]]
+#endif
+void recordHit(LongHits& hits, std::size_t j, bool change, bool isLong, std::uint32_t pattern) {
+  if (change) hits.emplace_back(j, kChangeHit);
+  if (isLong) hits.emplace_back(j, pattern);
+}
+
+// What one path of a quick reading reads of its level and keeps of its state: next(symbol)
+// takes the walk a step and gives the sixteen values of the state's window (recording a long
+// pattern or one with a change in hits), state is the walk's state (for replay).
+template <Path kPath>
+struct Walk;
+
+template <Path kPath>
+  requires(kPath == Path::Automaton || kPath == Path::WideAutomaton)
+struct Walk<kPath> {
+  static constexpr bool kWide = kPath == Path::WideAutomaton;
+  const std::uint16_t* table;
+  const std::uint32_t* targets;
+  const std::uint32_t* wideTable;
+  const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
+  std::uint32_t targetBits, rowMask, windowMask;  // a target: its row's offset in table, its window
+  std::uint32_t state = 0;                        // where the row begins in table
+
+  QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
+    return {l.table.data(), l.targets.data(), l.wideTable.data(), l.autoWindows.data(), l.targetBits,
+            (1u << l.targetBits) - 1, (1u << (30 - l.targetBits)) - 1};
+  }
+  QUELLIX_READING_INLINE const std::uint8_t* next(PatternIndex::Symbol symbol, std::size_t j,
+                                                  const DictionaryLevel& level, LongHits& hits) {
+    const std::uint32_t e = kWide ? wideTable[state + symbol] : targets[table[state + symbol]];
+    state = e & rowMask;
+    const std::uint32_t w = e >> targetBits & windowMask;
+    if (e & (DictionaryLevel::kLong | DictionaryLevel::kChange)) [[unlikely]]
+      recordHit(hits, j, (e & DictionaryLevel::kChange) != 0, (e & DictionaryLevel::kLong) != 0,
+                (e & DictionaryLevel::kLong) != 0 ? level.autoPattern[w] : 0);
+    return windows[w].data();
+  }
+};
+
+template <>
+struct Walk<Path::Packed> {
+  const std::uint64_t* nodes;
+  const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
+  std::uint64_t placeMask;
+  std::uint32_t fallbackShift;  // a node's fallback: node >> fallbackShift & placeMask
+  std::uint32_t windowShift;    // its compact window: node >> windowShift
+  std::uint64_t node;           // nodes[state]
+  std::uint32_t state = 0;      // the place
+
+  QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
+    return {l.packedNodes.data(), l.packedWindows.data(), (std::uint64_t{1} << l.placeBits) - 1,
+            DictionaryLevel::kPackedBaseShift + l.placeBits, DictionaryLevel::kPackedBaseShift + 2 * l.placeBits,
+            l.packedNodes.empty() ? 0 : l.packedNodes[0]};
+  }
+  // One load a step where the character leads on.
+  QUELLIX_READING_INLINE void walk(PatternIndex::Symbol symbol) {
+    constexpr std::uint32_t kCheckBits = DictionaryLevel::kPackedCheckBits;
+    constexpr std::uint32_t kBaseShift = DictionaryLevel::kPackedBaseShift;
+    if (symbol == 0) {
+      state = 0;
+      node = nodes[0];
+      return;
+    }
+    for (;;) {
+      const auto next = static_cast<std::uint32_t>((node >> kBaseShift & placeMask) + symbol);
+      const std::uint64_t nextNode = nodes[next];
+      if ((nextNode & ((1u << kCheckBits) - 1)) == symbol) {
+        state = next;
+        node = nextNode;
+        return;
+      }
+      if (state == 0) return;
+      state = static_cast<std::uint32_t>(node >> fallbackShift & placeMask);
+      node = nodes[state];
+    }
+  }
+  QUELLIX_READING_INLINE const std::uint8_t* next(PatternIndex::Symbol symbol, std::size_t j,
+                                                  const DictionaryLevel& level, LongHits& hits) {
+    walk(symbol);
+    if (node & (DictionaryLevel::kPackedLong | DictionaryLevel::kPackedChange)) [[unlikely]]
+      recordHit(hits, j, (node & DictionaryLevel::kPackedChange) != 0, (node & DictionaryLevel::kPackedLong) != 0,
+                (node & DictionaryLevel::kPackedLong) != 0 ? level.patternOf[level.slotOfPlace[state]] - 1 : 0);
+    return windows[node >> windowShift].data();
+  }
+};
+
+template <>
+struct Walk<Path::Compact> {
+  const DictionaryLevel::CompactNode* nodes;
+  const std::uint32_t* fallback;
+  const std::uint32_t* compactWindows;
+  const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
+  std::uint32_t baseBits, baseMask;
+  std::uint32_t state = 0;  // the slot
+
+  QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
+    return {l.compactNodes.data(), l.fallback.data(), l.compactWindows.data(), l.windows.data(), l.baseBits,
+            l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1};
+  }
+  QUELLIX_READING_INLINE const std::uint8_t* next(PatternIndex::Symbol symbol, std::size_t j,
+                                                  const DictionaryLevel& level, LongHits& hits) {
+    state = walkCompact(nodes, fallback, baseMask, state, symbol);
+    const std::uint32_t w = compactWindows[nodes[state].baseWindow >> baseBits];
+    if (w & (DictionaryLevel::kLong | DictionaryLevel::kChange)) [[unlikely]]
+      recordHit(hits, j, (w & DictionaryLevel::kChange) != 0, (w & DictionaryLevel::kLong) != 0,
+                (w & DictionaryLevel::kLong) != 0 ? level.patternOf[state] - 1 : 0);
+    return windows[w & DictionaryLevel::kWindowMask].data();
+  }
+};
+
+template <>
+struct Walk<Path::Wide> {
+  const DictionaryLevel::Node* nodes;
+  const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
+  std::uint32_t state = 0;  // the slot
+
+  QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) { return {l.nodes.data(), l.windows.data()}; }
+  QUELLIX_READING_INLINE const std::uint8_t* next(PatternIndex::Symbol symbol, std::size_t j,
+                                                  const DictionaryLevel& level, LongHits& hits) {
+    state = quellix::detail::walk(nodes, state, symbol);
+    const std::uint32_t w = nodes[state].window;
+    if (w & (DictionaryLevel::kLong | DictionaryLevel::kChange)) [[unlikely]]
+      recordHit(hits, j, (w & DictionaryLevel::kChange) != 0, (w & DictionaryLevel::kLong) != 0,
+                (w & DictionaryLevel::kLong) != 0 ? level.patternOf[state] - 1 : 0);
+    return windows[w & DictionaryLevel::kWindowMask].data();
+  }
+};
+
 // One level's quick reading of a part (the values matchLevel gives it, when no change comes
 // of it): one window of sixteen values merged per character, through the level's automaton
 // or (automaton false, or the level has none) its walk. A character at a time, so that two
@@ -131,8 +271,7 @@ class QuickReading {
   // keepStates: the walk keeps its states for replay.
   QUELLIX_READING_INLINE QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
                                       std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
-                                      std::vector<std::pair<std::size_t, std::uint32_t>>& longHits,
-                                      bool keepStates)
+                                      LongHits& longHits, bool keepStates)
       : level_(level), part_(part), longHits_(longHits),
         path_(automaton && !level.wideTable.empty() ? Path::WideAutomaton
               : automaton && !level.table.empty()  ? Path::Automaton
@@ -152,40 +291,22 @@ class QuickReading {
   // steps holds no test of it).
   Path path() const noexcept { return path_; }
 
-  // What the loop over the characters reads and keeps: a local copy of the level's arrays
-  // and the reading's state, so that the compiler keeps them in registers (the bytes written
-  // through buffer could otherwise alias any of them in memory). kStates: the walk keeps its
-  // states for replay.
+  // What the loop over the characters reads and keeps: the symbols' table, the output and
+  // the window, and the path's own walk (Walk: its arrays and state, nothing of the other
+  // paths), copied to locals so that the compiler keeps them in registers (the bytes written
+  // through buffer could otherwise alias any of them in memory), and two cursors side by
+  // side spill little. kStates: the walk keeps its states for replay.
   template <Path kPath, bool kStates>
   struct Cursor {
-    const PatternIndex* index;
-    PatternIndex::Symbol dot;
+    Walk<kPath> walk;
     const std::uint8_t* lowSymbols;
     std::size_t lowSize;
+    const PatternIndex* index;
+    PatternIndex::Symbol dot;
     std::uint8_t* buffer;
     std::uint32_t* states;
-    std::vector<std::pair<std::size_t, std::uint32_t>>* longHits;
+    LongHits* longHits;
     const DictionaryLevel* level;
-    const std::uint16_t* table;
-    const std::uint32_t* targets;
-    const std::uint32_t* wideTable;
-    const std::array<std::uint8_t, DictionaryLevel::kWidth>* autoWindows;
-    std::uint32_t targetBits, rowMask, targetWindowMask;  // a target: its row's offset in table, its window
-    const DictionaryLevel::Node* nodes;
-    const DictionaryLevel::CompactNode* compactNodes;
-    const std::uint32_t* compactWindows;
-    const std::uint32_t* fallback;
-    std::uint32_t baseBits, baseMask;
-    const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
-    const std::uint64_t* packedNodes;
-    const std::array<std::uint8_t, DictionaryLevel::kWidth>* packedWindows;
-    const std::uint32_t* slotOfPlace;
-    std::uint32_t placeBits;
-    std::uint32_t windowShift;  // the packed node's compact window: node >> windowShift
-    std::uint64_t node;       // the packed walk: packedNodes[state]
-    std::uint32_t state = 0;  // where the automaton's row begins in table, or the walk's slot (or place)
-    std::uint32_t flags = 0;
-    std::uint64_t nodeFlags = 0;  // the packed walk: its nodes or'ed (for kPackedChange)
     SlidingWindow window;
 
     // The symbol of a character of the part.
@@ -193,61 +314,10 @@ class QuickReading {
       return c < lowSize ? lowSymbols[c] : isDictionaryDigit(c) ? dot : index->symbolOf(c);
     }
 
-    // walk over the packed nodes: one load a step where the character leads on.
-    QUELLIX_READING_INLINE void walkPacked(PatternIndex::Symbol symbol) {
-      constexpr std::uint32_t kCheckBits = DictionaryLevel::kPackedCheckBits;
-      constexpr std::uint32_t kBaseShift = DictionaryLevel::kPackedBaseShift;
-      const std::uint64_t placeMask = (std::uint64_t{1} << placeBits) - 1;
-      if (symbol == 0) {
-        state = 0;
-        node = packedNodes[0];
-        return;
-      }
-      for (;;) {
-        const auto next = static_cast<std::uint32_t>((node >> kBaseShift & placeMask) + symbol);
-        const std::uint64_t nextNode = packedNodes[next];
-        if ((nextNode & ((1u << kCheckBits) - 1)) == symbol) {
-          state = next;
-          node = nextNode;
-          return;
-        }
-        if (state == 0) return;
-        state = static_cast<std::uint32_t>(node >> (kBaseShift + placeBits) & placeMask);
-        node = packedNodes[state];
-      }
-    }
-
     // Reads the symbol of boundary j of the framed part (0 .. size + 1).
     QUELLIX_READING_INLINE void step(std::size_t j, PatternIndex::Symbol symbol) {
-      const std::uint8_t* scores;
-      if constexpr (kPath == Path::Automaton || kPath == Path::WideAutomaton) {
-        const std::uint32_t e = kPath == Path::WideAutomaton ? wideTable[state + symbol] : targets[table[state + symbol]];
-        state = e & rowMask;
-        const std::uint32_t w = e >> targetBits & targetWindowMask;
-        if (e & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->autoPattern[w]);
-        flags |= e;
-        scores = autoWindows[w].data();
-      } else if constexpr (kPath == Path::Packed) {
-        walkPacked(symbol);
-        if constexpr (kStates) states[j] = state;
-        if (node & DictionaryLevel::kPackedLong) [[unlikely]]
-          longHits->emplace_back(j, level->patternOf[slotOfPlace[state]] - 1);
-        nodeFlags |= node;
-        scores = packedWindows[node >> windowShift].data();
-      } else {
-        std::uint32_t w;
-        if constexpr (kPath == Path::Compact) {
-          state = walkCompact(compactNodes, fallback, baseMask, state, symbol);
-          w = compactWindows[compactNodes[state].baseWindow >> baseBits];
-        } else {
-          state = walk(nodes, state, symbol);
-          w = nodes[state].window;
-        }
-        if constexpr (kStates) states[j] = state;
-        if (w & DictionaryLevel::kLong) [[unlikely]] longHits->emplace_back(j, level->patternOf[state] - 1);
-        flags |= w;
-        scores = windows[w & DictionaryLevel::kWindowMask].data();
-      }
+      const std::uint8_t* const scores = walk.next(symbol, j, *level, *longHits);
+      if constexpr (kStates) states[j] = walk.state;
       window.raise(scores);
       buffer[j] = window.advance();
     }
@@ -256,14 +326,8 @@ class QuickReading {
   template <Path kPath, bool kStates>
   QUELLIX_READING_INLINE Cursor<kPath, kStates> cursor() const {
     const DictionaryLevel& l = level_;
-    const std::uint32_t windowShift = DictionaryLevel::kPackedBaseShift + 2 * l.placeBits;
-    return {l.index.get(), l.index->dot, l.lowSymbols.data(), l.lowSymbols.size(), buffer_, states_,
-            &longHits_, &l, l.table.data(), l.targets.data(), l.wideTable.data(), l.autoWindows.data(),
-            l.targetBits, (1u << l.targetBits) - 1, (1u << (30 - l.targetBits)) - 1, l.nodes.data(), l.compactNodes.data(), l.compactWindows.data(), l.fallback.data(),
-            l.baseBits, l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1, l.windows.data(),
-            l.packedNodes.data(), l.packedWindows.data(), l.slotOfPlace.data(), l.placeBits,
-            windowShift,
-            l.packedNodes.empty() ? 0 : l.packedNodes[0], 0, 0, 0, SlidingWindow()};
+    return {Walk<kPath>::of(l), l.lowSymbols.data(), l.lowSymbols.size(), l.index.get(), l.index->dot,
+            buffer_, states_, &longHits_, &l, SlidingWindow()};
   }
 
   // Reads the whole part with c.
@@ -280,7 +344,6 @@ class QuickReading {
   // Takes what the cursor read, after every character.
   template <Path kPath, bool kStates>
   QUELLIX_READING_INLINE void settle(const Cursor<kPath, kStates>& c) {
-    flags_ = c.flags | ((c.nodeFlags & DictionaryLevel::kPackedChange) != 0 ? DictionaryLevel::kChange : 0);
     window_ = c.window;
   }
 
@@ -288,12 +351,13 @@ class QuickReading {
   // pattern with a change matched, writes nothing and returns false (matchLevel must read
   // the part).
   QUELLIX_READING_INLINE bool finish(std::uint8_t* values) {
-    if (flags_ & DictionaryLevel::kChange) return false;
+    const bool hits = !longHits_.empty();
+    if (hits && changeMet()) return false;
     const std::size_t n = part_.size();
     window_.store(buffer_ + n + 2);
     // buffer[j] holds the boundary j + 2 - kWidth of the framed word: h at h + kWidth.
     copyValues(values, buffer_ + DictionaryLevel::kWidth, n);
-    if (longHits_.empty()) [[likely]] return true;
+    if (!hits) [[likely]] return true;
     for (const auto& [j, pattern] : longHits_) {
       const DictionaryLevel::Pattern& p = level_.patterns[pattern];
       const std::uint8_t* v = level_.values.data() + p.valuesBegin;
@@ -303,6 +367,11 @@ class QuickReading {
       }
     }
     return true;
+  }
+
+  // Whether a pattern with a change was met.
+  bool changeMet() const {
+    return std::any_of(longHits_.begin(), longHits_.end(), [](const auto& hit) { return hit.second == kChangeHit; });
   }
 
   // After every character, when finish found a change: gives values and changes (zeros
@@ -321,11 +390,10 @@ class QuickReading {
  private:
   const DictionaryLevel& level_;
   std::u32string_view part_;
-  std::vector<std::pair<std::size_t, std::uint32_t>>& longHits_;
+  LongHits& longHits_;
   std::uint8_t* buffer_;
   std::uint32_t* states_;  // states_[j]: the walk's state after character j
   Path path_;
-  std::uint32_t flags_ = 0;
   SlidingWindow window_;
 };
 
@@ -385,15 +453,27 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
   const auto read = [&]<Path kCompound, Path kPlain>() {
     auto c = compound.cursor<kCompound, false>();
     auto p = plain.cursor<kPlain, false>();
+    // The part and the symbols' table in locals: the bytes the steps write could otherwise
+    // alias them.
+    const std::size_t size = n;
+    const char32_t* const text = part.data();
+    const std::uint16_t* const both = d.bothLowSymbols.data();
+    const std::size_t bothSize = d.bothLowSymbols.size();
     c.step(0, c.dot);
     p.step(0, p.dot);
-    for (std::size_t j = 1; j <= n; ++j) {
-      const char32_t ch = part[j - 1];
-      c.step(j, c.symbolOf(ch));
-      p.step(j, p.symbolOf(ch));
+    for (std::size_t j = 1; j <= size; ++j) {
+      const char32_t ch = text[j - 1];
+      if (ch < bothSize) [[likely]] {
+        const std::uint32_t symbols = both[ch];
+        c.step(j, symbols & 0xffu);
+        p.step(j, symbols >> 8);
+      } else {
+        c.step(j, c.symbolOf(ch));
+        p.step(j, p.symbolOf(ch));
+      }
     }
-    c.step(n + 1, c.dot);
-    p.step(n + 1, p.dot);
+    c.step(size + 1, c.dot);
+    p.step(size + 1, p.dot);
     compound.settle(c);
     plain.settle(p);
   };
