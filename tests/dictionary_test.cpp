@@ -166,6 +166,62 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
   }
 }
 
+// Words of a dictionary with NEXTLEVEL as libhyphen 2.8.8 divides them (hnj_hyphen_hyphenate2's
+// values and changes): words the compound level reads and finds no boundary in (the plain
+// level divides them), or one, or a change in either level, and words with a digit or a
+// NOHYPHEN character. breakPoints, in capitals too, gives their breaks without a change.
+TEST(Dictionary, WordsTheCompoundLevelReadsAsLibhyphenDividesThem) {
+  const Hyphenator h = quellix::readDictionary(
+      "UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nCOMPOUNDLEFTHYPHENMIN 2\nCOMPOUNDRIGHTHYPHENMIN 2\n"
+      "NOHYPHEN '\nhaus1boot\nschiff1fahrt/ff=f,5,2\nNEXTLEVEL\n1b\n1t\n1s\n1h\n1f\nc1k/k=k,1,1\n",
+      "compound.dic");
+  struct Case {
+    std::u32string word;
+    std::string values;   // one digit a boundary
+    std::string changes;  // boundary:change,position,cut
+  };
+  const Case cases[] = {
+      {U"haus", "0010", ""},
+      {U"bootshaus", "001110010", ""},
+      {U"hausbo", "001100", ""},
+      {U"xyz", "000", ""},
+      {U"hausboot", "00010000", ""},
+      {U"schifffahrt", "01010101000", "5:ff=f,2,2"},
+      {U"hausbacken", "0011001000", "6:k=k,1,1"},
+      {U"backhaus", "00110010", "2:k=k,1,1"},
+      {U"haus2boot", "001010010", ""},
+      {U"haus'boot", "001000010", ""},
+      {U"1haus", "00010", ""},
+  };
+  quellix::DictionaryValues values;
+  for (const Case& c : cases) {
+    const std::string word = quellix::detail::toUtf8(c.word);
+    quellix::dictionaryValues(h, c.word, values);
+    std::string digits, changes;
+    for (const std::uint8_t v : values.values) digits += static_cast<char>('0' + v);
+    std::vector<bool> changed(c.word.size() + 1, false);
+    for (const quellix::SpellingBreak& b : values.changes) {
+      changes += std::to_string(b.position - 1) + ":" + quellix::detail::toUtf8(b.lineEnd) + "=" +
+                 quellix::detail::toUtf8(b.nextStart) + "," + std::to_string(b.position - b.replacedBegin) + "," +
+                 std::to_string(b.replacedEnd - b.replacedBegin);
+      changed[b.position] = true;
+    }
+    EXPECT_EQ(digits, c.values) << word;
+    EXPECT_EQ(changes, c.changes) << word;
+    std::vector<std::size_t> expected;
+    for (std::size_t i = 0; i + 1 < c.values.size(); ++i)
+      if ((c.values[i] - '0') % 2 == 1 && !changed[i + 1]) expected.push_back(i + 1);
+    std::u32string capitals = c.word;
+    for (char32_t& ch : capitals)
+      if (ch >= U'a' && ch <= U'z') ch -= 0x20;
+    for (const std::u32string& form : {c.word, capitals}) {
+      std::vector<std::size_t> at(form.size() + 1);
+      at.resize(quellix::breakPoints(h, form, at));
+      EXPECT_EQ(at, expected) << quellix::detail::toUtf8(form);
+    }
+  }
+}
+
 TEST(Dictionary, MalformedFilesAreRejectedWithFileLineAndByte) {
   struct Case {
     const char* bytes;

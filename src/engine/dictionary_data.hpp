@@ -158,6 +158,13 @@ struct DictionaryData {
   // Bit c of the characters below 256 that leave a word to the common word's route: neither
   // a digit, nor the first character of a NOHYPHEN item, nor one the compound level reads.
   std::array<std::uint64_t, 4> commonLow{};
+  // What each character below 256 makes of a word that is not all in commonLow:
+  // kLowExceptional (a digit, the first character of a NOHYPHEN item) leaves it to the general
+  // route, kLowCompound (one the compound level reads) has the compound level read it before
+  // the common word's route may take it (as most words of a dictionary with NEXTLEVEL).
+  static constexpr std::uint8_t kLowExceptional = 1;
+  static constexpr std::uint8_t kLowCompound = 2;
+  std::array<std::uint8_t, 256> lowKind{};
   // The folding (below) of each character below 256, with kFoldedCommon set where the folded
   // character is below 256 and in commonLow: a word is folded and checked with one load a
   // character.
@@ -237,8 +244,9 @@ void firstLevelValues(const DictionaryData& d, std::u32string_view word, Diction
 // Whether both quick readings of each level of d (its automaton, where it has one, and its
 // walk) give part the values of the plain reading, or both leave it to the plain reading,
 // and whether the two levels read side by side give what each gives alone, and whether the
-// common word's route of divideDictionaryWord gives part what the general route gives it: a
-// check of the quick paths against the plain ones, for tests. Throws std::bad_alloc.
+// common word's route of divideDictionaryWord gives part what the general route gives it
+// (itself, or through Division going on from the compound reading it leaves): a check of the
+// quick paths against the plain ones, for tests. Throws std::bad_alloc.
 bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part);
 
 }  // namespace quellix::detail

@@ -100,6 +100,19 @@ bool anyExceptional(const DictionaryData& d, std::u32string_view word) {
   return false;
 }
 
+// Makes s.values and s.changes ready for a compound reading of length characters: zeros
+// where the level has changes (matchLevel raises what is there), else as they are (a quick
+// reading writes every value and no change, and its changes are never read).
+inline void prepareCompoundReading(LevelScratch& s, std::size_t length, bool compoundChanges) {
+  if (compoundChanges) {
+    s.values.assign(length, 0);
+    s.changes.assign(length, Change{});
+  } else {
+    if (s.values.size() < length) s.values.resize(length);
+    if (s.changes.size() < length) s.changes.resize(length);
+  }
+}
+
 // Segments nested deeper than this are divided by the plain level without looking for
 // further compound boundaries, so that memory stays linear in the word's length.
 constexpr std::size_t kDeepestSegment = 64;
@@ -133,11 +146,13 @@ class Division {
   // part it makes; a part without any is divided by the plain level. Each position takes its
   // value from the innermost segment whose margins let it decide there, the compound level's
   // value of the segment around it otherwise, and 0 outside the word's margins.
-  void run(std::int64_t begin, std::int64_t end) {
+  // compoundRead: the compound level has read the whole of [begin, end) into the scratch's
+  // values and changes already (the common word's route, which found boundaries or a change).
+  void run(std::int64_t begin, std::int64_t end, bool compoundRead = false) {
     wordBegin_ = begin;
     firstCharacterOneByte_ = d_.encoding != nullptr || word_[static_cast<std::size_t>(begin)] < 0x80;
     const Segment whole{begin, end, LeftRule::Word, RightRule::Word};
-    if (!compoundMayMatch(begin, end)) {
+    if (!compoundRead && !compoundMayMatch(begin, end)) {
       divideLeaf(whole, nullptr);
       return;
     }
@@ -160,20 +175,15 @@ class Division {
       const Segment& seg = task.segment;
       const std::size_t length = static_cast<std::size_t>(seg.end - seg.begin);
       const std::u32string_view part = word_.substr(static_cast<std::size_t>(seg.begin), length);
-      // A compound level without changes writes every value of a quick reading and no
-      // change: nothing to clear first, and its changes are never read.
-      if (compoundChanges_) {
-        s_.values.assign(length, 0);
-        s_.changes.assign(length, Change{});
-      } else {
-        if (s_.values.size() < length) s_.values.resize(length);
-        if (s_.changes.size() < length) s_.changes.resize(length);
-      }
+      if (!compoundRead) prepareCompoundReading(s_, length, compoundChanges_);
       std::uint8_t* const u = s_.values.data();
       Change* const uc = s_.changes.data();
       bool boundaries = false;
       PlainRead plainRead = PlainRead::No;
-      if (open.size() < kDeepestSegment) {
+      if (compoundRead) {
+        compoundRead = false;
+        boundaries = anyOdd(u, length - 1);
+      } else if (open.size() < kDeepestSegment) {
         if (!d_.plain.empty()) {
           // The plain level reads the segment beside the compound level, for the (most)
           // words and parts in which the compound level finds no boundary.
@@ -440,57 +450,84 @@ inline void clearChanges(DictionaryResult& out, std::size_t n) {
   out.anyChange = false;
 }
 
-// The common word divided without Division's bookkeeping: one in which the compound level
-// can find nothing (it has none of the word's characters), with no digit, no ligature and no
-// NOHYPHEN item, and whose plain reading meets no change. Such a word is one leaf that the
-// plain level divides within the word's margins, as Division divides it. Returns false for
-// any other word, out then unspecified: the general route divides it. commonCharacters: the
-// caller found every character below 256 and in d.commonLow, which need not be looked at again.
-// breaks: as for divideDictionaryWord.
-bool divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                      DictionaryResult& out, LevelScratch& s, bool commonCharacters = false,
-                      BreakRange* breaks = nullptr) {
+// What the common word's route made of a word: its division (Divided), the compound level's
+// reading of the whole word, which found boundaries or a change, for Division to go on from
+// (Compound), or nothing (General: Division divides the word from the start).
+enum class CommonRoute { Divided, Compound, General };
+
+// The common word divided without Division's bookkeeping: one with no digit, no ligature and
+// no NOHYPHEN item, in which the compound level finds no boundary and no change (it has none
+// of the word's characters, or it reads the word and finds none), and whose plain reading
+// meets no change. Such a word is one leaf that the plain level divides within the word's
+// margins, as Division divides it. commonCharacters: the caller found every character below
+// 256 and in d.commonLow, which need not be looked at again. breaks: as for
+// divideDictionaryWord.
+CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
+                             DictionaryResult& out, LevelScratch& s, bool commonCharacters = false,
+                             BreakRange* breaks = nullptr) {
   const std::size_t n = word.size();
-  if (n == 0) return false;
-  const PatternIndex* const compound = d.compound.empty() ? nullptr : d.compound.index.get();
-  if (compound != nullptr && !d.compound.needsLetter) return false;
-  for (const char32_t c : commonCharacters ? std::u32string_view() : word) {
-    if (c < 256) {
-      if (!(d.commonLow[c / 64] >> (c % 64) & 1u)) return false;
-    } else if (c == 0xFB03 || c == 0xFB04 || d.noHyphenFirst.find(c) != std::u32string::npos ||
-               (compound != nullptr && compound->symbolOf(c) != 0)) {
-      return false;
+  if (n == 0) return CommonRoute::General;
+  const DictionaryLevel& compound = d.compound;
+  // Whether the compound level reads the word: one of its characters, or a pattern of dots.
+  bool readCompound = !compound.empty() && !compound.needsLetter;
+  if (!commonCharacters) {
+    unsigned kind = 0;
+    for (const char32_t c : word) {
+      if (c < 256) {
+        kind |= d.lowKind[c];
+      } else if (c == 0xFB03 || c == 0xFB04 || d.noHyphenFirst.find(c) != std::u32string::npos) {
+        return CommonRoute::General;
+      } else if (!compound.empty() && compound.index->symbolOf(c) != 0) {
+        kind |= DictionaryData::kLowCompound;
+      }
     }
+    if (kind & DictionaryData::kLowExceptional) return CommonRoute::General;
+    if (kind & DictionaryData::kLowCompound) readCompound = true;
   }
+  if (readCompound && d.plain.empty()) return CommonRoute::General;
   out.values.resize(n);
   clearChanges(out, n);
   std::uint8_t* const values = out.values.data();
-  if (d.plain.empty()) std::fill_n(values, n, std::uint8_t{0});
-  else if (!quickMatch(d.plain, word, values, s)) return false;
+  if (readCompound) {
+    // Division's first step, with the plain level's values straight into out.
+    prepareCompoundReading(s, n, compound.anyChange);
+    s.changesRead = false;
+    const bool plainWhole = readBoth(d, word, 0, s.values.data(), s.changes.data(), values, s);
+    if (s.changesRead || anyOdd(s.values.data(), n - 1) || !plainWhole) return CommonRoute::Compound;
+  } else if (d.plain.empty()) {
+    std::fill_n(values, n, std::uint8_t{0});
+  } else if (!quickMatch(d.plain, word, values, s)) {
+    return CommonRoute::General;
+  }
   const auto size = static_cast<std::int64_t>(n);
   const std::int64_t left = margins.left > 0 ? margins.left : 2;
   const std::int64_t right = margins.right > 0 ? margins.right : 2;
   const KeptRange kept = wordMargins(0, size, size, left, right, d.encoding != nullptr || word[0] < 0x80);
   if (breaks != nullptr) *breaks = {kept.lo, kept.hi};
   else keepOnly(values, 0, size, kept);
-  return true;
+  return CommonRoute::Divided;
 }
 
 // Division's route, for every word.
+// compoundRead: the common word's route left its compound reading of the whole word (a word
+// without digits, ligatures and NOHYPHEN items).
 void divideGeneral(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                   DictionaryResult& out, DictionaryScratch& scratch, bool referenceJudge = false) {
+                   DictionaryResult& out, DictionaryScratch& scratch, bool referenceJudge = false,
+                   bool compoundRead = false) {
   const std::size_t n = word.size();
   out.values.assign(n, 0);
   clearChanges(out, n);
   // libhyphen leaves digits at either end of a word out of it.
   std::size_t begin = 0, end = n;
-  while (begin < end && isDictionaryDigit(word[begin])) ++begin;
-  while (end > begin && isDictionaryDigit(word[end - 1])) --end;
-  if (begin == end) return;
-  scratch.level.changesRead = false;
-  const bool exceptional = anyExceptional(d, word);
+  if (!compoundRead) {
+    while (begin < end && isDictionaryDigit(word[begin])) ++begin;
+    while (end > begin && isDictionaryDigit(word[end - 1])) --end;
+    if (begin == end) return;
+    scratch.level.changesRead = false;
+  }
+  const bool exceptional = !compoundRead && anyExceptional(d, word);
   Division(d, word, margins, out, scratch, referenceJudge, exceptional)
-      .run(static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end));
+      .run(static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end), compoundRead);
   out.anyChange = scratch.level.changesRead;
   if (!exceptional) return;
   // NOHYPHEN: no break on either side of each place where an item is written.
@@ -520,8 +557,9 @@ DictionaryScratch& dictionaryScratch() {
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
                           DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters,
                           BreakRange* breaks) {
-  if (divideCommonWord(d, word, margins, out, scratch.level, commonCharacters, breaks)) return;
-  divideGeneral(d, word, margins, out, scratch);
+  const CommonRoute route = divideCommonWord(d, word, margins, out, scratch.level, commonCharacters, breaks);
+  if (route == CommonRoute::Divided) return;
+  divideGeneral(d, word, margins, out, scratch, false, route == CommonRoute::Compound);
   if (breaks != nullptr) *breaks = {0, static_cast<std::int64_t>(word.size()) - 1};
 }
 
@@ -582,8 +620,20 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
       !std::equal(general.changes.begin(), general.changes.begin() + static_cast<std::ptrdiff_t>(n),
                   judged.changes.begin(), sameChange))
     return false;
-  if (divideCommonWord(d, part, margins, common, s) && (common.values != general.values || general.anyChange))
-    return false;
+  // The common word's route, and Division going on from the compound reading it left.
+  switch (divideCommonWord(d, part, margins, common, s)) {
+    case CommonRoute::Divided:
+      return common.values == general.values && !general.anyChange;
+    case CommonRoute::Compound: {
+      DictionaryResult handed;
+      divideGeneral(d, part, margins, handed, scratch, false, true);
+      return handed.values == general.values && handed.anyChange == general.anyChange &&
+             std::equal(general.changes.begin(), general.changes.begin() + static_cast<std::ptrdiff_t>(n),
+                        handed.changes.begin(), sameChange);
+    }
+    case CommonRoute::General:
+      break;
+  }
   return true;
 }
 

@@ -677,6 +677,8 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     const bool noHyphen = (d.noHyphenLow[c / 64] >> (c % 64) & 1u) != 0;
     const bool compound = !d.compound.empty() && d.compound.index->symbolOf(c) != 0;
     if (!digit && !noHyphen && !compound) d.commonLow[c / 64] |= std::uint64_t{1} << (c % 64);
+    d.lowKind[c] = static_cast<std::uint8_t>((digit || noHyphen ? DictionaryData::kLowExceptional : 0) |
+                                             (compound ? DictionaryData::kLowCompound : 0));
   }
   if (!d.compound.lowSymbols.empty() && !d.plain.lowSymbols.empty()) {
     d.bothLowSymbols.resize(std::min(d.compound.lowSymbols.size(), d.plain.lowSymbols.size()));
