@@ -156,6 +156,9 @@ class Division {
       divideLeaf(whole, nullptr);
       return;
     }
+    if (compoundRead && !s_.changesRead && !ligatures_ && !referenceJudge_ &&
+        anyOdd(s_.values.data(), static_cast<std::size_t>(end - begin) - 1) && divideParts(whole))
+      return;
     std::vector<Task>& tasks = tasks_;
     std::vector<OpenSegment>& open = open_;
     tasks.clear();
@@ -331,6 +334,49 @@ class Division {
     for (std::int64_t k = from; k < to; ++k) bytes += length(k);
     for (std::int64_t k = to; k < from; ++k) bytes -= length(k);
     return bytes >= 2;
+  }
+
+  // The parts of a word the compound level divides once (most compound words), divided one
+  // after another without the task stack, as it divides them: each read by both levels side
+  // by side, then settled as divideLeaf settles a part of the word itself with no change. The
+  // compound level's reading of the whole word is in the scratch. Gives up at a part in which
+  // the compound level finds a boundary or either level a change, returning false with the
+  // scratch and out as it found them.
+  bool divideParts(const Segment& whole) {
+    const std::int64_t begin = whole.begin, end = whole.end;
+    const auto n = static_cast<std::size_t>(end - begin);
+    std::vector<std::uint8_t>& around = s_.openValues;
+    around.assign(s_.values.begin(), s_.values.begin() + static_cast<std::ptrdiff_t>(n));
+    const Frame topFrame = frameOf(whole);
+    std::uint8_t* const values = out_.values.data();
+    std::int64_t partBegin = begin;
+    for (std::int64_t h = begin; h < end; ++h) {
+      if (h < end - 1 && !(around[static_cast<std::size_t>(h - begin)] & 1u)) continue;
+      const std::int64_t partEnd = h + 1;
+      const Segment part{partBegin, partEnd, partBegin == begin ? LeftRule::Word : LeftRule::Compound,
+                         partEnd == end ? RightRule::LastPart : RightRule::InnerPart};
+      const auto length = static_cast<std::size_t>(partEnd - partBegin);
+      prepareCompoundReading(s_, length, compoundChanges_);
+      const bool plainWhole = readBoth(d_, word_.substr(static_cast<std::size_t>(partBegin), length), partBegin,
+                                       s_.values.data(), s_.changes.data(), values + partBegin, s_);
+      if (!plainWhole || s_.changesRead || anyOdd(s_.values.data(), length - 1)) {
+        std::fill(values + begin, values + end, std::uint8_t{0});
+        s_.changesRead = false;
+        prepareCompoundReading(s_, n, compoundChanges_);
+        std::copy(around.begin(), around.end(), s_.values.begin());
+        return false;
+      }
+      const Frame leafFrame = frameOf(part);
+      for (std::int64_t k = partBegin; k < partEnd; ++k) {
+        std::uint8_t& value = values[static_cast<std::size_t>(k)];
+        const Verdict verdict = leafFrame.verdict(k);
+        if (verdict == Verdict::Zero) value = 0;
+        else if (verdict == Verdict::Outer) value = around[static_cast<std::size_t>(k - begin)];
+        if (value != 0 && topFrame.verdict(k) != Verdict::Decide) value = 0;
+      }
+      partBegin = partEnd;
+    }
+    return true;
   }
 
   // Divides a segment without compound boundaries with the plain level, then settles each
