@@ -156,12 +156,16 @@ struct DictionaryData {
   // is scanned without a search per character.
   std::array<std::uint64_t, 4> noHyphenLow{};
   // Bit c of the characters below 256 that leave a word to the common word's route: neither
-  // a digit, nor the first character of a NOHYPHEN item, nor one the compound level reads.
+  // a digit nor the first character of a NOHYPHEN item.
   std::array<std::uint64_t, 4> commonLow{};
-  // What each character below 256 makes of a word that is not all in commonLow:
-  // kLowExceptional (a digit, the first character of a NOHYPHEN item) leaves it to the general
-  // route, kLowCompound (one the compound level reads) has the compound level read it before
-  // the common word's route may take it (as most words of a dictionary with NEXTLEVEL).
+  // Whether the compound level reads a character of commonLow (or has a pattern of dots
+  // alone): then the common word's route has it read a word all in commonLow before taking it
+  // (most words of a dictionary with NEXTLEVEL).
+  bool compoundReadsCommon = false;
+  // What each character below 256 makes of a word: kLowExceptional (a digit, the first
+  // character of a NOHYPHEN item) leaves it to the general route, kLowCompound (one the
+  // compound level reads) has the compound level read it before the common word's route may
+  // take it.
   static constexpr std::uint8_t kLowExceptional = 1;
   static constexpr std::uint8_t kLowCompound = 2;
   std::array<std::uint8_t, 256> lowKind{};

@@ -515,7 +515,7 @@ CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, 
   if (n == 0) return CommonRoute::General;
   const DictionaryLevel& compound = d.compound;
   // Whether the compound level reads the word: one of its characters, or a pattern of dots.
-  bool readCompound = !compound.empty() && !compound.needsLetter;
+  bool readCompound = commonCharacters ? d.compoundReadsCommon : !compound.empty() && !compound.needsLetter;
   if (!commonCharacters) {
     unsigned kind = 0;
     for (const char32_t c : word) {

@@ -676,7 +676,10 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     const bool digit = c >= U'0' && c <= U'9';
     const bool noHyphen = (d.noHyphenLow[c / 64] >> (c % 64) & 1u) != 0;
     const bool compound = !d.compound.empty() && d.compound.index->symbolOf(c) != 0;
-    if (!digit && !noHyphen && !compound) d.commonLow[c / 64] |= std::uint64_t{1} << (c % 64);
+    if (!digit && !noHyphen) {
+      d.commonLow[c / 64] |= std::uint64_t{1} << (c % 64);
+      if (compound) d.compoundReadsCommon = true;
+    }
     d.lowKind[c] = static_cast<std::uint8_t>((digit || noHyphen ? DictionaryData::kLowExceptional : 0) |
                                              (compound ? DictionaryData::kLowCompound : 0));
   }
@@ -685,6 +688,7 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     for (std::size_t code = 0; code < d.bothLowSymbols.size(); ++code)
       d.bothLowSymbols[code] = static_cast<std::uint16_t>(d.compound.lowSymbols[code] | d.plain.lowSymbols[code] << 8);
   }
+  if (!d.compound.empty() && !d.compound.needsLetter) d.compoundReadsCommon = true;
   d.folding = foldingOf(d);
   for (char32_t c = 0; c < 256; ++c) {
     const char32_t f = d.folding(c);
