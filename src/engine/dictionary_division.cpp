@@ -347,19 +347,32 @@ class Division {
     const auto n = static_cast<std::size_t>(end - begin);
     std::vector<std::uint8_t>& around = s_.openValues;
     around.assign(s_.values.begin(), s_.values.begin() + static_cast<std::ptrdiff_t>(n));
-    const Frame topFrame = frameOf(whole);
+    std::vector<std::size_t>& ends = s_.partEnds;
+    ends.clear();
+    for (std::size_t h = 0; h + 1 < n; ++h)
+      if (around[h] & 1u) ends.push_back(h + 1);
+    ends.push_back(n);
     std::uint8_t* const values = out_.values.data();
+    // All parts read with one setup; where that meets a long pattern or a change, one at a time.
+    const bool atOnce = readBothParts(d_, word_.substr(static_cast<std::size_t>(begin), n), ends.data(), ends.size(),
+                                      s_.values.data(), values + begin, s_);
+    const Frame topFrame = frameOf(whole);
     std::int64_t partBegin = begin;
-    for (std::int64_t h = begin; h < end; ++h) {
-      if (h < end - 1 && !(around[static_cast<std::size_t>(h - begin)] & 1u)) continue;
-      const std::int64_t partEnd = h + 1;
+    for (const std::size_t partAt : ends) {
+      const std::int64_t partEnd = begin + static_cast<std::int64_t>(partAt);
       const Segment part{partBegin, partEnd, partBegin == begin ? LeftRule::Word : LeftRule::Compound,
                          partEnd == end ? RightRule::LastPart : RightRule::InnerPart};
       const auto length = static_cast<std::size_t>(partEnd - partBegin);
-      prepareCompoundReading(s_, length, compoundChanges_);
-      const bool plainWhole = readBoth(d_, word_.substr(static_cast<std::size_t>(partBegin), length), partBegin,
-                                       s_.values.data(), s_.changes.data(), values + partBegin, s_);
-      if (!plainWhole || s_.changesRead || anyOdd(s_.values.data(), length - 1)) {
+      bool simple;
+      if (atOnce) {
+        simple = !anyOdd(s_.values.data() + (partBegin - begin), length - 1);
+      } else {
+        prepareCompoundReading(s_, length, compoundChanges_);
+        const bool plainWhole = readBoth(d_, word_.substr(static_cast<std::size_t>(partBegin), length), partBegin,
+                                         s_.values.data(), s_.changes.data(), values + partBegin, s_);
+        simple = plainWhole && !s_.changesRead && !anyOdd(s_.values.data(), length - 1);
+      }
+      if (!simple) {
         std::fill(values + begin, values + end, std::uint8_t{0});
         s_.changesRead = false;
         prepareCompoundReading(s_, n, compoundChanges_);

@@ -157,6 +157,7 @@ struct Walk<kPath> {
   std::uint32_t targetBits, rowMask, windowMask;  // a target: its row's offset in table, its window
   std::uint32_t state = 0;                        // where the row begins in table
 
+  void reset() { state = 0; }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
     return {l.table.data(), l.targets.data(), l.wideTable.data(), l.autoWindows.data(), l.targetBits,
             (1u << l.targetBits) - 1, (1u << (30 - l.targetBits)) - 1};
@@ -183,6 +184,10 @@ struct Walk<Path::Packed> {
   std::uint64_t node;           // nodes[state]
   std::uint32_t state = 0;      // the place
 
+  void reset() {
+    state = 0;
+    node = nodes[0];
+  }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
     return {l.packedNodes.data(), l.packedWindows.data(), (std::uint64_t{1} << l.placeBits) - 1,
             DictionaryLevel::kPackedBaseShift + l.placeBits, DictionaryLevel::kPackedBaseShift + 2 * l.placeBits,
@@ -229,6 +234,7 @@ struct Walk<Path::Compact> {
   std::uint32_t baseBits, baseMask;
   std::uint32_t state = 0;  // the slot
 
+  void reset() { state = 0; }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
     return {l.compactNodes.data(), l.fallback.data(), l.compactWindows.data(), l.windows.data(), l.baseBits,
             l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1};
@@ -250,6 +256,7 @@ struct Walk<Path::Wide> {
   const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
   std::uint32_t state = 0;  // the slot
 
+  void reset() { state = 0; }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) { return {l.nodes.data(), l.windows.data()}; }
   QUELLIX_READING_INLINE const std::uint8_t* next(PatternIndex::Symbol symbol, std::size_t j,
                                                   const DictionaryLevel& level, LongHits& hits) {
@@ -312,6 +319,12 @@ class QuickReading {
     // The symbol of a character of the part.
     QUELLIX_READING_INLINE PatternIndex::Symbol symbolOf(char32_t c) const {
       return c < lowSize ? lowSymbols[c] : isDictionaryDigit(c) ? dot : index->symbolOf(c);
+    }
+
+    // Back to the state before a part's first dot.
+    QUELLIX_READING_INLINE void reset() {
+      walk.reset();
+      window = SlidingWindow();
     }
 
     // Reads the symbol of boundary j of the framed part (0 .. size + 1).
@@ -498,6 +511,71 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
     matchLevel(d.compound, part, start, compoundValues, compoundChanges);
   }
   return plain.finish(plainValues);
+}
+
+bool readBothParts(const DictionaryData& d, std::u32string_view word, const std::size_t* ends, std::size_t count,
+                   std::uint8_t* compoundValues, std::uint8_t* plainValues, LevelScratch& s) {
+  // Buffers for the whole word fit each part.
+  QuickReading compound(d.compound, word, true, s.window, s.states, s.longHits, false);
+  QuickReading plain(d.plain, word, true, s.plainWindow, s.plainStates, s.plainLongHits, false);
+  bool read = true;
+  const auto readParts = [&]<Path kCompound, Path kPlain>() {
+    auto c = compound.cursor<kCompound, false>();
+    auto p = plain.cursor<kPlain, false>();
+    const char32_t* const text = word.data();
+    const std::uint16_t* const both = d.bothLowSymbols.data();
+    const std::size_t bothSize = d.bothLowSymbols.size();
+    constexpr std::size_t kWidth = DictionaryLevel::kWidth;
+    std::size_t begin = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::size_t size = ends[k] - begin;
+      const char32_t* const part = text + begin;
+      c.reset();
+      p.reset();
+      c.step(0, c.dot);
+      p.step(0, p.dot);
+      for (std::size_t j = 1; j <= size; ++j) {
+        const char32_t ch = part[j - 1];
+        if (ch < bothSize) [[likely]] {
+          const std::uint32_t symbols = both[ch];
+          c.step(j, symbols & 0xffu);
+          p.step(j, symbols >> 8);
+        } else {
+          c.step(j, c.symbolOf(ch));
+          p.step(j, p.symbolOf(ch));
+        }
+      }
+      c.step(size + 1, c.dot);
+      p.step(size + 1, p.dot);
+      if (!c.longHits->empty() || !p.longHits->empty()) [[unlikely]] {
+        read = false;
+        return;
+      }
+      // buffer[j] holds the boundary j + 2 - kWidth of the framed part: h at h + kWidth.
+      c.window.store(c.buffer + size + 2);
+      p.window.store(p.buffer + size + 2);
+      copyValues(compoundValues + begin, c.buffer + kWidth, size);
+      copyValues(plainValues + begin, p.buffer + kWidth, size);
+      begin = ends[k];
+    }
+  };
+  const auto withPlain = [&]<Path kCompound>() {
+    switch (plain.path()) {
+      case Path::Automaton: readParts.template operator()<kCompound, Path::Automaton>(); break;
+      case Path::WideAutomaton: readParts.template operator()<kCompound, Path::WideAutomaton>(); break;
+      case Path::Packed: readParts.template operator()<kCompound, Path::Packed>(); break;
+      case Path::Compact: readParts.template operator()<kCompound, Path::Compact>(); break;
+      case Path::Wide: readParts.template operator()<kCompound, Path::Wide>(); break;
+    }
+  };
+  switch (compound.path()) {
+    case Path::Automaton: withPlain.template operator()<Path::Automaton>(); break;
+    case Path::WideAutomaton: withPlain.template operator()<Path::WideAutomaton>(); break;
+    case Path::Packed: withPlain.template operator()<Path::Packed>(); break;
+    case Path::Compact: withPlain.template operator()<Path::Compact>(); break;
+    case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
+  }
+  return read;
 }
 
 }  // namespace quellix::detail

@@ -34,6 +34,7 @@ struct LevelScratch {
   std::vector<std::uint8_t> openValues;
   std::vector<DictionaryResult::Change> openChanges;
   std::vector<std::int64_t> weights;  // weights[k]: the left-margin weight of characters 0 .. k
+  std::vector<std::size_t> partEnds;  // where each part of a compound word ends
   // Whether the word's division has read with matchLevel (which alone writes changes).
   bool changesRead = false;
 };
@@ -66,6 +67,14 @@ void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int6
 bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t start,
               std::uint8_t* compoundValues, DictionaryResult::Change* compoundChanges,
               std::uint8_t* plainValues, LevelScratch& s);
+
+// readBoth of each part of word, [0, ends[0]), [ends[0], ends[1]) .. [ends[count - 2],
+// ends[count - 1]), one after another with one setup (the parts of a compound word): their
+// compound level's values into compoundValues, their plain level's into plainValues (by
+// their place in word). Returns false, the values then unspecified, where a pattern with a
+// change or one longer than a window is met in either level: readBoth must read the parts.
+bool readBothParts(const DictionaryData& d, std::u32string_view word, const std::size_t* ends, std::size_t count,
+                   std::uint8_t* compoundValues, std::uint8_t* plainValues, LevelScratch& s);
 
 }  // namespace quellix::detail
 
