@@ -379,14 +379,24 @@ class Division {
         std::copy(around.begin(), around.end(), s_.values.begin());
         return false;
       }
-      const Frame leafFrame = frameOf(part);
-      for (std::int64_t k = partBegin; k < partEnd; ++k) {
-        std::uint8_t& value = values[static_cast<std::size_t>(k)];
-        const Verdict verdict = leafFrame.verdict(k);
-        if (verdict == Verdict::Zero) value = 0;
-        else if (verdict == Verdict::Outer) value = around[static_cast<std::size_t>(k - begin)];
-        if (value != 0 && topFrame.verdict(k) != Verdict::Decide) value = 0;
-      }
+      // The part's verdicts (Frame::verdict) by range: Zero before its lo and from its
+      // zeroFrom, Outer (the word's value) past its hi and at its last, Decide between; then
+      // 0 wherever the word's own frame does not decide.
+      const Frame leaf = frameOf(part);
+      const std::int64_t last = partEnd - 1;
+      const std::int64_t lo = std::clamp(leaf.lo, partBegin, last);
+      const std::int64_t zeroFrom = std::clamp(leaf.zeroFrom, lo, last);
+      const std::int64_t outerFrom = std::clamp(leaf.hi + 1, lo, zeroFrom);
+      zeroFew(values + partBegin, lo - partBegin);
+      for (std::int64_t k = outerFrom; k < zeroFrom; ++k)
+        values[static_cast<std::size_t>(k)] = around[static_cast<std::size_t>(k - begin)];
+      zeroFew(values + zeroFrom, last - zeroFrom);
+      values[static_cast<std::size_t>(last)] = around[static_cast<std::size_t>(last - begin)];
+      const std::int64_t decideEnd = std::min({topFrame.hi, topFrame.zeroFrom - 1, topFrame.last - 1}) + 1;
+      const std::int64_t topLo = std::clamp(topFrame.lo, partBegin, partEnd);
+      const std::int64_t topEnd = std::clamp(decideEnd, topLo, partEnd);
+      zeroFew(values + partBegin, topLo - partBegin);
+      zeroFew(values + topEnd, partEnd - topEnd);
       partBegin = partEnd;
     }
     return true;
