@@ -138,6 +138,19 @@ struct DictionaryLevel {
   std::vector<std::uint32_t> autoPattern;
   std::uint32_t targetBits = 0;
 
+  // Where each quick reading stands after the dot before a part (the same for every part),
+  // where no long pattern and no change comes of that dot (ready): each path's state and the
+  // window the dot brings, so that a reading starts there rather than step the dot.
+  struct Start {
+    bool ready = false;
+    std::uint32_t row = 0;    // the automaton's
+    std::uint32_t place = 0;  // the packed walk's
+    std::uint64_t node = 0;   // packedNodes[place]
+    std::uint32_t slot = 0;   // the compact or wide walk's
+    std::array<std::uint8_t, kWidth> window{};
+  };
+  Start start;
+
   bool empty() const noexcept { return index == nullptr; }
 };
 

@@ -688,6 +688,8 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     for (std::size_t code = 0; code < d.bothLowSymbols.size(); ++code)
       d.bothLowSymbols[code] = static_cast<std::uint16_t>(d.compound.lowSymbols[code] | d.plain.lowSymbols[code] << 8);
   }
+  prepareStart(d.compound);
+  prepareStart(d.plain);
   if (!d.compound.empty() && !d.compound.needsLetter) d.compoundReadsCommon = true;
   d.folding = foldingOf(d);
   for (char32_t c = 0; c < 256; ++c) {

@@ -158,6 +158,7 @@ struct Walk<kPath> {
   std::uint32_t state = 0;                        // where the row begins in table
 
   void reset() { state = 0; }
+  void begin(const DictionaryLevel& level) { state = level.start.row; }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
     return {l.table.data(), l.targets.data(), l.wideTable.data(), l.autoWindows.data(), l.targetBits,
             (1u << l.targetBits) - 1, (1u << (30 - l.targetBits)) - 1};
@@ -187,6 +188,10 @@ struct Walk<Path::Packed> {
   void reset() {
     state = 0;
     node = nodes[0];
+  }
+  void begin(const DictionaryLevel& level) {
+    state = level.start.place;
+    node = level.start.node;
   }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
     return {l.packedNodes.data(), l.packedWindows.data(), (std::uint64_t{1} << l.placeBits) - 1,
@@ -235,6 +240,7 @@ struct Walk<Path::Compact> {
   std::uint32_t state = 0;  // the slot
 
   void reset() { state = 0; }
+  void begin(const DictionaryLevel& level) { state = level.start.slot; }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
     return {l.compactNodes.data(), l.fallback.data(), l.compactWindows.data(), l.windows.data(), l.baseBits,
             l.baseBits >= 32 ? ~0u : (1u << l.baseBits) - 1};
@@ -257,6 +263,7 @@ struct Walk<Path::Wide> {
   std::uint32_t state = 0;  // the slot
 
   void reset() { state = 0; }
+  void begin(const DictionaryLevel& level) { state = level.start.slot; }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) { return {l.nodes.data(), l.windows.data()}; }
   QUELLIX_READING_INLINE const std::uint8_t* next(PatternIndex::Symbol symbol, std::size_t j,
                                                   const DictionaryLevel& level, LongHits& hits) {
@@ -321,6 +328,18 @@ class QuickReading {
       return c < lowSize ? lowSymbols[c] : isDictionaryDigit(c) ? dot : index->symbolOf(c);
     }
 
+    // Reads the dot before the part (boundary 0): from the level's start where it has one.
+    QUELLIX_READING_INLINE void start() {
+      if (level->start.ready) [[likely]] {
+        walk.begin(*level);
+        if constexpr (kStates) states[0] = walk.state;
+        window.raise(level->start.window.data());
+        buffer[0] = window.advance();
+      } else {
+        step(0, dot);
+      }
+    }
+
     // Back to the state before a part's first dot.
     QUELLIX_READING_INLINE void reset() {
       walk.reset();
@@ -349,9 +368,17 @@ class QuickReading {
     // The part in locals: the bytes the steps write could otherwise alias part_.
     const std::size_t n = part_.size();
     const char32_t* const text = part_.data();
-    c.step(0, c.dot);
+    c.start();
     for (std::size_t j = 1; j <= n; ++j) c.step(j, c.symbolOf(text[j - 1]));
     c.step(n + 1, c.dot);
+  }
+
+  // Reads the whole part alone with a cursor of its own.
+  template <Path kPath, bool kStates>
+  QUELLIX_READING_INLINE void readWhole() {
+    auto c = cursor<kPath, kStates>();
+    readAll(c);
+    settle(c);
   }
 
   // Takes what the cursor read, after every character.
@@ -418,25 +445,20 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
   // Only a walk that may replay keeps its states.
   const bool keepStates = changes != nullptr && level.anyChange;
   QuickReading reading(level, part, automaton, s.window, s.states, s.longHits, keepStates);
-  const auto read = [&]<Path kPath, bool kStates>() {
-    auto c = reading.cursor<kPath, kStates>();
-    reading.readAll(c);
-    reading.settle(c);
-  };
   switch (reading.path()) {
-    case Path::Automaton: read.template operator()<Path::Automaton, false>(); break;
-    case Path::WideAutomaton: read.template operator()<Path::WideAutomaton, false>(); break;
+    case Path::Automaton: reading.readWhole<Path::Automaton, false>(); break;
+    case Path::WideAutomaton: reading.readWhole<Path::WideAutomaton, false>(); break;
     case Path::Packed:
-      if (keepStates) read.template operator()<Path::Packed, true>();
-      else read.template operator()<Path::Packed, false>();
+      if (keepStates) reading.readWhole<Path::Packed, true>();
+      else reading.readWhole<Path::Packed, false>();
       break;
     case Path::Compact:
-      if (keepStates) read.template operator()<Path::Compact, true>();
-      else read.template operator()<Path::Compact, false>();
+      if (keepStates) reading.readWhole<Path::Compact, true>();
+      else reading.readWhole<Path::Compact, false>();
       break;
     case Path::Wide:
-      if (keepStates) read.template operator()<Path::Wide, true>();
-      else read.template operator()<Path::Wide, false>();
+      if (keepStates) reading.readWhole<Path::Wide, true>();
+      else reading.readWhole<Path::Wide, false>();
       break;
   }
   if (reading.finish(values)) return true;
@@ -472,8 +494,8 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
     const char32_t* const text = part.data();
     const std::uint16_t* const both = d.bothLowSymbols.data();
     const std::size_t bothSize = d.bothLowSymbols.size();
-    c.step(0, c.dot);
-    p.step(0, p.dot);
+    c.start();
+    p.start();
     for (std::size_t j = 1; j <= size; ++j) {
       const char32_t ch = text[j - 1];
       if (ch < bothSize) [[likely]] {
@@ -532,8 +554,8 @@ bool readBothParts(const DictionaryData& d, std::u32string_view word, const std:
       const char32_t* const part = text + begin;
       c.reset();
       p.reset();
-      c.step(0, c.dot);
-      p.step(0, p.dot);
+      c.start();
+      p.start();
       for (std::size_t j = 1; j <= size; ++j) {
         const char32_t ch = part[j - 1];
         if (ch < bothSize) [[likely]] {
@@ -576,6 +598,41 @@ bool readBothParts(const DictionaryData& d, std::u32string_view word, const std:
     case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
   }
   return read;
+}
+
+void prepareStart(DictionaryLevel& level) {
+  level.start = {};
+  if (level.empty()) return;
+  const PatternIndex::Symbol dot = level.index->dot;
+  DictionaryLevel::Start start;
+  LongHits hits;
+  const std::uint8_t* scores = nullptr;
+  const auto stepDot = [&](auto& walk) {
+    scores = walk.next(dot, 0, level, hits);
+    return walk.state;
+  };
+  if (!level.wideTable.empty()) {
+    auto walk = Walk<Path::WideAutomaton>::of(level);
+    start.row = stepDot(walk);
+  } else if (!level.table.empty()) {
+    auto walk = Walk<Path::Automaton>::of(level);
+    start.row = stepDot(walk);
+  }
+  if (!level.packedNodes.empty()) {
+    auto walk = Walk<Path::Packed>::of(level);
+    start.place = stepDot(walk);
+    start.node = walk.node;
+  } else if (!level.compactNodes.empty()) {
+    auto walk = Walk<Path::Compact>::of(level);
+    start.slot = stepDot(walk);
+  } else if (!level.nodes.empty()) {
+    auto walk = Walk<Path::Wide>::of(level);
+    start.slot = stepDot(walk);
+  }
+  if (scores == nullptr || !hits.empty()) return;
+  std::copy(scores, scores + DictionaryLevel::kWidth, start.window.begin());
+  start.ready = true;
+  level.start = start;
 }
 
 }  // namespace quellix::detail
