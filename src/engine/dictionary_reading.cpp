@@ -479,18 +479,31 @@ void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int6
   }
 }
 
-bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t start,
-              std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
-              LevelScratch& s) {
+namespace {
+
+// The path a quick reading of level takes where it may take the automaton (QuickReading's).
+Path automatonPathOf(const DictionaryLevel& level) {
+  return !level.wideTable.empty()     ? Path::WideAutomaton
+         : !level.table.empty()       ? Path::Automaton
+         : !level.packedNodes.empty() ? Path::Packed
+         : level.compactNodes.empty() ? Path::Wide
+                                      : Path::Compact;
+}
+
+// readBoth for one pair of paths: a function of its own, so that both readings and their
+// cursors are its locals (no closure reaches them through memory).
+template <Path kCompound, Path kPlain>
+bool readBothWith(const DictionaryData& d, std::u32string_view part, std::int64_t start,
+                  std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
+                  LevelScratch& s) {
   QuickReading compound(d.compound, part, true, s.window, s.states, s.longHits, false);
   QuickReading plain(d.plain, part, true, s.plainWindow, s.plainStates, s.plainLongHits, false);
-  const std::size_t n = part.size();
-  const auto read = [&]<Path kCompound, Path kPlain>() {
+  {
     auto c = compound.cursor<kCompound, false>();
     auto p = plain.cursor<kPlain, false>();
     // The part and the symbols' table in locals: the bytes the steps write could otherwise
     // alias them.
-    const std::size_t size = n;
+    const std::size_t size = part.size();
     const char32_t* const text = part.data();
     const std::uint16_t* const both = d.bothLowSymbols.data();
     const std::size_t bothSize = d.bothLowSymbols.size();
@@ -511,28 +524,33 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
     p.step(size + 1, p.dot);
     compound.settle(c);
     plain.settle(p);
-  };
-  const auto withPlain = [&]<Path kCompound>() {
-    switch (plain.path()) {
-      case Path::Automaton: read.template operator()<kCompound, Path::Automaton>(); break;
-      case Path::WideAutomaton: read.template operator()<kCompound, Path::WideAutomaton>(); break;
-      case Path::Packed: read.template operator()<kCompound, Path::Packed>(); break;
-      case Path::Compact: read.template operator()<kCompound, Path::Compact>(); break;
-      case Path::Wide: read.template operator()<kCompound, Path::Wide>(); break;
-    }
-  };
-  switch (compound.path()) {
-    case Path::Automaton: withPlain.template operator()<Path::Automaton>(); break;
-    case Path::WideAutomaton: withPlain.template operator()<Path::WideAutomaton>(); break;
-    case Path::Packed: withPlain.template operator()<Path::Packed>(); break;
-    case Path::Compact: withPlain.template operator()<Path::Compact>(); break;
-    case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
   }
   if (!compound.finish(compoundValues)) {
     s.changesRead = true;
     matchLevel(d.compound, part, start, compoundValues, compoundChanges);
   }
   return plain.finish(plainValues);
+}
+
+using ReadBoth = bool (*)(const DictionaryData&, std::u32string_view, std::int64_t, std::uint8_t*, Change*,
+                          std::uint8_t*, LevelScratch&);
+template <Path kCompound>
+constexpr ReadBoth kReadBothWith[5] = {
+    &readBothWith<kCompound, Path::Automaton>, &readBothWith<kCompound, Path::WideAutomaton>,
+    &readBothWith<kCompound, Path::Packed>, &readBothWith<kCompound, Path::Compact>,
+    &readBothWith<kCompound, Path::Wide>};
+constexpr const ReadBoth* kReadBoth[5] = {kReadBothWith<Path::Automaton>, kReadBothWith<Path::WideAutomaton>,
+                                          kReadBothWith<Path::Packed>, kReadBothWith<Path::Compact>,
+                                          kReadBothWith<Path::Wide>};
+
+}  // namespace
+
+bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t start,
+              std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
+              LevelScratch& s) {
+  const ReadBoth read = kReadBoth[static_cast<int>(automatonPathOf(d.compound))]
+                                 [static_cast<int>(automatonPathOf(d.plain))];
+  return read(d, part, start, compoundValues, compoundChanges, plainValues, s);
 }
 
 bool readBothParts(const DictionaryData& d, std::u32string_view word, const std::size_t* ends, std::size_t count,
