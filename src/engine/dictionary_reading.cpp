@@ -553,69 +553,73 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
   return read(d, part, start, compoundValues, compoundChanges, plainValues, s);
 }
 
-bool readBothParts(const DictionaryData& d, std::u32string_view word, const std::size_t* ends, std::size_t count,
-                   std::uint8_t* compoundValues, std::uint8_t* plainValues, LevelScratch& s) {
+namespace {
+
+// readBothParts for one pair of paths (as readBothWith).
+template <Path kCompound, Path kPlain>
+bool readBothPartsWith(const DictionaryData& d, std::u32string_view word, const std::size_t* ends,
+                       std::size_t count, std::uint8_t* compoundValues, std::uint8_t* plainValues,
+                       LevelScratch& s) {
   // Buffers for the whole word fit each part.
   QuickReading compound(d.compound, word, true, s.window, s.states, s.longHits, false);
   QuickReading plain(d.plain, word, true, s.plainWindow, s.plainStates, s.plainLongHits, false);
-  bool read = true;
-  const auto readParts = [&]<Path kCompound, Path kPlain>() {
-    auto c = compound.cursor<kCompound, false>();
-    auto p = plain.cursor<kPlain, false>();
-    const char32_t* const text = word.data();
-    const std::uint16_t* const both = d.bothLowSymbols.data();
-    const std::size_t bothSize = d.bothLowSymbols.size();
-    constexpr std::size_t kWidth = DictionaryLevel::kWidth;
-    std::size_t begin = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-      const std::size_t size = ends[k] - begin;
-      const char32_t* const part = text + begin;
-      c.reset();
-      p.reset();
-      c.start();
-      p.start();
-      for (std::size_t j = 1; j <= size; ++j) {
-        const char32_t ch = part[j - 1];
-        if (ch < bothSize) [[likely]] {
-          const std::uint32_t symbols = both[ch];
-          c.step(j, symbols & 0xffu);
-          p.step(j, symbols >> 8);
-        } else {
-          c.step(j, c.symbolOf(ch));
-          p.step(j, p.symbolOf(ch));
-        }
+  auto c = compound.cursor<kCompound, false>();
+  auto p = plain.cursor<kPlain, false>();
+  const char32_t* const text = word.data();
+  const std::uint16_t* const both = d.bothLowSymbols.data();
+  const std::size_t bothSize = d.bothLowSymbols.size();
+  constexpr std::size_t kWidth = DictionaryLevel::kWidth;
+  std::size_t begin = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t size = ends[k] - begin;
+    const char32_t* const part = text + begin;
+    c.reset();
+    p.reset();
+    c.start();
+    p.start();
+    for (std::size_t j = 1; j <= size; ++j) {
+      const char32_t ch = part[j - 1];
+      if (ch < bothSize) [[likely]] {
+        const std::uint32_t symbols = both[ch];
+        c.step(j, symbols & 0xffu);
+        p.step(j, symbols >> 8);
+      } else {
+        c.step(j, c.symbolOf(ch));
+        p.step(j, p.symbolOf(ch));
       }
-      c.step(size + 1, c.dot);
-      p.step(size + 1, p.dot);
-      if (!c.longHits->empty() || !p.longHits->empty()) [[unlikely]] {
-        read = false;
-        return;
-      }
-      // buffer[j] holds the boundary j + 2 - kWidth of the framed part: h at h + kWidth.
-      c.window.store(c.buffer + size + 2);
-      p.window.store(p.buffer + size + 2);
-      copyValues(compoundValues + begin, c.buffer + kWidth, size);
-      copyValues(plainValues + begin, p.buffer + kWidth, size);
-      begin = ends[k];
     }
-  };
-  const auto withPlain = [&]<Path kCompound>() {
-    switch (plain.path()) {
-      case Path::Automaton: readParts.template operator()<kCompound, Path::Automaton>(); break;
-      case Path::WideAutomaton: readParts.template operator()<kCompound, Path::WideAutomaton>(); break;
-      case Path::Packed: readParts.template operator()<kCompound, Path::Packed>(); break;
-      case Path::Compact: readParts.template operator()<kCompound, Path::Compact>(); break;
-      case Path::Wide: readParts.template operator()<kCompound, Path::Wide>(); break;
-    }
-  };
-  switch (compound.path()) {
-    case Path::Automaton: withPlain.template operator()<Path::Automaton>(); break;
-    case Path::WideAutomaton: withPlain.template operator()<Path::WideAutomaton>(); break;
-    case Path::Packed: withPlain.template operator()<Path::Packed>(); break;
-    case Path::Compact: withPlain.template operator()<Path::Compact>(); break;
-    case Path::Wide: withPlain.template operator()<Path::Wide>(); break;
+    c.step(size + 1, c.dot);
+    p.step(size + 1, p.dot);
+    if (!c.longHits->empty() || !p.longHits->empty()) [[unlikely]]
+      return false;
+    // buffer[j] holds the boundary j + 2 - kWidth of the framed part: h at h + kWidth.
+    c.window.store(c.buffer + size + 2);
+    p.window.store(p.buffer + size + 2);
+    copyValues(compoundValues + begin, c.buffer + kWidth, size);
+    copyValues(plainValues + begin, p.buffer + kWidth, size);
+    begin = ends[k];
   }
-  return read;
+  return true;
+}
+
+using ReadBothParts = bool (*)(const DictionaryData&, std::u32string_view, const std::size_t*, std::size_t,
+                               std::uint8_t*, std::uint8_t*, LevelScratch&);
+template <Path kCompound>
+constexpr ReadBothParts kReadBothPartsWith[5] = {
+    &readBothPartsWith<kCompound, Path::Automaton>, &readBothPartsWith<kCompound, Path::WideAutomaton>,
+    &readBothPartsWith<kCompound, Path::Packed>, &readBothPartsWith<kCompound, Path::Compact>,
+    &readBothPartsWith<kCompound, Path::Wide>};
+constexpr const ReadBothParts* kReadBothParts[5] = {
+    kReadBothPartsWith<Path::Automaton>, kReadBothPartsWith<Path::WideAutomaton>, kReadBothPartsWith<Path::Packed>,
+    kReadBothPartsWith<Path::Compact>, kReadBothPartsWith<Path::Wide>};
+
+}  // namespace
+
+bool readBothParts(const DictionaryData& d, std::u32string_view word, const std::size_t* ends, std::size_t count,
+                   std::uint8_t* compoundValues, std::uint8_t* plainValues, LevelScratch& s) {
+  const ReadBothParts read = kReadBothParts[static_cast<int>(automatonPathOf(d.compound))]
+                                           [static_cast<int>(automatonPathOf(d.plain))];
+  return read(d, word, ends, count, compoundValues, plainValues, s);
 }
 
 void prepareStart(DictionaryLevel& level) {
