@@ -150,6 +150,9 @@ struct DictionaryLevel {
     std::array<std::uint8_t, kWidth> window{};
   };
   Start start;
+  // How a quick reading that may take the automaton finds its states (the reading's own
+  // numbering of its paths), worked out with start.
+  std::uint8_t automatonPath = 0;
 
   bool empty() const noexcept { return index == nullptr; }
 };

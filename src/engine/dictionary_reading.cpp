@@ -548,8 +548,7 @@ constexpr const ReadBoth* kReadBoth[5] = {kReadBothWith<Path::Automaton>, kReadB
 bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t start,
               std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
               LevelScratch& s) {
-  const ReadBoth read = kReadBoth[static_cast<int>(automatonPathOf(d.compound))]
-                                 [static_cast<int>(automatonPathOf(d.plain))];
+  const ReadBoth read = kReadBoth[d.compound.automatonPath][d.plain.automatonPath];
   return read(d, part, start, compoundValues, compoundChanges, plainValues, s);
 }
 
@@ -617,13 +616,13 @@ constexpr const ReadBothParts* kReadBothParts[5] = {
 
 bool readBothParts(const DictionaryData& d, std::u32string_view word, const std::size_t* ends, std::size_t count,
                    std::uint8_t* compoundValues, std::uint8_t* plainValues, LevelScratch& s) {
-  const ReadBothParts read = kReadBothParts[static_cast<int>(automatonPathOf(d.compound))]
-                                           [static_cast<int>(automatonPathOf(d.plain))];
+  const ReadBothParts read = kReadBothParts[d.compound.automatonPath][d.plain.automatonPath];
   return read(d, word, ends, count, compoundValues, plainValues, s);
 }
 
 void prepareStart(DictionaryLevel& level) {
   level.start = {};
+  level.automatonPath = static_cast<std::uint8_t>(automatonPathOf(level));
   if (level.empty()) return;
   const PatternIndex::Symbol dot = level.index->dot;
   DictionaryLevel::Start start;

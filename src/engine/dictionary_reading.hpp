@@ -76,7 +76,7 @@ bool readBoth(const DictionaryData& d, std::u32string_view part, std::int64_t st
 bool readBothParts(const DictionaryData& d, std::u32string_view word, const std::size_t* ends, std::size_t count,
                    std::uint8_t* compoundValues, std::uint8_t* plainValues, LevelScratch& s);
 
-// Works out level.start (for a level read and laid out in full).
+// Works out level.start and level.automatonPath (for a level read and laid out in full).
 void prepareStart(DictionaryLevel& level);
 
 }  // namespace quellix::detail
