@@ -169,13 +169,14 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
 // Words of a dictionary with NEXTLEVEL as libhyphen 2.8.8 divides them (hnj_hyphen_hyphenate2's
 // values and changes): words the compound level reads and finds no boundary in (the plain
 // level divides them), or one, or a change in either level; words whose parts the compound
-// level divides again (.ab1cd.) or in whose part the plain level meets a change; words with a
-// digit or a NOHYPHEN character. breakPoints, in capitals too, gives their breaks without a
-// change.
+// level divides again (.ab1cd.) or in whose part the plain level meets a change or a pattern
+// longer than a window; words with a digit or a NOHYPHEN character. breakPoints, in capitals
+// too, gives their breaks without a change.
 TEST(Dictionary, WordsTheCompoundLevelReadsAsLibhyphenDividesThem) {
   const Hyphenator h = quellix::readDictionary(
       "UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nCOMPOUNDLEFTHYPHENMIN 2\nCOMPOUNDRIGHTHYPHENMIN 2\n"
-      "NOHYPHEN '\nhaus1boot\nschiff1fahrt/ff=f,5,2\nz1a\n.ab1cd.\nNEXTLEVEL\n1b\n1t\n1s\n1h\n1f\nc1k/k=k,1,1\n",
+      "NOHYPHEN '\nhaus1boot\nschiff1fahrt/ff=f,5,2\nz1a\n.ab1cd.\nhaus1xyz\nNEXTLEVEL\n1b\n1t\n1s\n1h\n1f\n"
+      "c1k/k=k,1,1\nxyzxyzxyzxyzxyz3x\n",
       "compound.dic");
   struct Case {
     std::u32string word;
@@ -198,6 +199,9 @@ TEST(Dictionary, WordsTheCompoundLevelReadsAsLibhyphenDividesThem) {
       {U"xyzabcd", "0010100", ""},
       {U"xyzabcdhausboot", "001000100010000", ""},
       {U"hausbootbacken", "00010011001000", "10:k=k,1,1"},
+      {U"xyzxyzxyzxyzxyzx", "0000000000000030", ""},  // a pattern longer than a window
+      {U"hausxyzxyzxyzxyzxyzx", "00010000000000000000", ""},
+      {U"hausxyzxyzxyzxyzxyzxboot", "000100000000000000310000", ""},
   };
   quellix::DictionaryValues values;
   for (const Case& c : cases) {
