@@ -99,9 +99,11 @@ struct DictionaryLevel {
   // The walk in 8 bytes a state with all that a step reads, where it fits (every one of
   // Debian's levels): a double array of its own, whose bases are unique so that a place's
   // check is the symbol leading to it (kPackedCheckBits), then its window's flags
-  // (kPackedLong, kPackedChange), its base and its fallback (placeBits each, from
-  // kPackedBaseShift) and in the top bits its compact window, so that a step finds its
-  // values with one load (packedWindows, by compact window). Laid out depth first, so that
+  // (kPackedLong, kPackedChange), its base (placeBits, from kPackedBaseShift, below bit 32),
+  // its fallback (placeBits, from kPackedFallbackShift, below kPackedWindowShift) and in the
+  // top bits its compact window, so that a step finds its values with one load
+  // (packedWindows, by compact window); fields at fixed bits cost the walk no register and
+  // no move for a shift by a variable. Laid out depth first, so that
   // a pattern's letters lie side by side: a word's walk reads few cache lines, where the
   // index's layout spreads them over the whole array (what costs most when other work has
   // emptied the caches). Read in place of compactNodes, which it replaces; slotOfPlace
@@ -110,6 +112,8 @@ struct DictionaryLevel {
   static constexpr std::uint64_t kPackedLong = std::uint64_t{1} << 7;
   static constexpr std::uint64_t kPackedChange = std::uint64_t{1} << 8;
   static constexpr std::uint32_t kPackedBaseShift = 9;
+  static constexpr std::uint32_t kPackedFallbackShift = 32;
+  static constexpr std::uint32_t kPackedWindowShift = 52;
   std::vector<std::uint64_t> packedNodes;
   std::vector<std::array<std::uint8_t, kWidth>> packedWindows;
   std::vector<std::uint32_t> slotOfPlace;

@@ -466,7 +466,10 @@ void Reader::buildPackedNodes(DictionaryLevel& level, const std::vector<std::uin
   size += symbols + 1;
   const std::uint32_t placeBits = std::max<std::uint32_t>(bitsFor(size), 1);
   const std::uint32_t windowBits = bitsFor(std::max<std::size_t>(level.compactWindows.size(), 2));
-  if (DictionaryLevel::kPackedBaseShift + 2 * placeBits + windowBits > 64) return;
+  if (DictionaryLevel::kPackedBaseShift + placeBits > DictionaryLevel::kPackedFallbackShift ||
+      DictionaryLevel::kPackedFallbackShift + placeBits > DictionaryLevel::kPackedWindowShift ||
+      DictionaryLevel::kPackedWindowShift + windowBits > 64)
+    return;
   level.packedNodes.assign(size, 0);
   level.slotOfPlace.assign(size, 0);
   for (std::uint32_t slot = 0; slot < slots; ++slot) {
@@ -478,8 +481,8 @@ void Reader::buildPackedNodes(DictionaryLevel& level, const std::vector<std::uin
     const std::uint32_t flags = level.compactWindows[window];
     level.packedNodes[place[slot]] =
         check | base << DictionaryLevel::kPackedBaseShift |
-        fallback << (DictionaryLevel::kPackedBaseShift + placeBits) |
-        window << (DictionaryLevel::kPackedBaseShift + 2 * placeBits) |
+        fallback << DictionaryLevel::kPackedFallbackShift |
+        window << DictionaryLevel::kPackedWindowShift |
         ((flags & DictionaryLevel::kLong) != 0 ? DictionaryLevel::kPackedLong : 0) |
         ((flags & DictionaryLevel::kChange) != 0 ? DictionaryLevel::kPackedChange : 0);
     level.slotOfPlace[place[slot]] = slot;
