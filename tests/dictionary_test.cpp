@@ -140,7 +140,27 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
       "UTF-8\n1\na1b\n3\nNEXTLEVEL\n5\nb1c\n",  // lines of digits alone match nowhere
       large,
   };
+  // The same division whichever way the levels are read: the compound level alone first when
+  // it is small enough for a wide table (d, when its levels are small), beside the plain
+  // level otherwise (compact, which has no wide table).
+  const auto sameDivision = [](const quellix::detail::DictionaryData& a, const quellix::detail::DictionaryData& b,
+                               std::u32string_view word) {
+    const quellix::detail::DictionaryMargins margins{a.leftMin, a.rightMin, a.compoundLeftMin, a.compoundRightMin};
+    quellix::detail::DictionaryResult x, y;
+    quellix::detail::divideDictionaryWord(a, word, margins, x);
+    quellix::detail::divideDictionaryWord(b, word, margins, y);
+    if (x.values != y.values) return false;
+    for (std::size_t k = 0; k < word.size(); ++k) {
+      const auto &p = x.changes[k], &q = y.changes[k];
+      if ((p.text == nullptr) != (q.text == nullptr)) return false;
+      if (p.text != nullptr && (p.text->lineEnd != q.text->lineEnd || p.text->nextStart != q.text->nextStart ||
+                                p.begin != q.begin || p.cut != q.cut))
+        return false;
+    }
+    return true;
+  };
   std::mt19937 random(22);
+  std::size_t compoundAlone = 0;  // dictionaries whose compound level is read alone first
   for (const std::string& text : dictionaries) {
     const Hyphenator h = quellix::readDictionary(text, "quick.dic");
     const quellix::detail::DictionaryData& d = *quellix::detail::hyphenatorDictionary(h);
@@ -152,6 +172,8 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
     ASSERT_TRUE(wide->plain.compactNodes.empty());
     // A small automaton reads with its wide table; the compact layout keeps the narrow one.
     ASSERT_TRUE(compact->plain.table.empty() || (d.plain.table.empty() && !d.plain.wideTable.empty()));
+    ASSERT_TRUE(compact->compound.wideTable.empty());
+    if (!d.compound.empty() && !d.compound.wideTable.empty()) ++compoundAlone;
     std::u32string alphabet;
     for (const quellix::detail::DictionaryLevel* level : {&d.compound, &d.plain})
       if (level->index) alphabet.append(level->index->codes.begin(), level->index->codes.end());
@@ -162,8 +184,10 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
       ASSERT_TRUE(quellix::detail::quickReadingsAgree(d, word)) << quellix::detail::toUtf8(word);
       ASSERT_TRUE(quellix::detail::quickReadingsAgree(*compact, word)) << quellix::detail::toUtf8(word);
       ASSERT_TRUE(quellix::detail::quickReadingsAgree(*wide, word)) << quellix::detail::toUtf8(word);
+      ASSERT_TRUE(sameDivision(d, *compact, word)) << quellix::detail::toUtf8(word);
     }
   }
+  EXPECT_GE(compoundAlone, 3u);
 }
 
 // Words of a dictionary with NEXTLEVEL as libhyphen 2.8.8 divides them (hnj_hyphen_hyphenate2's

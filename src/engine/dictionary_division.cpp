@@ -21,8 +21,8 @@ using Segment = DivisionSegment;
 using Task = DivisionTask;
 
 // How far a leaf's plain reading has come before divideLeaf: not at all, whole into
-// LevelScratch::plainValues, or to a change that matchLevel must read.
-enum class PlainRead { No, Whole, Changed };
+// LevelScratch::plainValues, or to a change that matchLevel must read; or none is needed.
+enum class PlainRead { No, Whole, Changed, Needless };
 
 // The thread's scratch, reached through a pointer of trivial type: that asks for the
 // thread's storage once, where the scratch itself (made on first use, destroyed with the
@@ -186,17 +186,27 @@ class Division {
       if (compoundRead) {
         compoundRead = false;
         boundaries = anyOdd(u, length - 1);
+      } else if (length == 1 && !open.empty() && !referenceJudge_) {
+        // A part of one character (a hyphen between two parts, as a rule): its one boundary
+        // is its end, which the segment around it decides, so neither level need read it
+        // (the reference reads it all the same).
+        plainRead = PlainRead::Needless;
       } else if (open.size() < kDeepestSegment) {
-        if (!d_.plain.empty()) {
+        if (!d_.plain.empty() && d_.compound.wideTable.empty()) {
           // The plain level reads the segment beside the compound level, for the (most)
-          // words and parts in which the compound level finds no boundary.
+          // words and parts in which the compound level finds no boundary: the two levels'
+          // cache misses overlap.
           s_.plainValues.resize(length);
           plainRead = readBoth(d_, part, seg.begin, u, uc, s_.plainValues.data(), s_)
                           ? PlainRead::Whole : PlainRead::Changed;
-        } else {
+          boundaries = anyOdd(u, length - 1);
+        } else if (open.empty() || compoundMayMatch(seg.begin, seg.end)) {
+          // A compound level small enough for a wide table reads alone (see
+          // divideCommonWord), and the plain level only the parts without boundaries
+          // (divideLeaf). A part without a letter of the compound level has no boundary.
           readLevel(d_.compound, part, seg.begin, u, uc, s_);
+          boundaries = anyOdd(u, length - 1);
         }
-        boundaries = anyOdd(u, length - 1);
       }
       if (!boundaries) {
         divideLeaf(seg, &open, plainRead);
@@ -422,6 +432,8 @@ class Division {
         s_.changesRead = true;
         matchLevel(d_.plain, part, leaf.begin, leafValues, leafChanges);
         break;
+      case PlainRead::Needless:
+        break;
     }
     std::uint8_t* const values = out_.values.data();
     Change* const changes = out_.changes.data();
@@ -557,7 +569,17 @@ CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, 
   out.values.resize(n);
   clearChanges(out, n);
   std::uint8_t* const values = out.values.data();
-  if (readCompound) {
+  if (readCompound && !compound.wideTable.empty()) {
+    // A compound level small enough for a wide table (libhyphen's implied one, of a
+    // dictionary without NEXTLEVEL, among them) has no misses for the plain level's to
+    // overlap, and finds a boundary in most words that reach it (a hyphen's): it reads
+    // alone, and the plain level only a word it leaves whole.
+    prepareCompoundReading(s, n, compound.anyChange);
+    s.changesRead = false;
+    readLevel(compound, word, 0, s.values.data(), s.changes.data(), s);
+    if (s.changesRead || anyOdd(s.values.data(), n - 1) || !quickMatch(d.plain, word, values, s))
+      return CommonRoute::Compound;
+  } else if (readCompound) {
     // Division's first step, with the plain level's values straight into out.
     prepareCompoundReading(s, n, compound.anyChange);
     s.changesRead = false;
