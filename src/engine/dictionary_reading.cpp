@@ -287,8 +287,8 @@ class QuickReading {
                                       std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
                                       LongHits& longHits, bool keepStates)
       : level_(level), part_(part), longHits_(longHits),
-        path_(automaton && !level.wideTable.empty() ? Path::WideAutomaton
-              : automaton && !level.table.empty()  ? Path::Automaton
+        // The automaton's path was worked out when the dictionary was read (prepareStart).
+        path_(automaton                         ? static_cast<Path>(level.automatonPath)
               : !level.packedNodes.empty()      ? Path::Packed
               : level.compactNodes.empty()      ? Path::Wide
                                                 : Path::Compact) {
