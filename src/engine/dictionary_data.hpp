@@ -121,8 +121,9 @@ struct DictionaryLevel {
 
   // The level's automaton, when it is small: one entry per (row, symbol), the number of a
   // target (targets: where the next row begins in table in the low targetBits, so that a
-  // step multiplies nothing, the next state's window above them, and kLong, kChange of that
-  // window in the top bits; autoPattern: the pattern of a long one). Empty when the level
+  // step multiplies nothing, with kAutoLong, kAutoChange of the next state's window in its
+  // two low bits, and the window in the top bits, from windowShift on, so that a step
+  // shifts it out without a mask; autoPattern: the pattern of a long one). Empty when the level
   // has more rows, targets or windows than 16 bits count, a target would not fit 32 bits, or
   // the table would pass kAutomatonBytes (a table much larger than a core's cache costs more
   // misses than the walk's nodes); then the reading walks the nodes. Measured on a quiet machine:
@@ -141,6 +142,9 @@ struct DictionaryLevel {
   std::vector<std::array<std::uint8_t, kWidth>> autoWindows;
   std::vector<std::uint32_t> autoPattern;
   std::uint32_t targetBits = 0;
+  std::uint32_t windowShift = 32;
+  static constexpr std::uint32_t kAutoLong = 2;
+  static constexpr std::uint32_t kAutoChange = 1;
 
   // Where each quick reading stands after the dot before a part (the same for every part),
   // where no long pattern and no change comes of that dot (ready): each path's state and the

@@ -499,7 +499,9 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
                             const std::vector<std::uint32_t>& windowOf) const {
   const PatternIndex& index = *level.index;
   const std::span<const PatternIndex::Slot> slots = index.slots;
-  const std::size_t stride = index.codes.size() + 1;
+  // Rows a multiple of four entries: a row's offset leaves its two low bits to the target's
+  // flags (kAutoLong, kAutoChange), tested without a mask in a register.
+  const std::size_t stride = (index.codes.size() + 1 + 3) & ~std::size_t{3};
   constexpr std::uint32_t kNone = 0xffffffffu;
   std::vector<bool> parent(slots.size(), false);
   for (std::size_t slot = 1; slot < slots.size(); ++slot)
@@ -527,7 +529,8 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
     windowIdOf[slot] = it->second;
   }
   const std::uint32_t targetBits = bitsFor(rows * stride);
-  if (level.autoWindows.size() > 0x10000 || targetBits + bitsFor(level.autoWindows.size()) > 30) {
+  const std::uint32_t windowBits = std::max<std::uint32_t>(bitsFor(level.autoWindows.size()), 1);
+  if (level.autoWindows.size() > 0x10000 || targetBits + windowBits > 32) {
     level.autoWindows.clear();
     level.autoPattern.clear();
     return;
@@ -553,8 +556,11 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
         level.autoPattern.clear();
         return;
       }
+      const std::uint32_t flags = flagsOf[windowIdOf[node]];
       level.targets.push_back(rowOf[node] * static_cast<std::uint32_t>(stride) |
-                              windowIdOf[node] << targetBits | flagsOf[windowIdOf[node]]);
+                              windowIdOf[node] << (32 - windowBits) |
+                              ((flags & DictionaryLevel::kLong) != 0 ? DictionaryLevel::kAutoLong : 0) |
+                              ((flags & DictionaryLevel::kChange) != 0 ? DictionaryLevel::kAutoChange : 0));
     }
     targetOf[node] = it->second;
   }
@@ -578,6 +584,7 @@ void Reader::buildAutomaton(DictionaryLevel& level, const std::vector<std::uint3
   }
   level.stride = stride;
   level.targetBits = targetBits;
+  level.windowShift = 32 - windowBits;
   if (layout_ == NodeLayout::Smallest && table.size() * sizeof(std::uint32_t) <= DictionaryLevel::kWideTableBytes) {
     level.wideTable.resize(table.size());
     for (std::size_t k = 0; k < table.size(); ++k) level.wideTable[k] = level.targets[table[k]];

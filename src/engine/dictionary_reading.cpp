@@ -154,23 +154,23 @@ struct Walk<kPath> {
   const std::uint32_t* targets;
   const std::uint32_t* wideTable;
   const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
-  std::uint32_t targetBits, rowMask, windowMask;  // a target: its row's offset in table, its window
-  std::uint32_t state = 0;                        // where the row begins in table
+  std::uint32_t rowMask, windowShift;  // a target: its row's offset in table, its window
+  std::uint32_t state = 0;             // where the row begins in table
 
   void reset() { state = 0; }
   void begin(const DictionaryLevel& level) { state = level.start.row; }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
-    return {l.table.data(), l.targets.data(), l.wideTable.data(), l.autoWindows.data(), l.targetBits,
-            (1u << l.targetBits) - 1, (1u << (30 - l.targetBits)) - 1};
+    return {l.table.data(), l.targets.data(), l.wideTable.data(), l.autoWindows.data(),
+            static_cast<std::uint32_t>((std::uint64_t{1} << l.targetBits) - 1) & ~3u, l.windowShift};
   }
   QUELLIX_READING_INLINE const std::uint8_t* next(PatternIndex::Symbol symbol, std::size_t j,
                                                   const DictionaryLevel& level, LongHits& hits) {
     const std::uint32_t e = kWide ? wideTable[state + symbol] : targets[table[state + symbol]];
     state = e & rowMask;
-    const std::uint32_t w = e >> targetBits & windowMask;
-    if (e & (DictionaryLevel::kLong | DictionaryLevel::kChange)) [[unlikely]]
-      recordHit(hits, j, (e & DictionaryLevel::kChange) != 0, (e & DictionaryLevel::kLong) != 0,
-                (e & DictionaryLevel::kLong) != 0 ? level.autoPattern[w] : 0);
+    const std::uint32_t w = e >> windowShift;
+    if (e & (DictionaryLevel::kAutoLong | DictionaryLevel::kAutoChange)) [[unlikely]]
+      recordHit(hits, j, (e & DictionaryLevel::kAutoChange) != 0, (e & DictionaryLevel::kAutoLong) != 0,
+                (e & DictionaryLevel::kAutoLong) != 0 ? level.autoPattern[w] : 0);
     return windows[w].data();
   }
 };
@@ -287,8 +287,8 @@ class QuickReading {
                                       std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
                                       LongHits& longHits, bool keepStates)
       : level_(level), part_(part), longHits_(longHits),
-        path_(automaton && !level.wideTable.empty() ? Path::WideAutomaton
-              : automaton && !level.table.empty()  ? Path::Automaton
+        // The automaton's path was worked out when the dictionary was read (prepareStart).
+        path_(automaton                         ? static_cast<Path>(level.automatonPath)
               : !level.packedNodes.empty()      ? Path::Packed
               : level.compactNodes.empty()      ? Path::Wide
                                                 : Path::Compact) {
