@@ -492,6 +492,29 @@ Path automatonPathOf(const DictionaryLevel& level) {
 
 // readBoth for one pair of paths: a function of its own, so that both readings and their
 // cursors are its locals (no closure reaches them through memory).
+// Reads the framed part text[0, size) with both cursors side by side, each character's two
+// symbols looked up at once in both (DictionaryData::bothLowSymbols) where it is below
+// bothSize.
+template <class CompoundCursor, class PlainCursor>
+QUELLIX_READING_INLINE void readSideBySide(CompoundCursor& c, PlainCursor& p, const char32_t* text,
+                                           std::size_t size, const std::uint16_t* both, std::size_t bothSize) {
+  c.start();
+  p.start();
+  for (std::size_t j = 1; j <= size; ++j) {
+    const char32_t ch = text[j - 1];
+    if (ch < bothSize) [[likely]] {
+      const std::uint32_t symbols = both[ch];
+      c.step(j, symbols & 0xffu);
+      p.step(j, symbols >> 8);
+    } else {
+      c.step(j, c.symbolOf(ch));
+      p.step(j, p.symbolOf(ch));
+    }
+  }
+  c.step(size + 1, c.dot);
+  p.step(size + 1, p.dot);
+}
+
 template <Path kCompound, Path kPlain>
 bool readBothWith(const DictionaryData& d, std::u32string_view part, std::int64_t start,
                   std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
@@ -507,21 +530,7 @@ bool readBothWith(const DictionaryData& d, std::u32string_view part, std::int64_
     const char32_t* const text = part.data();
     const std::uint16_t* const both = d.bothLowSymbols.data();
     const std::size_t bothSize = d.bothLowSymbols.size();
-    c.start();
-    p.start();
-    for (std::size_t j = 1; j <= size; ++j) {
-      const char32_t ch = text[j - 1];
-      if (ch < bothSize) [[likely]] {
-        const std::uint32_t symbols = both[ch];
-        c.step(j, symbols & 0xffu);
-        p.step(j, symbols >> 8);
-      } else {
-        c.step(j, c.symbolOf(ch));
-        p.step(j, p.symbolOf(ch));
-      }
-    }
-    c.step(size + 1, c.dot);
-    p.step(size + 1, p.dot);
+    readSideBySide(c, p, text, size, both, bothSize);
     compound.settle(c);
     plain.settle(p);
   }
@@ -574,21 +583,7 @@ bool readBothPartsWith(const DictionaryData& d, std::u32string_view word, const 
     const char32_t* const part = text + begin;
     c.reset();
     p.reset();
-    c.start();
-    p.start();
-    for (std::size_t j = 1; j <= size; ++j) {
-      const char32_t ch = part[j - 1];
-      if (ch < bothSize) [[likely]] {
-        const std::uint32_t symbols = both[ch];
-        c.step(j, symbols & 0xffu);
-        p.step(j, symbols >> 8);
-      } else {
-        c.step(j, c.symbolOf(ch));
-        p.step(j, p.symbolOf(ch));
-      }
-    }
-    c.step(size + 1, c.dot);
-    p.step(size + 1, p.dot);
+    readSideBySide(c, p, part, size, both, bothSize);
     if (!c.longHits->empty() || !p.longHits->empty()) [[unlikely]]
       return false;
     // buffer[j] holds the boundary j + 2 - kWidth of the framed part: h at h + kWidth.
