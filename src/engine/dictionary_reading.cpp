@@ -122,7 +122,8 @@ namespace {
 // or its wide table), its packed nodes, its compact nodes or its wide ones.
 enum class Path { Automaton, WideAutomaton, Packed, Compact, Wide };
 
-// The patterns longer than a window a reading met: (boundary, pattern).
+// What a reading met that its windows do not give: (boundary, pattern) of each pattern
+// longer than a window, and (boundary, kChangeHit) where a pattern with a change matched.
 using LongHits = std::vector<std::pair<std::size_t, std::uint32_t>>;
 
 // A hit that marks a pattern with a change (in place of a long pattern's index).
@@ -490,8 +491,6 @@ Path automatonPathOf(const DictionaryLevel& level) {
                                       : Path::Compact;
 }
 
-// readBoth for one pair of paths: a function of its own, so that both readings and their
-// cursors are its locals (no closure reaches them through memory).
 // Reads the framed part text[0, size) with both cursors side by side, each character's two
 // symbols looked up at once in both (DictionaryData::bothLowSymbols) where it is below
 // bothSize.
@@ -515,6 +514,8 @@ QUELLIX_READING_INLINE void readSideBySide(CompoundCursor& c, PlainCursor& p, co
   p.step(size + 1, p.dot);
 }
 
+// readBoth for one pair of paths: a function of its own, so that both readings and their
+// cursors are its locals (no closure reaches them through memory).
 template <Path kCompound, Path kPlain>
 bool readBothWith(const DictionaryData& d, std::u32string_view part, std::int64_t start,
                   std::uint8_t* compoundValues, Change* compoundChanges, std::uint8_t* plainValues,
