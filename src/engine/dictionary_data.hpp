@@ -274,7 +274,7 @@ void firstLevelValues(const DictionaryData& d, std::u32string_view word, Diction
 // and whether the two levels read side by side give what each gives alone, and whether the
 // common word's route of divideDictionaryWord gives part what the general route gives it
 // (itself, or through Division going on from the compound reading it leaves): a check of the
-// quick paths against the plain ones, for tests. Throws std::bad_alloc.
+// quick paths against the plain ones, for tests (dictionary_checks.cpp). Throws std::bad_alloc.
 bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part);
 
 }  // namespace quellix::detail

@@ -531,10 +531,7 @@ inline void clearChanges(DictionaryResult& out, std::size_t n) {
   out.anyChange = false;
 }
 
-// What the common word's route made of a word: its division (Divided), the compound level's
-// reading of the whole word, which found boundaries or a change, for Division to go on from
-// (Compound), or nothing (General: Division divides the word from the start).
-enum class CommonRoute { Divided, Compound, General };
+}  // namespace
 
 // The common word divided without Division's bookkeeping: one with no digit, no ligature and
 // no NOHYPHEN item, in which the compound level finds no boundary and no change (it has none
@@ -544,8 +541,7 @@ enum class CommonRoute { Divided, Compound, General };
 // 256 and in d.commonLow, which need not be looked at again. breaks: as for
 // divideDictionaryWord.
 CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                             DictionaryResult& out, LevelScratch& s, bool commonCharacters = false,
-                             BreakRange* breaks = nullptr) {
+                             DictionaryResult& out, LevelScratch& s, bool commonCharacters, BreakRange* breaks) {
   const std::size_t n = word.size();
   if (n == 0) return CommonRoute::General;
   const DictionaryLevel& compound = d.compound;
@@ -603,8 +599,7 @@ CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, 
 // compoundRead: the common word's route left its compound reading of the whole word (a word
 // without digits, ligatures and NOHYPHEN items).
 void divideGeneral(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
-                   DictionaryResult& out, DictionaryScratch& scratch, bool referenceJudge = false,
-                   bool compoundRead = false) {
+                   DictionaryResult& out, DictionaryScratch& scratch, bool referenceJudge, bool compoundRead) {
   const std::size_t n = word.size();
   out.values.assign(n, 0);
   clearChanges(out, n);
@@ -638,8 +633,6 @@ void divideGeneral(const DictionaryData& d, std::u32string_view word, const Dict
   }
 }
 
-}  // namespace
-
 DictionaryScratch& dictionaryScratch() {
   DictionaryScratch* const scratch = threadScratch;
   return scratch != nullptr ? *scratch : makeThreadScratch();
@@ -664,68 +657,6 @@ void firstLevelValues(const DictionaryData& d, std::u32string_view word, Diction
   out.changes.assign(word.size(), Change{});
   out.anyChange = true;
   matchLevel(d.compound, word, 0, out.values.data(), out.changes.data());
-}
-
-bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
-  DictionaryScratch& scratch = dictionaryScratch();
-  LevelScratch& s = scratch.level;
-  const std::size_t n = part.size();
-  const auto sameChange = [](const Change& a, const Change& b) {
-    return a.text == b.text && (a.text == nullptr || (a.begin == b.begin && a.cut == b.cut));
-  };
-  for (const DictionaryLevel* level : {&d.compound, &d.plain}) {
-    if (level->empty()) continue;
-    std::vector<std::uint8_t> plain(n, 0), walked(n, 0), automaton(n, 0);
-    std::vector<Change> changes(n);
-    matchLevel(*level, part, 0, plain.data(), changes.data());
-    const bool walkedWhole = quickMatch(*level, part, walked.data(), s, false);
-    const bool automatonWhole = quickMatch(*level, part, automaton.data(), s, true);
-    if (walkedWhole != automatonWhole) return false;
-    if (walkedWhole && (walked != plain || automaton != plain)) return false;
-    // The walk that keeps track of changes gives what the plain reading gives, always.
-    std::vector<std::uint8_t> replayed(n, 0);
-    std::vector<Change> replayedChanges(n);
-    if (!quickMatch(*level, part, replayed.data(), s, false, replayedChanges.data(), 0) || replayed != plain ||
-        !std::equal(changes.begin(), changes.end(), replayedChanges.begin(), sameChange))
-      return false;
-  }
-  if (!d.compound.empty() && !d.plain.empty()) {
-    // Both levels side by side, as the whole word is read, against each read alone.
-    std::vector<std::uint8_t> compound(n, 0), compoundAlone(n, 0), plain(n, 0), plainAlone(n, 0);
-    std::vector<Change> changes(n), changesAlone(n);
-    const bool plainWhole = readBoth(d, part, 0, compound.data(), changes.data(), plain.data(), s);
-    readLevel(d.compound, part, 0, compoundAlone.data(), changesAlone.data(), s);
-    if (compound != compoundAlone ||
-        !std::equal(changes.begin(), changes.end(), changesAlone.begin(), sameChange))
-      return false;
-    if (plainWhole != quickMatch(d.plain, part, plainAlone.data(), s)) return false;
-    if (plainWhole && plain != plainAlone) return false;
-  }
-  // Division with frames against Division judging every position, and the common word's
-  // route against Division's, with the dictionary's own margins.
-  const DictionaryMargins margins{d.leftMin, d.rightMin, d.compoundLeftMin, d.compoundRightMin};
-  DictionaryResult common, general, judged;
-  divideGeneral(d, part, margins, general, scratch);
-  divideGeneral(d, part, margins, judged, scratch, true);
-  if (general.values != judged.values || general.anyChange != judged.anyChange ||
-      !std::equal(general.changes.begin(), general.changes.begin() + static_cast<std::ptrdiff_t>(n),
-                  judged.changes.begin(), sameChange))
-    return false;
-  // The common word's route, and Division going on from the compound reading it left.
-  switch (divideCommonWord(d, part, margins, common, s)) {
-    case CommonRoute::Divided:
-      return common.values == general.values && !general.anyChange;
-    case CommonRoute::Compound: {
-      DictionaryResult handed;
-      divideGeneral(d, part, margins, handed, scratch, false, true);
-      return handed.values == general.values && handed.anyChange == general.anyChange &&
-             std::equal(general.changes.begin(), general.changes.begin() + static_cast<std::ptrdiff_t>(n),
-                        handed.changes.begin(), sameChange);
-    }
-    case CommonRoute::General:
-      break;
-  }
-  return true;
 }
 
 }  // namespace quellix::detail

@@ -1,6 +1,7 @@
 // Dividing words with a dictionary (dictionary_division.cpp): the scratch each thread reuses
 // from word to word, one object for the callers in dictionary.cpp and for the division itself,
-// so that a word asks for the thread's storage once. Internal to the engine.
+// so that a word asks for the thread's storage once; and the division's two routes, which
+// quickReadingsAgree (dictionary_checks.cpp) holds against each other. Internal to the engine.
 #ifndef QUELLIX_SRC_ENGINE_DICTIONARY_DIVISION_HPP
 #define QUELLIX_SRC_ENGINE_DICTIONARY_DIVISION_HPP
 
@@ -65,6 +66,25 @@ struct BreakRange {
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
                           DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters = false,
                           BreakRange* breaks = nullptr);
+
+// What the common word's route made of a word: its division (Divided), the compound level's
+// reading of the whole word, which found boundaries or a change, for Division to go on from
+// (Compound), or nothing (General: Division divides the word from the start).
+enum class CommonRoute { Divided, Compound, General };
+
+// The quick route of divideDictionaryWord, for a word with no digit, ligature or NOHYPHEN
+// item that is one leaf of the plain level; commonCharacters and breaks as there. Leaves the
+// compound reading in s when it returns Compound.
+CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
+                             DictionaryResult& out, LevelScratch& s, bool commonCharacters = false,
+                             BreakRange* breaks = nullptr);
+
+// The route that divides every word (through Division). referenceJudge: judge each position
+// of a nested part one by one (the reference for tests) rather than through frames.
+// compoundRead: divideCommonWord returned Compound for this word with this scratch.
+void divideGeneral(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
+                   DictionaryResult& out, DictionaryScratch& scratch, bool referenceJudge = false,
+                   bool compoundRead = false);
 
 }  // namespace quellix::detail
 
