@@ -133,7 +133,7 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
     for (std::size_t k = 0; k < word.size(); ++k) normal[k] = fold(word[k]);
   } else {
     // Whether every folded character is below 256 and leaves the word to the common word's
-    // route (DictionaryData::commonLow), found while folding so that the route need not
+    // route (common: DictionaryData::lowKind), found while folding so that the route need not
     // look again: one load a character below 256 gives both (foldedLow).
     const std::array<std::uint32_t, 256>& low = d.foldedLow;
     constexpr std::uint32_t kCommon = DictionaryData::kFoldedCommon;
@@ -147,7 +147,7 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
     for (; k < word.size(); ++k) {  // from the first character above 255 on
       const char32_t f = fold(word[k]);
       normal[k] = f;
-      if (f >= 256 || !(d.commonLow[f / 64] >> (f % 64) & 1u)) common = 0;
+      if (f >= 256 || (d.lowKind[f] & DictionaryData::kLowExceptional) != 0) common = 0;
     }
     allCommon = common != 0;
   }

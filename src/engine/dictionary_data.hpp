@@ -179,23 +179,20 @@ struct DictionaryData {
   // Bit c of the first characters below 256 (noHyphenLow[c / 64] >> c % 64), so that a word
   // is scanned without a search per character.
   std::array<std::uint64_t, 4> noHyphenLow{};
-  // Bit c of the characters below 256 that leave a word to the common word's route: neither
-  // a digit nor the first character of a NOHYPHEN item.
-  std::array<std::uint64_t, 4> commonLow{};
-  // Whether the compound level reads a character of commonLow (or has a pattern of dots
-  // alone): then the common word's route has it read a word all in commonLow before taking it
-  // (most words of a dictionary with NEXTLEVEL).
-  bool compoundReadsCommon = false;
   // What each character below 256 makes of a word: kLowExceptional (a digit, the first
   // character of a NOHYPHEN item) leaves it to the general route, kLowCompound (one the
   // compound level reads) has the compound level read it before the common word's route may
-  // take it.
+  // take it. A character below 256 without kLowExceptional is common: only a word of common
+  // characters may take the common word's route.
   static constexpr std::uint8_t kLowExceptional = 1;
   static constexpr std::uint8_t kLowCompound = 2;
   std::array<std::uint8_t, 256> lowKind{};
+  // Whether the compound level reads a common character (or has a pattern of dots alone):
+  // then the common word's route has it read a word of common characters before taking it
+  // (most words of a dictionary with NEXTLEVEL).
+  bool compoundReadsCommon = false;
   // The folding (below) of each character below 256, with kFoldedCommon set where the folded
-  // character is below 256 and in commonLow: a word is folded and checked with one load a
-  // character.
+  // character is common: a word is folded and checked with one load a character.
   static constexpr std::uint32_t kFoldedCommon = 0x80000000u;
   std::array<std::uint32_t, 256> foldedLow{};
   // The case folding words are divided with: each letter of the patterns, and the capital

@@ -538,7 +538,7 @@ inline void clearChanges(DictionaryResult& out, std::size_t n) {
 // of the word's characters, or it reads the word and finds none), and whose plain reading
 // meets no change. Such a word is one leaf that the plain level divides within the word's
 // margins, as Division divides it. commonCharacters: the caller found every character below
-// 256 and in d.commonLow, which need not be looked at again. breaks: as for
+// 256 and common (d.lowKind), which need not be looked at again. breaks: as for
 // divideDictionaryWord.
 CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
                              DictionaryResult& out, LevelScratch& s, bool commonCharacters, BreakRange* breaks) {

@@ -457,10 +457,7 @@ std::shared_ptr<const DictionaryData> Reader::read() {
     const bool digit = c >= U'0' && c <= U'9';
     const bool noHyphen = (d.noHyphenLow[c / 64] >> (c % 64) & 1u) != 0;
     const bool compound = !d.compound.empty() && d.compound.index->symbolOf(c) != 0;
-    if (!digit && !noHyphen) {
-      d.commonLow[c / 64] |= std::uint64_t{1} << (c % 64);
-      if (compound) d.compoundReadsCommon = true;
-    }
+    if (!digit && !noHyphen && compound) d.compoundReadsCommon = true;
     d.lowKind[c] = static_cast<std::uint8_t>((digit || noHyphen ? DictionaryData::kLowExceptional : 0) |
                                              (compound ? DictionaryData::kLowCompound : 0));
   }
@@ -475,7 +472,7 @@ std::shared_ptr<const DictionaryData> Reader::read() {
   d.folding = foldingOf(d);
   for (char32_t c = 0; c < 256; ++c) {
     const char32_t f = d.folding(c);
-    const bool common = f < 256 && (d.commonLow[f / 64] >> (f % 64) & 1u) != 0;
+    const bool common = f < 256 && (d.lowKind[f] & DictionaryData::kLowExceptional) == 0;
     d.foldedLow[c] = f | (common ? DictionaryData::kFoldedCommon : 0u);
   }
   return data_;
