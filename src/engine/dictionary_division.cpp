@@ -156,6 +156,17 @@ class Division {
       divideLeaf(whole, nullptr);
       return;
     }
+    if (!compoundRead && !d_.compound.wideTable.empty() && !ligatures_ && !referenceJudge_) {
+      // A compound level that reads alone (see divideCommonWord) reads the word first, as
+      // the first task would, so that a word it divides once goes to divideParts like the
+      // common word's: words with a hyphen, which the common route leaves here (a NOHYPHEN
+      // item), are most of them.
+      const auto length = static_cast<std::size_t>(end - begin);
+      prepareCompoundReading(s_, length, compoundChanges_);
+      readLevel(d_.compound, word_.substr(static_cast<std::size_t>(begin), length), begin, s_.values.data(),
+                s_.changes.data(), s_);
+      compoundRead = true;
+    }
     if (compoundRead && !s_.changesRead && !ligatures_ && !referenceJudge_ &&
         anyOdd(s_.values.data(), static_cast<std::size_t>(end - begin) - 1) && divideParts(whole))
       return;
