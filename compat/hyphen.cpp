@@ -129,33 +129,50 @@ void writeDigits(char* hyphens, const std::uint8_t* values, std::size_t n) {
 }
 
 // word's characters as the dictionary reads them, as decodeDictionaryText gives them (a
-// malformed UTF-8 byte is a character of its own, U+FFFD), with the byte offset of each,
-// into the thread's scratch: nothing allocated once it has grown. Where each character is
-// a byte (count == word.size()), the offsets are not written: see offsets.
+// malformed UTF-8 byte is a character of its own, U+FFFD), and with kOffsets the byte
+// offset of each, into the thread's scratch: nothing allocated once it has grown. Where
+// each character is a byte (count == word.size()), the offsets are not written: see
+// offsets. (Only the hyphenated word needs them.)
+template <bool kOffsets>
 void decode(const Dictionary& d, std::string_view word, WordScratch& s) {
   // At most one character a byte: grown only, so that a word shorter than the last one
   // writes nothing first; written through plain pointers, trimmed at the end.
   if (s.word.size() < word.size()) s.word.resize(word.size());
-  if (s.byteOf.size() < word.size() + 1) s.byteOf.resize(word.size() + 1);
+  if (kOffsets && s.byteOf.size() < word.size() + 1) s.byteOf.resize(word.size() + 1);
   char32_t* const chars = s.word.data();
   if (!d.utf8) {
     const char32_t* const charOfByte = d.charOfByte.data();
-    for (std::size_t k = 0; k < word.size(); ++k) chars[k] = charOfByte[static_cast<unsigned char>(word[k])];
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(word.data());
+    const std::size_t n = word.size();
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4) {  // four a turn: the loop's test once for four
+      chars[k] = charOfByte[bytes[k]];
+      chars[k + 1] = charOfByte[bytes[k + 1]];
+      chars[k + 2] = charOfByte[bytes[k + 2]];
+      chars[k + 3] = charOfByte[bytes[k + 3]];
+    }
+    for (; k < n; ++k) chars[k] = charOfByte[bytes[k]];
     s.count = word.size();
     return;
   }
+  // ASCII (most characters) four bytes a turn while all four are.
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(word.data());
   std::size_t at = 0;
-  while (at < word.size() && static_cast<unsigned char>(word[at]) < 0x80) {  // most characters
-    chars[at] = static_cast<unsigned char>(word[at]);
-    ++at;
+  for (; at + 4 <= word.size() && ((bytes[at] | bytes[at + 1] | bytes[at + 2] | bytes[at + 3]) & 0x80u) == 0; at += 4) {
+    chars[at] = bytes[at];
+    chars[at + 1] = bytes[at + 1];
+    chars[at + 2] = bytes[at + 2];
+    chars[at + 3] = bytes[at + 3];
   }
+  for (; at < word.size() && bytes[at] < 0x80; ++at) chars[at] = bytes[at];
   s.count = at;
   if (at == word.size()) return;
-  std::size_t* const byteOf = s.byteOf.data();
-  for (std::size_t k = 0; k < at; ++k) byteOf[k] = k;
+  std::size_t* const byteOf = kOffsets ? s.byteOf.data() : nullptr;
+  if constexpr (kOffsets)
+    for (std::size_t k = 0; k < at; ++k) byteOf[k] = k;
   std::size_t count = at;
   while (at < word.size()) {
-    byteOf[count] = at;
+    if constexpr (kOffsets) byteOf[count] = at;
     const auto byte = static_cast<unsigned char>(word[at]);
     if (byte < 0x80) {
       chars[count++] = byte;
@@ -174,7 +191,7 @@ void decode(const Dictionary& d, std::string_view word, WordScratch& s) {
     chars[count++] = c.wellFormed ? c.code : U'\uFFFD';
     at += c.length;
   }
-  byteOf[count] = word.size();
+  if constexpr (kOffsets) byteOf[count] = word.size();
   s.count = count;
 }
 
@@ -191,7 +208,8 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
     Dictionary& d = of(dict);
     WordScratch& s = threadScratch();
     const std::string_view bytes(word, static_cast<std::size_t>(std::max(word_size, 0)));
-    decode(d, bytes, s);
+    if (hyphenated != nullptr) decode<true>(d, bytes, s);
+    else decode<false>(d, bytes, s);
     quellix::dictionaryValues(d.hyphenator, std::u32string_view(s.word.data(), s.count), s.values, margins);
     const std::vector<std::uint8_t>& values = s.values.values;
     writeDigits(hyphens, values.data(), values.size());
@@ -318,7 +336,7 @@ HNJ_EXPORT int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word
   try {
     Dictionary& d = of(dict);
     WordScratch& s = threadScratch();
-    decode(d, std::string_view(word, static_cast<std::size_t>(std::max(word_size, 0))), s);
+    decode<false>(d, std::string_view(word, static_cast<std::size_t>(std::max(word_size, 0))), s);
     quellix::dictionaryFirstLevelValues(d.hyphenator, std::u32string_view(s.word.data(), s.count), s.values);
     writeDigits(hyphens, s.values.values.data(), s.values.values.size());
     hyphens[s.values.values.size()] = '\0';

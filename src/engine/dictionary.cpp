@@ -139,6 +139,17 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
     constexpr std::uint32_t kCommon = DictionaryData::kFoldedCommon;
     std::uint32_t common = kCommon;
     std::size_t k = 0;
+    // Four characters a turn while all four are below 256 (one test for the four).
+    for (; k + 4 <= word.size(); k += 4) {
+      const char32_t c0 = word[k], c1 = word[k + 1], c2 = word[k + 2], c3 = word[k + 3];
+      if ((c0 | c1 | c2 | c3) >= 256) break;
+      const std::uint32_t e0 = low[c0], e1 = low[c1], e2 = low[c2], e3 = low[c3];
+      normal[k] = e0 & ~kCommon;
+      normal[k + 1] = e1 & ~kCommon;
+      normal[k + 2] = e2 & ~kCommon;
+      normal[k + 3] = e3 & ~kCommon;
+      common &= e0 & e1 & e2 & e3;
+    }
     for (; k < word.size() && word[k] < 256; ++k) {
       const std::uint32_t entry = low[word[k]];
       normal[k] = entry & ~kCommon;

@@ -156,6 +156,17 @@ class Division {
       divideLeaf(whole, nullptr);
       return;
     }
+    if (!compoundRead && !d_.compound.wideTable.empty() && !ligatures_ && !referenceJudge_) {
+      // A compound level that reads alone (see divideCommonWord) reads the word first, as
+      // the first task would, so that a word it divides once goes to divideParts like the
+      // common word's: words with a hyphen, which the common route leaves here (a NOHYPHEN
+      // item), are most of them.
+      const auto length = static_cast<std::size_t>(end - begin);
+      prepareCompoundReading(s_, length, compoundChanges_);
+      readLevel(d_.compound, word_.substr(static_cast<std::size_t>(begin), length), begin, s_.values.data(),
+                s_.changes.data(), s_);
+      compoundRead = true;
+    }
     if (compoundRead && !s_.changesRead && !ligatures_ && !referenceJudge_ &&
         anyOdd(s_.values.data(), static_cast<std::size_t>(end - begin) - 1) && divideParts(whole))
       return;
@@ -549,7 +560,15 @@ CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, 
   bool readCompound = commonCharacters ? d.compoundReadsCommon : !compound.empty() && !compound.needsLetter;
   if (!commonCharacters) {
     unsigned kind = 0;
-    for (const char32_t c : word) {
+    std::size_t k = 0;
+    // Four characters a turn while all four are below 256 (one test for the four).
+    const std::uint8_t* const lowKind = d.lowKind.data();
+    for (; k + 4 <= n; k += 4) {
+      const char32_t c0 = word[k], c1 = word[k + 1], c2 = word[k + 2], c3 = word[k + 3];
+      if ((c0 | c1 | c2 | c3) >= 256) break;
+      kind |= lowKind[c0] | lowKind[c1] | lowKind[c2] | lowKind[c3];
+    }
+    for (const char32_t c : word.substr(k)) {
       if (c < 256) {
         kind |= d.lowKind[c];
       } else if (c == 0xFB03 || c == 0xFB04 || d.noHyphenFirst.find(c) != std::u32string::npos) {
