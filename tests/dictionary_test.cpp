@@ -121,10 +121,11 @@ TEST(Dictionary, EncodingsAndSettings) {
   EXPECT_EQ(plain->noHyphen, (std::vector<std::string>{"'", "-"}));
 }
 
-// The quick readings (a level's automaton and its walk over compact or wide nodes) against the plain one, on random
-// words over each dictionary's letters (and a digit, and a letter of none): dictionaries with
-// long patterns (past the sixteen values of a window), with and without changes, NEXTLEVEL,
-// and a level of 3,000 patterns with many suffixes to fall back to.
+// The quick readings (a level's automaton, as a table or a comb, and its walk over compact or
+// wide nodes) against the plain one, on random words over each dictionary's letters (and a
+// digit, and a letter of none): dictionaries with long patterns (past the sixteen values of a
+// window), with and without changes, NEXTLEVEL, and a level of 3,000 patterns with many
+// suffixes to fall back to.
 TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
   std::string large = "UTF-8\n1-1\nNEXTLEVEL\n";
   const std::u32string letters = U"abcdefghijklmnopqrstuvwxyzäöüß";
@@ -161,12 +162,17 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
   };
   std::mt19937 random(22);
   std::size_t compoundAlone = 0;  // dictionaries whose compound level is read alone first
+  std::size_t combWithEntries = 0;  // whose comb has rows that differ from their default rows
   for (const std::string& text : dictionaries) {
     const Hyphenator h = quellix::readDictionary(text, "quick.dic");
     const quellix::detail::DictionaryData& d = *quellix::detail::hyphenatorDictionary(h);
     // The compact and the wide nodes, which only levels too large for packed ones get.
     const auto compact = quellix::detail::readDictionaryData(text, "quick.dic", quellix::detail::NodeLayout::Compact);
     const auto wide = quellix::detail::readDictionaryData(text, "quick.dic", quellix::detail::NodeLayout::Wide);
+    // The automaton as a comb, which only large levels get.
+    const auto comb = quellix::detail::readDictionaryData(text, "quick.dic", quellix::detail::NodeLayout::Comb);
+    ASSERT_FALSE(comb->plain.combEntries.empty());
+    if (comb->plain.combEntries.size() > comb->plain.stride) ++combWithEntries;
     ASSERT_FALSE(d.plain.packedNodes.empty());
     ASSERT_TRUE(compact->plain.packedNodes.empty() && !compact->plain.compactNodes.empty());
     ASSERT_TRUE(wide->plain.compactNodes.empty());
@@ -184,10 +190,13 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
       ASSERT_TRUE(quellix::detail::quickReadingsAgree(d, word)) << quellix::detail::toUtf8(word);
       ASSERT_TRUE(quellix::detail::quickReadingsAgree(*compact, word)) << quellix::detail::toUtf8(word);
       ASSERT_TRUE(quellix::detail::quickReadingsAgree(*wide, word)) << quellix::detail::toUtf8(word);
+      ASSERT_TRUE(quellix::detail::quickReadingsAgree(*comb, word)) << quellix::detail::toUtf8(word);
       ASSERT_TRUE(sameDivision(d, *compact, word)) << quellix::detail::toUtf8(word);
+      ASSERT_TRUE(sameDivision(d, *comb, word)) << quellix::detail::toUtf8(word);
     }
   }
   EXPECT_GE(compoundAlone, 3u);
+  EXPECT_GE(combWithEntries, 2u);
 }
 
 // Words of a dictionary with NEXTLEVEL as libhyphen 2.8.8 divides them (hnj_hyphen_hyphenate2's

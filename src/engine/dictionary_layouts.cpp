@@ -139,6 +139,96 @@ void buildPackedNodes(DictionaryLevel& level, const std::vector<std::uint32_t>& 
   std::vector<DictionaryLevel::CompactNode>().swap(level.compactNodes);
 }
 
+// The automaton's comb (DictionaryLevel::combEntries), from its table and targets, which it
+// replaces where always (layout Comb) or it is smaller; false where it is not built.
+bool buildComb(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes, const std::vector<bool>& parent,
+               const std::vector<std::uint32_t>& rowOf, bool always) {
+  const std::span<const PatternIndex::Slot> slots = level.index->slots;
+  const std::size_t stride = level.stride;
+  const std::vector<std::uint16_t>& table = level.table;
+  const std::size_t rows = table.size() / stride;
+  if (stride > DictionaryLevel::kCombFree) return false;
+  // Each row's default: the row of its longest suffix of at most two letters, whose rows are
+  // kept whole (the root's first).
+  std::vector<std::uint8_t> depth(slots.size(), 0);
+  std::vector<std::uint32_t> defaultOf(rows, 0), denseOf(rows, 0), stateOf(rows, 0);
+  for (const std::uint32_t node : nodes) {
+    depth[node] = static_cast<std::uint8_t>(std::min(depth[slots[node].check] + 1, 3));
+    if (parent[node]) stateOf[rowOf[node]] = node;
+  }
+  std::uint32_t denseRows = 1;
+  for (std::size_t row = 1; row < rows; ++row)
+    if (depth[stateOf[row]] <= 2) {
+      denseOf[row] = denseRows++;
+      defaultOf[row] = static_cast<std::uint32_t>(row);
+    }
+  for (std::size_t row = 1; row < rows; ++row) {
+    if (depth[stateOf[row]] <= 2) continue;
+    std::uint32_t suffix = level.fallback[stateOf[row]];
+    while (depth[suffix] > 2) suffix = level.fallback[suffix];
+    defaultOf[row] = rowOf[suffix];
+  }
+  // Rows placed first fit, each at a base of its own (base 0 left to rows without entries).
+  // Holes further back than kReach entries behind the last one used are left, as in
+  // buildPackedNodes.
+  constexpr std::size_t kReach = 256;
+  constexpr std::uint32_t kFree = 0xffffffffu;
+  std::vector<std::uint32_t> placed(stride, kFree);  // per entry: its symbol | its target's number << 8
+  std::vector<std::uint32_t> baseOf(rows, 0);
+  std::vector<std::uint8_t> baseTaken(1, 1);
+  std::vector<std::uint32_t> symbols;
+  std::size_t top = 1, probes = 0;
+  const std::size_t probeLimit = 256 * rows;
+  for (std::size_t row = 1; row < rows; ++row) {
+    const std::uint16_t* const own = table.data() + row * stride;
+    const std::uint16_t* const dflt = table.data() + std::size_t(defaultOf[row]) * stride;
+    symbols.clear();
+    for (std::uint32_t symbol = 1; symbol < stride; ++symbol)
+      if (own[symbol] != dflt[symbol]) symbols.push_back(symbol);
+    if (symbols.empty()) continue;
+    std::size_t firstFree = top > kReach ? top - kReach : 1;
+    while (firstFree < top && placed[firstFree] != kFree) ++firstFree;
+    std::size_t base = firstFree > symbols[0] ? firstFree - symbols[0] : 1;
+    for (;; ++base) {
+      if (++probes > probeLimit) return false;
+      if (placed.size() < base + stride) placed.resize(base + stride, kFree);
+      if (baseTaken.size() <= base) baseTaken.resize(base + 1, 0);
+      const auto free = [&](std::uint32_t symbol) { return placed[base + symbol] == kFree; };
+      if (baseTaken[base] == 0 && std::all_of(symbols.begin(), symbols.end(), free)) break;
+    }
+    baseTaken[base] = 1;
+    baseOf[row] = static_cast<std::uint32_t>(base);
+    for (const std::uint32_t symbol : symbols) placed[base + symbol] = symbol | std::uint32_t{own[symbol]} << 8;
+    top = std::max<std::size_t>(top, base + symbols.back() + 1);
+  }
+  const std::vector<std::uint32_t>& targets = level.targets;
+  const std::size_t combBytes = (placed.size() + denseRows * stride) * sizeof(std::uint64_t);
+  if (placed.size() >= (std::size_t{1} << (DictionaryLevel::kCombCheckShift - DictionaryLevel::kCombBaseShift)) ||
+      (!always && combBytes >= table.size() * sizeof(std::uint16_t) + targets.size() * sizeof(std::uint32_t)))
+    return false;
+  // The entry of a target: the next row's base and default row, the window and flags.
+  const std::uint32_t rowMask = static_cast<std::uint32_t>((std::uint64_t{1} << level.targetBits) - 1) & ~3u;
+  const auto entryOf = [&](std::uint16_t target) {
+    const std::uint32_t row = (targets[target] & rowMask) / static_cast<std::uint32_t>(stride);
+    return std::uint64_t{baseOf[row]} << DictionaryLevel::kCombBaseShift |
+           (denseOf[defaultOf[row]] * static_cast<std::uint32_t>(stride) | (targets[target] & ~rowMask));
+  };
+  level.combDefaults.assign(denseRows * stride, 0);
+  for (std::size_t row = 0; row < rows; ++row)
+    if (defaultOf[row] == row)
+      for (std::size_t symbol = 0; symbol < stride; ++symbol)
+        level.combDefaults[std::size_t(denseOf[row]) * stride + symbol] = entryOf(table[row * stride + symbol]);
+  // A free entry's check matches no symbol.
+  level.combEntries.assign(placed.size(), DictionaryLevel::kCombFree << DictionaryLevel::kCombCheckShift);
+  for (std::size_t k = 0; k < placed.size(); ++k)
+    if (placed[k] != kFree)
+      level.combEntries[k] = entryOf(static_cast<std::uint16_t>(placed[k] >> 8)) |
+                             std::uint64_t{placed[k] & 0xffu} << DictionaryLevel::kCombCheckShift;
+  std::vector<std::uint16_t>().swap(level.table);
+  std::vector<std::uint32_t>().swap(level.targets);
+  return true;
+}
+
 // The automaton's table, and its wide table where the layout is Smallest and it is small
 // enough; nothing where the level passes the limits told at DictionaryLevel::table.
 void buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes,
@@ -236,6 +326,8 @@ void buildAutomaton(DictionaryLevel& level, const std::vector<std::uint32_t>& no
     for (std::size_t k = 0; k < table.size(); ++k) level.wideTable[k] = level.targets[table[k]];
     std::vector<std::uint16_t>().swap(level.table);
     std::vector<std::uint32_t>().swap(level.targets);
+  } else if (layout == NodeLayout::Smallest || layout == NodeLayout::Comb) {
+    buildComb(level, nodes, parent, rowOf, layout == NodeLayout::Comb);
   }
 }
 
@@ -251,7 +343,7 @@ void layOutLevel(DictionaryLevel& level, NodeLayout layout, const std::vector<st
     for (std::size_t slot = 0; slot < slots; ++slot)
       level.nodes[slot] = {index.slots[slot].check, index.slots[slot].base & PatternIndex::kBaseMask,
                            level.fallback[slot], windowOf[slot]};
-  } else if (layout == NodeLayout::Smallest) {
+  } else if (layout == NodeLayout::Smallest || layout == NodeLayout::Comb) {
     buildPackedNodes(level, nodes, parent, symbolOf);
   }
   buildAutomaton(level, nodes, windowOf, layout);

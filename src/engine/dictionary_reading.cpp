@@ -119,8 +119,9 @@ void matchLevel(const DictionaryLevel& level, std::u32string_view part, std::int
 namespace {
 
 // How a quick reading finds its states: the level's automaton (its table of target numbers
-// or its wide table), its packed nodes, its compact nodes or its wide ones.
-enum class Path { Automaton, WideAutomaton, Packed, Compact, Wide };
+// or its wide table), its packed nodes, its compact nodes, its wide ones, or the automaton's
+// comb.
+enum class Path { Automaton, WideAutomaton, Packed, Compact, Wide, Comb };
 
 // What a reading met that its windows do not give: (boundary, pattern) of each pattern
 // longer than a window, and (boundary, kChangeHit) where a pattern with a change matched.
@@ -168,6 +169,39 @@ struct Walk<kPath> {
                                                   const DictionaryLevel& level, LongHits& hits) {
     const std::uint32_t e = kWide ? wideTable[state + symbol] : targets[table[state + symbol]];
     state = e & rowMask;
+    const std::uint32_t w = e >> windowShift;
+    if (e & (DictionaryLevel::kAutoLong | DictionaryLevel::kAutoChange)) [[unlikely]]
+      recordHit(hits, j, (e & DictionaryLevel::kAutoChange) != 0, (e & DictionaryLevel::kAutoLong) != 0,
+                (e & DictionaryLevel::kAutoLong) != 0 ? level.autoPattern[w] : 0);
+    return windows[w].data();
+  }
+};
+
+template <>
+struct Walk<Path::Comb> {
+  const std::uint64_t* entries;
+  const std::uint64_t* defaults;
+  const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
+  std::uint32_t rowMask, windowShift;
+  std::uint64_t state = 0;  // the entry read last
+
+  void reset() { state = 0; }
+  void begin(const DictionaryLevel& level) { state = level.start.comb; }
+  QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
+    return {l.combEntries.data(), l.combDefaults.data(), l.autoWindows.data(),
+            static_cast<std::uint32_t>((std::uint64_t{1} << l.targetBits) - 1) & ~3u, l.windowShift};
+  }
+  QUELLIX_READING_INLINE const std::uint8_t* next(PatternIndex::Symbol symbol, std::size_t j,
+                                                  const DictionaryLevel& level, LongHits& hits) {
+    constexpr std::uint32_t kBaseShift = DictionaryLevel::kCombBaseShift;
+    constexpr std::uint32_t kCheckShift = DictionaryLevel::kCombCheckShift;
+    constexpr std::uint32_t kBaseMask = (1u << (kCheckShift - kBaseShift)) - 1;
+    // Both loads issued at once, one kept: whether a row has an entry of its own for a
+    // character is as good as random, a branch on it would mispredict.
+    const std::uint64_t own = entries[(static_cast<std::uint32_t>(state >> kBaseShift) & kBaseMask) + symbol];
+    const std::uint64_t dflt = defaults[(static_cast<std::uint32_t>(state) & rowMask) + symbol];
+    state = own >> kCheckShift == symbol ? own : dflt;
+    const auto e = static_cast<std::uint32_t>(state);
     const std::uint32_t w = e >> windowShift;
     if (e & (DictionaryLevel::kAutoLong | DictionaryLevel::kAutoChange)) [[unlikely]]
       recordHit(hits, j, (e & DictionaryLevel::kAutoChange) != 0, (e & DictionaryLevel::kAutoLong) != 0,
@@ -419,7 +453,7 @@ class QuickReading {
   // before) what matchLevel gives them, from the states the walk went through, and returns
   // true; false for the automaton, whose rows are not the walk's states.
   bool replay(std::uint8_t* values, Change* changes, std::int64_t start) const {
-    if (path_ == Path::Automaton || path_ == Path::WideAutomaton) return false;
+    if (path_ == Path::Automaton || path_ == Path::WideAutomaton || path_ == Path::Comb) return false;
     const auto n = static_cast<std::int64_t>(part_.size());
     for (std::int64_t j = 0; j < n + 2; ++j) {
       const std::uint32_t state = states_[static_cast<std::size_t>(j)];
@@ -449,6 +483,7 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
   switch (reading.path()) {
     case Path::Automaton: reading.readWhole<Path::Automaton, false>(); break;
     case Path::WideAutomaton: reading.readWhole<Path::WideAutomaton, false>(); break;
+    case Path::Comb: reading.readWhole<Path::Comb, false>(); break;
     case Path::Packed:
       if (keepStates) reading.readWhole<Path::Packed, true>();
       else reading.readWhole<Path::Packed, false>();
@@ -484,7 +519,8 @@ namespace {
 
 // The path a quick reading of level takes where it may take the automaton (QuickReading's).
 Path automatonPathOf(const DictionaryLevel& level) {
-  return !level.wideTable.empty()     ? Path::WideAutomaton
+  return !level.combEntries.empty()   ? Path::Comb
+         : !level.wideTable.empty()   ? Path::WideAutomaton
          : !level.table.empty()       ? Path::Automaton
          : !level.packedNodes.empty() ? Path::Packed
          : level.compactNodes.empty() ? Path::Wide
@@ -545,13 +581,13 @@ bool readBothWith(const DictionaryData& d, std::u32string_view part, std::int64_
 using ReadBoth = bool (*)(const DictionaryData&, std::u32string_view, std::int64_t, std::uint8_t*, Change*,
                           std::uint8_t*, LevelScratch&);
 template <Path kCompound>
-constexpr ReadBoth kReadBothWith[5] = {
+constexpr ReadBoth kReadBothWith[6] = {
     &readBothWith<kCompound, Path::Automaton>, &readBothWith<kCompound, Path::WideAutomaton>,
-    &readBothWith<kCompound, Path::Packed>, &readBothWith<kCompound, Path::Compact>,
-    &readBothWith<kCompound, Path::Wide>};
-constexpr const ReadBoth* kReadBoth[5] = {kReadBothWith<Path::Automaton>, kReadBothWith<Path::WideAutomaton>,
-                                          kReadBothWith<Path::Packed>, kReadBothWith<Path::Compact>,
-                                          kReadBothWith<Path::Wide>};
+    &readBothWith<kCompound, Path::Packed>,    &readBothWith<kCompound, Path::Compact>,
+    &readBothWith<kCompound, Path::Wide>,      &readBothWith<kCompound, Path::Comb>};
+constexpr const ReadBoth* kReadBoth[6] = {kReadBothWith<Path::Automaton>, kReadBothWith<Path::WideAutomaton>,
+                                          kReadBothWith<Path::Packed>,    kReadBothWith<Path::Compact>,
+                                          kReadBothWith<Path::Wide>,      kReadBothWith<Path::Comb>};
 
 }  // namespace
 
@@ -600,13 +636,13 @@ bool readBothPartsWith(const DictionaryData& d, std::u32string_view word, const 
 using ReadBothParts = bool (*)(const DictionaryData&, std::u32string_view, const std::size_t*, std::size_t,
                                std::uint8_t*, std::uint8_t*, LevelScratch&);
 template <Path kCompound>
-constexpr ReadBothParts kReadBothPartsWith[5] = {
+constexpr ReadBothParts kReadBothPartsWith[6] = {
     &readBothPartsWith<kCompound, Path::Automaton>, &readBothPartsWith<kCompound, Path::WideAutomaton>,
-    &readBothPartsWith<kCompound, Path::Packed>, &readBothPartsWith<kCompound, Path::Compact>,
-    &readBothPartsWith<kCompound, Path::Wide>};
-constexpr const ReadBothParts* kReadBothParts[5] = {
+    &readBothPartsWith<kCompound, Path::Packed>,    &readBothPartsWith<kCompound, Path::Compact>,
+    &readBothPartsWith<kCompound, Path::Wide>,      &readBothPartsWith<kCompound, Path::Comb>};
+constexpr const ReadBothParts* kReadBothParts[6] = {
     kReadBothPartsWith<Path::Automaton>, kReadBothPartsWith<Path::WideAutomaton>, kReadBothPartsWith<Path::Packed>,
-    kReadBothPartsWith<Path::Compact>, kReadBothPartsWith<Path::Wide>};
+    kReadBothPartsWith<Path::Compact>,   kReadBothPartsWith<Path::Wide>,          kReadBothPartsWith<Path::Comb>};
 
 }  // namespace
 
@@ -628,7 +664,10 @@ void prepareStart(DictionaryLevel& level) {
     scores = walk.next(dot, 0, level, hits);
     return walk.state;
   };
-  if (!level.wideTable.empty()) {
+  if (!level.combEntries.empty()) {
+    auto walk = Walk<Path::Comb>::of(level);
+    start.comb = stepDot(walk);
+  } else if (!level.wideTable.empty()) {
     auto walk = Walk<Path::WideAutomaton>::of(level);
     start.row = stepDot(walk);
   } else if (!level.table.empty()) {
