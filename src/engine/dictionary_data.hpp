@@ -142,21 +142,21 @@ struct DictionaryLevel {
   // The same automaton as a comb, where the layout is Smallest, the wide table is not taken
   // and the comb is smaller than table and targets (nl's plain level: 581 KB, against 676 KB):
   // most rows differ from the row of their longest suffix of at most two letters in a few
-  // entries (nl: 5 a row of 40). Those rows are kept whole (combDefaults, stride entries a
-  // row); the entries where a row differs from its default are placed first fit in
-  // combEntries, at a base no other row has, so that an entry's check is its symbol (a row
-  // without entries of its own has base 0, where none is placed). An entry is what a step
-  // reads, the target itself: the next row's default row as an offset in combDefaults, the
-  // window and kAutoLong, kAutoChange as in targets (the low 32 bits), its base (from bit 32)
-  // and, in the top byte, the check (kCombFree where no entry is). A step loads the comb's
-  // entry and the default one side by side and keeps one: one load deep, where the table is two.
-  // nl, 20,000 words: 126 ns a word against the table's 137 in a tight loop, 178 against 195
-  // with the caches emptied between rounds; in bench-compare 160-180 against 185-205.
+  // entries (nl: 5 a row of 40). Those rows are kept whole, stride entries a row, at the
+  // front of combEntries; the entries where another row differs from its default follow,
+  // placed first fit at a base no other row has, so that an entry's check is its symbol (a
+  // row without entries of its own has base 0, where the root's default row answers no
+  // check). An entry is what a step reads, the target itself: the next row's default row
+  // (its offset), the window and kAutoLong, kAutoChange as in targets (the low 32 bits), its
+  // base (from bit 32) and, in the top byte, the check (kCombFree for a free or default
+  // entry). A step loads the comb's entry and the default one side by side, from one array,
+  // and keeps one: one load deep, where the table is two.
+  // nl, 20,000 words: 124 ns a word against the table's 137 in a tight loop, 178 against 195
+  // with the caches emptied between rounds; in bench-compare's breakPoints 164 against 189.
   static constexpr std::uint32_t kCombBaseShift = 32;
   static constexpr std::uint32_t kCombCheckShift = 56;
   static constexpr std::uint64_t kCombFree = 0xff;
   std::vector<std::uint64_t> combEntries;
-  std::vector<std::uint64_t> combDefaults;
   std::vector<std::array<std::uint8_t, kWidth>> autoWindows;
   std::vector<std::uint32_t> autoPattern;
   std::uint32_t targetBits = 0;

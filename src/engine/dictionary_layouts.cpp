@@ -202,28 +202,31 @@ bool buildComb(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes, 
     top = std::max<std::size_t>(top, base + symbols.back() + 1);
   }
   const std::vector<std::uint32_t>& targets = level.targets;
-  const std::size_t combBytes = (placed.size() + denseRows * stride) * sizeof(std::uint64_t);
-  if (placed.size() >= (std::size_t{1} << (DictionaryLevel::kCombCheckShift - DictionaryLevel::kCombBaseShift)) ||
+  // The default rows first, then the comb: one array, so that a step needs one pointer.
+  const std::size_t dense = denseRows * stride;
+  const std::size_t combBytes = (dense + placed.size()) * sizeof(std::uint64_t);
+  if (dense + placed.size() >= (std::size_t{1} << (DictionaryLevel::kCombCheckShift - DictionaryLevel::kCombBaseShift)) ||
       (!always && combBytes >= table.size() * sizeof(std::uint16_t) + targets.size() * sizeof(std::uint32_t)))
     return false;
   // The entry of a target: the next row's base and default row, the window and flags.
   const std::uint32_t rowMask = static_cast<std::uint32_t>((std::uint64_t{1} << level.targetBits) - 1) & ~3u;
   const auto entryOf = [&](std::uint16_t target) {
     const std::uint32_t row = (targets[target] & rowMask) / static_cast<std::uint32_t>(stride);
-    return std::uint64_t{baseOf[row]} << DictionaryLevel::kCombBaseShift |
+    return std::uint64_t{baseOf[row] == 0 ? 0 : baseOf[row] + dense} << DictionaryLevel::kCombBaseShift |
            (denseOf[defaultOf[row]] * static_cast<std::uint32_t>(stride) | (targets[target] & ~rowMask));
   };
-  level.combDefaults.assign(denseRows * stride, 0);
+  // A free entry's check, and a default entry's (where a row without entries of its own
+  // reads, at base 0), matches no symbol.
+  constexpr std::uint64_t kNoCheck = DictionaryLevel::kCombFree << DictionaryLevel::kCombCheckShift;
+  level.combEntries.assign(dense + placed.size(), kNoCheck);
   for (std::size_t row = 0; row < rows; ++row)
     if (defaultOf[row] == row)
       for (std::size_t symbol = 0; symbol < stride; ++symbol)
-        level.combDefaults[std::size_t(denseOf[row]) * stride + symbol] = entryOf(table[row * stride + symbol]);
-  // A free entry's check matches no symbol.
-  level.combEntries.assign(placed.size(), DictionaryLevel::kCombFree << DictionaryLevel::kCombCheckShift);
+        level.combEntries[std::size_t(denseOf[row]) * stride + symbol] = entryOf(table[row * stride + symbol]) | kNoCheck;
   for (std::size_t k = 0; k < placed.size(); ++k)
     if (placed[k] != kFree)
-      level.combEntries[k] = entryOf(static_cast<std::uint16_t>(placed[k] >> 8)) |
-                             std::uint64_t{placed[k] & 0xffu} << DictionaryLevel::kCombCheckShift;
+      level.combEntries[dense + k] = entryOf(static_cast<std::uint16_t>(placed[k] >> 8)) |
+                                     std::uint64_t{placed[k] & 0xffu} << DictionaryLevel::kCombCheckShift;
   std::vector<std::uint16_t>().swap(level.table);
   std::vector<std::uint32_t>().swap(level.targets);
   return true;

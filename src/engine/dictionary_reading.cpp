@@ -180,7 +180,6 @@ struct Walk<kPath> {
 template <>
 struct Walk<Path::Comb> {
   const std::uint64_t* entries;
-  const std::uint64_t* defaults;
   const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows;
   std::uint32_t rowMask, windowShift;
   std::uint64_t state = 0;  // the entry read last
@@ -188,7 +187,7 @@ struct Walk<Path::Comb> {
   void reset() { state = 0; }
   void begin(const DictionaryLevel& level) { state = level.start.comb; }
   QUELLIX_READING_INLINE static Walk of(const DictionaryLevel& l) {
-    return {l.combEntries.data(), l.combDefaults.data(), l.autoWindows.data(),
+    return {l.combEntries.data(), l.autoWindows.data(),
             static_cast<std::uint32_t>((std::uint64_t{1} << l.targetBits) - 1) & ~3u, l.windowShift};
   }
   QUELLIX_READING_INLINE const std::uint8_t* next(PatternIndex::Symbol symbol, std::size_t j,
@@ -199,7 +198,7 @@ struct Walk<Path::Comb> {
     // Both loads issued at once, one kept: whether a row has an entry of its own for a
     // character is as good as random, a branch on it would mispredict.
     const std::uint64_t own = entries[(static_cast<std::uint32_t>(state >> kBaseShift) & kBaseMask) + symbol];
-    const std::uint64_t dflt = defaults[(static_cast<std::uint32_t>(state) & rowMask) + symbol];
+    const std::uint64_t dflt = entries[(static_cast<std::uint32_t>(state) & rowMask) + symbol];
     state = own >> kCheckShift == symbol ? own : dflt;
     const auto e = static_cast<std::uint32_t>(state);
     const std::uint32_t w = e >> windowShift;
