@@ -142,6 +142,18 @@ void recordHit(LongHits& hits, std::size_t j, bool change, bool isLong, std::uin
   if (isLong) hits.emplace_back(j, pattern);
 }
 
+// The window an automaton's target e names (the comb's entries hold the same targets in their
+// low 32 bits), recording a long pattern or one with a change that its flags mark.
+QUELLIX_READING_INLINE const std::uint8_t* windowOfTarget(
+    std::uint32_t e, std::uint32_t windowShift, const std::array<std::uint8_t, DictionaryLevel::kWidth>* windows,
+    std::size_t j, const DictionaryLevel& level, LongHits& hits) {
+  const std::uint32_t w = e >> windowShift;
+  if (e & (DictionaryLevel::kAutoLong | DictionaryLevel::kAutoChange)) [[unlikely]]
+    recordHit(hits, j, (e & DictionaryLevel::kAutoChange) != 0, (e & DictionaryLevel::kAutoLong) != 0,
+              (e & DictionaryLevel::kAutoLong) != 0 ? level.autoPattern[w] : 0);
+  return windows[w].data();
+}
+
 // What one path of a quick reading reads of its level and keeps of its state: next(symbol)
 // takes the walk a step and gives the sixteen values of the state's window (recording a long
 // pattern or one with a change in hits), state is the walk's state (for replay).
@@ -169,11 +181,7 @@ struct Walk<kPath> {
                                                   const DictionaryLevel& level, LongHits& hits) {
     const std::uint32_t e = kWide ? wideTable[state + symbol] : targets[table[state + symbol]];
     state = e & rowMask;
-    const std::uint32_t w = e >> windowShift;
-    if (e & (DictionaryLevel::kAutoLong | DictionaryLevel::kAutoChange)) [[unlikely]]
-      recordHit(hits, j, (e & DictionaryLevel::kAutoChange) != 0, (e & DictionaryLevel::kAutoLong) != 0,
-                (e & DictionaryLevel::kAutoLong) != 0 ? level.autoPattern[w] : 0);
-    return windows[w].data();
+    return windowOfTarget(e, windowShift, windows, j, level, hits);
   }
 };
 
@@ -201,11 +209,7 @@ struct Walk<Path::Comb> {
     const std::uint64_t dflt = entries[(static_cast<std::uint32_t>(state) & rowMask) + symbol];
     state = own >> kCheckShift == symbol ? own : dflt;
     const auto e = static_cast<std::uint32_t>(state);
-    const std::uint32_t w = e >> windowShift;
-    if (e & (DictionaryLevel::kAutoLong | DictionaryLevel::kAutoChange)) [[unlikely]]
-      recordHit(hits, j, (e & DictionaryLevel::kAutoChange) != 0, (e & DictionaryLevel::kAutoLong) != 0,
-                (e & DictionaryLevel::kAutoLong) != 0 ? level.autoPattern[w] : 0);
-    return windows[w].data();
+    return windowOfTarget(e, windowShift, windows, j, level, hits);
   }
 };
 
