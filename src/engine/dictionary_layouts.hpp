@@ -12,7 +12,8 @@
 namespace quellix::detail {
 
 // Lays out level's walk, packed (layout Smallest), compact or else wide as it fits, and its
-// automaton where it is small. level has its index, patterns, windows and fallbacks. nodes:
+// automaton where it is small: a wide table where that fits kWideTableBytes, else a comb
+// where that is smaller than a table of target numbers, else that table. level has its index, patterns, windows and fallbacks. nodes:
 // the index's slots but the root, shallower ones first; parent, symbolOf: per slot, its
 // parent and the symbol leading to it; windowOf: per slot, its window with kLong, kChange.
 // Throws std::bad_alloc.
