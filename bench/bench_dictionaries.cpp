@@ -15,6 +15,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench_support.hpp"
@@ -45,8 +46,9 @@ HyphenApi quellixHyphen() {
   return api;
 }
 
-// Divides word; hyphens holds word.size() + 5 bytes. Frees what the call allocates.
-int divide(const HyphenApi& api, HyphenDict* dict, const std::string& word, char* hyphens) {
+// Divides word (followed by a NUL); hyphens holds word.size() + 5 bytes. Frees what the call
+// allocates.
+int divide(const HyphenApi& api, HyphenDict* dict, std::string_view word, char* hyphens) {
   char** rep = nullptr;
   int* pos = nullptr;
   int* cut = nullptr;
@@ -132,20 +134,39 @@ void printDictionaryComparison(int rounds, std::size_t maxWords) {
       continue;
     }
     const Hyphenator h = loadDictionary(corpus.dictionary);
-    std::vector<std::u32string> words;
-    std::vector<std::string> encoded;
-    readWords(corpus, h, maxWords, words, encoded);
+    std::vector<std::u32string> listed;
+    std::vector<std::string> listedBytes;
+    readWords(corpus, h, maxWords, listed, listedBytes);
+    // Each divider reads the words side by side from one buffer, as from a text: as separate
+    // strings, those too long to be kept inside the string are blocks of their own, which
+    // the other dividers' passes push out of the caches, and the reads that fetch them again
+    // would weigh on every divider alike.
+    std::u32string text;
+    std::string bytes;
+    for (std::size_t k = 0; k < listed.size(); ++k) {
+      text += listed[k];
+      bytes += listedBytes[k];
+      bytes += '\0';
+    }
+    std::vector<std::u32string_view> words;
+    std::vector<std::string_view> encoded;
+    for (std::size_t k = 0, at = 0, byteAt = 0; k < listed.size(); ++k) {
+      words.emplace_back(text.data() + at, listed[k].size());
+      encoded.emplace_back(bytes.data() + byteAt, listedBytes[k].size());
+      at += listed[k].size();
+      byteAt += listedBytes[k].size() + 1;
+    }
     std::unique_ptr<HyphenDict, void (*)(HyphenDict*)> theirs(peer.load(corpus.dictionary), peer.free);
     std::unique_ptr<HyphenDict, void (*)(HyphenDict*)> mine(ours.load(corpus.dictionary), ours.free);
     std::size_t longest = 0;
-    for (const std::string& w : encoded) longest = std::max(longest, w.size());
+    for (const std::string_view w : encoded) longest = std::max(longest, w.size());
     std::vector<char> a(longest + 5), b(longest + 5);
     std::vector<std::size_t> out(longest + 1);
     std::size_t same = 0;
-    for (const std::string& w : encoded) {
+    for (const std::string_view w : encoded) {
       divide(peer, theirs.get(), w, a.data());
       divide(ours, mine.get(), w, b.data());
-      same += std::string(a.data()) == std::string(b.data()) ? 1 : 0;
+      same += std::string_view(a.data()) == std::string_view(b.data()) ? 1 : 0;
     }
     std::vector<double> ns[3];
     std::size_t sink = 0;
@@ -154,11 +175,11 @@ void printDictionaryComparison(int rounds, std::size_t maxWords) {
         const int which = (round + 1 + k) % 3;
         const double start = threadCpuNs();
         if (which == 0) {
-          for (const std::string& w : encoded) sink += static_cast<std::size_t>(divide(peer, theirs.get(), w, a.data())) + a[0];
+          for (const std::string_view w : encoded) sink += static_cast<std::size_t>(divide(peer, theirs.get(), w, a.data())) + a[0];
         } else if (which == 1) {
-          for (const std::string& w : encoded) sink += static_cast<std::size_t>(divide(ours, mine.get(), w, b.data())) + b[0];
+          for (const std::string_view w : encoded) sink += static_cast<std::size_t>(divide(ours, mine.get(), w, b.data())) + b[0];
         } else {
-          for (const std::u32string& w : words) sink += breakPoints(h, w, out);
+          for (const std::u32string_view w : words) sink += breakPoints(h, w, out);
         }
         if (round >= 0) ns[which].push_back((threadCpuNs() - start) / static_cast<double>(words.size()));
       }
