@@ -137,10 +137,10 @@ void printDictionaryComparison(int rounds, std::size_t maxWords) {
     std::vector<std::u32string> listed;
     std::vector<std::string> listedBytes;
     readWords(corpus, h, maxWords, listed, listedBytes);
-    // Each divider reads the words side by side from one buffer, as from a text: as separate
-    // strings, those too long to be kept inside the string are blocks of their own, which
-    // the other dividers' passes push out of the caches, and the reads that fetch them again
-    // would weigh on every divider alike.
+    // Each divider reads the words side by side from one buffer, as from a text. As separate
+    // strings, the words too long to be kept inside their string (almost every word as a
+    // std::u32string) are heap blocks of their own, which the other dividers' passes push out
+    // of the caches: fetching them again is no part of dividing.
     std::u32string text;
     std::string bytes;
     for (std::size_t k = 0; k < listed.size(); ++k) {
