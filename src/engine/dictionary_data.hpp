@@ -139,6 +139,12 @@ struct DictionaryLevel {
   // runs) fr's 680 KB read 10% faster; de's 1 MB and nl's 1.2 MB were no faster.
   static constexpr std::size_t kWideTableBytes = std::size_t{768} << 10;
   std::vector<std::uint32_t> wideTable;
+  // Whether this level, as the compound one, reads a word alone rather than beside the plain
+  // level: one small enough for a wide table (libhyphen's implied one, of a dictionary
+  // without NEXTLEVEL, among them) has no misses for the plain level's to overlap, and finds
+  // a boundary in most words that reach it (a hyphen's); the plain level then reads only
+  // what it leaves whole.
+  bool readsAlone() const noexcept { return !wideTable.empty(); }
   // The same automaton as a comb, where the layout is Smallest, the wide table is not taken
   // and the comb is smaller than table and targets (nl's plain level: 581 KB, against 676 KB):
   // most rows differ from the row of their longest suffix of at most two letters in a few

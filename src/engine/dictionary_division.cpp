@@ -156,7 +156,7 @@ class Division {
       divideLeaf(whole, nullptr);
       return;
     }
-    if (!compoundRead && !d_.compound.wideTable.empty() && !ligatures_ && !referenceJudge_) {
+    if (!compoundRead && d_.compound.readsAlone() && !ligatures_ && !referenceJudge_) {
       // A compound level that reads alone (see divideCommonWord) reads the word first, as
       // the first task would, so that a word it divides once goes to divideParts like the
       // common word's: words with a hyphen, which the common route leaves here (a NOHYPHEN
@@ -203,7 +203,7 @@ class Division {
         // (the reference reads it all the same).
         plainRead = PlainRead::Needless;
       } else if (open.size() < kDeepestSegment) {
-        if (!d_.plain.empty() && d_.compound.wideTable.empty()) {
+        if (!d_.plain.empty() && !d_.compound.readsAlone()) {
           // The plain level reads the segment beside the compound level, for the (most)
           // words and parts in which the compound level finds no boundary: the two levels'
           // cache misses overlap.
@@ -584,11 +584,9 @@ CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, 
   out.values.resize(n);
   clearChanges(out, n);
   std::uint8_t* const values = out.values.data();
-  if (readCompound && !compound.wideTable.empty()) {
-    // A compound level small enough for a wide table (libhyphen's implied one, of a
-    // dictionary without NEXTLEVEL, among them) has no misses for the plain level's to
-    // overlap, and finds a boundary in most words that reach it (a hyphen's): it reads
-    // alone, and the plain level only a word it leaves whole.
+  if (readCompound && compound.readsAlone()) {
+    // The compound level reads alone (DictionaryLevel::readsAlone), the plain level only a
+    // word it leaves whole.
     prepareCompoundReading(s, n, compound.anyChange);
     s.changesRead = false;
     readLevel(compound, word, 0, s.values.data(), s.changes.data(), s);
