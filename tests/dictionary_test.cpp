@@ -268,6 +268,39 @@ TEST(Dictionary, WordsTheCompoundLevelReadsAsLibhyphenDividesThem) {
   }
 }
 
+// Dictionaries without plain patterns (none at all, or all before NEXTLEVEL) divide words
+// whose parts the compound level finds (a hyphen's) as libhyphen 2.8.8 does, rather than
+// read a plain level that is not there.
+TEST(Dictionary, DictionariesWithoutPlainPatternsDivideCompoundWords) {
+  const Hyphenator none = quellix::readDictionary("UTF-8\n", "none.dic");
+  const Hyphenator compoundOnly = quellix::readDictionary(
+      "UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nCOMPOUNDLEFTHYPHENMIN 1\nCOMPOUNDRIGHTHYPHENMIN 1\n"
+      "1-1\nb1c\nNEXTLEVEL\n",
+      "compound-only.dic");
+  struct Case {
+    const Hyphenator* h;
+    std::u32string word;
+    std::string values;
+  };
+  const Case cases[] = {
+      {&none, U"ab-cd", "00000"},         {&none, U"a-b", "000"},
+      {&compoundOnly, U"ab-cd", "01100"}, {&compoundOnly, U"abc-def", "0111000"},
+      {&compoundOnly, U"bcb-c", "10110"}, {&compoundOnly, U"a-b-c", "11110"},
+  };
+  quellix::DictionaryValues values;
+  for (const Case& c : cases) {
+    quellix::dictionaryValues(*c.h, c.word, values);
+    std::string digits;
+    for (const std::uint8_t v : values.values) digits += static_cast<char>('0' + v);
+    EXPECT_EQ(digits, c.values) << quellix::detail::toUtf8(c.word);
+    std::vector<std::size_t> at(c.word.size() + 1), expected;
+    at.resize(quellix::breakPoints(*c.h, c.word, at));
+    for (std::size_t i = 0; i + 1 < c.values.size(); ++i)
+      if ((c.values[i] - '0') % 2 == 1) expected.push_back(i + 1);
+    EXPECT_EQ(at, expected) << quellix::detail::toUtf8(c.word);
+  }
+}
+
 TEST(Dictionary, MalformedFilesAreRejectedWithFileLineAndByte) {
   struct Case {
     const char* bytes;

@@ -167,7 +167,9 @@ class Division {
                 s_.changes.data(), s_);
       compoundRead = true;
     }
-    if (compoundRead && !s_.changesRead && !ligatures_ && !referenceJudge_ &&
+    // divideParts reads the parts with the plain level: a dictionary without plain patterns
+    // (every pattern before NEXTLEVEL, or none at all) divides them through the tasks.
+    if (compoundRead && !s_.changesRead && !ligatures_ && !referenceJudge_ && !d_.plain.empty() &&
         anyOdd(s_.values.data(), static_cast<std::size_t>(end - begin) - 1) && divideParts(whole))
       return;
     std::vector<Task>& tasks = tasks_;
