@@ -1,6 +1,7 @@
 // libquellix-hyphen: libhyphen's C interface (quellix/compat/hyphen.h) over quellix's
 // dictionary hyphenators. No exception crosses into C: a failure to load gives NULL, and the
-// hyphenate functions, which libhyphen cannot make fail, give -1 only when memory runs out.
+// hyphenate functions, which libhyphen cannot make fail, give -1 only for a NULL argument
+// they must read or write, or when memory runs out.
 #include "hyphen.h"
 
 #include <algorithm>
@@ -93,6 +94,7 @@ struct WordScratch {
   std::vector<std::size_t> byteOf;  // byteOf[k]: where character k starts; one more at count (offsets)
   quellix::DictionaryValues values;
   std::string text;
+  std::vector<std::uint8_t> standardValues;  // values without the non-standard breaks
 };
 // The thread's scratch, reached through a pointer of trivial type: that asks for the
 // thread's storage once, where the scratch itself (made on first use, destroyed with the
@@ -202,8 +204,44 @@ const std::size_t* offsets(WordScratch& s, std::size_t size) {
   return s.byteOf.data();
 }
 
+// The bytes hyphenated_word holds, as hyphen.h documents it: twice the word's (the word with
+// a break after every character but the last and its NUL), at least one.
+std::size_t hyphenatedCapacity(std::size_t wordBytes) { return std::max<std::size_t>(2 * wordBytes, 1); }
+
+// The word's bytes with '=' after each of its count characters whose value is odd, and a NUL,
+// at to: never more than hyphenatedCapacity (no break follows the last character, which
+// every margin rules out, but none is written there either way). s holds decode's offsets,
+// or count == bytes.size() (a byte a character).
+void writeBreaks(char* to, std::string_view bytes, const std::uint8_t* values, std::size_t count,
+                 const WordScratch& s) {
+  if (count == 0) {
+    *to = '\0';
+    return;
+  }
+  if (s.count == bytes.size()) {  // a byte a character (ASCII, single-byte encodings)
+    for (std::size_t i = 0; i + 1 < count; ++i) {
+      *to++ = bytes[i];
+      *to = '=';
+      to += values[i] & 1u;
+    }
+    *to++ = bytes[count - 1];
+    *to = '\0';
+    return;
+  }
+  const std::size_t* const byteOf = s.byteOf.data();
+  for (std::size_t i = 0; i + 1 < count; ++i) {
+    for (std::size_t b = byteOf[i]; b < byteOf[i + 1]; ++b) *to++ = bytes[b];
+    *to = '=';
+    to += values[i] & 1u;
+  }
+  const std::size_t rest = bytes.size() - byteOf[count - 1];
+  std::memcpy(to, bytes.data() + byteOf[count - 1], rest);
+  to[rest] = '\0';
+}
+
 int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, char* hyphenated,
               char*** rep, int** pos, int** cut, const quellix::DictionaryMargins* margins) {
+  if (dict == nullptr || hyphens == nullptr || (word == nullptr && word_size > 0)) return -1;
   try {
     Dictionary& d = of(dict);
     WordScratch& s = threadScratch();
@@ -233,56 +271,46 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
         (*cut)[i] = static_cast<int>(b.replacedEnd - b.replacedBegin);
       }
     }
-    if (hyphenated != nullptr && s.values.changes.empty()) {
-      // The word with '=' after each break, written in place (most words).
-      char* to = hyphenated;
-      if (s.count == bytes.size()) {  // a byte a character (ASCII, single-byte encodings)
-        for (std::size_t i = 0; i < values.size(); ++i) {
-          *to++ = bytes[i];
-          *to = '=';
-          to += values[i] & 1u;
-        }
-        *to = '\0';
-      } else {
-        const std::size_t* const byteOf = s.byteOf.data();
-        for (std::size_t i = 0; i < values.size(); ++i) {
-          for (std::size_t b = byteOf[i]; b < byteOf[i + 1]; ++b) *to++ = bytes[b];
-          *to = '=';
-          to += values[i] & 1u;
-        }
-        const std::size_t rest = bytes.size() - byteOf[values.size()];
-        std::memcpy(to, bytes.data() + byteOf[values.size()], rest);
-        to[rest] = '\0';
-      }
-    } else if (hyphenated != nullptr) {
-      // The word with '=' at each break; a non-standard break writes its change over the
-      // characters it replaces.
-      const std::size_t* const byteOf = offsets(s, bytes.size());
-      std::string& out = s.text;
-      out.clear();
-      std::size_t from = 0;  // the next character not yet written
-      std::size_t change = 0;
-      for (std::size_t i = 0; i < values.size(); ++i) {
-        while (change < s.values.changes.size() && s.values.changes[change].position - 1 < i) ++change;
-        if (!(values[i] & 1u)) continue;
-        const quellix::SpellingBreak* b =
-            change < s.values.changes.size() && s.values.changes[change].position - 1 == i
-                ? &s.values.changes[change] : nullptr;
-        if (b == nullptr) {
-          if (i + 1 < from) continue;
-          out.append(bytes.substr(byteOf[from], byteOf[i + 1] - byteOf[from]));
-          out += '=';
-          from = i + 1;
-          continue;
-        }
-        if (b->replacedBegin < from) continue;
-        out.append(bytes.substr(byteOf[from], byteOf[b->replacedBegin] - byteOf[from]));
-        out += quellix::encodeDictionaryText(d.hyphenator, b->lineEnd + U"=" + b->nextStart);
-        from = b->replacedEnd;
-      }
-      out.append(bytes.substr(byteOf[from]));
-      std::memcpy(hyphenated, out.c_str(), out.size() + 1);
+    if (hyphenated == nullptr) return 0;
+    if (s.values.changes.empty()) {
+      writeBreaks(hyphenated, bytes, values.data(), values.size(), s);
+      return 0;
     }
+    // The word with '=' at each break; a non-standard break writes its change over the
+    // characters it replaces.
+    const std::size_t* const byteOf = offsets(s, bytes.size());
+    std::string& out = s.text;
+    out.clear();
+    std::size_t from = 0;  // the next character not yet written
+    std::size_t change = 0;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      while (change < s.values.changes.size() && s.values.changes[change].position - 1 < i) ++change;
+      if (!(values[i] & 1u)) continue;
+      const quellix::SpellingBreak* b =
+          change < s.values.changes.size() && s.values.changes[change].position - 1 == i
+              ? &s.values.changes[change] : nullptr;
+      if (b == nullptr) {
+        if (i + 1 < from) continue;
+        out.append(bytes.substr(byteOf[from], byteOf[i + 1] - byteOf[from]));
+        out += '=';
+        from = i + 1;
+        continue;
+      }
+      if (b->replacedBegin < from) continue;
+      out.append(bytes.substr(byteOf[from], byteOf[b->replacedBegin] - byteOf[from]));
+      out += quellix::encodeDictionaryText(d.hyphenator, b->lineEnd + U"=" + b->nextStart);
+      from = b->replacedEnd;
+    }
+    out.append(bytes.substr(byteOf[from]));
+    if (out.size() < hyphenatedCapacity(bytes.size())) {
+      std::memcpy(hyphenated, out.c_str(), out.size() + 1);
+      return 0;
+    }
+    // Changes longer than what they replace (a dictionary's own choice) would pass the
+    // caller's buffer: the word is written with its standard breaks only, which always fit.
+    s.standardValues.assign(values.begin(), values.end());
+    for (const quellix::SpellingBreak& b : s.values.changes) s.standardValues[b.position - 1] = 0;
+    writeBreaks(hyphenated, bytes, s.standardValues.data(), values.size(), s);
     return 0;
   } catch (...) {
     return -1;
@@ -333,6 +361,7 @@ HNJ_EXPORT void hnj_hyphen_free(HyphenDict* dict) {
 }
 
 HNJ_EXPORT int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens) {
+  if (dict == nullptr || hyphens == nullptr || (word == nullptr && word_size > 0)) return -1;
   try {
     Dictionary& d = of(dict);
     WordScratch& s = threadScratch();

@@ -4,16 +4,21 @@
 // breaksWithChanges keeps its promises on the same words: positions rise strictly within
 // the word and each change covers its break; breakPoints gives exactly its breaks that keep
 // the spelling; hyphenateWithChanges gives a piece more than breaks, which make up the word
-// again when no break changes it.
+// again when no break changes it. libquellix-hyphen's hnj_hyphen_hyphenate2 gives the same
+// values and changes, writing within buffers of exactly the sizes hyphen.h documents.
 //
 // Input: the dictionary's bytes, 0x1E, then words one a line (UTF-8).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <hyphen.h>
 
 #include "dictionary_data.hpp"
 #include "fuzz_support.hpp"
@@ -36,6 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const detail::DictionaryData& compact = *detail::hyphenatorDictionary(*h);
   const auto wide = detail::readDictionaryData(parts[0], "fuzz.dic", detail::NodeLayout::Wide);
+
+  const std::unique_ptr<HyphenDict, void (*)(HyphenDict*)> compat(
+      hnj_hyphen_load_data(parts[0].data(), parts[0].size()), &hnj_hyphen_free);
+  if (!compat) __builtin_trap();  // readDictionary read it
 
   std::string_view words = parts[1];
   for (int count = 0; !words.empty() && count < 64; ++count) {
@@ -72,6 +81,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string joined;
     for (const std::string& piece : pieces) joined += piece;
     if (!changed && joined != line) __builtin_trap();
+
+    // hnj_hyphen_hyphenate2 on the word's bytes as they are (in the dictionary's encoding),
+    // into heap buffers of exactly the documented sizes.
+    const int n = static_cast<int>(line.size());
+    std::vector<char> hyphens(line.size() + 5), hyphenated(2 * line.size());
+    char** rep = nullptr;
+    int* pos = nullptr;
+    int* cut = nullptr;
+    if (hnj_hyphen_hyphenate2(compat.get(), line.data(), n, hyphens.data(), hyphenated.data(), &rep, &pos, &cut) != 0)
+      __builtin_trap();
+    DictionaryValues values;
+    dictionaryValues(*h, decodeDictionaryText(*h, line), values);
+    std::string digits;
+    for (const std::uint8_t v : values.values) digits += static_cast<char>('0' + v);
+    if (std::string_view(hyphens.data()) != digits) __builtin_trap();
+    std::size_t reps = 0;
+    for (int k = 0; rep != nullptr && k < n; ++k) {
+      reps += rep[k] != nullptr ? 1 : 0;
+      std::free(rep[k]);
+    }
+    std::free(rep);
+    std::free(pos);
+    std::free(cut);
+    if (reps != values.changes.size()) __builtin_trap();
   }
   return 0;
 }

@@ -15,7 +15,10 @@
  * a half-read dictionary; lines of any length are read whole; the fields num_states and states
  * describe libhyphen's own automaton and are 0 and NULL here; hnj_hyphen_hyphenate3 leaves
  * the breaks beside a NOHYPHEN string out of hyphword too and writes '0' for them (2.8.8
- * writes a NUL byte into hyphens there).
+ * writes a NUL byte into hyphens there); hnj_hyphen_hyphenate2 and 3 write no more than
+ * word_size * 2 bytes into the hyphenated word (2.8.8 writes past them where a change of
+ * spelling is longer than what it replaces); the hyphenate functions return -1 for a NULL
+ * dict or hyphens, or a NULL word of a positive size.
  *
  * Threads: a dictionary may be used by any number of threads at once; load and free it on
  * one.
@@ -83,8 +86,10 @@ int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word_size, char
 
 /* Divides word (word_size bytes in the dictionary's encoding). hyphens (word_size + 5 bytes)
  * gets one digit per character, odd where the word may break after that character, then a
- * NUL. hyphenated_word, when not NULL (about word_size * 2 bytes), gets the word with '=' at
- * each break and the changed spelling of non-standard breaks, NUL-terminated. rep, pos and
+ * NUL. hyphenated_word, when not NULL (word_size * 2 bytes, at least one: nothing is written
+ * past them), gets the word with '=' at each break and the changed spelling of non-standard
+ * breaks, NUL-terminated; where the changed spellings would not fit (changes longer than what
+ * they replace), it gets the word with its standard breaks only. rep, pos and
  * cut, when not NULL: for a word with a non-standard break, *rep, *pos and *cut (when NULL)
  * are set to new malloc'ed arrays of word_size elements (free each string of *rep and then
  * the arrays), or are filled when they point to the caller's zeroed arrays: rep[i] is the
