@@ -421,7 +421,8 @@ TEST(ToolWords, WordModeDividesEachWordOfALine) {
 
 // --dictionary: a libhyphen dictionary's words with their changes of spelling, punctuation
 // and blanks kept; --text leaves the non-standard breaks out; --list-dictionaries reads the
-// directory $QUELLIX_DICTIONARIES names.
+// directory $QUELLIX_DICTIONARIES names, passing over what is not a regular file (a FIFO
+// would block it).
 TEST(ToolWords, DictionaryDividesWithChangesOfSpelling) {
   const std::string directory = testing::TempDir() + "quellix-tool-dictionaries";
   ::mkdir(directory.c_str(), 0700);
@@ -433,10 +434,17 @@ TEST(ToolWords, DictionaryDividesWithChangesOfSpelling) {
   EXPECT_EQ(runTool({"--dictionary", path, "--text", "--separator=-", "--min-length=1"},
                     "asszonnyal tata\n").out,
             "asszonnyal ta-ta\n");
+  const std::string fifo = directory + "/hyph_fifo.dic", folder = directory + "/hyph_folder.dic";
+  ::mkfifo(fifo.c_str(), 0600);
+  ::mkdir(folder.c_str(), 0700);
   ::setenv("QUELLIX_DICTIONARIES", directory.c_str(), 1);
   const RunResult listed = runTool({"--list-dictionaries"});
   ::unsetenv("QUELLIX_DICTIONARIES");
   EXPECT_NE(listed.out.find(path + "\thu-XX\tUTF-8\tHungarian\n"), std::string::npos) << listed.out;
+  EXPECT_EQ(listed.out.find("hyph_fifo"), std::string::npos) << listed.out;
+  EXPECT_EQ(listed.out.find("hyph_folder"), std::string::npos) << listed.out;
+  std::remove(fifo.c_str());
+  ::rmdir(folder.c_str());
   const RunResult missing = runTool({"--dictionary", directory + "/missing.dic", "x"});
   EXPECT_EQ(missing.status, 1);  // a file that cannot be read
   EXPECT_NE(missing.err.find("missing.dic"), std::string::npos) << missing.err;

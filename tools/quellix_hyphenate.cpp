@@ -12,10 +12,12 @@
 #include <cstring>
 #include <dirent.h>
 #include <exception>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -107,7 +109,8 @@ void listLanguages(Output& out, bool tsv) {
 
 // The dictionaries of /usr/share/hyphen and of $QUELLIX_DICTIONARIES: path, the language tag
 // the file name gives (hyph_de_DE.dic: de-DE), the encoding its first line names, and the
-// built-in language that tag names. Only the first line of each file is read.
+// built-in language that tag names. Only the first line of each file is read, and only
+// regular files (or links to them) are: a FIFO or a device named *.dic would block or never end.
 void listDictionaries(Output& out) {
   std::vector<std::string> directories{"/usr/share/hyphen"};
   if (const char* extra = std::getenv("QUELLIX_DICTIONARIES"); extra != nullptr && *extra != '\0')
@@ -126,6 +129,8 @@ void listDictionaries(Output& out) {
       std::string path = directory;
       path += '/';
       path += name;
+      std::error_code notRegular;
+      if (!std::filesystem::is_regular_file(std::filesystem::path(path), notRegular)) continue;
       std::string tag = name.substr(0, name.size() - 4);
       if (tag.rfind("hyph_", 0) == 0) tag.erase(0, 5);
       std::replace(tag.begin(), tag.end(), '_', '-');
