@@ -132,17 +132,18 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
     // that breakPoints' quick way is compared with (dictionary_differential_test).
     for (std::size_t k = 0; k < word.size(); ++k) normal[k] = fold(word[k]);
   } else {
-    // Whether every folded character is below 256 and leaves the word to the common word's
-    // route (common: DictionaryData::lowKind), found while folding so that the route need not
-    // look again: one load a character below 256 gives both (foldedLow).
-    const std::array<std::uint32_t, 256>& low = d.foldedLow;
+    // Whether every folded character is below kLowCodes and leaves the word to the common
+    // word's route (common: DictionaryData::lowKind), found while folding so that the route
+    // need not look again: one load a character below kLowCodes gives both (foldedLow).
+    constexpr char32_t kLow = DictionaryData::kLowCodes;
+    const std::array<std::uint32_t, kLow>& low = d.foldedLow;
     constexpr std::uint32_t kCommon = DictionaryData::kFoldedCommon;
     std::uint32_t common = kCommon;
     std::size_t k = 0;
-    // Four characters a turn while all four are below 256 (one test for the four).
+    // Four characters a turn while all four are below kLow (one test for the four).
     for (; k + 4 <= word.size(); k += 4) {
       const char32_t c0 = word[k], c1 = word[k + 1], c2 = word[k + 2], c3 = word[k + 3];
-      if ((c0 | c1 | c2 | c3) >= 256) break;
+      if ((c0 | c1 | c2 | c3) >= kLow) break;
       const std::uint32_t e0 = low[c0], e1 = low[c1], e2 = low[c2], e3 = low[c3];
       normal[k] = e0 & ~kCommon;
       normal[k + 1] = e1 & ~kCommon;
@@ -150,15 +151,15 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
       normal[k + 3] = e3 & ~kCommon;
       common &= e0 & e1 & e2 & e3;
     }
-    for (; k < word.size() && word[k] < 256; ++k) {
+    for (; k < word.size() && word[k] < kLow; ++k) {
       const std::uint32_t entry = low[word[k]];
       normal[k] = entry & ~kCommon;
       common &= entry;
     }
-    for (; k < word.size(); ++k) {  // from the first character above 255 on
+    for (; k < word.size(); ++k) {  // from the first character at or above kLow on
       const char32_t f = fold(word[k]);
       normal[k] = f;
-      if (f >= 256 || (d.lowKind[f] & DictionaryData::kLowExceptional) != 0) common = 0;
+      if (f >= kLow || (d.lowKind[f] & DictionaryData::kLowExceptional) != 0) common = 0;
     }
     allCommon = common != 0;
   }

@@ -204,22 +204,26 @@ struct DictionaryData {
   // Bit c of the first characters below 256 (noHyphenLow[c / 64] >> c % 64), so that a word
   // is scanned without a search per character.
   std::array<std::uint64_t, 4> noHyphenLow{};
-  // What each character below 256 makes of a word: kLowExceptional (a digit, the first
+  // The characters below kLowCodes (Latin, Greek, Cyrillic, Armenian, Hebrew, Arabic: the
+  // letters of nearly every dictionary) are looked up in the tables below, one load each; a
+  // power of two, so that four characters are tested against it at once (c0 | c1 | c2 | c3).
+  static constexpr char32_t kLowCodes = 0x800;
+  // What each character below kLowCodes makes of a word: kLowExceptional (a digit, the first
   // character of a NOHYPHEN item) leaves it to the general route, kLowCompound (one the
   // compound level reads) has the compound level read it before the common word's route may
-  // take it. A character below 256 without kLowExceptional is common: only a word of common
-  // characters may take the common word's route.
+  // take it. A character below kLowCodes without kLowExceptional is common: only a word of
+  // common characters may take the common word's route.
   static constexpr std::uint8_t kLowExceptional = 1;
   static constexpr std::uint8_t kLowCompound = 2;
-  std::array<std::uint8_t, 256> lowKind{};
+  std::array<std::uint8_t, kLowCodes> lowKind{};
   // Whether the compound level reads a common character (or has a pattern of dots alone):
   // then the common word's route has it read a word of common characters before taking it
   // (most words of a dictionary with NEXTLEVEL).
   bool compoundReadsCommon = false;
-  // The folding (below) of each character below 256, with kFoldedCommon set where the folded
-  // character is common: a word is folded and checked with one load a character.
+  // The folding (below) of each character below kLowCodes, with kFoldedCommon set where the
+  // folded character is common: a word is folded and checked with one load a character.
   static constexpr std::uint32_t kFoldedCommon = 0x80000000u;
-  std::array<std::uint32_t, 256> foldedLow{};
+  std::array<std::uint32_t, kLowCodes> foldedLow{};
   // The case folding words are divided with: each letter of the patterns, and the capital
   // forms of them (made once, when read).
   CharMap folding;

@@ -551,7 +551,7 @@ inline void clearChanges(DictionaryResult& out, std::size_t n) {
 // of the word's characters, or it reads the word and finds none), and whose plain reading
 // meets no change. Such a word is one leaf that the plain level divides within the word's
 // margins, as Division divides it. commonCharacters: the caller found every character below
-// 256 and common (d.lowKind), which need not be looked at again. breaks: as for
+// kLowCodes and common (d.lowKind), which need not be looked at again. breaks: as for
 // divideDictionaryWord.
 CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
                              DictionaryResult& out, LevelScratch& s, bool commonCharacters, BreakRange* breaks) {
@@ -563,15 +563,16 @@ CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, 
   if (!commonCharacters) {
     unsigned kind = 0;
     std::size_t k = 0;
-    // Four characters a turn while all four are below 256 (one test for the four).
+    // Four characters a turn while all four are below kLowCodes (one test for the four).
+    constexpr char32_t kLow = DictionaryData::kLowCodes;
     const std::uint8_t* const lowKind = d.lowKind.data();
     for (; k + 4 <= n; k += 4) {
       const char32_t c0 = word[k], c1 = word[k + 1], c2 = word[k + 2], c3 = word[k + 3];
-      if ((c0 | c1 | c2 | c3) >= 256) break;
+      if ((c0 | c1 | c2 | c3) >= kLow) break;
       kind |= lowKind[c0] | lowKind[c1] | lowKind[c2] | lowKind[c3];
     }
     for (const char32_t c : word.substr(k)) {
-      if (c < 256) {
+      if (c < kLow) {
         kind |= d.lowKind[c];
       } else if (c == 0xFB03 || c == 0xFB04 || d.noHyphenFirst.find(c) != std::u32string::npos) {
         return CommonRoute::General;

@@ -60,9 +60,9 @@ struct BreakRange {
 
 // divideDictionaryWord (dictionary_data.hpp) with the given scratch, which must be the
 // calling thread's; out may be scratch.result. commonCharacters: the caller found every
-// character of word below 256 and common (d.lowKind). Given breaks, a caller that reads only
-// the breaks: the values outside *breaks are then left as they are, not zeroed (the common
-// word's route leaves its margins so), and are to be read as 0.
+// character of word below DictionaryData::kLowCodes and common (d.lowKind). Given breaks, a
+// caller that reads only the breaks: the values outside *breaks are then left as they are,
+// not zeroed (the common word's route leaves its margins so), and are to be read as 0.
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
                           DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters = false,
                           BreakRange* breaks = nullptr);

@@ -453,9 +453,10 @@ std::shared_ptr<const DictionaryData> Reader::read() {
   d.noHyphenFirst.erase(std::unique(d.noHyphenFirst.begin(), d.noHyphenFirst.end()), d.noHyphenFirst.end());
   for (const char32_t c : d.noHyphenFirst)
     if (c < 256) d.noHyphenLow[c / 64] |= std::uint64_t{1} << (c % 64);
-  for (char32_t c = 0; c < 256; ++c) {
+  for (char32_t c = 0; c < DictionaryData::kLowCodes; ++c) {
     const bool digit = c >= U'0' && c <= U'9';
-    const bool noHyphen = (d.noHyphenLow[c / 64] >> (c % 64) & 1u) != 0;
+    const bool noHyphen = c < 256 ? (d.noHyphenLow[c / 64] >> (c % 64) & 1u) != 0
+                                  : std::binary_search(d.noHyphenFirst.begin(), d.noHyphenFirst.end(), c);
     const bool compound = !d.compound.empty() && d.compound.index->symbolOf(c) != 0;
     if (!digit && !noHyphen && compound) d.compoundReadsCommon = true;
     d.lowKind[c] = static_cast<std::uint8_t>((digit || noHyphen ? DictionaryData::kLowExceptional : 0) |
@@ -470,9 +471,9 @@ std::shared_ptr<const DictionaryData> Reader::read() {
   prepareStart(d.plain);
   if (!d.compound.empty() && !d.compound.needsLetter) d.compoundReadsCommon = true;
   d.folding = foldingOf(d);
-  for (char32_t c = 0; c < 256; ++c) {
+  for (char32_t c = 0; c < DictionaryData::kLowCodes; ++c) {
     const char32_t f = d.folding(c);
-    const bool common = f < 256 && (d.lowKind[f] & DictionaryData::kLowExceptional) == 0;
+    const bool common = f < DictionaryData::kLowCodes && (d.lowKind[f] & DictionaryData::kLowExceptional) == 0;
     d.foldedLow[c] = f | (common ? DictionaryData::kFoldedCommon : 0u);
   }
   return data_;
