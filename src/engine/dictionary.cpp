@@ -123,8 +123,11 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
   const detail::HyphenatorCore& core = detail::HyphenatorAccess::core(h);
   const detail::CharMap& map = d.folding;
   const std::span<const char32_t> flat = map.flat();
-  s.normal.resize(word.size());
+  // Grown only, the folded word a view of its front: a resize a word would write the zeros
+  // of every word longer than the last (a call each time).
+  if (s.normal.size() < word.size()) s.normal.resize(word.size());
   char32_t* const normal = s.normal.data();
+  const std::u32string_view folded(normal, word.size());
   const auto fold = [&](char32_t c) { return c < flat.size() ? flat[c] : map(c); };
   bool allCommon = false;
   if (breaks == nullptr) {
@@ -173,14 +176,14 @@ const std::vector<std::uint8_t>* divideFolded(const Hyphenator& h, const Diction
   if (!anyOpaque && !core.noExceptions) {
     const detail::ExceptionTable* table = detail::ExceptionAccess::table(core.exceptions.get());
     if (table && !table->words.empty())
-      if (const auto* listed = table->find(s.normal)) return listed;
+      if (const auto* listed = table->find(folded)) return listed;
   }
   detail::DictionaryMargins margins;
   margins.left = core.leftMin;
   margins.right = core.rightMin;
   margins.compoundLeft = d.compoundLeftMin;
   margins.compoundRight = d.compoundRightMin;
-  detail::divideDictionaryWord(d, s.normal, margins, s.result, s, !anyOpaque && allCommon, breaks);
+  detail::divideDictionaryWord(d, folded, margins, s.result, s, !anyOpaque && allCommon, breaks);
   return nullptr;
 }
 
