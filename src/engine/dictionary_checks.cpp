@@ -53,22 +53,30 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
   }
   // Division with frames against Division judging every position, and the common word's
   // route against Division's, with the dictionary's own margins.
+  // anyChange is a promise (false: no change at all), not a finding: a route that read with
+  // matchLevel may keep it true where margins took every change out, so each route is held
+  // to its promise and the changes themselves are compared.
+  const auto noChange = [n](const DictionaryResult& r) {
+    return std::all_of(r.changes.begin(), r.changes.begin() + static_cast<std::ptrdiff_t>(n),
+                       [](const Change& c) { return c.text == nullptr; });
+  };
+  const auto keepsPromise = [&](const DictionaryResult& r) { return r.anyChange || noChange(r); };
   const DictionaryMargins margins{d.leftMin, d.rightMin, d.compoundLeftMin, d.compoundRightMin};
   DictionaryResult common, general, judged;
   divideGeneral(d, part, margins, general, scratch);
   divideGeneral(d, part, margins, judged, scratch, true);
-  if (general.values != judged.values || general.anyChange != judged.anyChange ||
+  if (general.values != judged.values || !keepsPromise(general) || !keepsPromise(judged) ||
       !std::equal(general.changes.begin(), general.changes.begin() + static_cast<std::ptrdiff_t>(n),
                   judged.changes.begin(), sameChange))
     return false;
   // The common word's route, and Division going on from the compound reading it left.
   switch (divideCommonWord(d, part, margins, common, s)) {
     case CommonRoute::Divided:
-      return common.values == general.values && !general.anyChange;
+      return common.values == general.values && noChange(general);
     case CommonRoute::Compound: {
       DictionaryResult handed;
       divideGeneral(d, part, margins, handed, scratch, false, true);
-      return handed.values == general.values && handed.anyChange == general.anyChange &&
+      return handed.values == general.values && keepsPromise(handed) &&
              std::equal(general.changes.begin(), general.changes.begin() + static_cast<std::ptrdiff_t>(n),
                         handed.changes.begin(), sameChange);
     }
