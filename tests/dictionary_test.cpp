@@ -139,6 +139,7 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
       "UTF-8\nab1cdefabcdefabcdefab3c\n.abc1d\na1b\nb2c\nc1d.\n2e1f\n1f1a\nabcdefabcdefabcdefa5\n",
       "UTF-8\nabc1def/c=d,3,1\na1b\nNEXTLEVEL\nb1c\n.ab2cd\nbcdefabcdefabcdefab1c\n",
       "UTF-8\n1\na1b\n3\nNEXTLEVEL\n5\nb1c\n",  // lines of digits alone match nowhere
+      "UTF-8\nf1/ff=f\n",  // a change the margins take out again (f-1)
       large,
   };
   // The same division whichever way the levels are read: the compound level alone first when
