@@ -129,8 +129,8 @@ void listDictionaries(Output& out) {
       std::string path = directory;
       path += '/';
       path += name;
-      std::error_code notRegular;
-      if (!std::filesystem::is_regular_file(std::filesystem::path(path), notRegular)) continue;
+      std::error_code unreadable;  // a file that cannot be examined is left out too
+      if (!std::filesystem::is_regular_file(std::filesystem::path(path), unreadable)) continue;
       std::string tag = name.substr(0, name.size() - 4);
       if (tag.rfind("hyph_", 0) == 0) tag.erase(0, 5);
       std::replace(tag.begin(), tag.end(), '_', '-');

@@ -51,8 +51,6 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
     if (plainWhole != quickMatch(d.plain, part, plainAlone.data(), s)) return false;
     if (plainWhole && plain != plainAlone) return false;
   }
-  // Division with frames against Division judging every position, and the common word's
-  // route against Division's, with the dictionary's own margins.
   // anyChange is a promise (false: no change at all), not a finding: a route that read with
   // matchLevel may keep it true where margins took every change out, so each route is held
   // to its promise and the changes themselves are compared.
@@ -61,6 +59,8 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
                        [](const Change& c) { return c.text == nullptr; });
   };
   const auto keepsPromise = [&](const DictionaryResult& r) { return r.anyChange || noChange(r); };
+  // Division with frames against Division judging every position, and the common word's
+  // route against Division's, with the dictionary's own margins.
   const DictionaryMargins margins{d.leftMin, d.rightMin, d.compoundLeftMin, d.compoundRightMin};
   DictionaryResult common, general, judged;
   divideGeneral(d, part, margins, general, scratch);
