@@ -1,5 +1,7 @@
 // libquellix-hyphen: libhyphen's C interface (quellix/compat/hyphen.h) over quellix's
-// dictionary hyphenators. No exception crosses into C: a failure to load gives NULL, and the
+// dictionary engine, which a shared build compiles into this library (see CMakeLists.txt):
+// a word costs no call through libquellix's API, and a program written for libhyphen loads
+// one small library. No exception crosses into C: a failure to load gives NULL, and the
 // hyphenate functions, which libhyphen cannot make fail, give -1 only for a NULL argument
 // they must read or write, or when memory runs out.
 #include "hyphen.h"
@@ -8,97 +10,118 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "quellix/dictionary.hpp"
-#include "quellix/hyphenator.hpp"
-#include "quellix/text.hpp"
+#include "dictionary_data.hpp"
+#include "dictionary_division.hpp"
+#include "quellix/user_files.hpp"
+#include "single_byte_encodings.hpp"
+#include "utf8_decode.hpp"
+#include "utf8_encode.hpp"
 
 namespace {
 
+using quellix::detail::DictionaryChange;
+using quellix::detail::DictionaryData;
+using quellix::detail::DictionaryScratch;
+
 // A dictionary: the HyphenDict callers read first, so that the pointer they hold is this
-// object's, then the hyphenator and the strings the fields point to.
+// object's, then the dictionary and the strings the fields point to.
 struct Dictionary {
   HyphenDict top{};
   HyphenDict next{};
-  quellix::Hyphenator hyphenator;
+  std::shared_ptr<const DictionaryData> data;
   std::string noHyphen;
-  bool utf8 = true;
   std::u32string charOfByte;  // a single-byte dictionary's character of each byte
 
-  explicit Dictionary(quellix::Hyphenator h) : hyphenator(std::move(h)) {}
+  explicit Dictionary(std::shared_ptr<const DictionaryData> d) : data(std::move(d)) {}
 };
 
 char narrow(std::int64_t value) { return static_cast<char>(std::clamp<std::int64_t>(value, 0, 127)); }
 
-HyphenDict* make(quellix::Hyphenator h) {
-  const std::optional<quellix::DictionaryInfo> info = quellix::dictionaryInfo(h);
-  auto* d = new Dictionary(std::move(h));
-  HyphenDict& top = d->top;
-  top.lhmin = narrow(info->leftMin);
-  top.rhmin = narrow(info->rightMin);
-  top.clhmin = narrow(info->compoundLeftMin);
-  top.crhmin = narrow(info->compoundRightMin);
-  for (const std::string& item : info->noHyphen) {
-    std::u32string text;
-    for (std::size_t at = 0; at < item.size();) {
-      // The item is UTF-8; the field holds it in the dictionary's encoding.
-      const quellix::Utf8Char c = quellix::firstUtf8Char(std::string_view(item).substr(at));
-      text += c.code;
-      at += c.length;
+// text in the dictionary's encoding: UTF-8, or its single-byte set ('?' for a character it
+// lacks).
+std::string encode(const DictionaryData& d, std::u32string_view text) {
+  if (d.encoding == nullptr) return quellix::detail::toUtf8(text);
+  std::string out;
+  out.reserve(text.size());
+  for (const char32_t c : text) {
+    char byte = '?';
+    if (c < 0x80) {
+      byte = static_cast<char>(c);
+    } else {
+      for (std::size_t k = 0; k < d.encoding->upper.size(); ++k)
+        if (d.encoding->upper[k] == c) {
+          byte = static_cast<char>(0x80 + k);
+          break;
+        }
     }
-    d->noHyphen += quellix::encodeDictionaryText(d->hyphenator, text);
-    d->noHyphen += '\0';
+    out += byte;
   }
-  if (!info->noHyphen.empty()) {
-    top.nohyphen = d->noHyphen.data();
-    top.nohyphenl = static_cast<int>(info->noHyphen.size()) - 1;
+  return out;
+}
+
+HyphenDict* make(std::shared_ptr<const DictionaryData> data) {
+  auto* made = new Dictionary(std::move(data));
+  const DictionaryData& d = *made->data;
+  HyphenDict& top = made->top;
+  top.lhmin = narrow(d.leftMin);
+  top.rhmin = narrow(d.rightMin);
+  top.clhmin = narrow(d.compoundLeftMin);
+  top.crhmin = narrow(d.compoundRightMin);
+  for (const std::u32string& item : d.noHyphen) {
+    made->noHyphen += encode(d, item);
+    made->noHyphen += '\0';
   }
-  std::strncpy(top.cset, info->encoding.c_str(), MAX_NAME - 1);
-  top.utf8 = info->utf8 ? 1 : 0;
-  d->utf8 = info->utf8;
-  if (!d->utf8) {
-    d->charOfByte.resize(256);
-    for (int byte = 0; byte < 256; ++byte)
-      d->charOfByte[static_cast<std::size_t>(byte)] =
-          quellix::decodeDictionaryText(d->hyphenator, std::string(1, static_cast<char>(byte))).front();
+  if (!d.noHyphen.empty()) {
+    top.nohyphen = made->noHyphen.data();
+    top.nohyphenl = static_cast<int>(d.noHyphen.size()) - 1;
   }
-  top.nextlevel = &d->next;
+  std::strncpy(top.cset, d.encodingName.c_str(), MAX_NAME - 1);
+  top.utf8 = d.encoding == nullptr ? 1 : 0;
+  if (d.encoding != nullptr) {
+    made->charOfByte.resize(256);
+    for (int byte = 0; byte < 256; ++byte) {
+      const char16_t c = d.encoding->decode(static_cast<unsigned char>(byte));
+      made->charOfByte[static_cast<std::size_t>(byte)] =
+          c == quellix::detail::SingleByteEncoding::kUndefined ? U'\uFFFD' : char32_t(c);
+    }
+  }
+  top.nextlevel = &made->next;
   // The plain level as libhyphen shows it: without NEXTLEVEL it repeats the file's margins.
-  d->next.utf8 = top.utf8;
-  std::memcpy(d->next.cset, top.cset, MAX_NAME);
-  if (!info->nextLevel) {
-    d->next.lhmin = top.lhmin;
-    d->next.rhmin = top.rhmin;
+  made->next.utf8 = top.utf8;
+  std::memcpy(made->next.cset, top.cset, MAX_NAME);
+  if (!d.explicitLevels) {
+    made->next.lhmin = top.lhmin;
+    made->next.rhmin = top.rhmin;
   }
-  return &d->top;
+  return &made->top;
 }
 
 Dictionary& of(HyphenDict* dict) { return *reinterpret_cast<Dictionary*>(dict); }
 
 HyphenDict* loadBytes(std::string_view bytes, std::string_view source) {
   try {
-    return make(quellix::readDictionary(bytes, source));
+    return make(quellix::detail::readDictionaryData(bytes, source));
   } catch (...) {
     return nullptr;
   }
 }
 
-// Scratch of this thread, reused from word to word.
+// What the hyphenated word needs of this thread, reused from word to word (the word itself
+// and its division are in the engine's scratch, dictionaryScratch).
 struct WordScratch {
-  std::u32string word;               // its first count characters: the word's
-  std::size_t count = 0;
-  std::vector<std::size_t> byteOf;  // byteOf[k]: where character k starts; one more at count (offsets)
-  quellix::DictionaryValues values;
+  std::vector<std::size_t> byteOf;  // byteOf[k]: where character k starts; one more at count
   std::string text;
   std::vector<std::uint8_t> standardValues;  // values without the non-standard breaks
 };
 // The thread's scratch, reached through a pointer of trivial type: that asks for the
 // thread's storage once, where the scratch itself (made on first use, destroyed with the
-// thread) costs a guard's test as well, each a call in a shared library.
+// thread) costs a guard's test as well.
 thread_local WordScratch* threadScratchAddress = nullptr;
 
 WordScratch& makeThreadScratch() {
@@ -130,78 +153,94 @@ void writeDigits(char* hyphens, const std::uint8_t* values, std::size_t n) {
   for (std::size_t k = 0; k < n; ++k) hyphens[k] = static_cast<char>('0' + values[k]);
 }
 
-// word's characters as the dictionary reads them, as decodeDictionaryText gives them (a
-// malformed UTF-8 byte is a character of its own, U+FFFD), and with kOffsets the byte
-// offset of each, into the thread's scratch: nothing allocated once it has grown. Where
-// each character is a byte (count == word.size()), the offsets are not written: see
-// offsets. (Only the hyphenated word needs them.)
-template <bool kOffsets>
-void decode(const Dictionary& d, std::string_view word, WordScratch& s) {
+// A word as decode reads it: its count characters are at the front of the engine's scratch
+// (normal, the buffer its folded words use: nothing is folded here).
+struct DecodedWord {
+  std::u32string_view chars;
+  bool common;  // every character below kLowCodes and common (DictionaryData::lowKind)
+};
+
+// word's characters as the dictionary reads them (a malformed UTF-8 byte is a character of
+// its own, U+FFFD, as decodeDictionaryText gives it), whether the common word's route may
+// take them, found on the way, and with byteOf the byte offset of each, one more at the
+// end: nothing allocated once the buffers have grown. Where each character is a byte
+// (chars.size() == word.size()), the offsets are not written (see offsets).
+DecodedWord decode(const Dictionary& dictionary, std::string_view word, DictionaryScratch& scratch,
+                   std::vector<std::size_t>* byteOf = nullptr) {
+  const DictionaryData& d = *dictionary.data;
   // At most one character a byte: grown only, so that a word shorter than the last one
-  // writes nothing first; written through plain pointers, trimmed at the end.
-  if (s.word.size() < word.size()) s.word.resize(word.size());
-  if (kOffsets && s.byteOf.size() < word.size() + 1) s.byteOf.resize(word.size() + 1);
-  char32_t* const chars = s.word.data();
-  if (!d.utf8) {
-    const char32_t* const charOfByte = d.charOfByte.data();
-    const auto* const bytes = reinterpret_cast<const unsigned char*>(word.data());
-    const std::size_t n = word.size();
-    std::size_t k = 0;
-    for (; k + 4 <= n; k += 4) {  // four a turn: the loop's test once for four
-      chars[k] = charOfByte[bytes[k]];
-      chars[k + 1] = charOfByte[bytes[k + 1]];
-      chars[k + 2] = charOfByte[bytes[k + 2]];
-      chars[k + 3] = charOfByte[bytes[k + 3]];
+  // writes nothing first; written through plain pointers.
+  if (scratch.normal.size() < word.size()) scratch.normal.resize(word.size());
+  if (byteOf != nullptr && byteOf->size() < word.size() + 1) byteOf->resize(word.size() + 1);
+  char32_t* const chars = scratch.normal.data();
+  constexpr char32_t kLow = DictionaryData::kLowCodes;
+  const std::uint8_t* const kind = d.lowKind.data();
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(word.data());
+  const std::size_t size = word.size();
+  unsigned kinds = 0;
+  if (d.encoding != nullptr) {
+    const char32_t* const charOfByte = dictionary.charOfByte.data();
+    bool low = true;
+    for (std::size_t k = 0; k < size; ++k) {
+      const char32_t c = charOfByte[bytes[k]];
+      chars[k] = c;
+      if (c < kLow) kinds |= kind[c];
+      else low = false;
     }
-    for (; k < n; ++k) chars[k] = charOfByte[bytes[k]];
-    s.count = word.size();
-    return;
+    return {{chars, size}, low && (kinds & DictionaryData::kLowExceptional) == 0};
   }
   // ASCII (most characters) four bytes a turn while all four are.
-  const auto* const bytes = reinterpret_cast<const unsigned char*>(word.data());
   std::size_t at = 0;
-  for (; at + 4 <= word.size() && ((bytes[at] | bytes[at + 1] | bytes[at + 2] | bytes[at + 3]) & 0x80u) == 0; at += 4) {
+  for (; at + 4 <= size && ((bytes[at] | bytes[at + 1] | bytes[at + 2] | bytes[at + 3]) & 0x80u) == 0; at += 4) {
     chars[at] = bytes[at];
     chars[at + 1] = bytes[at + 1];
     chars[at + 2] = bytes[at + 2];
     chars[at + 3] = bytes[at + 3];
+    kinds |= kind[bytes[at]] | kind[bytes[at + 1]] | kind[bytes[at + 2]] | kind[bytes[at + 3]];
   }
-  for (; at < word.size() && bytes[at] < 0x80; ++at) chars[at] = bytes[at];
-  s.count = at;
-  if (at == word.size()) return;
-  std::size_t* const byteOf = kOffsets ? s.byteOf.data() : nullptr;
-  if constexpr (kOffsets)
-    for (std::size_t k = 0; k < at; ++k) byteOf[k] = k;
+  for (; at < size && bytes[at] < 0x80; ++at) {
+    chars[at] = bytes[at];
+    kinds |= kind[bytes[at]];
+  }
   std::size_t count = at;
-  while (at < word.size()) {
-    if constexpr (kOffsets) byteOf[count] = at;
-    const auto byte = static_cast<unsigned char>(word[at]);
-    if (byte < 0x80) {
-      chars[count++] = byte;
-      ++at;
-      continue;
-    }
-    if (byte >= 0xC2 && byte <= 0xDF && at + 1 < word.size()) {  // two bytes (Latin, Greek, Cyrillic)
-      const auto next = static_cast<unsigned char>(word[at + 1]);
-      if ((next & 0xC0) == 0x80) {
-        chars[count++] = static_cast<char32_t>((byte & 0x1Fu) << 6 | (next & 0x3Fu));
+  bool low = true;
+  if (at < size) {
+    std::size_t* const offsets = byteOf != nullptr ? byteOf->data() : nullptr;
+    if (offsets != nullptr)
+      for (std::size_t k = 0; k < at; ++k) offsets[k] = k;
+    while (at < size) {
+      if (offsets != nullptr) offsets[count] = at;
+      const unsigned byte = bytes[at];
+      if (byte < 0x80) {
+        chars[count++] = byte;
+        kinds |= kind[byte];
+        ++at;
+        continue;
+      }
+      if (byte >= 0xC2 && byte <= 0xDF && at + 1 < size && (bytes[at + 1] & 0xC0u) == 0x80) {
+        // Two bytes: Latin, Greek, Cyrillic and the rest below kLowCodes.
+        const char32_t c = (byte & 0x1Fu) << 6 | (bytes[at + 1] & 0x3Fu);
+        chars[count++] = c;
+        kinds |= kind[c];
         at += 2;
         continue;
       }
+      char32_t c = 0;
+      const std::size_t length = quellix::detail::decodeUtf8Sequence(bytes + at, size - at, c);
+      chars[count++] = length == 0 ? U'\uFFFD' : c;
+      at += length == 0 ? 1 : length;
+      low = false;  // three bytes or more, or malformed: at or above kLowCodes
     }
-    const quellix::Utf8Char c = quellix::firstUtf8Char(word.substr(at));
-    chars[count++] = c.wellFormed ? c.code : U'\uFFFD';
-    at += c.length;
+    if (offsets != nullptr) offsets[count] = size;
   }
-  if constexpr (kOffsets) byteOf[count] = word.size();
-  s.count = count;
+  return {{chars, count}, low && (kinds & DictionaryData::kLowExceptional) == 0};
 }
 
-// Where each character decode read starts, and one more at s.count: word.size().
-const std::size_t* offsets(WordScratch& s, std::size_t size) {
-  if (s.count == size)
-    for (std::size_t k = 0; k <= size; ++k) s.byteOf[k] = k;
-  return s.byteOf.data();
+// Where each character decode read starts, and one more at the end: word.size().
+const std::size_t* offsets(std::vector<std::size_t>& byteOf, std::size_t count, std::size_t size) {
+  if (count == size)
+    for (std::size_t k = 0; k <= size; ++k) byteOf[k] = k;
+  return byteOf.data();
 }
 
 // The bytes hyphenated_word holds, as hyphen.h documents it: twice the word's (the word with
@@ -210,15 +249,15 @@ std::size_t hyphenatedCapacity(std::size_t wordBytes) { return std::max<std::siz
 
 // The word's bytes with '=' after each of its count characters whose value is odd, and a NUL,
 // at to: never more than hyphenatedCapacity (no break follows the last character, which
-// every margin rules out, but none is written there either way). s holds decode's offsets,
-// or count == bytes.size() (a byte a character).
+// every margin rules out, but none is written there either way). byteOf: decode's offsets,
+// or null where each character is a byte (ASCII, single-byte encodings).
 void writeBreaks(char* to, std::string_view bytes, const std::uint8_t* values, std::size_t count,
-                 const WordScratch& s) {
+                 const std::size_t* byteOf) {
   if (count == 0) {
     *to = '\0';
     return;
   }
-  if (s.count == bytes.size()) {  // a byte a character (ASCII, single-byte encodings)
+  if (byteOf == nullptr) {
     for (std::size_t i = 0; i + 1 < count; ++i) {
       *to++ = bytes[i];
       *to = '=';
@@ -228,7 +267,6 @@ void writeBreaks(char* to, std::string_view bytes, const std::uint8_t* values, s
     *to = '\0';
     return;
   }
-  const std::size_t* const byteOf = s.byteOf.data();
   for (std::size_t i = 0; i + 1 < count; ++i) {
     for (std::size_t b = byteOf[i]; b < byteOf[i + 1]; ++b) *to++ = bytes[b];
     *to = '=';
@@ -239,78 +277,131 @@ void writeBreaks(char* to, std::string_view bytes, const std::uint8_t* values, s
   to[rest] = '\0';
 }
 
+// A non-standard break of the word: the break after character position - 1, the characters
+// [begin, end) it replaces and what replaces them.
+struct ChangedBreak {
+  std::size_t position, begin, end;
+  const DictionaryChange* change;
+};
+
+// change's text as rep holds it: line end '=' next start, in the dictionary's encoding.
+std::string repOf(const DictionaryData& d, const DictionaryChange& change) {
+  return encode(d, change.lineEnd + U"=" + change.nextStart);
+}
+
+// The boundaries [first, end) of a word of n characters whose values breaks leaves to be
+// read: the common word's route leaves the values outside as they were (its margins),
+// which count as 0.
+struct ReadRange {
+  std::size_t first, end;
+};
+ReadRange readRange(const quellix::detail::BreakRange& breaks, std::size_t n) {
+  const auto size = static_cast<std::int64_t>(n);
+  const std::int64_t first = std::clamp<std::int64_t>(breaks.lo, 0, size);
+  return {static_cast<std::size_t>(first), static_cast<std::size_t>(std::clamp<std::int64_t>(breaks.hi + 1, first, size))};
+}
+
+// Sets [from, to) of p to fill: as a rule a margin of a few, for which a loop costs less
+// than the call to memset a compiler would make of std::fill.
+template <class T>
+void fillFew(T* p, std::size_t from, std::size_t to, T fill) {
+  for (std::size_t k = from; k < to; ++k) p[k] = fill;
+}
+
 int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, char* hyphenated,
-              char*** rep, int** pos, int** cut, const quellix::DictionaryMargins* margins) {
+              char*** rep, int** pos, int** cut, const quellix::detail::DictionaryMargins* given) {
   if (dict == nullptr || hyphens == nullptr || (word == nullptr && word_size > 0)) return -1;
   try {
-    Dictionary& d = of(dict);
-    WordScratch& s = threadScratch();
+    const Dictionary& dictionary = of(dict);
+    const DictionaryData& d = *dictionary.data;
+    DictionaryScratch& s = quellix::detail::dictionaryScratch();
     const std::string_view bytes(word, static_cast<std::size_t>(std::max(word_size, 0)));
-    if (hyphenated != nullptr) decode<true>(d, bytes, s);
-    else decode<false>(d, bytes, s);
-    quellix::dictionaryValues(d.hyphenator, std::u32string_view(s.word.data(), s.count), s.values, margins);
-    const std::vector<std::uint8_t>& values = s.values.values;
-    writeDigits(hyphens, values.data(), values.size());
-    hyphens[values.size()] = '\0';
-    if (rep != nullptr && pos != nullptr && cut != nullptr && !s.values.changes.empty()) {
-      const std::size_t n = bytes.size();
+    WordScratch* const out = hyphenated != nullptr ? &threadScratch() : nullptr;
+    const DecodedWord w = decode(dictionary, bytes, s, out != nullptr ? &out->byteOf : nullptr);
+    // As libhyphen: the dictionary's margins (0: 2), or hnj_hyphen_hyphenate3's where larger.
+    quellix::detail::DictionaryMargins m;
+    m.left = given ? std::max(given->left, d.leftMin) : d.leftMin;
+    m.right = given ? std::max(given->right, d.rightMin) : d.rightMin;
+    m.compoundLeft = given ? std::max(given->compoundLeft, d.compoundLeftMin) : d.compoundLeftMin;
+    m.compoundRight = given ? std::max(given->compoundRight, d.compoundRightMin) : d.compoundRightMin;
+    quellix::detail::BreakRange breaks{};
+    quellix::detail::divideDictionaryWord(d, w.chars, m, s.result, s, w.common, &breaks);
+    const std::size_t n = w.chars.size();
+    std::uint8_t* const values = s.result.values.data();
+    const ReadRange read = readRange(breaks, n);
+    writeDigits(hyphens, values, n);
+    fillFew(hyphens, 0, read.first, '0');
+    fillFew(hyphens, read.end, n, '0');
+    hyphens[n] = '\0';
+    // The non-standard breaks (only the route that reads every value finds them).
+    const std::vector<quellix::detail::DictionaryResult::Change>& found = s.result.changes;
+    const auto changeAt = [&](std::size_t i) -> ChangedBreak {
+      const auto begin = static_cast<std::size_t>(found[i].begin);
+      return {i + 1, begin, begin + found[i].cut, found[i].text};
+    };
+    const bool anyChange = s.result.anyChange &&
+                           std::any_of(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(n),
+                                       [](const auto& c) { return c.text != nullptr; });
+    if (rep != nullptr && pos != nullptr && cut != nullptr && anyChange) {
+      const std::size_t size = bytes.size();
       if (*rep == nullptr) {
-        *rep = static_cast<char**>(std::calloc(n, sizeof(char*)));
-        *pos = static_cast<int*>(std::calloc(n, sizeof(int)));
-        *cut = static_cast<int*>(std::calloc(n, sizeof(int)));
+        *rep = static_cast<char**>(std::calloc(size, sizeof(char*)));
+        *pos = static_cast<int*>(std::calloc(size, sizeof(int)));
+        *cut = static_cast<int*>(std::calloc(size, sizeof(int)));
         if (*rep == nullptr || *pos == nullptr || *cut == nullptr) throw std::bad_alloc();
       }
-      for (const quellix::SpellingBreak& b : s.values.changes) {
-        const std::size_t i = b.position - 1;
-        const std::string change = quellix::encodeDictionaryText(d.hyphenator, b.lineEnd + U"=" + b.nextStart);
+      for (std::size_t i = 0; i < n; ++i) {
+        if (found[i].text == nullptr) continue;
+        const ChangedBreak b = changeAt(i);
+        const std::string change = repOf(d, *b.change);
         std::free((*rep)[i]);
         (*rep)[i] = static_cast<char*>(std::malloc(change.size() + 1));
         if ((*rep)[i] == nullptr) throw std::bad_alloc();
         std::memcpy((*rep)[i], change.c_str(), change.size() + 1);
-        (*pos)[i] = static_cast<int>(b.position - b.replacedBegin);
-        (*cut)[i] = static_cast<int>(b.replacedEnd - b.replacedBegin);
+        (*pos)[i] = static_cast<int>(b.position - b.begin);
+        (*cut)[i] = static_cast<int>(b.end - b.begin);
       }
     }
-    if (hyphenated == nullptr) return 0;
-    if (s.values.changes.empty()) {
-      writeBreaks(hyphenated, bytes, values.data(), values.size(), s);
+    if (out == nullptr) return 0;
+    fillFew(values, 0, read.first, std::uint8_t{0});
+    fillFew(values, read.end, n, std::uint8_t{0});
+    const bool byteAChar = n == bytes.size();
+    if (!anyChange) {
+      writeBreaks(hyphenated, bytes, values, n, byteAChar ? nullptr : out->byteOf.data());
       return 0;
     }
     // The word with '=' at each break; a non-standard break writes its change over the
     // characters it replaces.
-    const std::size_t* const byteOf = offsets(s, bytes.size());
-    std::string& out = s.text;
-    out.clear();
+    const std::size_t* const byteOf = offsets(out->byteOf, n, bytes.size());
+    std::string& text = out->text;
+    text.clear();
     std::size_t from = 0;  // the next character not yet written
-    std::size_t change = 0;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      while (change < s.values.changes.size() && s.values.changes[change].position - 1 < i) ++change;
+    for (std::size_t i = 0; i < n; ++i) {
       if (!(values[i] & 1u)) continue;
-      const quellix::SpellingBreak* b =
-          change < s.values.changes.size() && s.values.changes[change].position - 1 == i
-              ? &s.values.changes[change] : nullptr;
-      if (b == nullptr) {
+      if (found[i].text == nullptr) {
         if (i + 1 < from) continue;
-        out.append(bytes.substr(byteOf[from], byteOf[i + 1] - byteOf[from]));
-        out += '=';
+        text.append(bytes.substr(byteOf[from], byteOf[i + 1] - byteOf[from]));
+        text += '=';
         from = i + 1;
         continue;
       }
-      if (b->replacedBegin < from) continue;
-      out.append(bytes.substr(byteOf[from], byteOf[b->replacedBegin] - byteOf[from]));
-      out += quellix::encodeDictionaryText(d.hyphenator, b->lineEnd + U"=" + b->nextStart);
-      from = b->replacedEnd;
+      const ChangedBreak b = changeAt(i);
+      if (b.begin < from) continue;
+      text.append(bytes.substr(byteOf[from], byteOf[b.begin] - byteOf[from]));
+      text += repOf(d, *b.change);
+      from = b.end;
     }
-    out.append(bytes.substr(byteOf[from]));
-    if (out.size() < hyphenatedCapacity(bytes.size())) {
-      std::memcpy(hyphenated, out.c_str(), out.size() + 1);
+    text.append(bytes.substr(byteOf[from]));
+    if (text.size() < hyphenatedCapacity(bytes.size())) {
+      std::memcpy(hyphenated, text.c_str(), text.size() + 1);
       return 0;
     }
     // Changes longer than what they replace (a dictionary's own choice) would pass the
     // caller's buffer: the word is written with its standard breaks only, which always fit.
-    s.standardValues.assign(values.begin(), values.end());
-    for (const quellix::SpellingBreak& b : s.values.changes) s.standardValues[b.position - 1] = 0;
-    writeBreaks(hyphenated, bytes, s.standardValues.data(), values.size(), s);
+    out->standardValues.assign(values, values + n);
+    for (std::size_t i = 0; i < n; ++i)
+      if (found[i].text != nullptr) out->standardValues[i] = 0;
+    writeBreaks(hyphenated, bytes, out->standardValues.data(), n, byteAChar ? nullptr : byteOf);
     return 0;
   } catch (...) {
     return -1;
@@ -331,7 +422,7 @@ extern "C" {
 HNJ_EXPORT HyphenDict* hnj_hyphen_load(const char* fn) {
   if (fn == nullptr) return nullptr;
   try {
-    return make(quellix::loadDictionary(fn));
+    return make(quellix::detail::readDictionaryData(quellix::readUserFile(fn), fn));
   } catch (...) {
     return nullptr;
   }
@@ -363,12 +454,13 @@ HNJ_EXPORT void hnj_hyphen_free(HyphenDict* dict) {
 HNJ_EXPORT int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens) {
   if (dict == nullptr || hyphens == nullptr || (word == nullptr && word_size > 0)) return -1;
   try {
-    Dictionary& d = of(dict);
-    WordScratch& s = threadScratch();
-    decode<false>(d, std::string_view(word, static_cast<std::size_t>(std::max(word_size, 0))), s);
-    quellix::dictionaryFirstLevelValues(d.hyphenator, std::u32string_view(s.word.data(), s.count), s.values);
-    writeDigits(hyphens, s.values.values.data(), s.values.values.size());
-    hyphens[s.values.values.size()] = '\0';
+    const Dictionary& dictionary = of(dict);
+    DictionaryScratch& s = quellix::detail::dictionaryScratch();
+    const DecodedWord w =
+        decode(dictionary, std::string_view(word, static_cast<std::size_t>(std::max(word_size, 0))), s);
+    quellix::detail::firstLevelValues(*dictionary.data, w.chars, s.result);
+    writeDigits(hyphens, s.result.values.data(), w.chars.size());
+    hyphens[w.chars.size()] = '\0';
     return 0;
   } catch (...) {
     return -1;
@@ -383,7 +475,11 @@ HNJ_EXPORT int hnj_hyphen_hyphenate2(HyphenDict* dict, const char* word, int wor
 HNJ_EXPORT int hnj_hyphen_hyphenate3(HyphenDict* dict, const char* word, int word_size, char* hyphens,
                           char* hyphword, char*** rep, int** pos, int** cut, int lhmin, int rhmin,
                           int clhmin, int crhmin) {
-  const quellix::DictionaryMargins margins{lhmin, rhmin, clhmin, crhmin};
+  quellix::detail::DictionaryMargins margins;
+  margins.left = lhmin;
+  margins.right = rhmin;
+  margins.compoundLeft = clhmin;
+  margins.compoundRight = crhmin;
   return hyphenate(dict, word, word_size, hyphens, hyphword, rep, pos, cut, &margins);
 }
 

@@ -6,7 +6,7 @@
 #                FetchContent (CONSUME), without building it.
 # Inputs: STEP, BUILD_DIR, STAGE, WORK, GENERATOR, CXX, CXX_FLAGS, CC, C_FLAGS, LIBDIR,
 # VERSION, EN_US (whether en-us is built in; the consumers' runs skip without it), and
-# per step HAVE_TOOL, HYPHEN_RUNPATH, PKG_CONFIG, SOURCE_DIR, DATA_DIR, CONSUME,
+# per step HAVE_TOOL, PKG_CONFIG, SOURCE_DIR, DATA_DIR, CONSUME,
 # TOOL_SOURCE_DIR, TOOL_INCLUDE_DIR.
 cmake_minimum_required(VERSION 3.20)
 
@@ -94,12 +94,7 @@ elseif(STEP STREQUAL "find_package")
   endif()
   run("${WORK}/app")  # the build tree's rpath points into STAGE
   expect_output_has("quellix ${VERSION}: as-so-ciate")
-  if(HYPHEN_RUNPATH)
-    run("${WORK}/hyphen_app" "${WORK}/hyph_test.dic")
-  else()
-    run("${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${STAGE}/${LIBDIR}"
-      "${WORK}/hyphen_app" "${WORK}/hyph_test.dic")
-  endif()
+  run("${WORK}/hyphen_app" "${WORK}/hyph_test.dic")
   expect_output_has("hyphen.h: asz=szony=nyal (0300010000)")
   if(TOOL_SOURCE_DIR)
     # The command-line tool, built from the installed headers like any other program.
