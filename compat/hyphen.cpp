@@ -451,16 +451,30 @@ HNJ_EXPORT void hnj_hyphen_free(HyphenDict* dict) {
   if (dict != nullptr) delete &of(dict);
 }
 
+// libhyphen's first function reads the first level alone, by byte: a UTF-8 character's
+// value stands at its last byte, and no break is kept within two bytes of either end,
+// whatever the dictionary's margins.
 HNJ_EXPORT int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens) {
   if (dict == nullptr || hyphens == nullptr || (word == nullptr && word_size > 0)) return -1;
   try {
     const Dictionary& dictionary = of(dict);
     DictionaryScratch& s = quellix::detail::dictionaryScratch();
-    const DecodedWord w =
-        decode(dictionary, std::string_view(word, static_cast<std::size_t>(std::max(word_size, 0))), s);
+    WordScratch& out = threadScratch();
+    const std::string_view bytes(word, static_cast<std::size_t>(std::max(word_size, 0)));
+    const DecodedWord w = decode(dictionary, bytes, s, &out.byteOf);
     quellix::detail::firstLevelValues(*dictionary.data, w.chars, s.result);
-    writeDigits(hyphens, s.result.values.data(), w.chars.size());
-    hyphens[w.chars.size()] = '\0';
+    const std::uint8_t* const values = s.result.values.data();
+    const std::size_t n = w.chars.size(), size = bytes.size();
+    if (n == size) {
+      writeDigits(hyphens, values, n);
+    } else {
+      fillFew(hyphens, 0, size, '0');
+      const std::size_t* const byteOf = out.byteOf.data();
+      for (std::size_t k = 0; k < n; ++k) hyphens[byteOf[k + 1] - 1] = static_cast<char>('0' + values[k]);
+    }
+    fillFew(hyphens, 0, std::min<std::size_t>(size, 1), '0');
+    fillFew(hyphens, size - std::min<std::size_t>(size, 2), size, '0');
+    hyphens[size] = '\0';
     return 0;
   } catch (...) {
     return -1;

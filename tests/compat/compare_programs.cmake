@@ -27,6 +27,9 @@ foreach(dictionary IN LISTS dictionaries)
     endif()
     execute_process(COMMAND "${CMAKE_COMMAND}" -E env "${environment}"
       "${${build}}" "${dictionary}" asszonnyal schiffahrt
+      # Hyphens and apostrophes (libhyphen's implied first level) near either end, and
+      # characters of two and three bytes, for hnj_hyphen_hyphenate's margins in bytes.
+      a-bcd ab-c x-y-z "d'arc" "é-bé" "ab–cd" "l’été"
       OUTPUT_FILE "${WORK}/${name}.${build}.txt" RESULT_VARIABLE status)
     if(NOT status EQUAL 0)
       message(FATAL_ERROR "${${build}} ${dictionary} failed: ${status}")

@@ -1,8 +1,8 @@
 /* A program written against libhyphen's documented interface (hyphen.h), built once with
  * libhyphen and once with libquellix-hyphen: for a dictionary it prints the dictionary's
  * fields and, for words made of the letters of the dictionary's own patterns (each in lower
- * case and with its first ASCII letter in capitals), what hnj_hyphen_hyphenate2 and
- * hnj_hyphen_hyphenate3 give. The two builds must print the same.
+ * case and with its first ASCII letter in capitals), what hnj_hyphen_hyphenate,
+ * hnj_hyphen_hyphenate2 and hnj_hyphen_hyphenate3 give. The two builds must print the same.
  *
  *   hyphen_program DICTIONARY [WORD...]
  */
@@ -33,9 +33,11 @@ static void divide(HyphenDict* dict, const char* word, int with_margins) {
   int* cut = NULL;
   if (hyphens == NULL || hyphenated == NULL) exit(2);
   hyphenated[0] = '\0';
-  if (with_margins == 0)
+  if (with_margins == 0) {
+    hnj_hyphen_hyphenate(dict, word, n, hyphens);
+    printf("%s first level %s\n", word, hyphens);
     hnj_hyphen_hyphenate2(dict, word, n, hyphens, hyphenated, &rep, &pos, &cut);
-  else
+  } else
     hnj_hyphen_hyphenate3(dict, word, n, hyphens, hyphenated, &rep, &pos, &cut, with_margins,
                           with_margins, with_margins, with_margins);
   print_result(word, hyphens, hyphenated, rep, pos, cut);

@@ -7,8 +7,8 @@
  * values and memory rules. A dictionary is a libhyphen .dic file (see quellix/dictionary.hpp);
  * words are given in the dictionary's encoding (UTF-8, or a single-byte one such as
  * ISO8859-1), and results are indexed by character: by byte for a single-byte dictionary,
- * by code point for a UTF-8 one. Words are matched as given: convert them to lower case first,
- * as with libhyphen.
+ * by code point for a UTF-8 one (hnj_hyphen_hyphenate's by byte, as libhyphen's). Words are
+ * matched as given: convert them to lower case first, as with libhyphen.
  *
  * Differences, where libhyphen 2.8.8 is at fault: a dictionary that cannot be read (no such
  * file, an unknown encoding, a malformed line) gives NULL from the load functions rather than
@@ -79,9 +79,11 @@ HyphenDict* hnj_hyphen_load_data(const char* data, size_t length);
 /* Frees a dictionary; NULL is ignored. */
 void hnj_hyphen_free(HyphenDict* dict);
 
-/* The values the first (compound) level of patterns alone gives word, without margins:
- * hyphens (word_size + 5 bytes) gets one digit per character and a NUL. Returns 0. Kept for
- * old programs; use hnj_hyphen_hyphenate2. */
+/* The values the first (compound) level of patterns alone gives word, as libhyphen gives
+ * them, by byte even for a UTF-8 dictionary (a character's value at its last byte) and with
+ * no break within two bytes of either end, whatever the dictionary's margins: hyphens
+ * (word_size + 5 bytes) gets one digit per byte and a NUL. Returns 0. Kept for old programs;
+ * use hnj_hyphen_hyphenate2. */
 int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens);
 
 /* Divides word (word_size bytes in the dictionary's encoding). hyphens (word_size + 5 bytes)
