@@ -142,6 +142,57 @@ class Division {
     }
   }
 
+  // A word of a dictionary without NEXTLEVEL, whose compound level is libhyphen's implied one
+  // (a boundary on either side of each hyphen or apostrophe, each also a NOHYPHEN item),
+  // with such separators, no digit and every character below kLowCodes, divided as run()
+  // and the NOHYPHEN pass divide it without their bookkeeping: each run between separators
+  // is a part of its own (divideParts), read by the plain level and kept where its frame
+  // and the word's decide; the separators and their neighbours get 0. Returns false, out's
+  // values then to be made again, for any other word, or where a run's reading meets a
+  // change. (Where the compound level reads the word, divideParts would go this way too.)
+  bool divideSeparated() {
+    constexpr char32_t kLow = DictionaryData::kLowCodes;
+    const auto isSeparator = [this](char32_t c) { return (d_.lowKind[c] & DictionaryData::kLowExceptional) != 0; };
+    bool any = false;
+    for (const char32_t c : word_) {
+      if (c >= kLow || isDictionaryDigit(c)) return false;
+      any = any || isSeparator(c);
+    }
+    if (!any) return false;
+    const auto n = static_cast<std::int64_t>(word_.size());
+    wordBegin_ = 0;
+    firstCharacterOneByte_ = d_.encoding != nullptr || word_[0] < 0x80;
+    const Frame top = frameOf({0, n, LeftRule::Word, RightRule::Word});
+    const std::int64_t topEnd = std::min({top.hi, top.zeroFrom - 1, top.last - 1}) + 1;
+    std::uint8_t* const values = out_.values.data();
+    for (std::int64_t begin = 0; begin < n;) {
+      if (isSeparator(word_[static_cast<std::size_t>(begin)])) {
+        values[begin++] = 0;
+        continue;
+      }
+      std::int64_t end = begin + 1;
+      while (end < n && !isSeparator(word_[static_cast<std::size_t>(end)])) ++end;
+      const auto length = static_cast<std::size_t>(end - begin);
+      if (!quickMatch(d_.plain, word_.substr(static_cast<std::size_t>(begin), length), values + begin, s_))
+        return false;
+      // divideParts' verdicts where the compound level's values are 0 but at the run's last
+      // boundary, which is a separator's neighbour or the word's end: kept from the later of
+      // the run's lo and the word's, up to the earlier of where its Decide and the word's end.
+      const Frame leaf = frameOf({begin, end, begin == 0 ? LeftRule::Word : LeftRule::Compound,
+                                  end == n ? RightRule::LastPart : RightRule::InnerPart});
+      const std::int64_t last = end - 1;
+      const std::int64_t lo = std::clamp(leaf.lo, begin, last);
+      const std::int64_t zeroFrom = std::clamp(leaf.zeroFrom, lo, last);
+      const std::int64_t outerFrom = std::clamp(leaf.hi + 1, lo, zeroFrom);
+      const std::int64_t keepFrom = std::max(lo, std::clamp(top.lo, begin, end));
+      const std::int64_t keepTo = std::max(keepFrom, std::min(outerFrom, std::clamp(topEnd, begin, end)));
+      zeroFew(values + begin, keepFrom - begin);
+      zeroFew(values + keepTo, end - keepTo);
+      begin = end;
+    }
+    return true;
+  }
+
   // Divides [begin, end) of the word: the compound level finds boundaries, again within each
   // part it makes; a part without any is divided by the plain level. Each position takes its
   // value from the innermost segment whose margins let it decide there, the compound level's
@@ -630,6 +681,13 @@ void divideGeneral(const DictionaryData& d, std::u32string_view word, const Dict
     while (end > begin && isDictionaryDigit(word[end - 1])) --end;
     if (begin == end) return;
     scratch.level.changesRead = false;
+  }
+  if (!compoundRead && !referenceJudge && !d.explicitLevels && !d.plain.empty() && begin == 0 && end == n) {
+    if (Division(d, word, margins, out, scratch, false, false).divideSeparated()) {
+      out.anyChange = false;
+      return;
+    }
+    std::fill(out.values.begin(), out.values.end(), std::uint8_t{0});
   }
   const bool exceptional = !compoundRead && anyExceptional(d, word);
   Division(d, word, margins, out, scratch, referenceJudge, exceptional)
