@@ -5,6 +5,7 @@
 #define QUELLIX_SRC_SINGLE_BYTE_ENCODINGS_HPP
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace quellix::detail {
@@ -16,6 +17,13 @@ struct SingleByteEncoding {
 
   // The character of byte b, or kUndefined when the encoding has none there. Never throws.
   char16_t decode(unsigned char b) const noexcept { return b < 0x80 ? char16_t(b) : upper[b - 0x80]; }
+  // The byte of character c, or '?' when the encoding has none. Never throws.
+  char encode(char32_t c) const noexcept {
+    if (c < 0x80) return static_cast<char>(c);
+    for (std::size_t k = 0; k < upper.size(); ++k)
+      if (upper[k] == c) return static_cast<char>(0x80 + k);
+    return '?';
+  }
 };
 
 // The encoding whose name equals name, ignoring ASCII case; null when there is none.

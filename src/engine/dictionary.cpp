@@ -423,19 +423,7 @@ std::string encodeDictionaryText(const Hyphenator& h, std::u32string_view text) 
   if (!d.encoding) return detail::toUtf8(text);
   std::string out;
   out.reserve(text.size());
-  for (char32_t c : text) {
-    char byte = '?';
-    if (c < 0x80) {
-      byte = static_cast<char>(c);
-    } else {
-      for (std::size_t k = 0; k < 128; ++k)
-        if (d.encoding->upper[k] == c) {
-          byte = static_cast<char>(0x80 + k);
-          break;
-        }
-    }
-    out += byte;
-  }
+  for (const char32_t c : text) out += d.encoding->encode(c);
   return out;
 }
 
