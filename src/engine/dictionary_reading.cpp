@@ -458,10 +458,34 @@ class QuickReading {
   bool replay(std::uint8_t* values, Change* changes, std::int64_t start) const {
     if (path_ == Path::Automaton || path_ == Path::WideAutomaton || path_ == Path::Comb) return false;
     const auto n = static_cast<std::int64_t>(part_.size());
-    for (std::int64_t j = 0; j < n + 2; ++j) {
-      const std::uint32_t state = states_[static_cast<std::size_t>(j)];
-      applyState(level_, path_ == Path::Packed ? level_.slotOfPlace[state] : state, j, n, start, values, changes);
+    if (path_ == Path::Packed) {
+      // A state whose pattern has no change and fits a window applies the window the walk
+      // read (its values, aligned to the pattern's end: value k at boundary j - 16 + k), as
+      // applyState would apply the pattern: found through the level's pattern tables, which
+      // are large, that costs a few cache misses a state where the node and its window are
+      // at hand.
+      constexpr auto kWidth = static_cast<std::int64_t>(DictionaryLevel::kWidth);
+      for (std::int64_t j = 0; j < n + 2; ++j) {
+        const std::uint32_t place = states_[static_cast<std::size_t>(j)];
+        const std::uint64_t node = level_.packedNodes[place];
+        if (node & (DictionaryLevel::kPackedLong | DictionaryLevel::kPackedChange)) {
+          applyState(level_, level_.slotOfPlace[place], j, n, start, values, changes);
+          continue;
+        }
+        const std::uint8_t* const window = level_.packedWindows[node >> DictionaryLevel::kPackedWindowShift].data();
+        for (std::int64_t k = std::max<std::int64_t>(0, kWidth - j); k < kWidth; ++k) {
+          const std::int64_t h = j - kWidth + k;
+          if (h >= n) break;
+          const std::uint8_t v = window[k];
+          if (v <= values[h]) continue;
+          values[h] = v;
+          if (v & 1u) changes[h].text = nullptr;
+        }
+      }
+      return true;
     }
+    for (std::int64_t j = 0; j < n + 2; ++j)
+      applyState(level_, states_[static_cast<std::size_t>(j)], j, n, start, values, changes);
     return true;
   }
 
