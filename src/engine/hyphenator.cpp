@@ -226,23 +226,23 @@ std::size_t utf8Breaks(const Hyphenator& h, std::string_view utf8, std::span<std
 
 }  // namespace
 
-std::vector<std::string_view> hyphenate(const Hyphenator& h, std::string_view utf8) {
+std::vector<std::string_view> hyphenate(const Hyphenator& h, std::string_view word) {
   // Breaks first, so that the pieces are made in a vector of the right size.
-  Scratch<std::size_t, kStackWord> breaks(utf8.size() + 1);
-  const std::size_t count = utf8Breaks(h, utf8, std::span(breaks.data(), utf8.size() + 1));
+  Scratch<std::size_t, kStackWord> breaks(word.size() + 1);
+  const std::size_t count = utf8Breaks(h, word, std::span(breaks.data(), word.size() + 1));
   std::vector<std::string_view> pieces;
   pieces.reserve(count + 1);
   std::size_t begin = 0;
   for (std::size_t k = 0; k < count; ++k) {
-    pieces.emplace_back(utf8.data() + begin, breaks[k] - begin);
+    pieces.emplace_back(word.data() + begin, breaks[k] - begin);
     begin = breaks[k];
   }
-  pieces.emplace_back(utf8.data() + begin, utf8.size() - begin);
+  pieces.emplace_back(word.data() + begin, word.size() - begin);
   return pieces;
 }
 
-std::size_t breakPoints(const Hyphenator& h, std::string_view utf8, std::span<std::size_t> out) {
-  return utf8Breaks(h, utf8, out);
+std::size_t breakPoints(const Hyphenator& h, std::string_view word, std::span<std::size_t> out) {
+  return utf8Breaks(h, word, out);
 }
 
 }  // namespace quellix
