@@ -265,13 +265,6 @@ void writeBreaks(char* to, std::string_view bytes, const std::uint8_t* values, s
   to[rest] = '\0';
 }
 
-// A non-standard break of the word: the break after character position - 1, the characters
-// [begin, end) it replaces and what replaces them.
-struct ChangedBreak {
-  std::size_t position, begin, end;
-  const DictionaryChange* change;
-};
-
 // change's text as rep holds it: line end '=' next start, in the dictionary's encoding.
 std::string repOf(const DictionaryData& d, const DictionaryChange& change) {
   return encode(d, change.lineEnd + U"=" + change.nextStart);
@@ -322,11 +315,9 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
     fillFew(hyphens, read.end, n, '0');
     hyphens[n] = '\0';
     // The non-standard breaks (only the route that reads every value finds them).
+    // found[i]: the change of the break after character i, which replaces cut characters
+    // from begin.
     const std::vector<quellix::detail::DictionaryResult::Change>& found = s.result.changes;
-    const auto changeAt = [&](std::size_t i) -> ChangedBreak {
-      const auto begin = static_cast<std::size_t>(found[i].begin);
-      return {i + 1, begin, begin + found[i].cut, found[i].text};
-    };
     const bool anyChange = s.result.anyChange &&
                            std::any_of(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(n),
                                        [](const auto& c) { return c.text != nullptr; });
@@ -340,14 +331,13 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
       }
       for (std::size_t i = 0; i < n; ++i) {
         if (found[i].text == nullptr) continue;
-        const ChangedBreak b = changeAt(i);
-        const std::string change = repOf(d, *b.change);
+        const std::string change = repOf(d, *found[i].text);
         std::free((*rep)[i]);
         (*rep)[i] = static_cast<char*>(std::malloc(change.size() + 1));
         if ((*rep)[i] == nullptr) throw std::bad_alloc();
         std::memcpy((*rep)[i], change.c_str(), change.size() + 1);
-        (*pos)[i] = static_cast<int>(b.position - b.begin);
-        (*cut)[i] = static_cast<int>(b.end - b.begin);
+        (*pos)[i] = static_cast<int>(static_cast<std::int64_t>(i) + 1 - found[i].begin);
+        (*cut)[i] = static_cast<int>(found[i].cut);
       }
     }
     if (out == nullptr) return 0;
@@ -373,11 +363,11 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
         from = i + 1;
         continue;
       }
-      const ChangedBreak b = changeAt(i);
-      if (b.begin < from) continue;
-      text.append(bytes.substr(byteOf[from], byteOf[b.begin] - byteOf[from]));
-      text += repOf(d, *b.change);
-      from = b.end;
+      const auto begin = static_cast<std::size_t>(found[i].begin);
+      if (begin < from) continue;
+      text.append(bytes.substr(byteOf[from], byteOf[begin] - byteOf[from]));
+      text += repOf(d, *found[i].text);
+      from = begin + found[i].cut;
     }
     text.append(bytes.substr(byteOf[from]));
     if (text.size() < hyphenatedCapacity(bytes.size())) {

@@ -128,7 +128,7 @@ struct Utf8SpellingBreak {
                                                                         std::string_view word);
 
 // ---------------------------------------------------------------------------------------
-// For libhyphen's interface (quellix/compat/hyphen.h): the values behind the breaks.
+// The values behind the breaks, as libhyphen's interface (quellix/compat/hyphen.h) gives them.
 
 // Margins for one call in place of the dictionary's (hnj_hyphen_hyphenate3): each is at
 // least the dictionary's own value; 0 for left or right means 2.
@@ -152,8 +152,9 @@ struct DictionaryValues {
 QUELLIX_API void dictionaryValues(const Hyphenator& h, std::u32string_view word, DictionaryValues& out,
                                   const DictionaryMargins* margins = nullptr);
 
-// The values the first (compound) level alone gives word, without margins or NOHYPHEN
-// (libhyphen's old hnj_hyphen_hyphenate). Throws as dictionaryValues.
+// The values the first (compound) level alone gives word, by character, without margins or
+// NOHYPHEN (libhyphen's old hnj_hyphen_hyphenate gives the same values by byte, with no
+// break within two bytes of either end). Throws as dictionaryValues.
 QUELLIX_API void dictionaryFirstLevelValues(const Hyphenator& h, std::u32string_view word,
                                             DictionaryValues& out);
 
