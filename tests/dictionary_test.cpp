@@ -141,6 +141,7 @@ TEST(Dictionary, QuickReadingsAgreeWithThePlainOne) {
       "UTF-8\n1\na1b\n3\nNEXTLEVEL\n5\nb1c\n",  // lines of digits alone match nowhere
       "UTF-8\nf1/ff=f\n",  // a change the margins take out again (f-1)
       "UTF-8\nb1c/bb=c,1,2\nb3cd\n",  // a later pattern without a change takes bc's out again
+      "UTF-8\nb1c./bb=c,1,2\na1b\n",   // a change that the dot after a word brings
       // Without NEXTLEVEL, margins of 1 and uneven compound ones, letters of two bytes:
       // words with hyphens and apostrophes, divided run by run (Division::divideSeparated).
       "UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nCOMPOUNDLEFTHYPHENMIN 1\nCOMPOUNDRIGHTHYPHENMIN 3\n"

@@ -46,6 +46,53 @@ bool buildCompactNodes(DictionaryLevel& level, const std::vector<std::uint32_t>&
   return true;
 }
 
+// The place the packed walk reaches from place on symbol (a symbol of the level's, not 0).
+std::uint32_t packedStep(const std::vector<std::uint64_t>& nodes, std::uint32_t place, std::uint32_t symbol) {
+  constexpr std::uint64_t kCheckMask = (std::uint64_t{1} << DictionaryLevel::kPackedCheckBits) - 1;
+  constexpr std::uint64_t kFallbackMask =
+      (std::uint64_t{1} << (DictionaryLevel::kPackedWindowShift - DictionaryLevel::kPackedFallbackShift)) - 1;
+  for (;;) {
+    const std::uint64_t node = nodes[place];
+    const std::uint32_t next = static_cast<std::uint32_t>(node) >> DictionaryLevel::kPackedBaseShift;
+    if ((nodes[next + symbol] & kCheckMask) == symbol) return next + symbol;
+    if (place == 0) return 0;
+    place = static_cast<std::uint32_t>(node >> DictionaryLevel::kPackedFallbackShift & kFallbackMask);
+  }
+}
+
+// packedEndIds and packedEndWindows of a level's packed nodes: the windows that the dot after
+// a part brings to the most places get an id, as many as a byte numbers.
+void buildEndIds(DictionaryLevel& level) {
+  const std::vector<std::uint64_t>& nodes = level.packedNodes;
+  const PatternIndex::Symbol dot = level.index->dot;
+  constexpr std::uint64_t kFlags = DictionaryLevel::kPackedLong | DictionaryLevel::kPackedChange;
+  constexpr std::uint32_t kNone = 0xffffffffu;
+  // Per place (in use: the root, and every place a slot has), the window of the dot's state,
+  // or kNone.
+  std::vector<std::uint32_t> endWindow(nodes.size(), kNone);
+  std::vector<std::uint32_t> places(level.packedWindows.size(), 0);
+  for (std::uint32_t place = 0; place < nodes.size(); ++place) {
+    if (place != 0 && level.slotOfPlace[place] == 0) continue;
+    const std::uint64_t end = nodes[packedStep(nodes, place, dot)];
+    if (end & kFlags) continue;
+    endWindow[place] = static_cast<std::uint32_t>(end >> DictionaryLevel::kPackedWindowShift);
+    ++places[endWindow[place]];
+  }
+  std::vector<std::uint32_t> byUse(places.size());
+  for (std::uint32_t window = 0; window < byUse.size(); ++window) byUse[window] = window;
+  std::stable_sort(byUse.begin(), byUse.end(), [&](std::uint32_t a, std::uint32_t b) { return places[a] > places[b]; });
+  std::vector<std::uint8_t> idOf(places.size(), 0);
+  level.packedEndWindows.assign(1, {});
+  for (const std::uint32_t window : byUse) {
+    if (places[window] == 0 || level.packedEndWindows.size() > 0xff) break;
+    idOf[window] = static_cast<std::uint8_t>(level.packedEndWindows.size());
+    level.packedEndWindows.push_back(level.packedWindows[window]);
+  }
+  level.packedEndIds.assign(nodes.size(), 0);
+  for (std::size_t place = 0; place < nodes.size(); ++place)
+    if (endWindow[place] != kNone) level.packedEndIds[place] = idOf[endWindow[place]];
+}
+
 // The packed nodes, from the compact ones (which they replace); nothing where the level's
 // symbols, places or windows do not fit their fields, or the layout would be too sparse.
 void buildPackedNodes(DictionaryLevel& level, const std::vector<std::uint32_t>& nodes,
@@ -135,6 +182,7 @@ void buildPackedNodes(DictionaryLevel& level, const std::vector<std::uint32_t>& 
   for (std::size_t window = 0; window < level.compactWindows.size(); ++window)
     level.packedWindows[window] = level.windows[level.compactWindows[window] & DictionaryLevel::kWindowMask];
   level.placeBits = placeBits;
+  buildEndIds(level);
   // The walk reads these nodes alone.
   std::vector<DictionaryLevel::CompactNode>().swap(level.compactNodes);
 }

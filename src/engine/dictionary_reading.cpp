@@ -391,6 +391,21 @@ class QuickReading {
       window.raise(scores);
       buffer[j] = window.advance();
     }
+
+    // Reads the dot after the part (boundary j, size + 1): the packed walk takes the window
+    // it brings from where the part ended, where it is known (DictionaryLevel::packedEndIds);
+    // the walk's state is then left behind.
+    QUELLIX_READING_INLINE void end(std::size_t j) {
+      if constexpr (kPath == Path::Packed && !kStates) {
+        const std::uint8_t id = level->packedEndIds[walk.state];
+        if (id != 0) [[likely]] {
+          window.raise(level->packedEndWindows[id].data());
+          buffer[j] = window.advance();
+          return;
+        }
+      }
+      step(j, dot);
+    }
   };
 
   template <Path kPath, bool kStates>
@@ -408,7 +423,7 @@ class QuickReading {
     const char32_t* const text = part_.data();
     c.start();
     for (std::size_t j = 1; j <= n; ++j) c.step(j, c.symbolOf(text[j - 1]));
-    c.step(n + 1, c.dot);
+    c.end(n + 1);
   }
 
   // Reads the whole part alone with a cursor of its own.
@@ -573,8 +588,8 @@ QUELLIX_READING_INLINE void readSideBySide(CompoundCursor& c, PlainCursor& p, co
       p.step(j, p.symbolOf(ch));
     }
   }
-  c.step(size + 1, c.dot);
-  p.step(size + 1, p.dot);
+  c.end(size + 1);
+  p.end(size + 1);
 }
 
 // readBoth for one pair of paths: a function of its own, so that both readings and their
