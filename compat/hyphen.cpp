@@ -224,6 +224,16 @@ DecodedWord decode(const Dictionary& dictionary, std::string_view word, Dictiona
   return {{chars, count}, low && (kinds & DictionaryData::kLowExceptional) == 0};
 }
 
+// byteOf of a word of well-formed UTF-8 (as divideCommonUtf8Word reads it): where each
+// character starts, and one more at the end, word.size().
+void utf8Offsets(std::string_view word, std::vector<std::size_t>& byteOf) {
+  if (byteOf.size() < word.size() + 1) byteOf.resize(word.size() + 1);
+  std::size_t count = 0;
+  for (std::size_t at = 0; at < word.size(); ++at)
+    if ((static_cast<unsigned char>(word[at]) & 0xC0u) != 0x80u) byteOf[count++] = at;
+  byteOf[count] = word.size();
+}
+
 // Where each character decode read starts, and one more at the end: word.size().
 const std::size_t* offsets(std::vector<std::size_t>& byteOf, std::size_t count, std::size_t size) {
   if (count == size)
@@ -298,7 +308,6 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
     DictionaryScratch& s = quellix::detail::dictionaryScratch();
     const std::string_view bytes(word, static_cast<std::size_t>(std::max(word_size, 0)));
     WordScratch* const out = hyphenated != nullptr ? &threadScratch() : nullptr;
-    const DecodedWord w = decode(dictionary, bytes, s, out != nullptr ? &out->byteOf : nullptr);
     // As libhyphen: the dictionary's margins (0: 2), or hnj_hyphen_hyphenate3's where larger.
     quellix::detail::DictionaryMargins m;
     m.left = given ? std::max(given->left, d.leftMin) : d.leftMin;
@@ -306,8 +315,16 @@ int hyphenate(HyphenDict* dict, const char* word, int word_size, char* hyphens, 
     m.compoundLeft = given ? std::max(given->compoundLeft, d.compoundLeftMin) : d.compoundLeftMin;
     m.compoundRight = given ? std::max(given->compoundRight, d.compoundRightMin) : d.compoundRightMin;
     quellix::detail::BreakRange breaks{};
-    quellix::detail::divideDictionaryWord(d, w.chars, m, s.result, s, w.common, &breaks);
-    const std::size_t n = w.chars.size();
+    // Most words of a dictionary in UTF-8 are divided straight from their bytes; the rest are
+    // decoded first.
+    std::size_t n = quellix::detail::divideCommonUtf8Word(d, bytes, m, s.result, s.level, &breaks);
+    if (n == 0) {
+      const DecodedWord w = decode(dictionary, bytes, s, out != nullptr ? &out->byteOf : nullptr);
+      quellix::detail::divideDictionaryWord(d, w.chars, m, s.result, s, w.common, &breaks);
+      n = w.chars.size();
+    } else if (out != nullptr && n != bytes.size()) {
+      utf8Offsets(bytes, out->byteOf);
+    }
     std::uint8_t* const values = s.result.values.data();
     const ReadRange read = readRange(breaks, n);
     writeDigits(hyphens, values, n);

@@ -224,7 +224,7 @@ std::size_t dictionaryBreakPoints(const Hyphenator& h, std::u32string_view word,
   // Odd values within breaks are breaks; those that change the spelling are left out here.
   // Without a change in the word, changes is not read at all.
   const std::vector<std::uint8_t>& values = s.result.values;
-  const std::size_t n = values.size();
+  const std::size_t n = word.size();  // values may hold more (detail::divideDictionaryWord)
   // The boundaries read: [from, to), within the breaks' range and before the last character.
   const std::int64_t first = std::max<std::int64_t>(breaks.lo, 0);
   const std::int64_t end = std::min<std::int64_t>(breaks.hi + 1, static_cast<std::int64_t>(n) - 1);

@@ -1,7 +1,8 @@
 // The check of the dictionary's quick paths against its plain ones, for tests: each level's
 // quick readings against matchLevel, the two levels read side by side against each alone, and
-// the division's common word's route and framed verdicts against the general route and the
-// reference judge. Nothing here is on the way of dividing a word.
+// the division's common word's routes (from code points and from UTF-8) and framed
+// verdicts against the general route and the reference judge. Nothing here is on the way of
+// dividing a word.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "dictionary_data.hpp"
 #include "dictionary_division.hpp"
 #include "dictionary_reading.hpp"
+#include "utf8_encode.hpp"
 
 namespace quellix::detail {
 
@@ -69,6 +71,14 @@ bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part) {
       !std::equal(general.changes.begin(), general.changes.begin() + static_cast<std::ptrdiff_t>(n),
                   judged.changes.begin(), sameChange))
     return false;
+  // The common word's route read straight from the word's UTF-8, where it takes the word.
+  if (d.encoding == nullptr) {
+    DictionaryResult read;
+    const std::size_t count = divideCommonUtf8Word(d, toUtf8(part), margins, read, s);
+    if (count != 0 && (count != n || !std::equal(general.values.begin(), general.values.end(), read.values.begin()) ||
+                       !noChange(general) || !noChange(read)))
+      return false;
+  }
   // The common word's route, and Division going on from the compound reading it left.
   switch (divideCommonWord(d, part, margins, common, s)) {
     case CommonRoute::Divided:

@@ -595,6 +595,18 @@ inline void clearChanges(DictionaryResult& out, std::size_t n) {
   out.anyChange = false;
 }
 
+// The margins of a common word of n characters (one leaf, without digits): given breaks, the
+// range they leave; else the values outside it zeroed.
+void keepCommonMargins(std::uint8_t* values, std::size_t n, const DictionaryMargins& margins, bool firstOneByte,
+                       BreakRange* breaks) {
+  const auto size = static_cast<std::int64_t>(n);
+  const std::int64_t left = margins.left > 0 ? margins.left : 2;
+  const std::int64_t right = margins.right > 0 ? margins.right : 2;
+  const KeptRange kept = wordMargins(0, size, size, left, right, firstOneByte);
+  if (breaks != nullptr) *breaks = {kept.lo, kept.hi};
+  else keepOnly(values, 0, size, kept);
+}
+
 }  // namespace
 
 // The common word divided without Division's bookkeeping: one with no digit, no ligature and
@@ -635,7 +647,9 @@ CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, 
     if (kind & DictionaryData::kLowCompound) readCompound = true;
   }
   if (readCompound && d.plain.empty()) return CommonRoute::General;
-  out.values.resize(n);
+  // A caller that reads the breaks knows the word's length: for it the values only grow
+  // (see divideCommonUtf8Word).
+  if (breaks == nullptr || out.values.size() < n) out.values.resize(n);
   clearChanges(out, n);
   std::uint8_t* const values = out.values.data();
   if (readCompound && compound.readsAlone()) {
@@ -657,13 +671,23 @@ CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, 
   } else if (!quickMatch(d.plain, word, values, s)) {
     return CommonRoute::General;
   }
-  const auto size = static_cast<std::int64_t>(n);
-  const std::int64_t left = margins.left > 0 ? margins.left : 2;
-  const std::int64_t right = margins.right > 0 ? margins.right : 2;
-  const KeptRange kept = wordMargins(0, size, size, left, right, d.encoding != nullptr || word[0] < 0x80);
-  if (breaks != nullptr) *breaks = {kept.lo, kept.hi};
-  else keepOnly(values, 0, size, kept);
+  keepCommonMargins(values, n, margins, d.encoding != nullptr || word[0] < 0x80, breaks);
   return CommonRoute::Divided;
+}
+
+std::size_t divideCommonUtf8Word(const DictionaryData& d, std::string_view word, const DictionaryMargins& margins,
+                                 DictionaryResult& out, LevelScratch& s, BreakRange* breaks) {
+  // Without a compound level that reads common characters, a word of them is one leaf.
+  if (d.encoding != nullptr || d.compoundReadsCommon || d.plain.empty() || word.empty()) return 0;
+  // Grown only (a longer word now and then): resizing to each word's length would zero what
+  // it adds, a call to memset a word.
+  if (out.values.size() < word.size()) out.values.resize(word.size());
+  unsigned kinds = 0;
+  const std::size_t n = quickMatchUtf8(d.plain, word, d.lowKind.data(), kinds, out.values.data(), s);
+  if (n == 0 || (kinds & DictionaryData::kLowExceptional) != 0) return 0;
+  clearChanges(out, n);
+  keepCommonMargins(out.values.data(), n, margins, static_cast<unsigned char>(word[0]) < 0x80, breaks);
+  return n;
 }
 
 // Division's route, for every word.

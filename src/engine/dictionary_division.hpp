@@ -62,7 +62,8 @@ struct BreakRange {
 // calling thread's; out may be scratch.result. commonCharacters: the caller found every
 // character of word below DictionaryData::kLowCodes and common (d.lowKind). Given breaks, a
 // caller that reads only the breaks: the values outside *breaks are then left as they are,
-// not zeroed (the common word's route leaves its margins so), and are to be read as 0.
+// not zeroed (the common word's route leaves its margins so), and are to be read as 0, and
+// out.values may hold more than word.size() values (the word's are the first).
 void divideDictionaryWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
                           DictionaryResult& out, DictionaryScratch& scratch, bool commonCharacters = false,
                           BreakRange* breaks = nullptr);
@@ -78,6 +79,17 @@ enum class CommonRoute { Divided, Compound, General };
 CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, const DictionaryMargins& margins,
                              DictionaryResult& out, LevelScratch& s, bool commonCharacters = false,
                              BreakRange* breaks = nullptr);
+
+// divideCommonWord for a word given in the bytes of a dictionary in UTF-8 (libquellix-
+// hyphen's words), read straight from them (quickMatchUtf8): the number of its characters,
+// n, its values the first n of out.values (which may hold more), its changes null, where
+// the route divided it; 0
+// where it must be decoded and go divideDictionaryWord's way (a character of three bytes
+// or more, a malformed one or one that is not common, a compound level that reads common
+// characters, a change met), out.values then unspecified. breaks as for
+// divideDictionaryWord.
+std::size_t divideCommonUtf8Word(const DictionaryData& d, std::string_view word, const DictionaryMargins& margins,
+                                 DictionaryResult& out, LevelScratch& s, BreakRange* breaks = nullptr);
 
 // The route that divides every word (through Division). referenceJudge: judge each position
 // of a nested part one by one (the reference for tests) rather than through frames.

@@ -320,21 +320,24 @@ struct Walk<Path::Wide> {
 // levels can read a word side by side and their cache misses overlap.
 class QuickReading {
  public:
-  // keepStates: the walk keeps its states for replay.
+  // keepStates: the walk keeps its states for replay. capacity: the most characters it
+  // reads, part's (readUtf8Whole, which reads a word's bytes, has no part and as many as
+  // bytes).
   QUELLIX_READING_INLINE QuickReading(const DictionaryLevel& level, std::u32string_view part, bool automaton,
                                       std::vector<std::uint8_t>& buffer, std::vector<std::uint32_t>& states,
-                                      LongHits& longHits, bool keepStates)
-      : level_(level), part_(part), longHits_(longHits),
+                                      LongHits& longHits, bool keepStates, std::size_t capacity = 0)
+      : level_(level), part_(part), size_(part.size()), longHits_(longHits),
         // The automaton's path was worked out when the dictionary was read (prepareStart).
         path_(automaton                         ? static_cast<Path>(level.automatonPath)
               : !level.packedNodes.empty()      ? Path::Packed
               : level.compactNodes.empty()      ? Path::Wide
                                                 : Path::Compact) {
     // Grown only: a word shorter than the last one writes no zeros first.
-    const std::size_t bufferSize = part.size() + 2 + DictionaryLevel::kWidth;
+    capacity = std::max(capacity, part.size());
+    const std::size_t bufferSize = capacity + 2 + DictionaryLevel::kWidth;
     if (buffer.size() < bufferSize) buffer.resize(bufferSize);
     buffer_ = buffer.data();
-    if (keepStates && states.size() < part.size() + 2) states.resize(part.size() + 2);
+    if (keepStates && states.size() < capacity + 2) states.resize(capacity + 2);
     states_ = states.data();
     longHits.clear();
   }
@@ -434,6 +437,43 @@ class QuickReading {
     settle(c);
   }
 
+  // Reads a word written in UTF-8 (at most capacity bytes) in place of the part, decoding
+  // each character as it is read, with kinds the union of lowKind of its characters: false,
+  // having read some of it, at a byte that is not a character of one or two bytes (a longer
+  // one, or a malformed one, which its decoding, decodeDictionaryText's, makes U+FFFD).
+  // Decoding beside the walk rather than before it, the branch on each byte's length, which
+  // mispredicts at every letter of two bytes, is settled while the walk waits for its nodes.
+  template <Path kPath>
+  QUELLIX_READING_INLINE bool readUtf8Whole(std::string_view word, const std::uint8_t* lowKind, unsigned& kinds) {
+    auto c = cursor<kPath, false>();
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(word.data());
+    const std::size_t size = word.size();
+    unsigned found = 0;
+    std::size_t j = 0;
+    c.start();
+    for (std::size_t at = 0; at < size;) {
+      const unsigned byte = bytes[at];
+      char32_t ch = byte;
+      if (byte < 0x80) {
+        ++at;
+      } else if (byte >= 0xC2 && byte <= 0xDF && at + 1 < size && (bytes[at + 1] & 0xC0u) == 0x80) {
+        ch = (byte & 0x1Fu) << 6 | (bytes[at + 1] & 0x3Fu);
+        at += 2;
+      } else {
+        return false;
+      }
+      found |= lowKind[ch];
+      c.step(++j, c.symbolOf(ch));
+    }
+    c.end(j + 1);
+    settle(c);
+    size_ = j;
+    kinds = found;
+    return true;
+  }
+
+  std::size_t size() const noexcept { return size_; }
+
   // Takes what the cursor read, after every character.
   template <Path kPath, bool kStates>
   QUELLIX_READING_INLINE void settle(const Cursor<kPath, kStates>& c) {
@@ -446,7 +486,7 @@ class QuickReading {
   QUELLIX_READING_INLINE bool finish(std::uint8_t* values) {
     const bool hits = !longHits_.empty();
     if (hits && changeMet()) return false;
-    const std::size_t n = part_.size();
+    const std::size_t n = size_;
     window_.store(buffer_ + n + 2);
     // buffer[j] holds the boundary j + 2 - kWidth of the framed word: h at h + kWidth.
     copyValues(values, buffer_ + DictionaryLevel::kWidth, n);
@@ -472,7 +512,7 @@ class QuickReading {
   // true; false for the automaton, whose rows are not the walk's states.
   bool replay(std::uint8_t* values, Change* changes, std::int64_t start) const {
     if (path_ == Path::Automaton || path_ == Path::WideAutomaton || path_ == Path::Comb) return false;
-    const auto n = static_cast<std::int64_t>(part_.size());
+    const auto n = static_cast<std::int64_t>(size_);
     if (path_ == Path::Packed) {
       // A state whose pattern has no change and fits a window applies the window the walk
       // read (its values, aligned to the pattern's end: value k at boundary j - 16 + k), as
@@ -507,6 +547,7 @@ class QuickReading {
  private:
   const DictionaryLevel& level_;
   std::u32string_view part_;
+  std::size_t size_;  // characters: part's, or those readUtf8Whole read
   LongHits& longHits_;
   std::uint8_t* buffer_;
   std::uint32_t* states_;  // states_[j]: the walk's state after character j
@@ -543,6 +584,22 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
   if (changes == nullptr || !reading.replay(values, changes, start)) return false;
   s.changesRead = true;
   return true;
+}
+
+std::size_t quickMatchUtf8(const DictionaryLevel& level, std::string_view word, const std::uint8_t* lowKind,
+                           unsigned& kinds, std::uint8_t* values, LevelScratch& s) {
+  if (level.empty() || word.empty()) return 0;
+  QuickReading reading(level, {}, true, s.window, s.states, s.longHits, false, word.size());
+  bool read = false;
+  switch (reading.path()) {
+    case Path::Automaton: read = reading.readUtf8Whole<Path::Automaton>(word, lowKind, kinds); break;
+    case Path::WideAutomaton: read = reading.readUtf8Whole<Path::WideAutomaton>(word, lowKind, kinds); break;
+    case Path::Comb: read = reading.readUtf8Whole<Path::Comb>(word, lowKind, kinds); break;
+    case Path::Packed: read = reading.readUtf8Whole<Path::Packed>(word, lowKind, kinds); break;
+    case Path::Compact: read = reading.readUtf8Whole<Path::Compact>(word, lowKind, kinds); break;
+    case Path::Wide: read = reading.readUtf8Whole<Path::Wide>(word, lowKind, kinds); break;
+  }
+  return read && reading.finish(values) ? reading.size() : 0;
 }
 
 void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int64_t start,

@@ -56,6 +56,14 @@ bool quickMatch(const DictionaryLevel& level, std::u32string_view part, std::uin
                 LevelScratch& s, bool automaton = true, DictionaryResult::Change* changes = nullptr,
                 std::int64_t start = 0);
 
+// quickMatch of a word written in UTF-8, each character of one or two bytes (below
+// DictionaryData::kLowCodes), decoded as it is read: returns the number of its characters,
+// their values written to values (room for word.size()) and kinds the union of lowKind[c]
+// over them, or 0 where the word has another character or a pattern with a change matched
+// (values then unspecified): it must be decoded and read as code points.
+std::size_t quickMatchUtf8(const DictionaryLevel& level, std::string_view word, const std::uint8_t* lowKind,
+                           unsigned& kinds, std::uint8_t* values, LevelScratch& s);
+
 // matchLevel, quickly where no change can come of it. values and changes start as zeros.
 void readLevel(const DictionaryLevel& level, std::u32string_view part, std::int64_t start,
                std::uint8_t* values, DictionaryResult::Change* changes, LevelScratch& s);
