@@ -308,8 +308,8 @@ void firstLevelValues(const DictionaryData& d, std::u32string_view word, Diction
 // and whether the two levels read side by side give what each gives alone, and whether the
 // common word's route of divideDictionaryWord gives part what the general route gives it
 // (itself, or through Division going on from the compound reading it leaves, or read from
-// part's UTF-8 in a dictionary in UTF-8): a check of the
-// quick paths against the plain ones, for tests (dictionary_checks.cpp). Throws std::bad_alloc.
+// part's UTF-8 in a dictionary in UTF-8): a check of the quick paths against the plain
+// ones, for tests (dictionary_checks.cpp). Throws std::bad_alloc.
 bool quickReadingsAgree(const DictionaryData& d, std::u32string_view part);
 
 }  // namespace quellix::detail

@@ -83,11 +83,10 @@ CommonRoute divideCommonWord(const DictionaryData& d, std::u32string_view word, 
 // divideCommonWord for a word given in the bytes of a dictionary in UTF-8 (libquellix-
 // hyphen's words), read straight from them (quickMatchUtf8): the number of its characters,
 // n, its values the first n of out.values (which may hold more), its changes null, where
-// the route divided it; 0
-// where it must be decoded and go divideDictionaryWord's way (a character of three bytes
-// or more, a malformed one or one that is not common, a compound level that reads common
-// characters, a change met), out.values then unspecified. breaks as for
-// divideDictionaryWord.
+// the route divided it; 0 where it must be decoded and go divideDictionaryWord's way (a
+// character of three bytes or more, a malformed one or one that is not common, a compound
+// level that reads common characters, a change met), out.values then unspecified. breaks
+// as for divideDictionaryWord.
 std::size_t divideCommonUtf8Word(const DictionaryData& d, std::string_view word, const DictionaryMargins& margins,
                                  DictionaryResult& out, LevelScratch& s, BreakRange* breaks = nullptr);
 
